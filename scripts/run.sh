@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The run command: installs what is needed, builds, stages a runnable installation folder
+# (build/stage: the program VorlinSaver, its copy VorlinSaver.scr and the data files), records that
+# folder as the installation folder in the per-user registry store, and starts the program.
+# Arguments are passed on to the program (e.g. /s for the full-screen show).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup-deps.sh
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build -G Ninja "${launcher[@]}" >/dev/null
+cmake --build build -j "$(nproc)" --target stage
+stage=$PWD/build/stage
+"$stage/vorlin-registry" set 'Software\Mirtavo\VorlinSaver' '' "$stage"
+echo "Installation folder: $stage"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display: set DISPLAY (or run under xvfb-run) to see the program's windows."
+  exec "$stage/VorlinSaver" --info "$@"
+fi
+exec "$stage/VorlinSaver" "$@"
