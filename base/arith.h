@@ -17,7 +17,8 @@ constexpr int mulDiv(int a, int b, int c) {
     const std::uint64_t uc = static_cast<std::uint64_t>(c < 0 ? -static_cast<std::int64_t>(c) : c);
     const std::uint64_t q = (up + uc / 2) / uc; // halves (remainder exactly c/2, c even) go up in magnitude
     if (q > 0x7FFFFFFFull + (negative ? 1 : 0)) return -1;
-    return negative ? -static_cast<int>(q) : static_cast<int>(q);
+    const auto r = static_cast<std::int64_t>(q);
+    return static_cast<int>(negative ? -r : r);
 }
 
 // Rounds to the nearest integer, halves to the even neighbour (2.5 → 2, 3.5 → 4, -2.5 → -2).
