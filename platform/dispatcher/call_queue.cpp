@@ -1,8 +1,8 @@
 #include "platform/dispatcher/call_queue.h"
 
 #include <cerrno>
-#include <system_error>
 #include <sys/eventfd.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace vorlin::platform {
@@ -145,10 +145,9 @@ void CallQueue::close() {
         if (closed_) return;
         closed_ = true;
         dropped.swap(calls_);
-        auto error = std::make_exception_ptr(CallQueueClosed());
         for (auto& call : dropped) {
             if (call.sync) {
-                call.sync->error = error;
+                call.sync->error = std::make_exception_ptr(CallQueueClosed());
                 call.sync->done = true;
             }
         }

@@ -81,8 +81,8 @@ private:
     const std::thread::id owner_;
     int fd_ = -1;
     mutable std::mutex mutex_;
-    std::condition_variable doneCv_;  // a synchronous call finished (or the queue closed)
-    std::condition_variable wakeCv_;  // a call was handed over, or wake() was called
+    std::condition_variable doneCv_; // a synchronous call finished (or the queue closed)
+    std::condition_variable wakeCv_; // a call was handed over, or wake() was called
     std::deque<Call> calls_;
     std::uint64_t wakeups_ = 0;
     bool closed_ = false;
