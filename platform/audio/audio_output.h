@@ -1,0 +1,69 @@
+// The sound output: one SDL2 audio device per player, fed by blocking writes.
+//
+// A player opens one AudioOutput with the format of its source (any rate, 1 or 2 channels, signed
+// 16-bit interleaved); the device itself runs at 44.1 or 48 kHz stereo 16-bit and the output resamples
+// (SDL_AudioStream) where the source differs. The player's own thread writes decoded frames; `write`
+// blocks while about a fifth of a second is already waiting, so a decoder runs only as fast as the
+// sound plays. SDL's audio thread takes the frames from the queue and plays silence when it runs dry.
+//
+// Driver choice: SDL_AUDIODRIVER decides (dummy or disk where no sound card exists). When the chosen
+// driver cannot start or cannot open a device and no other device is open, the output falls back to
+// SDL's dummy driver quietly, so that a show goes on silently instead of failing.
+//
+// Threads: every entry may be called from any thread. `write` and `drain` are meant for one producer
+// thread; `abort`, `pause`, `position` and the destructor may be called from another thread meanwhile.
+// The destructor must not run on the producer thread while it is blocked in `write` or `drain`.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace vorlin::audio {
+
+// The device could not be opened even on the fallback driver, or the source format is unusable.
+class AudioError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class AudioOutput {
+public:
+    // Opens a device for a source of `rate` Hz (1000..384000) and `channels` (1 or 2). Throws AudioError.
+    // Leaves: the device open and running (not paused), the queue empty, position 0, not aborted.
+    AudioOutput(int rate, int channels);
+    // Leaves: the device closed; queued frames that were not played are dropped.
+    ~AudioOutput();
+    AudioOutput(const AudioOutput&) = delete;
+    AudioOutput& operator=(const AudioOutput&) = delete;
+
+    // Queues `frames` source frames, blocking while the queue is full. Returns false at once (queueing
+    // nothing more) once `abort` has been called. Leaves: the frames queued for playing.
+    bool write(const int16_t* samples, size_t frames);
+    // Blocks until every queued frame has been played (the resampler's tail included). Returns false
+    // if `abort` ended the wait. Leaves: the queue empty; further writes start a new stretch.
+    bool drain();
+    // Drops every queued frame and makes `write`/`drain` return false now and from then on.
+    // Leaves: the device open, playing silence; position frozen where it was.
+    void abort();
+    // Pauses (true) or resumes (false) the device; a paused device takes no frames, so a writer blocks.
+    // Leaves: the queue untouched.
+    void pause(bool paused);
+
+    // Source frames played so far (taken by the device), since open.
+    int64_t position() const;
+    // The source format this output was opened with, and the device's own rate.
+    int sourceRate() const;
+    int sourceChannels() const;
+    int deviceRate() const;
+    // The SDL driver in use ("dummy", "disk", "alsa", ...).
+    static std::string driverName();
+
+private:
+    struct State;
+    std::unique_ptr<State> s_;
+};
+
+} // namespace vorlin::audio
