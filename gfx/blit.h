@@ -6,16 +6,22 @@
 
 namespace vorlin::gfx {
 
-// Copies the rectangle s of src unscaled to dst with its top-left at (dx, dy).
+// Copies the rectangle s of src unscaled to dst with its top-left at (dx, dy). dst and src may be the same
+// bitmap (overlapping areas are handled).
 void copyRect(Bitmap& dst, int dx, int dy, const Bitmap& src, const Rect& s);
 
 // Stretch-copies src's rectangle (sx, sy, sw, sh) onto dst's rectangle (dx, dy, dw, dh), nearest
-// neighbour as SRCCOPY stretching samples. A negative dw (or dh) mirrors the copy horizontally (vertically):
-// the destination then spans dx + dw + 1 .. dx (inclusive), which is how a mirrored fold lands one pixel
-// wider at its mirrored edge.
-void stretchCopy(Bitmap& dst, int dx, int dy, int dw, int dh, const Bitmap& src, int sx, int sy, int sw, int sh);
+// neighbour as SRCCOPY stretching samples: on each axis, destination pixel j of the span reads source
+// pixel floor((2j + 1) · |sw| / (2 |dw|)) of its span (the pixel under its centre). A negative dw (or dh)
+// mirrors the copy horizontally (vertically): the destination then spans dx + dw + 1 .. dx (inclusive),
+// which is how a mirrored fold lands one pixel wider at its mirrored edge; a negative sw (sh) likewise
+// reads sx, sx − 1, ..., sx + sw + 1. A destination pixel is drawn when it lies in dst and the source
+// pixel it reads lies in src; clipping never changes which source pixel a drawn pixel reads.
+// dst and src may be the same bitmap.
+void stretchCopy(Bitmap& dst, int dx, int dy, int dw, int dh, const Bitmap& src, int sx, int sy, int sw,
+                 int sh);
 
-// The whole of src stretched onto the rectangle d of dst.
+// The rectangle s of src stretched onto the rectangle d of dst.
 inline void stretchCopy(Bitmap& dst, const Rect& d, const Bitmap& src, const Rect& s) {
     stretchCopy(dst, d.Left, d.Top, d.width(), d.height(), src, s.Left, s.Top, s.width(), s.height());
 }
