@@ -1,0 +1,135 @@
+#include "effects/draw_frame.h"
+
+#include "effects/effect_table.h"
+#include "effects/frame_values.h"
+#include "gfx/blit.h"
+
+#include <algorithm>
+
+namespace vorlin::effects {
+namespace {
+
+// The canvas rectangle copy: S of the new frame onto D of the screen, stretched when the sizes differ.
+// A copy with no area draws nothing; an unscaled one goes through the plain copy.
+void canvasCopy(gfx::Bitmap& screen, const Rect& d, const gfx::Bitmap& picture, const Rect& s) {
+    if (d.isEmpty() || s.isEmpty()) return;
+    if (d.width() == s.width() && d.height() == s.height()) {
+        gfx::copyRect(screen, d.Left, d.Top, picture, s);
+        return;
+    }
+    gfx::stretchCopy(screen, d, picture, s);
+}
+
+// Everything one DrawFrame call works with, so that the family routines share one signature.
+struct FrameJob {
+    FrameContext& ctx;
+    const FrameValues& v;
+    Rect D; // destination in the screen buffer; invalidated at the end of the frame
+    Rect S; // source in the new frame
+    bool cut = false;
+};
+
+void drawCut(const EffectRow&, FrameJob& job) {
+    FrameContext& ctx = job.ctx;
+    if (ctx.OnCustomDraw) {
+        ctx.OnCustomDraw(ctx.FNewFrame, ctx.FScreen);
+        return;
+    }
+    gfx::copyRect(ctx.FScreen, 0, 0, ctx.FNewFrame, ctx.FNewFrame.rect());
+    ctx.FProgress = 100;
+    job.cut = true;
+}
+
+void drawRectangles(const EffectRow& row, FrameJob& job) {
+    FrameContext& ctx = job.ctx;
+    for (int i = 0; i + 1 < row.copyCount; ++i) {
+        const RectCopy& c = row.copies[i];
+        const Rect d = c.d.eval(job.v);
+        const Rect s = c.s.eval(job.v);
+        if (c.kind == CopyKind::Stretch)
+            canvasCopy(ctx.FScreen, d, ctx.FNewFrame, s);
+        else
+            MirrorBlt(ctx.FScreen, d, ctx.FNewFrame, c.kind == CopyKind::MirrorVertical,
+                      c.kind == CopyKind::MirrorHorizontal, s);
+        if (ctx.InvalidateFrameRect) ctx.InvalidateFrameRect(d);
+    }
+    job.D = row.finalCopy().d.eval(job.v);
+    job.S = row.finalCopy().s.eval(job.v);
+}
+
+void dispatch(const EffectRow& row, FrameJob& job) {
+    switch (row.family) {
+    case Family::Rectangle:
+        drawRectangles(row, job);
+        return;
+    case Family::Cut:
+    default:
+        drawCut(row, job);
+        return;
+    }
+}
+
+// Step 5 of the frame for progress strictly between 0 and 100.
+void finishInBetween(const EffectRow& row, FrameJob& job) {
+    switch (row.family) {
+    case Family::Rectangle:
+        canvasCopy(job.ctx.FScreen, job.D, job.ctx.FNewFrame, job.S);
+        return;
+    // A custom-drawn cut composes the frame itself; nothing is drawn over it.
+    default:
+        return;
+    }
+}
+
+} // namespace
+
+void MirrorBlt(gfx::Bitmap& dst, Rect d, const gfx::Bitmap& src, bool mirrorVertically,
+               bool mirrorHorizontally, Rect s) {
+    s = intersect(s, src.rect());
+    if (s.isEmpty()) return;
+    if (mirrorHorizontally) {
+        const int left = d.Left;
+        d.Left = d.Right + 1;
+        d.Right = left - 1;
+    }
+    if (mirrorVertically) {
+        const int top = d.Top;
+        d.Top = d.Bottom + 1;
+        d.Bottom = top - 1;
+    }
+    gfx::stretchCopy(dst, d.Left, d.Top, d.Right - d.Left, d.Bottom - d.Top, src, s.Left, s.Top, s.width(),
+                     s.height());
+}
+
+FrameResult DrawFrame(FrameContext& ctx) {
+    // 1–2: the old frame underneath, then the caller's hook.
+    gfx::copyRect(ctx.FScreen, 0, 0, ctx.FOldFrame, ctx.FOldFrame.rect());
+    if (ctx.OnBeforeNewFrame) ctx.OnBeforeNewFrame(ctx.FNewFrame, ctx.FScreen);
+
+    // 3: the per-frame values; D and S start as the whole picture.
+    const int progress = std::clamp(ctx.FProgress, 0, 100);
+    const FrameValues v =
+        computeFrameValues(ctx.FNewFrame.width(), ctx.FNewFrame.height(), progress, ctx.Step);
+    FrameJob job{ctx, v, rectOfSize(v.W, v.H), rectOfSize(v.W, v.H)};
+
+    // 4: the effect's own drawing.
+    const EffectRow& row = effectRow(ctx.Style);
+    dispatch(row, job);
+
+    // 5: finish by progress (the cut may just have moved it to 100).
+    if (ctx.FProgress >= 100)
+        gfx::copyRect(ctx.FScreen, 0, 0, ctx.FNewFrame, ctx.FNewFrame.rect());
+    else if (ctx.FProgress > 0)
+        finishInBetween(row, job);
+
+    // 7–9: invalidate, the caller's hook, repaint.
+    if (ctx.InvalidateFrameRect) ctx.InvalidateFrameRect(job.D);
+    if (ctx.OnAfterNewFrame) ctx.OnAfterNewFrame(ctx.FNewFrame, ctx.FScreen);
+    if (!ctx.FPainting && ctx.Update) ctx.Update();
+
+    FrameResult result;
+    result.runEnded = job.cut || (ctx.Reverse ? ctx.FProgress <= 0 : ctx.FProgress >= 100);
+    return result;
+}
+
+} // namespace vorlin::effects

@@ -1,0 +1,61 @@
+#pragma once
+// The effect engine's single entry: DrawFrame composes one frame of a transition in the screen buffer
+// from the old frame and the new frame, for the canvas's effect number (Style) and progress. It keeps no
+// state of its own; everything it reads or writes belongs to the caller and is reached through a
+// FrameContext. Main thread only (the canvas's thread); it takes no locks.
+//
+// Order of a frame: old frame onto the screen; OnBeforeNewFrame; the per-frame values; the effect's
+// routine (rectangle effects may make partial copies, each invalidated at once); the finish by progress
+// (100: the whole new picture; 0: nothing more; otherwise the effect's final drawing); InvalidateFrameRect
+// with the final destination rectangle D; OnAfterNewFrame; Update unless the canvas is painting.
+
+#include "base/geometry.h"
+#include "gfx/bitmap.h"
+
+#include <functional>
+
+namespace vorlin::effects {
+
+// A frame hook: Picture is always the new frame, Screen always the screen buffer. The canvas binds its
+// own object as the sender when it makes the hook.
+using TCustomDrawEvent = std::function<void(gfx::Bitmap& Picture, gfx::Bitmap& Screen)>;
+
+// What the engine needs from its caller (the transition canvas, the frame tool, tests). The three bitmaps
+// have the picture's size. An empty hook counts as unassigned.
+struct FrameContext {
+    FrameContext(gfx::Bitmap& screen, const gfx::Bitmap& oldFrame, gfx::Bitmap& newFrame, int& progress)
+        : FScreen(screen), FOldFrame(oldFrame), FNewFrame(newFrame), FProgress(progress) {}
+
+    gfx::Bitmap& FScreen;
+    const gfx::Bitmap& FOldFrame;
+    gfx::Bitmap& FNewFrame;
+    int& FProgress; // 0..100; the cut sets it to 100
+    int Style = 101;
+    int Step = 4;
+    bool Reverse = false;
+    bool FPainting = false;
+
+    TCustomDrawEvent OnBeforeNewFrame;
+    TCustomDrawEvent OnAfterNewFrame;
+    TCustomDrawEvent OnCustomDraw;
+    // Marks a rectangle of the screen buffer (picture coordinates, possibly reaching outside it) dirty.
+    std::function<void(const Rect&)> InvalidateFrameRect;
+    // Repaints the control at once.
+    std::function<void()> Update;
+};
+
+struct FrameResult {
+    // The run is over after this frame: progress reached the end of its direction (100 forward, 0 in
+    // reverse), or the frame was a cut, which ends its run at the tick it is drawn in either direction
+    // (in a reversed run progress would never reach 0 otherwise). The caller's frame loop stops on it.
+    bool runEnded = false;
+};
+
+FrameResult DrawFrame(FrameContext& ctx);
+
+// The stretch-copy with a mirrored destination that the fold effects use: clips S to the source,
+// mirrors horizontally and/or vertically, and lands on D widened by one pixel at each mirrored edge.
+void MirrorBlt(gfx::Bitmap& dst, Rect d, const gfx::Bitmap& src, bool mirrorVertically,
+               bool mirrorHorizontally, Rect s);
+
+} // namespace vorlin::effects
