@@ -48,6 +48,9 @@ public:
     // Drops every queued frame and makes `write`/`drain` return false now and from then on.
     // Leaves: the device open, playing silence; position frozen where it was.
     void abort();
+    // Undoes `abort` once no thread is blocked in `write`/`drain` any more.
+    // Leaves: the queue empty, writes accepted again, the position where it was.
+    void reset();
     // Pauses (true) or resumes (false) the device; a paused device takes no frames, so a writer blocks.
     // Leaves: the queue untouched.
     void pause(bool paused);
@@ -61,8 +64,9 @@ public:
     // The SDL driver in use ("dummy", "disk", "alsa", ...).
     static std::string driverName();
 
+    struct State; // defined in audio_output.cpp; shared with SDL's audio thread
+
 private:
-    struct State;
     std::unique_ptr<State> s_;
 };
 

@@ -1,0 +1,187 @@
+// SDL2 audio output: a blocking-write queue in front of one device. The SDL_AudioStream is both the
+// resampler and the queue; it is touched only under State::mutex, by writers and by SDL's audio thread.
+#include "platform/audio/audio_output.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+
+namespace vorlin::audio {
+namespace {
+
+constexpr int kDeviceChannels = 2;
+constexpr int kBytesPerDeviceFrame = kDeviceChannels * 2;
+
+// Opening, closing and the driver fallback change SDL's global audio state: one at a time.
+std::mutex& sdlMutex() {
+    static std::mutex m;
+    return m;
+}
+int g_openDevices = 0; // guarded by sdlMutex()
+
+// Starts SDL's audio subsystem once; a driver that cannot start gives way to the dummy driver.
+void initAudioLocked() {
+    if (SDL_WasInit(SDL_INIT_AUDIO)) return;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return;
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        throw AudioError(std::string("Cannot start the sound output: ") + SDL_GetError());
+}
+
+void audioCallback(void* user, Uint8* out, int len);
+
+} // namespace
+
+struct AudioOutput::State {
+    int srcRate = 0;
+    int srcChannels = 0;
+    int devRate = 0;
+    SDL_AudioDeviceID device = 0;
+    SDL_AudioStream* stream = nullptr;
+    int maxQueuedBytes = 0; // writers wait while more than this is waiting in the stream
+
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    bool aborted = false;
+    int64_t written = 0;      // source frames written
+    int64_t deviceTaken = 0;  // device frames the device took from the stream (silence excluded)
+};
+
+namespace {
+
+void audioCallback(void* user, Uint8* out, int len) {
+    auto* s = static_cast<AudioOutput::State*>(user);
+    int got = 0;
+    {
+        std::lock_guard lock(s->mutex);
+        if (!s->aborted) {
+            got = SDL_AudioStreamGet(s->stream, out, len);
+            if (got < 0) got = 0;
+            s->deviceTaken += got / kBytesPerDeviceFrame;
+        }
+    }
+    if (got < len) std::memset(out + got, 0, size_t(len - got));
+    s->changed.notify_all();
+}
+
+} // namespace
+
+AudioOutput::AudioOutput(int rate, int channels) : s_(std::make_unique<State>()) {
+    if (rate < 1000 || rate > 384000 || channels < 1 || channels > 2)
+        throw AudioError("Unsupported sound format: " + std::to_string(rate) + " Hz, " +
+                         std::to_string(channels) + " channels");
+    s_->srcRate = rate;
+    s_->srcChannels = channels;
+    // Rates of the 8 kHz family go to a 48 kHz device, the rest to 44.1 kHz: the smaller ratio.
+    s_->devRate = rate % 8000 == 0 ? 48000 : 44100;
+
+    SDL_AudioSpec want{};
+    want.freq = s_->devRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = kDeviceChannels;
+    want.samples = 1024;
+    want.callback = audioCallback;
+    want.userdata = s_.get();
+
+    std::lock_guard lock(sdlMutex());
+    initAudioLocked();
+    SDL_AudioSpec have{};
+    // flags 0: SDL converts to whatever the hardware wants, so the device format is always `want`.
+    s_->device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (s_->device == 0 && g_openDevices == 0) {
+        const char* driver = SDL_GetCurrentAudioDriver();
+        if (!driver || std::strcmp(driver, "dummy") != 0) {
+            // The usual case without a sound card: ALSA starts but cannot open a device.
+            SDL_AudioQuit();
+            if (SDL_AudioInit("dummy") == 0) s_->device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+        }
+    }
+    if (s_->device == 0) throw AudioError(std::string("Cannot open the sound output: ") + SDL_GetError());
+    s_->stream = SDL_NewAudioStream(AUDIO_S16SYS, Uint8(channels), rate, AUDIO_S16SYS, kDeviceChannels,
+                                    s_->devRate);
+    if (!s_->stream) {
+        SDL_CloseAudioDevice(s_->device);
+        throw AudioError(std::string("Cannot convert the sound: ") + SDL_GetError());
+    }
+    s_->maxQueuedBytes = s_->devRate / 5 * kBytesPerDeviceFrame;
+    ++g_openDevices;
+    SDL_PauseAudioDevice(s_->device, 0);
+}
+
+AudioOutput::~AudioOutput() {
+    {
+        std::lock_guard lock(sdlMutex());
+        SDL_CloseAudioDevice(s_->device); // waits for the callback to return
+        --g_openDevices;
+    }
+    SDL_FreeAudioStream(s_->stream);
+}
+
+bool AudioOutput::write(const int16_t* samples, size_t frames) {
+    const size_t chunkFrames = 4096;
+    std::unique_lock lock(s_->mutex);
+    while (frames > 0) {
+        s_->changed.wait(lock, [&] {
+            return s_->aborted || SDL_AudioStreamAvailable(s_->stream) <= s_->maxQueuedBytes;
+        });
+        if (s_->aborted) return false;
+        const size_t n = std::min(frames, chunkFrames);
+        if (SDL_AudioStreamPut(s_->stream, samples, int(n * size_t(s_->srcChannels) * 2)) != 0) return false;
+        s_->written += int64_t(n);
+        samples += n * size_t(s_->srcChannels);
+        frames -= n;
+    }
+    return true;
+}
+
+bool AudioOutput::drain() {
+    std::unique_lock lock(s_->mutex);
+    if (s_->aborted) return false;
+    SDL_AudioStreamFlush(s_->stream);
+    s_->changed.wait(lock, [&] { return s_->aborted || SDL_AudioStreamAvailable(s_->stream) == 0; });
+    return !s_->aborted;
+}
+
+void AudioOutput::abort() {
+    {
+        std::lock_guard lock(s_->mutex);
+        s_->aborted = true;
+        SDL_AudioStreamClear(s_->stream);
+    }
+    s_->changed.notify_all();
+}
+
+void AudioOutput::reset() {
+    std::lock_guard lock(s_->mutex);
+    SDL_AudioStreamClear(s_->stream);
+    s_->aborted = false;
+    // Frames that were written but never played are forgotten, so the position stays where it was.
+    s_->written = std::min(s_->written, s_->deviceTaken * s_->srcRate / s_->devRate);
+    s_->deviceTaken = s_->written * s_->devRate / s_->srcRate;
+}
+
+void AudioOutput::pause(bool paused) {
+    std::lock_guard lock(sdlMutex());
+    SDL_PauseAudioDevice(s_->device, paused ? 1 : 0);
+}
+
+int64_t AudioOutput::position() const {
+    std::lock_guard lock(s_->mutex);
+    const int64_t played = s_->deviceTaken * s_->srcRate / s_->devRate;
+    return std::min(played, s_->written);
+}
+
+int AudioOutput::sourceRate() const { return s_->srcRate; }
+int AudioOutput::sourceChannels() const { return s_->srcChannels; }
+int AudioOutput::deviceRate() const { return s_->devRate; }
+
+std::string AudioOutput::driverName() {
+    std::lock_guard lock(sdlMutex());
+    const char* d = SDL_WasInit(SDL_INIT_AUDIO) ? SDL_GetCurrentAudioDriver() : nullptr;
+    return d ? d : "";
+}
+
+} // namespace vorlin::audio

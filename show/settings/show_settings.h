@@ -1,0 +1,111 @@
+#pragma once
+// The show settings: the process-wide record of a show's pictures, music, enabled effects and options, and
+// the two operations on its settings file "<base name>.002" beside the program: read the show settings
+// and write the options.
+//
+// Reading, in this order:
+//  1. The base name is the program file's name with its extension cut off where the extension text first
+//     occurs ("my.scrapbook.scr" -> "my"); a name without an extension is kept whole. The program folder
+//     is the folder of the program file as it was started (a copy or a link under another name is a show
+//     of its own).
+//  2. A base name holding "~" (a short 8.3 name) becomes the name of the first "<text before ~>*.002" file
+//     in the program folder (without its last extension), when there is one.
+//  3. The settings file is program folder + base name + ".002"; the installation folder is the default
+//     value of the registry key "Software\Mirtavo\<base name>" plus "/", or "/" when there is none.
+//  4. [Pictures] and [Music] keys, in file order, are looked up (see resolveFile) and kept when found and
+//     their value (default 1) is not 0. Every key of a section is read, however many there are.
+//  5. Effects 1..127 are enabled, 119..122 are taken out, and every [Transitions] key whose value (default
+//     0) is 0 takes out effect key / 3 (truncated) when that lies in 0..127; keys that are not integers
+//     are skipped.
+//  6. The [Set] keys with their defaults. String values are read up to 2047 bytes, as the reader's buffer
+//     of the original allowed (cut back to a whole UTF-8 character).
+// The whole read works on one parse of the file, so it is linear in the file's size.
+//
+// The INI-file object is bound to the settings file name of the first read and kept; later reads and every
+// write go through it, and the file itself is always the truth (no private cache survives a write).
+//
+// Main thread only. The record is process-wide on purpose: every part of a show reads it. Read it in the
+// few places that need it; tests make their own ShowSettingsFile objects.
+
+#include "platform/ini_file.h"
+#include "platform/registry.h"
+
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vorlin::show {
+
+// Field names as the show, the builder and the saved projects know them ("StetchImage" is spelled so).
+struct ShowSettings {
+    std::vector<std::string> Pictures;
+    bool StetchImage = false;
+    bool RandomImage = true;
+    bool AllowReverseTransition = false;
+    bool ClearOldImage = false;
+    std::int32_t ImageInterval = 3;
+    std::int32_t BackgroundColor = 0;
+    std::string PicturePath;
+    std::vector<std::string> Music;
+    bool PlayMusic = true;
+    bool RandomMusic = false;
+    bool LoopMusic = false;
+    std::string MusicPath;
+    std::int32_t EffectSpeed = 3;
+    std::bitset<128> EnabledEffects;
+    std::string Author;
+    std::string Website;
+};
+
+// The names and places derived at every read. Folders end in "/".
+struct SettingsPlaces {
+    std::string programFolder;
+    std::string baseName;
+    std::string settingsFile;
+    std::string installationFolder;
+};
+
+// The registry key under HKEY_CURRENT_USER that holds a show's installation folder.
+std::string installationKey(const std::string& baseName);
+
+// The longest value text a read gives.
+constexpr std::size_t kMaxValueLength = 2047;
+
+class ShowSettingsFile {
+public:
+    ShowSettings settings;
+    SettingsPlaces places;
+
+    // Read the show settings of the program at `programPath`, taking the installation folder from
+    // `registry`. Never throws for a missing, unreadable or malformed file: it reads as empty.
+    void read(const std::string& programPath, const platform::Registry& registry);
+
+    // Rewrites the twelve options of [Set] from the record in one atomic replacement of the file.
+    // Throws platform::WriteError (the old file stays whole) or std::logic_error before any read.
+    void writeOptions();
+
+    // File lookup: `path` itself, else the program folder plus its file name, else the installation folder
+    // plus "sample/" plus its file name. The file name is the text after the last "/" or "\" (entries
+    // written on Windows hold "\"). Returns true and replaces `path` with the first that exists.
+    bool resolveFile(std::string& path) const;
+
+    // The settings file's INI object (nullptr before the first read); the builder writes [Pictures],
+    // [Music] and [Transitions] through it.
+    platform::IniFile* iniFile() { return ini_.get(); }
+
+private:
+    std::unique_ptr<platform::IniFile> ini_;
+};
+
+// Base name and program folder of a program path, without the "~" rule.
+SettingsPlaces programPlaces(const std::string& programPath);
+
+// The process-wide show settings (created empty on first use; filled by its read()).
+ShowSettingsFile& showSettingsFile();
+inline ShowSettings& showSettings() {
+    return showSettingsFile().settings;
+}
+
+} // namespace vorlin::show
