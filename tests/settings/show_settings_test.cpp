@@ -1,0 +1,245 @@
+#include "../platform/test_dir.h"
+#include "show/settings/show_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace vorlin::show;
+using vorlin::platform::Registry;
+using vorlin::platform::WriteError;
+using vorlin::testing::readFile;
+using vorlin::testing::TempDir;
+using vorlin::testing::writeFile;
+
+namespace {
+
+// A program folder, an installation folder with its "sample" folder, and a registry store of their own.
+class ShowFolder : public ::testing::Test {
+protected:
+    TempDir root;
+    std::string program = root / "prog/";
+    std::string install = root / "inst";
+    Registry registry{root / "registry.ini"};
+
+    void SetUp() override {
+        fs::create_directories(program);
+        fs::create_directories(install + "/sample");
+    }
+    ShowSettingsFile read(const std::string& programName, const std::string& settings) {
+        writeFile(program + "MyShow.002", settings);
+        ShowSettingsFile f;
+        f.read(program + programName, registry);
+        return f;
+    }
+    void touch(const std::string& path) { writeFile(path, "x"); }
+};
+
+TEST(ProgramPlaces, BaseNameCutsTheExtensionAtItsFirstOccurrence) {
+    const struct {
+        const char* path;
+        const char* folder;
+        const char* base;
+    } rows[] = {
+        {"/a/MyShow.scr", "/a/", "MyShow"},           {"/a/my.scrapbook.scr", "/a/", "my"},
+        {"/a/VorlinSaver.EXE", "/a/", "VorlinSaver"}, {"/a/VorlinSaver", "/a/", "VorlinSaver"},
+        {"/a.b/VorlinSaver", "/a.b/", "VorlinSaver"}, {"/a/x.c.b.c", "/a/", "x"},
+        {"/a/Show.SCR.scr", "/a/", "Show.SCR"},       {"/a/name.", "/a/", "name"},
+        {"/MYSHOW~1.SCR", "/", "MYSHOW~1"},
+    };
+    for (const auto& r : rows) {
+        const auto p = programPlaces(r.path);
+        EXPECT_EQ(p.programFolder, r.folder) << r.path;
+        EXPECT_EQ(p.baseName, r.base) << r.path;
+    }
+}
+
+TEST_F(ShowFolder, MissingFileGivesDefaults) {
+    ShowSettingsFile f;
+    f.read(program + "Nothing.scr", registry);
+    const ShowSettings defaults;
+    const auto& s = f.settings;
+    EXPECT_TRUE(s.Pictures.empty());
+    EXPECT_TRUE(s.Music.empty());
+    EXPECT_EQ(s.RandomImage, true);
+    EXPECT_EQ(s.PlayMusic, true);
+    EXPECT_EQ(s.StetchImage || s.AllowReverseTransition || s.ClearOldImage || s.RandomMusic || s.LoopMusic,
+              false);
+    EXPECT_EQ(s.ImageInterval, 3);
+    EXPECT_EQ(s.EffectSpeed, 3);
+    EXPECT_EQ(s.BackgroundColor, 0);
+    EXPECT_EQ(s.EnabledEffects.count(), 123u);
+    for (int n : {0, 119, 120, 121, 122}) EXPECT_FALSE(s.EnabledEffects[n]) << n;
+    for (int n : {1, 118, 123, 127}) EXPECT_TRUE(s.EnabledEffects[n]) << n;
+    EXPECT_EQ(f.places.settingsFile, program + "Nothing.002");
+    EXPECT_EQ(f.places.installationFolder, "/");
+}
+
+TEST_F(ShowFolder, ShortNameFindsTheLongSettingsFile) {
+    writeFile(program + "MyShow Deluxe.002", "[Set]\nAuthor=Deluxe\n");
+    writeFile(program + "MyShowOther.txt", "");
+    fs::create_directory(program + "MyShow A folder.002");
+    ShowSettingsFile f;
+    f.read(program + "MYSHOW~1.SCR", registry);
+    EXPECT_EQ(f.places.baseName, "MyShow Deluxe");
+    EXPECT_EQ(f.places.settingsFile, program + "MyShow Deluxe.002");
+    EXPECT_EQ(f.settings.Author, "Deluxe");
+
+    ShowSettingsFile none;
+    none.read(program + "OTHER~1.SCR", registry);
+    EXPECT_EQ(none.places.baseName, "OTHER~1");
+    EXPECT_EQ(none.places.settingsFile, program + "OTHER~1.002");
+}
+
+TEST_F(ShowFolder, InstallationFolderFromTheRegistry) {
+    registry.writeString("Software\\Mirtavo\\MyShow", "", install);
+    registry.writeString("Software\\Mirtavo\\MyShowX", "", "/wrong");
+    registry.writeDword("Software\\Mirtavo\\Typed", "", 5);
+    auto f = read("MyShow.scr", "");
+    EXPECT_EQ(f.places.installationFolder, install + "/");
+    ShowSettingsFile typed;
+    typed.read(program + "Typed.scr", registry);
+    EXPECT_EQ(typed.places.installationFolder, "/") << "a number is not a folder";
+}
+
+TEST_F(ShowFolder, PicturesAndMusicAreLookedUpAndFiltered) {
+    registry.writeString("Software\\Mirtavo\\MyShow", "", install);
+    touch(root / "elsewhere.jpg");
+    touch(program + "a.jpg");
+    touch(program + "b.jpg");
+    touch(install + "/sample/c.jpg");
+    touch(install + "/sample/a.jpg");
+    touch(program + "song.mp3");
+    fs::create_directory(program + "dir.jpg");
+    const auto f = read("MyShow.scr", "[Pictures]\n" + (root / "elsewhere.jpg") +
+                                          "=1\n"
+                                          "C:\\old\\a.jpg=1\n"
+                                          "b.jpg=0\n"
+                                          "/gone/c.jpg=1\n"
+                                          "missing.jpg=1\n"
+                                          "dir.jpg=1\n"
+                                          "/x/A.jpg=yes\n"
+                                          "[Music]\n"
+                                          "/old/song.mp3\n"
+                                          "/old/song.mp3=1\n"
+                                          "[pictures]\n"
+                                          "a.jpg=1\n");
+    const std::vector<std::string> pictures = {root / "elsewhere.jpg", program + "a.jpg",
+                                               install + "/sample/c.jpg", program + "a.jpg"};
+    EXPECT_EQ(f.settings.Pictures, pictures);
+    EXPECT_EQ(f.settings.Music, std::vector<std::string>{program + "song.mp3"});
+}
+
+TEST_F(ShowFolder, TransitionsBecomeTheEnabledSet) {
+    const struct {
+        const char* section;
+        std::vector<int> disabled; // besides 0 and 119..122
+    } rows[] = {
+        {"15=0\n", {5}},
+        {"16=0\n17=0\n", {5}},
+        {"15=1\n", {}},
+        {"abc=0\n999=0\n-3=0\n", {}},
+        {"0x0F=0\n", {5}},
+        {"3=0\n381=0\n384=0\n", {1, 127}},
+        {"360=1\n363=\n366=no\n", {121, 122}},
+    };
+    for (const auto& r : rows) {
+        const auto f = read("MyShow.scr", std::string("[Transitions]\n") + r.section);
+        std::bitset<128> expected;
+        for (int n = 1; n <= 127; ++n) expected.set(n);
+        for (int n : {119, 120, 121, 122}) expected.reset(n);
+        for (int n : r.disabled) expected.reset(n);
+        EXPECT_EQ(f.settings.EnabledEffects, expected) << r.section;
+    }
+}
+
+TEST_F(ShowFolder, OptionsWithDefaultsAndNumbers) {
+    const std::string longText(3000, 'w');
+    const auto f =
+        read("MyShow.scr", "[set]\n"
+                           "imageinterval=0x0A\n"
+                           "EffectSpeed=ten\n"
+                           "BackgroundColor=-16777201\n"
+                           "StetchImage=1\n"
+                           "RandomImage=0\n"
+                           "PlayMusic=\n"
+                           "LoopMusic=2\n"
+                           "Author=  Ann  \n"
+                           "Website=" +
+                               longText + "\nPicturePath=" + std::string(2046, 'p') + "\xC3\xA9\n");
+    const auto& s = f.settings;
+    EXPECT_EQ(s.ImageInterval, 10);
+    EXPECT_EQ(s.EffectSpeed, 3);
+    EXPECT_EQ(s.BackgroundColor, -16777201);
+    EXPECT_TRUE(s.StetchImage);
+    EXPECT_FALSE(s.RandomImage);
+    EXPECT_TRUE(s.PlayMusic) << "an empty value takes the default";
+    EXPECT_TRUE(s.LoopMusic);
+    EXPECT_EQ(s.Author, "Ann");
+    EXPECT_EQ(s.Website, std::string(2047, 'w'));
+    EXPECT_EQ(s.PicturePath, std::string(2046, 'p')) << "a character is not split";
+}
+
+TEST_F(ShowFolder, WriteOptionsRoundTripsAndKeepsOtherSections) {
+    touch(program + "a.jpg");
+    auto f =
+        read("MyShow.scr", "[Pictures]\na.jpg=1\n[Set]\nAuthor=Ann\nImageInterval=9\n[Transitions]\n15=0\n");
+    auto& s = f.settings;
+    s.StetchImage = true;
+    s.RandomImage = false;
+    s.AllowReverseTransition = true;
+    s.ClearOldImage = true;
+    s.PlayMusic = false;
+    s.RandomMusic = true;
+    s.LoopMusic = true;
+    s.ImageInterval = -5;
+    s.BackgroundColor = 0x00FF8040;
+    s.EffectSpeed = 5;
+    s.PicturePath = "/pics/";
+    s.MusicPath = "/music; and=more";
+    s.Author = "not written";
+    f.writeOptions();
+    EXPECT_EQ(readFile(program + "MyShow.002"),
+              "[Pictures]\na.jpg=1\n[Set]\nAuthor=Ann\nImageInterval=-5\n"
+              "StetchImage=1\nRandomImage=0\nAllowReverseTransition=1\n"
+              "ClearOldImage=1\nPlayMusic=0\nRandomMusic=1\nLoopMusic=1\n"
+              "BackgroundColor=16744512\nEffectSpeed=5\nPicturePath=/pics/\n"
+              "MusicPath=/music; and=more\n[Transitions]\n15=0\n");
+    ShowSettingsFile again;
+    again.read(program + "MyShow.scr", registry);
+    EXPECT_EQ(again.settings.MusicPath, "/music; and=more");
+    EXPECT_EQ(again.settings.ImageInterval, -5);
+    EXPECT_EQ(again.settings.Author, "Ann");
+    EXPECT_FALSE(again.settings.EnabledEffects[5]);
+    EXPECT_EQ(again.settings.Pictures.size(), 1u);
+}
+
+TEST_F(ShowFolder, FailedWriteKeepsTheOldFileAndSaysSo) {
+    auto f = read("MyShow.scr", "[Set]\nImageInterval=9\n");
+    const std::string before = readFile(program + "MyShow.002");
+    f.settings.ImageInterval = 1;
+    fs::rename(program, root / "moved");
+    EXPECT_THROW(f.writeOptions(), WriteError);
+    fs::rename(root / "moved", program);
+    EXPECT_EQ(readFile(program + "MyShow.002"), before);
+
+    f.settings.PicturePath = "two\nlines";
+    EXPECT_THROW(f.writeOptions(), WriteError);
+    EXPECT_EQ(readFile(program + "MyShow.002"), before);
+
+    ShowSettingsFile unread;
+    EXPECT_THROW(unread.writeOptions(), std::logic_error);
+}
+
+TEST_F(ShowFolder, ReloadSeesWritesAndClearsLists) {
+    touch(program + "a.jpg");
+    touch(program + "b.jpg");
+    auto f = read("MyShow.scr", "[Pictures]\na.jpg=1\n");
+    ASSERT_EQ(f.settings.Pictures.size(), 1u);
+    f.iniFile()->writeBool("Pictures", "b.jpg", true);
+    f.read(program + "MyShow.scr", registry);
+    EXPECT_EQ(f.settings.Pictures, (std::vector<std::string>{program + "a.jpg", program + "b.jpg"}));
+}
+
+} // namespace
