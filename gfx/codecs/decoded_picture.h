@@ -20,6 +20,10 @@ struct DecodedPicture {
     Bitmap pixels;
     // width × height bytes, row by row, no padding: 0 transparent … 255 opaque. Empty: fully opaque.
     std::vector<std::uint8_t> alpha;
+    // The picture's own size when the decoder gave it at a reduced scale (a JPEG decoded for a small
+    // box); 0 when `pixels` has the full size.
+    int fullWidth = 0;
+    int fullHeight = 0;
 };
 
 // Limits that keep a hostile file from taking the machine; decoders check them before allocating.

@@ -1,0 +1,58 @@
+#pragma once
+// The picture decoders. Each takes the bytes of a whole file (so that the same entry serves files,
+// memory and the fuzz targets) plus a name used only in error messages, and gives a DecodedPicture or
+// throws a PictureError "<name>: <what was wrong>". No decoder ever reads outside the given bytes, and
+// each checks the picture's size against the limits before it allocates the pixels.
+//
+// What each does with a file that ends early:
+//   JPEG  decodes what is there; the missing part comes out grey (libjpeg's own filling).
+//   GIF   keeps the rows that were read; the missing rows are transparent.
+//   BMP, ICO, PNG, WebP  refuse the file with an error.
+
+#include "gfx/codecs/decoded_picture.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vorlin::gfx {
+
+using ByteSpan = std::span<const std::uint8_t>;
+
+// The size limits a decoder applies. The defaults are the program's; the fuzz targets use smaller ones
+// to keep each run fast.
+struct DecodeLimits {
+    int maxSide = kMaxPictureSide;
+    long long maxPixels = kMaxPicturePixels;
+};
+
+struct JpegOptions {
+    // When both are > 0 the picture is only going to be shrunk into this box (in its upright size): the
+    // decoder may then use the DCT scaling of 1/2, 1/4 or 1/8, as long as the result still covers the
+    // size the fit-inside rule would give.
+    int boxWidth = 0;
+    int boxHeight = 0;
+    // Turn the picture upright from its EXIF orientation tag.
+    bool applyOrientation = true;
+};
+
+// Baseline, progressive, greyscale, RGB, CMYK and YCCK JPEG, turned upright by the EXIF orientation.
+DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOptions& options = {},
+                          const DecodeLimits& limits = {});
+// The first image of a GIF87a/GIF89a file on its logical screen; outside the image and where its
+// transparent colour is used, the alpha is 0.
+DecodedPicture decodeGif(ByteSpan data, const std::string& name, const DecodeLimits& limits = {});
+// Windows and OS/2 bitmaps: 1/4/8/16/24/32 bits, RLE4/RLE8, bit fields, bottom-up and top-down. Always
+// opaque (a 32-bit bitmap's fourth byte is not used, as when such a bitmap is drawn).
+DecodedPicture decodeBmp(ByteSpan data, const std::string& name, const DecodeLimits& limits = {});
+// The largest and then deepest image of an icon (or cursor) file, BMP or PNG, with its transparency.
+DecodedPicture decodeIco(ByteSpan data, const std::string& name, const DecodeLimits& limits = {});
+DecodedPicture decodePng(ByteSpan data, const std::string& name, const DecodeLimits& limits = {});
+// Still WebP pictures, lossy or lossless, with or without alpha.
+DecodedPicture decodeWebp(ByteSpan data, const std::string& name, const DecodeLimits& limits = {});
+
+// The whole content of a file; a PictureError names the file when it cannot be read.
+std::vector<std::uint8_t> readPictureFile(const std::string& path);
+
+} // namespace vorlin::gfx
