@@ -6,6 +6,10 @@
 // blocks while about a fifth of a second is already waiting, so a decoder runs only as fast as the
 // sound plays. SDL's audio thread takes the frames from the queue and plays silence when it runs dry.
 //
+// The SDL device is open only while the output plays: the first `write` of a stretch opens it, and a
+// completed `drain` or an `abort` closes it. Some drivers (the dummy driver among them) allow one open
+// device at a time, and a player that has finished must not keep the next player from sounding.
+//
 // Driver choice: SDL_AUDIODRIVER decides (dummy or disk where no sound card exists). When the chosen
 // driver cannot start or cannot open a device and no other device is open, the output falls back to
 // SDL's dummy driver quietly, so that a show goes on silently instead of failing.
@@ -31,28 +35,30 @@ public:
 
 class AudioOutput {
 public:
-    // Opens a device for a source of `rate` Hz (1000..384000) and `channels` (1 or 2). Throws AudioError.
-    // Leaves: the device open and running (not paused), the queue empty, position 0, not aborted.
+    // Prepares an output for a source of `rate` Hz (1000..384000) and `channels` (1 or 2); starts SDL's
+    // audio (falling back to the dummy driver). Throws AudioError.
+    // Leaves: no device open yet, the queue empty, position 0, not paused, not aborted.
     AudioOutput(int rate, int channels);
     // Leaves: the device closed; queued frames that were not played are dropped.
     ~AudioOutput();
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
 
-    // Queues `frames` source frames, blocking while the queue is full. Returns false at once (queueing
-    // nothing more) once `abort` has been called. Leaves: the frames queued for playing.
+    // Queues `frames` source frames, blocking while the queue is full; opens the device when it is closed
+    // and throws AudioError when no device can be opened. Returns false at once (queueing nothing more)
+    // once `abort` has been called. Leaves: the device open, the frames queued for playing.
     bool write(const int16_t* samples, size_t frames);
     // Blocks until every queued frame has been played (the resampler's tail included). Returns false
-    // if `abort` ended the wait. Leaves: the queue empty; further writes start a new stretch.
+    // if `abort` ended the wait. Leaves: the queue empty, the device closed; a write starts a new stretch.
     bool drain();
     // Drops every queued frame and makes `write`/`drain` return false now and from then on.
-    // Leaves: the device open, playing silence; position frozen where it was.
+    // Leaves: the device closed; position frozen where it was.
     void abort();
     // Undoes `abort` once no thread is blocked in `write`/`drain` any more.
     // Leaves: the queue empty, writes accepted again, the position where it was.
     void reset();
-    // Pauses (true) or resumes (false) the device; a paused device takes no frames, so a writer blocks.
-    // Leaves: the queue untouched.
+    // Pauses (true) or resumes (false) the device, now or when it opens; a paused device takes no
+    // frames, so a writer blocks. Leaves: the queue untouched.
     void pause(bool paused);
 
     // Source frames played so far (taken by the device), since open.
