@@ -9,6 +9,7 @@ PACKAGES=(
   libmpg123-dev libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont libsdl2-dev libpixman-1-dev
   libuemf-dev libxss-dev libxcb1-dev libx11-dev libgtest-dev libbenchmark-dev
   xvfb xauth xscreensaver xdotool imagemagick makeself x11-utils
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
 )
 
 missing=()

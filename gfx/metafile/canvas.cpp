@@ -1,0 +1,432 @@
+#include "gfx/metafile/canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace vorlin::gfx::metafile {
+
+// ---- ClipRegion ----------------------------------------------------------------------------------------
+
+ClipRegion::ClipRegion() {
+    pixman_region32_init(&region_);
+}
+
+ClipRegion::ClipRegion(const Rect& r) {
+    if (r.isEmpty())
+        pixman_region32_init(&region_);
+    else
+        pixman_region32_init_rect(&region_, r.Left, r.Top, static_cast<unsigned>(r.width()),
+                                  static_cast<unsigned>(r.height()));
+}
+
+ClipRegion::ClipRegion(const ClipRegion& other) {
+    pixman_region32_init(&region_);
+    pixman_region32_copy(&region_, const_cast<pixman_region32_t*>(&other.region_));
+}
+
+ClipRegion& ClipRegion::operator=(const ClipRegion& other) {
+    if (this != &other) pixman_region32_copy(&region_, const_cast<pixman_region32_t*>(&other.region_));
+    return *this;
+}
+
+ClipRegion::~ClipRegion() {
+    pixman_region32_fini(&region_);
+}
+
+void ClipRegion::combine(const ClipRegion& other, int mode) {
+    auto* o = const_cast<pixman_region32_t*>(&other.region_);
+    switch (mode) {
+    case 1:
+        pixman_region32_intersect(&region_, &region_, o);
+        break;
+    case 2:
+        pixman_region32_union(&region_, &region_, o);
+        break;
+    case 3: {
+        pixman_region32_t a, b;
+        pixman_region32_init(&a);
+        pixman_region32_init(&b);
+        pixman_region32_subtract(&a, &region_, o);
+        pixman_region32_subtract(&b, o, &region_);
+        pixman_region32_union(&region_, &a, &b);
+        pixman_region32_fini(&a);
+        pixman_region32_fini(&b);
+        break;
+    }
+    case 4:
+        pixman_region32_subtract(&region_, &region_, o);
+        break;
+    default:
+        pixman_region32_copy(&region_, o);
+        break;
+    }
+}
+
+void ClipRegion::intersectRect(const Rect& r) {
+    if (r.isEmpty()) {
+        pixman_region32_clear(&region_);
+        return;
+    }
+    pixman_region32_intersect_rect(&region_, &region_, r.Left, r.Top, static_cast<unsigned>(r.width()),
+                                   static_cast<unsigned>(r.height()));
+}
+
+void ClipRegion::subtractRect(const Rect& r) {
+    if (r.isEmpty()) return;
+    ClipRegion cut(r);
+    pixman_region32_subtract(&region_, &region_, &cut.region_);
+}
+
+void ClipRegion::translate(int dx, int dy) {
+    pixman_region32_translate(&region_, dx, dy);
+}
+
+ClipRegion ClipRegion::fromRects(const std::vector<pixman_box32_t>& boxes) {
+    ClipRegion r;
+    if (!boxes.empty()) {
+        pixman_region32_fini(&r.region_);
+        if (!pixman_region32_init_rects(&r.region_, boxes.data(), static_cast<int>(boxes.size())))
+            pixman_region32_init(&r.region_);
+    }
+    return r;
+}
+
+const pixman_box32_t* ClipRegion::rects(int& count) const {
+    return pixman_region32_rectangles(const_cast<pixman_region32_t*>(&region_), &count);
+}
+
+// ---- Canvas --------------------------------------------------------------------------------------------
+
+namespace {
+
+// Keeps hostile coordinates in a range where every conversion to int is defined.
+constexpr double kCoordLimit = 1e8;
+
+double clampCoord(double v) {
+    if (!std::isfinite(v)) return 0;
+    return std::clamp(v, -kCoordLimit, kCoordLimit);
+}
+
+bool hatchHit(int hatch, int x, int y) {
+    const int hx = x & 7, hy = y & 7;
+    switch (hatch) {
+    case 0:
+        return hy == 0; // HS_HORIZONTAL
+    case 1:
+        return hx == 0; // HS_VERTICAL
+    case 2:
+        return ((hx - hy) & 7) == 0; // HS_FDIAGONAL
+    case 3:
+        return ((hx + hy) & 7) == 0; // HS_BDIAGONAL
+    case 4:
+        return hx == 0 || hy == 0; // HS_CROSS
+    default:
+        return ((hx - hy) & 7) == 0 || ((hx + hy) & 7) == 0; // HS_DIAGCROSS
+    }
+}
+
+double signedArea(const std::vector<PointD>& pts) {
+    double a = 0;
+    for (std::size_t i = 0, n = pts.size(); i < n; ++i) {
+        const PointD& p = pts[i];
+        const PointD& q = pts[(i + 1) % n];
+        a += p.x * q.y - q.x * p.y;
+    }
+    return a / 2;
+}
+
+Contour circle(PointD c, double r) {
+    Contour k;
+    k.closed = true;
+    const int n = std::clamp(static_cast<int>(std::ceil(std::numbers::pi * r)), 8, 128);
+    k.pts.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        const double t = 2 * std::numbers::pi * i / n;
+        k.pts.push_back({c.x + r * std::cos(t), c.y + r * std::sin(t)});
+    }
+    return k;
+}
+
+} // namespace
+
+Canvas::Canvas(int width, int height, long long workBudget)
+    : pixels_(width, height), coverage_(static_cast<std::size_t>(pixels_.width()) * pixels_.height(), 0),
+      budget_(workBudget) {}
+
+void Canvas::writeRun(int y, int x0, int x1, const Paint& paint) {
+    std::uint8_t* row = pixels_.scanLine(y);
+    std::uint8_t* cov = coverage_.data() + static_cast<std::size_t>(y) * pixels_.width();
+    if (paint.pattern && !paint.pattern->isEmpty()) {
+        const Bitmap& p = *paint.pattern;
+        const std::uint8_t* prow = p.scanLine(y % p.height());
+        for (int x = x0; x < x1; ++x) {
+            const std::uint8_t* s = prow + 3 * (x % p.width());
+            std::copy(s, s + 3, row + 3 * x);
+            cov[x] = 255;
+        }
+        return;
+    }
+    for (int x = x0; x < x1; ++x) {
+        Color c = paint.color;
+        if (paint.hatch >= 0 && !hatchHit(paint.hatch, x, y)) {
+            if (!paint.backgroundOpaque) continue;
+            c = paint.background;
+        }
+        row[3 * x] = c.b;
+        row[3 * x + 1] = c.g;
+        row[3 * x + 2] = c.r;
+        cov[x] = 255;
+    }
+}
+
+void Canvas::paintSpan(int y, int x0, int x1, const Paint& paint) {
+    if (y < 0 || y >= height()) return;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, width());
+    if (x0 >= x1) return;
+    budget_ -= x1 - x0;
+    if (!clip_) {
+        writeRun(y, x0, x1, paint);
+        return;
+    }
+    int n = 0;
+    const pixman_box32_t* r = clip_->rects(n);
+    // Bands are sorted by y: skip to the first rectangle whose bottom lies below this row.
+    const pixman_box32_t* it =
+        std::partition_point(r, r + n, [y](const pixman_box32_t& b) { return b.y2 <= y; });
+    for (; it != r + n && it->y1 <= y; ++it) {
+        const int a = std::max(x0, it->x1), b = std::min(x1, it->x2);
+        if (a < b) writeRun(y, a, b, paint);
+    }
+}
+
+void Canvas::scan(const Outline& outline, FillRule rule, const std::function<void(int, int, int)>& out) {
+    struct Edge {
+        double x0, y0, slope;
+        int yStart, yEnd, dir;
+    };
+    std::vector<Edge> edges;
+    const int H = height();
+    for (const Contour& k : outline) {
+        const std::size_t n = k.pts.size();
+        if (n < 2) continue;
+        for (std::size_t i = 0; i < n; ++i) {
+            PointD p{clampCoord(k.pts[i].x), clampCoord(k.pts[i].y)};
+            PointD q{clampCoord(k.pts[(i + 1) % n].x), clampCoord(k.pts[(i + 1) % n].y)};
+            if (p.y == q.y) continue;
+            int dir = 1;
+            if (p.y > q.y) {
+                std::swap(p, q);
+                dir = -1;
+            }
+            const int ys = static_cast<int>(std::max(0.0, std::ceil(p.y)));
+            const int ye = static_cast<int>(std::min(static_cast<double>(H), std::ceil(q.y)));
+            if (ys >= ye) continue;
+            edges.push_back({p.x, p.y, (q.x - p.x) / (q.y - p.y), ys, ye, dir});
+        }
+    }
+    if (edges.empty()) return;
+    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.yStart < b.yStart; });
+    budget_ -= static_cast<long long>(edges.size());
+
+    std::vector<const Edge*> active;
+    std::vector<std::pair<double, int>> xs;
+    std::size_t next = 0;
+    int yEndAll = 0;
+    for (const Edge& e : edges) yEndAll = std::max(yEndAll, e.yEnd);
+    for (int y = edges.front().yStart; y < yEndAll && budget_ >= 0; ++y) {
+        while (next < edges.size() && edges[next].yStart <= y) active.push_back(&edges[next++]);
+        std::erase_if(active, [y](const Edge* e) { return e->yEnd <= y; });
+        if (active.empty()) {
+            if (next < edges.size()) y = edges[next].yStart - 1;
+            continue;
+        }
+        budget_ -= static_cast<long long>(active.size()) + 1;
+        xs.clear();
+        for (const Edge* e : active) xs.emplace_back(e->x0 + (y - e->y0) * e->slope, e->dir);
+        std::sort(xs.begin(), xs.end());
+        int wind = 0;
+        for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
+            wind = rule == FillRule::Alternate ? (wind ^ 1) : wind + xs[i].second;
+            if (wind == 0) continue;
+            const double a = std::clamp(std::ceil(xs[i].first), -1.0, static_cast<double>(width()) + 1);
+            const double b = std::clamp(std::ceil(xs[i + 1].first), -1.0, static_cast<double>(width()) + 1);
+            if (a < b) out(y, static_cast<int>(a), static_cast<int>(b));
+        }
+    }
+}
+
+void Canvas::fill(const Outline& outline, FillRule rule, const Paint& paint) {
+    if (exhausted()) return;
+    scan(outline, rule, [&](int y, int x0, int x1) { paintSpan(y, x0, x1, paint); });
+}
+
+void Canvas::thinLine(PointD a, PointD b, const Paint& paint) {
+    long long x0 = std::llround(clampCoord(a.x)), y0 = std::llround(clampCoord(a.y));
+    const long long x1 = std::llround(clampCoord(b.x)), y1 = std::llround(clampCoord(b.y));
+    const long long dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    // Walk only the part of the line that can touch the canvas: hostile coordinates may be far off.
+    if ((x0 < 0 && x1 < 0) || (y0 < 0 && y1 < 0) || (x0 >= width() && x1 >= width()) ||
+        (y0 >= height() && y1 >= height()))
+        return;
+    const long long steps = std::max(dx, -dy);
+    if (steps > 4LL * (width() + height())) {
+        // Too long to walk pixel by pixel: draw it as a one-pixel-wide polygon instead.
+        stroke({Contour{{a, b}, false}}, 1.01, paint);
+        return;
+    }
+    long long err = dx + dy;
+    while (!(x0 == x1 && y0 == y1) && budget_ >= 0) {
+        paintSpan(static_cast<int>(y0), static_cast<int>(x0), static_cast<int>(x0) + 1, paint);
+        const long long e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
+    }
+}
+
+void Canvas::stroke(const Outline& outline, double width, const Paint& paint) {
+    if (exhausted()) return;
+    if (!(width > 1.5)) {
+        for (const Contour& k : outline) {
+            const std::size_t n = k.pts.size();
+            if (n == 1)
+                paintSpan(static_cast<int>(std::lround(clampCoord(k.pts[0].y))),
+                          static_cast<int>(std::lround(clampCoord(k.pts[0].x))),
+                          static_cast<int>(std::lround(clampCoord(k.pts[0].x))) + 1, paint);
+            for (std::size_t i = 0; i + 1 < n; ++i) thinLine(k.pts[i], k.pts[i + 1], paint);
+            if (k.closed && n > 2) thinLine(k.pts[n - 1], k.pts[0], paint);
+        }
+        return;
+    }
+    // A wide pen: one quadrilateral per segment and a disc at every vertex (round joins and caps), all
+    // turned the same way so that the winding fill paints their union.
+    const double r = std::min(width, 1e6) / 2;
+    Outline pieces;
+    auto addPiece = [&pieces](Contour c) {
+        if (signedArea(c.pts) < 0) std::reverse(c.pts.begin(), c.pts.end());
+        pieces.push_back(std::move(c));
+    };
+    for (const Contour& k : outline) {
+        const std::size_t n = k.pts.size();
+        const std::size_t segs = k.closed && n > 2 ? n : (n > 0 ? n - 1 : 0);
+        for (std::size_t i = 0; i < segs; ++i) {
+            const PointD p = k.pts[i], q = k.pts[(i + 1) % n];
+            const double len = std::hypot(q.x - p.x, q.y - p.y);
+            if (!(len > 0) || !std::isfinite(len)) continue;
+            const double nx = -(q.y - p.y) / len * r, ny = (q.x - p.x) / len * r;
+            addPiece(Contour{
+                {{p.x + nx, p.y + ny}, {q.x + nx, q.y + ny}, {q.x - nx, q.y - ny}, {p.x - nx, p.y - ny}},
+                true});
+        }
+        for (const PointD& p : k.pts) addPiece(circle(p, r));
+        if (budget_ < 0) return;
+    }
+    fill(pieces, FillRule::Winding, paint);
+}
+
+void Canvas::drawImage(const Bitmap& src, int sx, int sy, int sw, int sh, double x0, double y0, double x1,
+                       double y1, std::uint32_t rop) {
+    if (exhausted() || src.isEmpty() || sw == 0 || sh == 0) return;
+    bool flipX = false, flipY = false;
+    if (sw < 0) {
+        sx += sw;
+        sw = -sw;
+        flipX = true;
+    }
+    if (sh < 0) {
+        sy += sh;
+        sh = -sh;
+        flipY = true;
+    }
+    x0 = clampCoord(x0), x1 = clampCoord(x1), y0 = clampCoord(y0), y1 = clampCoord(y1);
+    if (x1 < x0) {
+        std::swap(x0, x1);
+        flipX = !flipX;
+    }
+    if (y1 < y0) {
+        std::swap(y0, y1);
+        flipY = !flipY;
+    }
+    if (!(x1 > x0) || !(y1 > y0)) return;
+    const int ix0 = static_cast<int>(std::max(0.0, std::ceil(x0)));
+    const int ix1 = static_cast<int>(std::min(static_cast<double>(width()), std::ceil(x1)));
+    const int iy0 = static_cast<int>(std::max(0.0, std::ceil(y0)));
+    const int iy1 = static_cast<int>(std::min(static_cast<double>(height()), std::ceil(y1)));
+    const int op = static_cast<int>((rop >> 16) & 0xFF);
+
+    std::vector<int> cols(static_cast<std::size_t>(std::max(0, ix1 - ix0)));
+    for (int x = ix0; x < ix1; ++x) {
+        const int k = std::min(sw - 1, static_cast<int>((x - x0 + 0.5) / (x1 - x0) * sw));
+        cols[x - ix0] = sx + (flipX ? sw - 1 - k : k);
+    }
+    for (int y = iy0; y < iy1 && budget_ >= 0; ++y) {
+        const int k = std::min(sh - 1, static_cast<int>((y - y0 + 0.5) / (y1 - y0) * sh));
+        const int row = sy + (flipY ? sh - 1 - k : k);
+        if (row < 0 || row >= src.height()) continue;
+        // Runs of destination pixels go through the clip; within them each pixel samples its column.
+        for (int x = ix0; x < ix1; ++x) {
+            const int col = cols[x - ix0];
+            if (col < 0 || col >= src.width()) continue;
+            const Color s = src.pixel(col, row);
+            const std::size_t ci = static_cast<std::size_t>(y) * width() + x;
+            const Color d = pixels_.pixel(x, y);
+            const bool drawn = coverage_[ci] != 0;
+            Color out = s;
+            switch (op) {
+            case 0x88: // SRCAND: white source keeps what is below (also nothing)
+                if (s == Color{255, 255, 255}) continue;
+                if (drawn)
+                    out = {static_cast<std::uint8_t>(d.r & s.r), static_cast<std::uint8_t>(d.g & s.g),
+                           static_cast<std::uint8_t>(d.b & s.b)};
+                break;
+            case 0xEE: // SRCPAINT: black source keeps what is below
+                if (s == Color{}) continue;
+                if (drawn)
+                    out = {static_cast<std::uint8_t>(d.r | s.r), static_cast<std::uint8_t>(d.g | s.g),
+                           static_cast<std::uint8_t>(d.b | s.b)};
+                break;
+            case 0x66: // SRCINVERT
+                if (s == Color{}) continue;
+                if (drawn)
+                    out = {static_cast<std::uint8_t>(d.r ^ s.r), static_cast<std::uint8_t>(d.g ^ s.g),
+                           static_cast<std::uint8_t>(d.b ^ s.b)};
+                break;
+            case 0x33: // NOTSRCCOPY
+                out = {static_cast<std::uint8_t>(~s.r), static_cast<std::uint8_t>(~s.g),
+                       static_cast<std::uint8_t>(~s.b)};
+                break;
+            default:
+                break;
+            }
+            Paint p;
+            p.color = out;
+            paintSpan(y, x, x + 1, p);
+        }
+    }
+}
+
+void Canvas::drawMask(const std::uint8_t* mask, int pitch, int left, int top, int w, int h,
+                      const Paint& paint) {
+    for (int j = 0; j < h && budget_ >= 0; ++j) {
+        const int y = top + j;
+        if (y < 0 || y >= height()) continue;
+        const std::uint8_t* m = mask + static_cast<std::ptrdiff_t>(j) * pitch;
+        int i = 0;
+        while (i < w) {
+            while (i < w && m[i] < 128) ++i;
+            const int start = i;
+            while (i < w && m[i] >= 128) ++i;
+            if (start < i) paintSpan(y, left + start, left + i, paint);
+        }
+    }
+}
+
+} // namespace vorlin::gfx::metafile

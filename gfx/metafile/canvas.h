@@ -1,0 +1,98 @@
+#pragma once
+// The surface a metafile is played onto: 24-bit pixels plus a coverage plane (0 where nothing was drawn,
+// 255 where something was), a clip region and a work budget.
+//
+// Rules the rasteriser keeps, as GDI does: a pixel belongs to a filled outline when its centre lies inside
+// it, with left and top edges inclusive and right and bottom edges exclusive (so Rectangle(0,0,10,10)
+// covers pixels 0..9); a one-pixel line leaves out its last point. Every operation charges the budget
+// with the pixels and edge crossings it visits; once the budget is spent the canvas ignores further
+// drawing, so that a hostile file ends as a partial picture instead of running for hours.
+
+#include "gfx/bitmap.h"
+#include "gfx/metafile/geometry2d.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <pixman.h>
+
+namespace vorlin::gfx::metafile {
+
+enum class FillRule { Alternate, Winding };
+
+// How pixels are painted: a solid colour, a hatch (the six GDI hatch styles, 8-pixel period) over an
+// optional background, or a tiled pattern bitmap.
+struct Paint {
+    Color color;
+    int hatch = -1; // HS_HORIZONTAL .. HS_DIAGCROSS (0..5), or -1 for solid
+    Color background;
+    bool backgroundOpaque = false;
+    std::shared_ptr<const Bitmap> pattern;
+};
+
+// A set of pixels for clipping: pixman's banded rectangles in pixel coordinates.
+class ClipRegion {
+public:
+    ClipRegion();
+    explicit ClipRegion(const Rect& r);
+    ClipRegion(const ClipRegion& other);
+    ClipRegion& operator=(const ClipRegion& other);
+    ~ClipRegion();
+
+    // RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF, RGN_COPY (1..5): this = this op other.
+    void combine(const ClipRegion& other, int mode);
+    void intersectRect(const Rect& r);
+    void subtractRect(const Rect& r);
+    void translate(int dx, int dy);
+    // Builds the region from sorted rectangles in one call (fast even for thousands).
+    static ClipRegion fromRects(const std::vector<pixman_box32_t>& boxes);
+
+    const pixman_box32_t* rects(int& count) const;
+
+private:
+    pixman_region32_t region_;
+};
+
+class Canvas {
+public:
+    Canvas(int width, int height, long long workBudget);
+
+    int width() const { return pixels_.width(); }
+    int height() const { return pixels_.height(); }
+    bool exhausted() const { return budget_ < 0; }
+
+    // Drawing is limited to this region; null means the whole canvas.
+    void setClip(std::shared_ptr<const ClipRegion> clip) { clip_ = std::move(clip); }
+
+    void fill(const Outline& outline, FillRule rule, const Paint& paint);
+    // Strokes each contour (closed ones back to their start) with a round pen of the given width in pixels.
+    void stroke(const Outline& outline, double width, const Paint& paint);
+    // Draws the source rectangle (sx, sy, sw, sh) of src, stretched nearest-neighbour, onto the device
+    // rectangle from (x0, y0) to (x1, y1); a reversed destination or a negative source extent mirrors.
+    // rop is a ternary raster operation; the source-only ones are honoured, others copy.
+    void drawImage(const Bitmap& src, int sx, int sy, int sw, int sh, double x0, double y0, double x1,
+                   double y1, std::uint32_t rop);
+    // Paints the pixels of an 8-bit coverage mask (rows of `pitch` bytes) whose coverage is at least half.
+    void drawMask(const std::uint8_t* mask, int pitch, int left, int top, int w, int h, const Paint& paint);
+
+    // Calls out(y, x0, x1) for each run of pixels [x0, x1) of row y inside the outline (ignores the clip).
+    void scan(const Outline& outline, FillRule rule, const std::function<void(int, int, int)>& out);
+
+    // The drawn picture; coverage 0 marks what nothing painted.
+    Bitmap& pixels() { return pixels_; }
+    std::vector<std::uint8_t>& coverage() { return coverage_; }
+
+private:
+    void paintSpan(int y, int x0, int x1, const Paint& paint);
+    void writeRun(int y, int x0, int x1, const Paint& paint);
+    void thinLine(PointD a, PointD b, const Paint& paint);
+
+    Bitmap pixels_;
+    std::vector<std::uint8_t> coverage_;
+    std::shared_ptr<const ClipRegion> clip_;
+    long long budget_;
+};
+
+} // namespace vorlin::gfx::metafile
