@@ -1,1 +1,171 @@
+// The loading rules: format by extension, flattening onto a colour, the fit-inside box, the builder's
+// LoadPictureToBitmap, and the reduced-scale JPEG decode for a box.
+
+#include "gfx/codecs/picture_loader.h"
+#include "picture_files.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace vorlin::gfx {
+namespace {
+
+TEST(Loader, FormatComesFromTheExtensionInAnyCase) {
+    const std::pair<const char*, PictureFormat> rows[] = {
+        {"a.jpg", PictureFormat::Jpeg},        {"A.JPEG", PictureFormat::Jpeg},
+        {"x/y.Gif", PictureFormat::Gif},       {"p.bmp", PictureFormat::Bmp},
+        {"i.ICO", PictureFormat::Ico},         {"m.wmf", PictureFormat::Wmf},
+        {"e.Emf", PictureFormat::Emf},         {"p.png", PictureFormat::Png},
+        {"w.WebP", PictureFormat::Webp},       {"noext", PictureFormat::Unknown},
+        {"a.tiff", PictureFormat::Unknown},    {"d.jpg/f", PictureFormat::Unknown},
+        {"a.jpg.txt", PictureFormat::Unknown},
+    };
+    for (const auto& [path, format] : rows) EXPECT_EQ(pictureFormatForPath(path), format) << path;
+}
+
+std::string tempCopy(const std::string& from, const std::string& name) {
+    const auto dir = std::filesystem::temp_directory_path() / "vorlin_codecs_test";
+    std::filesystem::create_directories(dir);
+    const auto to = dir / name;
+    std::filesystem::copy_file(test::picturePath(from), to,
+                               std::filesystem::copy_options::overwrite_existing);
+    return to.string();
+}
+
+TEST(Loader, FailuresNameTheFile) {
+    const std::string missing = test::picturePath("no_such_picture.png");
+    const std::string wrongContent = tempCopy("png_rgb.png", "really_a_png.bmp");
+    const std::string folder = test::picturePath("");
+    for (const std::string& path : {missing, wrongContent, std::string("unknown.tiff"), folder + "x.jpg/",
+                                    std::string("drawing.wmf")}) {
+        try {
+            loadPicture(path, Color{});
+            ADD_FAILURE() << path << " loaded";
+        } catch (const PictureError& e) {
+            EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+        }
+    }
+}
+
+// Transparent parts take the fill colour, opaque ones keep theirs, half-transparent ones blend;
+// the reference alpha and colours are ImageMagick's decode of the file.
+void expectFlattenedOnto(const std::string& file, Color fill) {
+    const Bitmap got = loadPicture(test::picturePath(file), fill);
+    const std::vector<std::uint8_t> ref = test::pictureBytes(file + ".rgba");
+    ASSERT_EQ(ref.size(), static_cast<std::size_t>(got.width()) * got.height() * 4) << file;
+    int transparent = 0;
+    for (int y = 0; y < got.height(); ++y)
+        for (int x = 0; x < got.width(); ++x) {
+            const std::uint8_t* r = &ref[(static_cast<std::size_t>(y) * got.width() + x) * 4];
+            const Color c = got.pixel(x, y);
+            const double a = r[3] / 255.0;
+            const double want[3] = {r[0] * a + fill.r * (1 - a), r[1] * a + fill.g * (1 - a),
+                                    r[2] * a + fill.b * (1 - a)};
+            const int have[3] = {c.r, c.g, c.b};
+            for (int k = 0; k < 3; ++k)
+                ASSERT_NEAR(have[k], want[k], 0.51) << file << " at " << x << "," << y;
+            transparent += r[3] == 0;
+        }
+    EXPECT_GT(transparent, 0) << file << " has no transparent pixel to test";
+}
+
+TEST(Loader, TransparentPicturesAreFlattenedOntoTheColour) {
+    for (const char* file :
+         {"ico_bmp32.ico", "ico_palette.ico", "ico_png.ico", "gif_transparent.gif", "gif_animated.gif",
+          "png_rgba.png", "png_palette_trns.png", "webp_alpha_lossless.webp"})
+        for (const Color fill : {Color{0, 128, 255}, Color{255, 255, 0}}) expectFlattenedOnto(file, fill);
+}
+
+TEST(Loader, JpegAndBmpAreNotFlattened) {
+    for (const char* file : {"bmp_32bit_alpha.bmp", "bmp_24bit.bmp", "jpeg_baseline.jpg"}) {
+        const DecodedPicture decoded = decodePictureFile(test::picturePath(file));
+        EXPECT_TRUE(loadPicture(test::picturePath(file), Color{1, 2, 3}).samePixels(decoded.pixels)) << file;
+    }
+}
+
+TEST(Loader, LoadPictureToBitmapAppliesTheBoxOnlyWhenBothSidesArePositive) {
+    const std::string gif = test::picturePath("gif_89a.gif");
+    Bitmap b(5, 5, Color{7, 7, 7});
+    LoadPictureToBitmap(b, "", 10, Color{}, 10); // an empty name leaves the bitmap alone
+    EXPECT_TRUE(b.samePixels(Bitmap(5, 5, Color{7, 7, 7})));
+
+    LoadPictureToBitmap(b, gif, 0, Color{}, 10);
+    EXPECT_EQ(b.width(), 37);
+    EXPECT_EQ(b.height(), 23);
+    LoadPictureToBitmap(b, gif, 20, Color{}, 20); // 17/20 > 3/20: width limits, 23 × 20 / 37 = 12.4
+    EXPECT_EQ(b.width(), 20);
+    EXPECT_EQ(b.height(), 12);
+    EXPECT_EQ(b.pixel(0, 0), (Color{255, 0, 0}));
+    EXPECT_EQ(b.pixel(19, 0), (Color{0, 255, 0}));
+    EXPECT_EQ(b.pixel(0, 11), (Color{0, 0, 255}));
+    EXPECT_EQ(b.pixel(19, 11), (Color{255, 255, 0}));
+}
+
+double meanDifference(const Bitmap& a, const Bitmap& b) {
+    long long sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const Color p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+        }
+    return static_cast<double>(sum) / (3.0 * a.width() * a.height());
+}
+
+TEST(Loader, JpegForABoxIsDecodedAtAReducedScaleToTheSameSize) {
+    const std::vector<std::uint8_t> bytes = test::pictureBytes("jpeg_smooth.jpg"); // 160 × 120
+    struct Row {
+        int boxW, boxH, decodedW, decodedH, fitW, fitH;
+    };
+    const Row rows[] = {
+        {40, 30, 40, 30, 40, 30},       // 1/4 covers the box exactly
+        {41, 30, 40, 30, 40, 30},       // 41 wide, but the fitted size is 40 × 30: still 1/4
+        {50, 50, 80, 60, 50, 38},       // 1/4 is 40 × 30, smaller than 50 × 38: 1/2
+        {19, 19, 20, 15, 19, 14},       // 1/8
+        {200, 200, 160, 120, 160, 120}, // nothing to shrink: full size
+    };
+    for (const Row& r : rows) {
+        JpegOptions options;
+        options.boxWidth = r.boxW;
+        options.boxHeight = r.boxH;
+        const DecodedPicture d = decodeJpeg(bytes, "smooth", options);
+        const PictureSize fit = fitInsideSize(160, 120, r.boxW, r.boxH);
+        EXPECT_EQ(fit, (PictureSize{r.fitW, r.fitH}));
+        EXPECT_EQ(d.pixels.width(), r.fitW == 160 ? 160 : r.decodedW) << r.boxW;
+        const Bitmap boxed =
+            loadPicture(test::picturePath("jpeg_smooth.jpg"), Color{}, PictureSize{r.boxW, r.boxH});
+        Bitmap full = decodeJpeg(bytes, "smooth").pixels;
+        fitInside(full, r.boxW, r.boxH, Color{});
+        ASSERT_EQ(boxed.width(), full.width()) << r.boxW;
+        ASSERT_EQ(boxed.height(), full.height()) << r.boxW;
+        EXPECT_LT(meanDifference(boxed, full), 4.0) << r.boxW;
+    }
+    // The reduced size is reported with the picture's own size.
+    JpegOptions small;
+    small.boxWidth = small.boxHeight = 40;
+    const DecodedPicture d = decodeJpeg(bytes, "smooth", small);
+    EXPECT_EQ(d.fullWidth, 160);
+    EXPECT_EQ(d.fullHeight, 120);
+}
+
+TEST(Loader, BoxForARotatedJpegCountsInItsUprightSize) {
+    // Stored 37 × 23, upright 23 × 37. The box 10 × 10 fits it to 6 × 10; a quarter scale is 10 × 6
+    // stored, 6 × 10 upright, which still covers that.
+    const std::vector<std::uint8_t> bytes = test::pictureBytes("jpeg_orient6.jpg");
+    JpegOptions options;
+    options.boxWidth = options.boxHeight = 10;
+    const DecodedPicture d = decodeJpeg(bytes, "orient6", options);
+    EXPECT_EQ(d.pixels.width(), 6);
+    EXPECT_EQ(d.pixels.height(), 10);
+    EXPECT_EQ(d.fullWidth, 23);
+    EXPECT_EQ(d.fullHeight, 37);
+    const Bitmap boxed = loadPicture(test::picturePath("jpeg_orient6.jpg"), Color{}, PictureSize{10, 10});
+    EXPECT_EQ(boxed.width(), 6);
+    EXPECT_EQ(boxed.height(), 10);
+}
+
+} // namespace
+} // namespace vorlin::gfx

@@ -93,3 +93,7 @@ $C "$T/rich.png" -define webp:lossless=true webp_lossless.webp && ref webp_lossl
 $C "$T/alpha.png" -define webp:lossless=true webp_alpha_lossless.webp
 ref webp_alpha_lossless.webp webp_alpha_lossless.webp
 $C "$T/rich.png" -quality 80 webp_lossy.webp && ref webp_lossy.webp webp_lossy.webp
+
+# A smooth 160 × 120 photo stand-in for the reduced-scale JPEG decode (no reference: it is compared with
+# its own full-size decode).
+$C -size 120x160 gradient:gold-teal -rotate 90 -quality 92 jpeg_smooth.jpg
