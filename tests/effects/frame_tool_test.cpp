@@ -103,7 +103,7 @@ TEST_F(FrameTool, WritesTheFramesOfARun) {
                        "50,0", "--format", "bmp", "--out", path("out")}),
               0)
         << errors;
-    const gfx::Bitmap half = readBmp(path("out/e5-p50.bmp"));
+    const gfx::Bitmap half = loadPicture(path("out/e5-p50.bmp"));
     ASSERT_EQ(half.width(), 201);
     ASSERT_EQ(half.height(), 151);
     // A wipe from the left at 50 %: columns 0..100 (X = 100.5 → 101) are new, in place.
@@ -141,7 +141,7 @@ TEST_F(FrameTool, PngRoundTripAndContactSheet) {
                        "--format", "bmp", "--out", path("out")}),
               0)
         << errors;
-    const gfx::Bitmap sheet = readBmp(path("out/sheet-p100.bmp"));
+    const gfx::Bitmap sheet = loadPicture(path("out/sheet-p100.bmp"));
     EXPECT_EQ(sheet.width(), 4 + 16 * 164);
     EXPECT_EQ(sheet.height(), 4 + 8 * 124);
 }

@@ -4,16 +4,15 @@
 #include "effects/catalogue.h"
 #include "effects/draw_frame.h"
 #include "gfx/blit.h"
+#include "gfx/codecs/picture_loader.h"
 
 #include <png.h>
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <ostream>
 
 namespace vorlin::frames {
@@ -53,13 +52,6 @@ std::vector<int> parseProgressList(const std::string& text) {
     return values;
 }
 
-std::uint16_t le16(const unsigned char* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t le32(const unsigned char* p) {
-    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-           (std::uint32_t{p[3]} << 24);
-}
 void put16(unsigned char* p, std::uint32_t v) {
     p[0] = static_cast<unsigned char>(v);
     p[1] = static_cast<unsigned char>(v >> 8);
@@ -67,40 +59,6 @@ void put16(unsigned char* p, std::uint32_t v) {
 void put32(unsigned char* p, std::uint32_t v) {
     put16(p, v);
     put16(p + 2, v >> 16);
-}
-
-std::vector<unsigned char> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError(path + ": cannot open the file");
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw FileError(path + ": cannot read the file");
-    return bytes;
-}
-
-gfx::Bitmap readPng(const std::string& path) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        throw FileError(path + ": not a readable PNG file (" + image.message + ")");
-    image.format = PNG_FORMAT_BGRA;
-    if (image.width == 0 || image.height == 0 || image.width > 32768 || image.height > 32768) {
-        png_image_free(&image);
-        throw FileError(path + ": picture size out of range");
-    }
-    std::vector<unsigned char> rgba(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr))
-        throw FileError(path + ": broken PNG data (" + image.message + ")");
-    const int w = static_cast<int>(image.width), h = static_cast<int>(image.height);
-    gfx::Bitmap b(w, h);
-    // Flatten onto black: each colour byte weighted by its alpha.
-    for (int y = 0; y < h; ++y) {
-        const unsigned char* in = rgba.data() + static_cast<std::size_t>(y) * w * 4;
-        unsigned char* out = b.scanLine(y);
-        for (int x = 0; x < w; ++x, in += 4, out += 3)
-            for (int c = 0; c < 3; ++c) out[c] = static_cast<unsigned char>((in[c] * in[3] + 127) / 255);
-    }
-    return b;
 }
 
 } // namespace
@@ -167,45 +125,7 @@ std::vector<int> runProgressValues(int step, bool reverse) {
 }
 
 gfx::Bitmap loadPicture(const std::string& path) {
-    unsigned char head[8] = {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError(path + ": cannot open the file");
-    in.read(reinterpret_cast<char*>(head), sizeof head);
-    const std::size_t got = static_cast<std::size_t>(in.gcount());
-    static const unsigned char pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (got == 8 && std::memcmp(head, pngSignature, 8) == 0) return readPng(path);
-    if (got >= 2 && head[0] == 'B' && head[1] == 'M') return readBmp(path);
-    throw FileError(path + ": not a picture this tool reads (BMP or PNG)");
-}
-
-gfx::Bitmap readBmp(const std::string& path) {
-    const std::vector<unsigned char> f = readFile(path);
-    if (f.size() < 54 || f[0] != 'B' || f[1] != 'M') throw FileError(path + ": not a BMP file");
-    const std::uint32_t offset = le32(&f[10]);
-    const std::uint32_t headerSize = le32(&f[14]);
-    if (headerSize < 40) throw FileError(path + ": unsupported BMP header");
-    const auto width = static_cast<std::int32_t>(le32(&f[18]));
-    const auto rawHeight = static_cast<std::int32_t>(le32(&f[22]));
-    const int bits = le16(&f[28]);
-    const std::uint32_t compression = le32(&f[30]);
-    if ((bits != 24 && bits != 32) || compression != 0)
-        throw FileError(path + ": only uncompressed 24- and 32-bit BMP files are read here");
-    if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN || width > 32768 ||
-        std::abs(rawHeight) > 32768)
-        throw FileError(path + ": picture size out of range");
-    const int height = std::abs(rawHeight);
-    const std::size_t bpp = static_cast<std::size_t>(bits / 8);
-    const std::size_t rowBytes = (bpp * width + 3) & ~std::size_t{3};
-    if (offset > f.size() || (f.size() - offset) / rowBytes < static_cast<std::size_t>(height))
-        throw FileError(path + ": the pixel data is cut short");
-    gfx::Bitmap b(width, height);
-    for (int y = 0; y < height; ++y) {
-        const int fileRow = rawHeight > 0 ? height - 1 - y : y; // positive height: bottom row first
-        const unsigned char* in = f.data() + offset + static_cast<std::size_t>(fileRow) * rowBytes;
-        unsigned char* out = b.scanLine(y);
-        for (int x = 0; x < width; ++x, in += bpp, out += 3) std::memcpy(out, in, 3);
-    }
-    return b;
+    return gfx::loadPicture(path, gfx::Color{0, 0, 0});
 }
 
 void writeBmp(const gfx::Bitmap& picture, const std::string& path) {

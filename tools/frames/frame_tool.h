@@ -43,13 +43,12 @@ Options parseArguments(const std::vector<std::string>& args);
 // clamped to 100) forward; 100 − step, ... down to 0 (the last one floored at 0) in reverse.
 std::vector<int> runProgressValues(int step, bool reverse);
 
-// A picture file decoded and flattened onto black. Throws FileError naming the file.
+// A picture file decoded by the show's loading rules (format by extension) and flattened onto black.
+// Throws gfx::PictureError naming the file.
 gfx::Bitmap loadPicture(const std::string& path);
 
 void writePng(const gfx::Bitmap& picture, const std::string& path);
 void writeBmp(const gfx::Bitmap& picture, const std::string& path);
-// 24- and 32-bit uncompressed Windows bitmaps, either row order.
-gfx::Bitmap readBmp(const std::string& path);
 
 // The three bitmaps of a transition, prepared as the canvas prepares them: the old frame is the old
 // picture stretched to the new picture's size, the new frame the new picture, the screen of that size.
