@@ -99,14 +99,19 @@ void stretchCopyDistinct(Bitmap& dst, i64 dx, i64 dy, i64 dw, i64 dh, const Bitm
             const std::uint8_t* in = src.scanLine(sourceRow);
             if (contiguous) {
                 std::memcpy(out, in + offset[0], rowBytes);
+            } else if (sourceRow + 1 < src.height() || src.stride() > 3 * src.width()) {
+                // Every source pixel is followed by at least one more byte of the buffer, so each pixel moves
+                // as one 4-byte load and store; the store's fourth byte is overwritten by the next pixel.
+                const int* off = offset.data();
+                for (int i = 0; i + 1 < nx; ++i) {
+                    std::uint32_t v;
+                    std::memcpy(&v, in + off[i], 4);
+                    std::memcpy(out + 3 * i, &v, 4);
+                }
+                std::memcpy(out + 3 * (nx - 1), in + off[nx - 1], 3);
             } else {
                 const int* off = offset.data();
-                for (int i = 0; i < nx; ++i) {
-                    const std::uint8_t* p = in + off[i];
-                    out[3 * i] = p[0];
-                    out[3 * i + 1] = p[1];
-                    out[3 * i + 2] = p[2];
-                }
+                for (int i = 0; i < nx; ++i) std::memcpy(out + 3 * i, in + off[i], 3);
             }
         }
         previousRow = out;
