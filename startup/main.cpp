@@ -1,0 +1,141 @@
+// The entry point of VorlinSaver: the builder, and, installed under a show's name, its screen saver.
+//
+// Start-up order, for every mode: the program's own path (as started), program options ("--" arguments)
+// taken out, the command line parsed into the start-up state, the show settings read. Then:
+//   --help / --version / --info   print and end (no display needed, no application object);
+//   ChangePassword                the password change when a window was given, then end, no window;
+//   any other mode                one main window, the event loop until it closes, and after a show the
+//                                 window that was in front before it is brought back.
+// Exit status: 0 for a normal end, also when the mode's window is not in this build (a one-line message
+// on stderr says so); 1 when no display can be opened or start-up fails; 2 for an unknown program option.
+
+#include "platform/program_path.h"
+#include "platform/registry.h"
+#include "show/settings/show_settings.h"
+#include "startup/command_line.h"
+#include "startup/foreground.h"
+#include "startup/info_json.h"
+#include "startup/main_windows.h"
+#include "startup/password_change.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace vorlin;
+using namespace vorlin::startup;
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: %s [/s | /c | /p WINDOW | /a WINDOW] [--info] [--help] [--version]\n"
+    "  (no argument)  the builder, or the configuration dialog of a screen saver\n"
+    "  /s             the full-screen show\n"
+    "  /c             the configuration (builder or dialog, by the program's name)\n"
+    "  /p WINDOW      the preview inside the X11 window WINDOW (decimal id)\n"
+    "  /a WINDOW      change the screen-saver password\n"
+    "  --info         print the start-up mode and the show settings as JSON\n"
+    "  --help         print this text\n"
+    "  --version      print the version\n";
+
+bool haveDisplay() {
+    const auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+int run(int argc, char** argv) {
+    platform::setProgramPath(platform::resolveProgramPath(argc > 0 ? argv[0] : "VorlinSaver"));
+    const std::string programName = argc > 0 ? argv[0] : "VorlinSaver";
+
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const ProgramOptions options = takeProgramOptions(args);
+    if (!options.unknown.empty()) {
+        std::fprintf(stderr, "VorlinSaver: unknown option %s (see --help)\n",
+                     options.unknown.front().c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::printf(kUsage, programName.c_str());
+        return 0;
+    }
+    if (options.version) {
+        std::printf("VorlinSaver %s\n", VORLIN_VERSION);
+        return 0;
+    }
+
+    // The foreground window is only needed by modes that restore it; --info must work without a display.
+    auto& state = startupState();
+    state = parseCommandLine(args, options.info ? std::function<std::uint32_t()>() : activeWindow);
+
+    auto& settingsFile = show::showSettingsFile();
+    settingsFile.read(platform::programPath(), platform::Registry());
+
+    if (options.info) {
+        std::printf("%s\n", infoJson(state, settingsFile.places, settingsFile.settings).c_str());
+        return 0;
+    }
+
+    if (state.ScreenSaverMode == TScreenSaverMode::ChangePassword) {
+        if (state.HostWindow != 0) changePassword(state.HostWindow);
+        return 0;
+    }
+
+    if (!haveDisplay()) {
+        std::fprintf(stderr, "VorlinSaver: no display to open (set DISPLAY, or use --info)\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+
+    const MainWindow which = mainWindowFor(state.ScreenSaverMode, settingsFile.places.baseName);
+    std::unique_ptr<QWidget> window;
+    switch (which) {
+    case MainWindow::Builder:
+        window.reset(createBuilderWindow());
+        break;
+    case MainWindow::ConfigDialog:
+        window.reset(createConfigDialog());
+        break;
+    case MainWindow::FullscreenShow:
+        window.reset(createFullscreenShow());
+        break;
+    case MainWindow::PreviewWindow:
+        window.reset(createPreviewWindow(state.HostWindow));
+        break;
+    case MainWindow::None:
+        return 0;
+    }
+    if (!window) {
+        std::fprintf(stderr, "VorlinSaver: the %s is not part of this build yet\n", mainWindowName(which));
+        return 0;
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->show();
+    const int status = app.exec();
+    window.reset();
+
+    if (state.ScreenSaverMode == TScreenSaverMode::Show && state.SavedForegroundWindow != 0)
+        activateWindow(state.SavedForegroundWindow);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "VorlinSaver: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "VorlinSaver: start-up failed\n");
+    }
+    return 1;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The one place where the entry point gets the main window of a mode. Each function creates its window
+// (not yet shown) or returns nullptr while that window does not exist in this build; the entry point then
+// ends with a one-line message and exit status 0. The window is owned by the caller; main() shows it and
+// runs the event loop until it closes. The start-up state (startupState()) and the show settings
+// (show::showSettingsFile()) are filled before any of these is called.
+//
+// Whoever adds a window fills in its function in main_windows.cpp and links its library into the
+// VorlinSaver target.
+
+#include <cstdint>
+
+class QWidget;
+
+namespace vorlin::startup {
+
+// Default and Configure modes under the base name "vorlinsaver": the builder window.
+QWidget* createBuilderWindow();
+// Default and Configure modes under any other base name: the screen saver's configuration dialog.
+QWidget* createConfigDialog();
+// Show mode: the full-screen show window.
+QWidget* createFullscreenShow();
+// Preview mode: the preview window, to become a child of the host's window `hostWindow` (0: none).
+QWidget* createPreviewWindow(std::uint32_t hostWindow);
+
+} // namespace vorlin::startup
