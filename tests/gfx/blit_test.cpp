@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -188,4 +189,29 @@ TEST(StretchCopy, SameBitmapAsSourceAndDestination) {
     stretchCopy(b, 23, 0, -24, 16, b, 0, 0, 24, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 24; ++x) ASSERT_EQ(b.pixel(x, y), original.pixel(23 - x, y));
+}
+
+TEST(Blits, ExtremeArgumentsDrawOnlyWhatIsVisible) {
+    const Bitmap src = codedPicture(16, 16);
+    Bitmap dst(16, 16, kBackground);
+    copyRect(dst, INT_MAX, INT_MAX, src, src.rect());
+    copyRect(dst, INT_MIN, INT_MIN, src, src.rect());
+    copyRect(dst, 0, 0, src, {INT_MIN, INT_MIN, INT_MIN + 5, INT_MIN + 5});
+    stretchCopy(dst, INT_MAX, INT_MAX, INT_MAX, INT_MAX, src, 0, 0, 16, 16);
+    stretchCopy(dst, INT_MIN, 0, INT_MIN, 16, src, 0, 0, 16, 16);
+    stretchCopy(dst, 0, 0, 16, 16, src, INT_MIN, INT_MIN, INT_MIN, INT_MIN);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(dst.pixel(x, y), kBackground) << x << "," << y;
+    // Both spans mirrored over the whole integer range: the two mirrorings cancel, pixel for pixel.
+    stretchCopy(dst, INT_MAX, INT_MAX, INT_MIN, INT_MIN, src, INT_MAX, INT_MAX, INT_MIN, INT_MIN);
+    EXPECT_TRUE(samePictures(dst, src));
+    dst.fill(kBackground);
+    // A whole source rectangle far larger than both bitmaps lands pixel for pixel.
+    copyRect(dst, -1000, -1000, src, {-1000, -1000, INT_MAX, INT_MAX});
+    EXPECT_TRUE(samePictures(dst, src));
+    // An enormous enlargement of one pixel: the visible part is that pixel's colour.
+    dst.fill(kBackground);
+    stretchCopy(dst, -1000000000, -1000000000, 2000000000, 2000000000, src, 5, 6, 1, 1);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(dst.pixel(x, y), codeOf(5, 6)) << x << "," << y;
 }

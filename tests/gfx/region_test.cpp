@@ -11,6 +11,16 @@
 using namespace vorlin;
 using namespace vorlin::gfx;
 
+namespace vorlin::gfx {
+// Failure messages list a region's rectangles.
+void PrintTo(const Region& r, std::ostream* os) {
+    *os << "{";
+    for (const Rect& b : r.rects())
+        *os << " (" << b.Left << "," << b.Top << "," << b.Right << "," << b.Bottom << ")";
+    *os << " }";
+}
+} // namespace vorlin::gfx
+
 namespace {
 
 // Pixels whose centre lies this close to an ideal boundary may fall either way; they are not checked.
@@ -438,6 +448,66 @@ TEST(PolygonRegion, ClipGivesTheShapeIntersectedWithTheClip) {
         {{0, 0}, {128, 0}, {0, 96}}, {{64, 0}, {-64, 0}, {64, 96}}, {{-10, 50}, {30, -40}, {90, 20}}};
     for (const Triangle& t : ts)
         EXPECT_EQ(Region::triangle(t.a, t.b, t.c, clip), Region::triangle(t.a, t.b, t.c) & Region(clip));
+}
+
+namespace {
+
+// Winding number of a closed polygon round a point, by signed crossings of a ray to the right; 0 with
+// onEdge set when the point lies (nearly) on an edge.
+int windingNumber(std::span<const Point> p, double px, double py, bool& onEdge) {
+    int w = 0;
+    onEdge = false;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const Point a = p[i], b = p[(i + 1) % p.size()];
+        const double c = cross(a, b, px, py);
+        const bool within = std::min(a.x, b.x) - kBoundary <= px && px <= std::max(a.x, b.x) + kBoundary &&
+                            std::min(a.y, b.y) - kBoundary <= py && py <= std::max(a.y, b.y) + kBoundary;
+        if (std::abs(c) < kBoundary && within) onEdge = true;
+        if (a.y <= py && b.y > py && c > 0) ++w;
+        if (b.y <= py && a.y > py && c < 0) --w;
+    }
+    return w;
+}
+
+} // namespace
+
+TEST(PolygonRegion, RandomPolygonsFollowTheirFillRule) {
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<Point> pts(3 + rng() % 7);
+        for (Point& q : pts) q = {static_cast<int>(rng() % 41) - 5, static_cast<int>(rng() % 41) - 5};
+        const Region winding = Region::polygon(pts, FillRule::Winding);
+        const Region alternate = Region::polygon(pts, FillRule::Alternate);
+        ASSERT_TRUE(wellFormed(winding));
+        for (int y = -6; y < 37; ++y)
+            for (int x = -6; x < 37; ++x) {
+                bool onEdge = false;
+                const int w = windingNumber(pts, x + 0.5, y + 0.5, onEdge);
+                if (onEdge) continue;
+                ASSERT_EQ(winding.contains(x, y), w != 0) << "round " << round << " pixel " << x << "," << y;
+                ASSERT_EQ(alternate.contains(x, y), (w & 1) != 0)
+                    << "round " << round << " pixel " << x << "," << y;
+            }
+    }
+}
+
+TEST(Region, ExtremeCoordinatesStayBoundedAndExact) {
+    // Shapes reaching far outside any picture, clipped to one: the visible part is what a small clip
+    // of the same ideal shape gives.
+    const Rect picture{0, 0, 64, 48};
+    const Region hugeRect(Rect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+    EXPECT_EQ(hugeRect & Region(picture), Region(picture));
+    EXPECT_EQ(Region::roundRect({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, 0, 0, picture),
+              Region(picture));
+    EXPECT_EQ(Region::triangle({-1000000, -1000000}, {3000000, -1000000}, {-1000000, 3000000}, picture),
+              Region(picture));
+    EXPECT_TRUE(Region::roundRect({-(1 << 30), 0, -(1 << 29), 10}, 10, 10, picture).isEmpty());
+    // A rectangle list with extreme and inverted members.
+    const Rect rs[] = {{INT32_MAX, 0, INT32_MIN, 10}, {INT32_MIN, 5, INT32_MAX, 6}, {3, 3, 4, 4}};
+    const Region built = Region::fromRects(rs);
+    EXPECT_TRUE(built.contains(0, 5));
+    EXPECT_TRUE(built.contains(3, 3));
+    EXPECT_FALSE(built.contains(0, 0));
 }
 
 // ---- drawing through a region ----
