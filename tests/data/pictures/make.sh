@@ -97,3 +97,5 @@ $C "$T/rich.png" -quality 80 webp_lossy.webp && ref webp_lossy.webp webp_lossy.w
 # A smooth 160 × 120 photo stand-in for the reduced-scale JPEG decode (no reference: it is compared with
 # its own full-size decode).
 $C -size 120x160 gradient:gold-teal -rotate 90 -quality 92 jpeg_smooth.jpg
+# An interlaced GIF long enough to span many data sub-blocks, for the cut-file test.
+$C -size 120x160 gradient:gold-teal -rotate 90 -interlace GIF gif_smooth_interlaced.gif
