@@ -1,6 +1,6 @@
-// WMF playback: libUEMF's wmfheader_get reads the (optional placeable and) standard header, and
-// U_WMRRECSAFE_get frames each record against the end of the file; every parameter is then read through
-// an accessor that checks it lies inside the record. The window (origin and extent) is mapped onto the
+// WMF playback: after the (optional placeable and) standard header, libUEMF's U_WMRRECSAFE_get frames
+// each record against the end of the file; every parameter is then read through an accessor that checks
+// it lies inside the record. The window (origin and extent) is mapped onto the
 // picture, as a placeable metafile is played into its bounding box.
 
 #include "gfx/metafile/dib.h"
@@ -424,13 +424,12 @@ DecodedPicture playWmf(const std::uint8_t* data, std::size_t size, const std::st
     const bool placeable = size >= 4 && readU32(data) == kPlaceableKey;
     const std::size_t headerAt = placeable ? 22 : 0;
     if (size < headerAt + 18) throw PictureError(name + ": too short for a WMF header");
-    U_WMRPLACEABLE pl{};
-    U_WMRHEADER hd{};
-    const char* base = reinterpret_cast<const char*>(data);
-    const int headerBytes = wmfheader_get(base, base + size, &pl, &hd);
+    // The header is checked here rather than by libUEMF's wmfheader_get, which refuses complete files
+    // shorter than 62 bytes (a picture with few records).
     const std::uint16_t type = readU16(data + headerAt), headerWords = readU16(data + headerAt + 2);
-    if (headerBytes <= 0 || (type != 1 && type != 2) || headerWords != 9)
+    if ((type != 1 && type != 2) || headerWords != 9)
         throw PictureError(name + ": not a WMF file (bad header)");
+    const char* base = reinterpret_cast<const char*>(data);
     const std::size_t firstRecord = headerAt + 18;
     const std::uint16_t nObjects = readU16(data + headerAt + 10);
 

@@ -1,0 +1,374 @@
+// Hand-built metafiles with one feature each: where the pixels must land follows from GDI's rules
+// (fills cover [left, right) × [top, bottom) of device pixels; the mapping modes' formulas), not from
+// the decoder.
+
+#include "builder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace metafile_test;
+using vorlin::gfx::Color;
+using vorlin::gfx::DecodedPicture;
+using vorlin::gfx::PictureError;
+
+namespace {
+
+constexpr std::uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000; // COLORREF 0x00BBGGRR
+
+// True when exactly the pixels of [l, r) × [t, b) are painted.
+::testing::AssertionResult paintsExactly(const DecodedPicture& p, int l, int t, int r, int b) {
+    for (int y = 0; y < p.pixels.height(); ++y)
+        for (int x = 0; x < p.pixels.width(); ++x) {
+            const bool inside = x >= l && x < r && y >= t && y < b;
+            if (painted(p, x, y) != inside)
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << (inside ? " not" : "") << " painted";
+        }
+    return ::testing::AssertionSuccess();
+}
+
+// A 96 × 48 EMF with a red brush and no pen, set up by `setup`, then one rectangle.
+Bytes redRectangle(const std::function<void(Emf&)>& setup, std::initializer_list<std::int64_t> rect) {
+    Emf e(96, 48);
+    emfBrush(e, 1, kSolid, kRed);
+    emfNoPen(e);
+    setup(e);
+    e.rec(43, rect);
+    return e.finish();
+}
+
+struct MappingCase {
+    const char* name;
+    std::function<void(Emf&)> setup;
+    std::int64_t l, t, r, b; // logical rectangle
+    int el, et, er, eb;      // painted pixels
+};
+
+class EmfMapping : public testing::TestWithParam<MappingCase> {};
+
+TEST_P(EmfMapping, RectangleLandsOnTheMappedPixels) {
+    const MappingCase& c = GetParam();
+    const DecodedPicture p = decode(redRectangle(c.setup, {c.l, c.t, c.r, c.b}));
+    ASSERT_EQ(p.pixels.width(), 96);
+    ASSERT_EQ(p.pixels.height(), 48);
+    EXPECT_TRUE(paintsExactly(p, c.el, c.et, c.er, c.eb));
+    EXPECT_EQ(p.pixels.pixel(c.el, c.et), (Color{255, 0, 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, EmfMapping,
+    testing::Values(
+        MappingCase{"text", [](Emf&) {}, 10, 10, 30, 20, 10, 10, 30, 20},
+        MappingCase{"anisotropic",
+                    [](Emf& e) {
+                        e.rec(17, {8}).rec(9, {1000, 1000}).rec(11, {96, 48});
+                    },
+                    0, 0, 500, 500, 0, 0, 48, 24},
+        MappingCase{
+            "anisotropic_origins",
+            [](Emf& e) {
+                e.rec(17, {8}).rec(10, {100, 100}).rec(9, {200, 200}).rec(11, {96, 48}).rec(12, {8, 4});
+            },
+            100, 100, 200, 200, 8, 4, 56, 28},
+        // 0.1 mm units, y up: 127 units are 12.7 mm = 48 pixels at 96 dpi.
+        MappingCase{"lometric",
+                    [](Emf& e) {
+                        e.rec(17, {2}).rec(12, {0, 48});
+                    },
+                    0, 0, 127, 127, 0, 0, 48, 48},
+        MappingCase{"isotropic",
+                    [](Emf& e) {
+                        e.rec(17, {7}).rec(9, {100, 100}).rec(11, {96, 48});
+                    },
+                    0, 0, 100, 100, 0, 0, 48, 48},
+        MappingCase{"world_transform",
+                    [](Emf& e) {
+                        // eM11 = 2, eM22 = 2, eDx = 10, eDy = 4 (IEEE floats)
+                        e.rec(35, {0x40000000, 0, 0, 0x40000000, 0x41200000, 0x40800000});
+                    },
+                    0, 0, 10, 5, 10, 4, 30, 14}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EmfFill, AlternateLeavesTheStarsCentreWindingFillsIt) {
+    for (int mode : {1, 2}) {
+        Emf e(96, 96);
+        emfBrush(e, 1, kSolid, kGreen);
+        emfNoPen(e);
+        e.rec(19, {mode});
+        // A pentagram around (48, 48).
+        e.rec(3, {0, 0, 95, 95, 5, 48, 8, 72, 84, 10, 36, 86, 36, 24, 84});
+        const DecodedPicture p = decode(e.finish());
+        EXPECT_EQ(painted(p, 48, 50), mode == 2) << "mode " << mode;
+        EXPECT_TRUE(painted(p, 48, 14)) << "a point of the star";
+    }
+}
+
+TEST(EmfClip, RectanglesRegionsPathsAndSavedStates) {
+    struct Case {
+        const char* name;
+        std::function<void(Emf&)> clip;
+        int l, t, r, b;
+    };
+    const Case cases[] = {
+        {"intersect",
+         [](Emf& e) {
+             e.rec(30, {20, 10, 40, 30});
+         },
+         20, 10, 40, 30},
+        {"intersect twice",
+         [](Emf& e) {
+             e.rec(30, {20, 10, 40, 30}).rec(30, {30, 0, 96, 20});
+         },
+         30, 10, 40, 20},
+        {"restored",
+         [](Emf& e) {
+             e.rec(33, {}).rec(30, {20, 10, 40, 30}).rec(34, {-1});
+         },
+         0, 0, 96, 48},
+        {"region copy",
+         [](Emf& e) {
+             // RGNDATAHEADER (32 bytes) + one rectangle, RGN_COPY.
+             e.rec(75, {48, 5, 32, 1, 1, 16, 4, 6, 50, 40, 4, 6, 50, 40});
+         },
+         4, 6, 50, 40},
+        {"empty region resets",
+         [](Emf& e) {
+             e.rec(30, {20, 10, 40, 30}).rec(75, {0, 5});
+         },
+         0, 0, 96, 48},
+        {"path",
+         [](Emf& e) {
+             e.rec(59, {}).rec(43, {8, 8, 24, 40}).rec(60, {}).rec(67, {5});
+         },
+         8, 8, 24, 40},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_TRUE(paintsExactly(decode(redRectangle(c.clip, {0, 0, 96, 48})), c.l, c.t, c.r, c.b));
+    }
+    // Excluding leaves a hole.
+    const DecodedPicture hole = decode(redRectangle(
+        [](Emf& e) {
+            e.rec(29, {20, 10, 40, 30});
+        },
+        {0, 0, 96, 48}));
+    EXPECT_FALSE(painted(hole, 30, 20));
+    EXPECT_TRUE(painted(hole, 19, 20));
+    EXPECT_TRUE(painted(hole, 40, 20));
+}
+
+TEST(EmfPen, WideNullAndOutlineOnly) {
+    {
+        Emf e(96, 48);
+        emfPen(e, 1, 0, 9, kBlue);
+        e.rec(27, {10, 24}).rec(54, {80, 24});
+        const DecodedPicture p = decode(e.finish());
+        int rows = 0;
+        for (int y = 0; y < 48; ++y) rows += painted(p, 40, y);
+        EXPECT_NEAR(rows, 9, 1);
+        EXPECT_EQ(p.pixels.pixel(40, 24), (Color{0, 0, 255}));
+    }
+    {
+        Emf e(96, 48);
+        emfNoPen(e);
+        e.rec(4, {0, 0, 0, 0, 3, 10, 10, 50, 40, 90, 10}); // a polyline with a null pen draws nothing
+        const DecodedPicture p = decode(e.finish());
+        EXPECT_TRUE(paintsExactly(p, 0, 0, 0, 0));
+    }
+    {
+        Emf e(96, 48);
+        emfPen(e, 1, 0, 1, kBlue);
+        emfBrush(e, 2, kNull, 0);
+        e.rec(43, {10, 10, 50, 40});
+        const DecodedPicture p = decode(e.finish());
+        EXPECT_TRUE(painted(p, 10, 25));
+        EXPECT_TRUE(painted(p, 30, 10));
+        EXPECT_FALSE(painted(p, 30, 25)) << "a null brush leaves the inside";
+    }
+}
+
+TEST(EmfShapes, EllipsePieAndHatch) {
+    {
+        Emf e(96, 96);
+        emfBrush(e, 1, kSolid, kRed);
+        emfNoPen(e);
+        e.rec(42, {0, 0, 96, 96});
+        const DecodedPicture p = decode(e.finish());
+        EXPECT_TRUE(painted(p, 48, 48));
+        EXPECT_TRUE(painted(p, 2, 48));
+        EXPECT_FALSE(painted(p, 5, 5));
+        EXPECT_FALSE(painted(p, 90, 90));
+    }
+    {
+        // Counter-clockwise from (96, 48) to (48, 0): the top-right quarter.
+        Emf e(96, 96);
+        emfBrush(e, 1, kSolid, kRed);
+        emfNoPen(e);
+        e.rec(47, {0, 0, 96, 96, 96, 48, 48, 0});
+        const DecodedPicture p = decode(e.finish());
+        EXPECT_TRUE(painted(p, 70, 25));
+        EXPECT_FALSE(painted(p, 25, 25));
+        EXPECT_FALSE(painted(p, 70, 70));
+    }
+    {
+        // HS_HORIZONTAL over a transparent background: every eighth row.
+        Emf e(96, 48);
+        e.rec(39, {1, 2, kBlue, 0}).rec(37, {1});
+        emfNoPen(e);
+        e.rec(18, {1});
+        e.rec(43, {0, 0, 96, 48});
+        const DecodedPicture p = decode(e.finish());
+        int rows = 0;
+        for (int y = 0; y < 48; ++y) rows += painted(p, 30, y);
+        EXPECT_EQ(rows, 6);
+    }
+}
+
+TEST(EmfPath, LinesAndBeziersFill) {
+    Emf e(96, 48);
+    emfBrush(e, 1, kSolid, kGreen);
+    emfNoPen(e);
+    e.rec(59, {});
+    e.rec(27, {10, 40});
+    // PolyBezierTo16: (10,0) (86,0) (86,40); the curve's top is at y = 10.
+    e.rec(88, {0, 0, 0, 0, 3, (0 << 16) | 10, (0 << 16) | 86, (40 << 16) | 86});
+    e.rec(61, {}).rec(60, {}).rec(62, {0, 0, 0, 0});
+    const DecodedPicture p = decode(e.finish());
+    EXPECT_TRUE(painted(p, 48, 14));
+    EXPECT_FALSE(painted(p, 48, 6));
+    EXPECT_FALSE(painted(p, 12, 12));
+}
+
+// A 2 × 2 picture, red and green on top, green and red below, in each DIB depth (stored bottom-up).
+struct DibCase {
+    int bpp;
+    std::vector<std::uint32_t> palette;
+    std::vector<Bytes> rows; // bottom row first
+};
+
+class DibDepth : public testing::TestWithParam<DibCase> {};
+
+TEST_P(DibDepth, StretchesIntoQuadrantsEmfAndWmf) {
+    const DibCase& c = GetParam();
+    const Bytes bmi = dib(2, 2, c.bpp, c.palette, {});
+    Bytes bits;
+    for (const Bytes& r : c.rows) bits.insert(bits.end(), r.begin(), r.end());
+
+    Bytes body;
+    for (std::uint32_t v : {0u, 0u, 95u, 47u, 0u, 0u, 0u, 0u, 2u, 2u}) put32(body, v);
+    put32(body, 80);
+    put32(body, static_cast<std::uint32_t>(bmi.size()));
+    put32(body, static_cast<std::uint32_t>(80 + bmi.size()));
+    put32(body, static_cast<std::uint32_t>(bits.size()));
+    for (std::uint32_t v : {0u, 0xCC0020u, 96u, 48u}) put32(body, v);
+    body.insert(body.end(), bmi.begin(), bmi.end());
+    body.insert(body.end(), bits.begin(), bits.end());
+    Emf e(96, 48);
+    e.raw(81, body);
+
+    Bytes params; // STRETCHDIB: rop, usage, srcH, srcW, ySrc, xSrc, dH, dW, yD, xD, packed DIB
+    for (int v : {0x0020, 0xCC, 0, 2, 2, 0, 0, 48, 96, 0, 0}) put16(params, static_cast<std::uint16_t>(v));
+    params.insert(params.end(), bmi.begin(), bmi.end());
+    params.insert(params.end(), bits.begin(), bits.end());
+    Wmf w(96, 48, 96);
+    w.raw(0x0F43, params);
+
+    for (const Bytes& file : {e.finish(), w.finish()}) {
+        const DecodedPicture p = decode(file);
+        ASSERT_EQ(p.pixels.width(), 96);
+        EXPECT_TRUE(paintsExactly(p, 0, 0, 96, 48));
+        EXPECT_EQ(p.pixels.pixel(20, 10), (Color{255, 0, 0}));
+        EXPECT_EQ(p.pixels.pixel(70, 10), (Color{0, 255, 0}));
+        EXPECT_EQ(p.pixels.pixel(20, 40), (Color{0, 255, 0}));
+        EXPECT_EQ(p.pixels.pixel(70, 40), (Color{255, 0, 0}));
+    }
+}
+
+const std::vector<std::uint32_t> kRedGreen{0xFF0000, 0x00FF00}; // RGBQUADs as 0x00RRGGBB
+
+INSTANTIATE_TEST_SUITE_P(
+    Depths, DibDepth,
+    testing::Values(DibCase{1, kRedGreen, {{0x80, 0, 0, 0}, {0x40, 0, 0, 0}}},
+                    DibCase{4, kRedGreen, {{0x10, 0, 0, 0}, {0x01, 0, 0, 0}}},
+                    DibCase{8, kRedGreen, {{1, 0, 0, 0}, {0, 1, 0, 0}}},
+                    DibCase{24, {}, {{0, 255, 0, 0, 0, 255, 0, 0}, {0, 0, 255, 0, 255, 0, 0, 0}}},
+                    DibCase{32, {}, {{0, 255, 0, 0, 0, 0, 255, 0}, {0, 0, 255, 0, 0, 255, 0, 0}}}),
+    [](const auto& info) { return "bpp" + std::to_string(info.param.bpp); });
+
+TEST(EmfText, BaselineAndTopAlignment) {
+    for (int align : {24 /* TA_BASELINE */, 0 /* TA_TOP */}) {
+        Emf e(96, 48);
+        Bytes font;
+        put32(font, 1); // handle
+        for (std::int32_t v : {-20, 0, 0, 0, 400}) put32(font, static_cast<std::uint32_t>(v));
+        for (int i = 0; i < 8; ++i) font.push_back(0);
+        const std::u16string face = u"DejaVu Sans";
+        for (int i = 0; i < 32; ++i) put16(font, i < static_cast<int>(face.size()) ? face[i] : 0);
+        while (font.size() < 324) font.push_back(0); // rest of the LOGFONT_PANOSE
+        e.raw(82, font).rec(37, {1}).rec(22, {align}).rec(18, {1});
+        // EXTTEXTOUTW "HH" at (10, y): bounds, graphics mode, scales, EMRTEXT, no dx.
+        const std::uint32_t y = align == 24 ? 30 : 5;
+        Bytes text;
+        for (std::uint32_t v : {0u, 0u, 0u, 0u, 1u, 0u, 0u, 10u, y, 2u, 76u, 0u, 0u, 0u, 0u, 0u, 0u})
+            put32(text, v);
+        put16(text, 'H');
+        put16(text, 'H');
+        e.raw(84, text);
+        const DecodedPicture p = decode(e.finish());
+        int minY = 99, maxY = -1, minX = 99, count = 0;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 96; ++x)
+                if (painted(p, x, y)) {
+                    ++count;
+                    minY = std::min(minY, y), maxY = std::max(maxY, y), minX = std::min(minX, x);
+                    EXPECT_EQ(p.pixels.pixel(x, y), (Color{0, 0, 0}));
+                }
+        ASSERT_GT(count, 30) << "align " << align;
+        EXPECT_GE(minX, 10);
+        if (align == 24) {
+            EXPECT_LE(maxY, 30) << "capitals sit on the baseline";
+            EXPECT_GE(minY, 30 - 20);
+        } else {
+            EXPECT_GE(minY, 5) << "the cell's top is at the reference point";
+            EXPECT_LE(maxY, 5 + 24);
+        }
+    }
+}
+
+TEST(WmfSize, BoundingBoxWindowOrError) {
+    EXPECT_EQ(decode(Wmf(2880, 1440, 1440).finish()).pixels.width(), 192);
+    EXPECT_EQ(decode(Wmf(2880, 1440, 1440).finish()).pixels.height(), 96);
+    const DecodedPicture plain = decode(Wmf().rec(0x020B, {0, 0}).rec(0x020C, {100, 200}).finish());
+    EXPECT_EQ(plain.pixels.width(), 200);
+    EXPECT_EQ(plain.pixels.height(), 100);
+    EXPECT_THROW(decode(Wmf().rec(0x041B, {10, 10, 0, 0}).finish()), PictureError);
+}
+
+TEST(WmfObjects, NewObjectsTakeTheLowestFreeSlot) {
+    Wmf w(96, 48, 96);
+    w.rec(0x02FC, {0, kRed & 0xFFFF, 0, 0});   // slot 0: red
+    w.rec(0x02FC, {0, 0, kBlue >> 16, 0});     // slot 1: blue
+    w.rec(0x01F0, {0});                        // free slot 0
+    w.rec(0x02FC, {0, kGreen & 0xFFFF, 0, 0}); // slot 0: green
+    w.rec(0x02FA, {5, 0, 0, 0, 0});            // slot 2: null pen
+    w.rec(0x012D, {0}).rec(0x012D, {2});
+    w.rec(0x041B, {40, 90, 8, 6}); // RECTANGLE b, r, t, l
+    const DecodedPicture p = decode(w.finish());
+    EXPECT_TRUE(paintsExactly(p, 6, 8, 90, 40));
+    EXPECT_EQ(p.pixels.pixel(50, 20), (Color{0, 255, 0}));
+}
+
+TEST(WmfMapping, WindowIsMappedOntoThePicture) {
+    // Bounding box 0..960 × 0..480 at 960 units per inch: 96 × 48 pixels; the window then covers it.
+    Wmf w(960, 480, 960);
+    w.rec(0x020B, {0, 0}).rec(0x020C, {480, 960});
+    w.rec(0x02FC, {0, kRed & 0xFFFF, 0, 0}).rec(0x012D, {0});
+    w.rec(0x02FA, {5, 0, 0, 0, 0}).rec(0x012D, {1});
+    w.rec(0x0416, {400, 800, 100, 100}); // INTERSECTCLIPRECT b, r, t, l
+    w.rec(0x041B, {480, 960, 0, 0});
+    EXPECT_TRUE(paintsExactly(decode(w.finish()), 10, 10, 80, 40));
+}
+
+} // namespace
