@@ -39,8 +39,9 @@ bool decodes(const Decoder& decode, const Bytes& bytes, DecodedPicture* out = nu
     try {
         DecodedPicture p = decode(bytes);
         EXPECT_FALSE(p.pixels.isEmpty());
-        if (!p.alpha.empty())
+        if (!p.alpha.empty()) {
             EXPECT_EQ(p.alpha.size(), static_cast<std::size_t>(p.pixels.width()) * p.pixels.height());
+        }
         if (out) *out = std::move(p);
         return true;
     } catch (const PictureError& e) {
@@ -120,7 +121,8 @@ Bytes icoWithBmpEntry(int w, int h) {
     dib.erase(dib.begin(), dib.begin() + 14);
     Bytes ico = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
     test::put32(ico, 14, static_cast<std::uint32_t>(dib.size()));
-    ico.insert(ico.end(), dib.begin(), dib.end());
+    ico.resize(22 + dib.size());
+    std::copy(dib.begin(), dib.end(), ico.begin() + 22);
     return ico;
 }
 
@@ -288,7 +290,9 @@ TEST(Hostile, WhatACutFileGivesPerFormat) {
         EXPECT_EQ(decodes(decoderFor(r.file), Bytes(whole.begin(), whole.begin() + whole.size() / 2), &p),
                   r.decodes)
             << r.file;
-        if (r.decodes) EXPECT_EQ(p.pixels.width(), 37) << r.file;
+        if (r.decodes) {
+            EXPECT_EQ(p.pixels.width(), 37) << r.file;
+        }
     }
     // A cut GIF keeps its first rows and leaves the missing ones transparent.
     const Bytes gif = test::pictureBytes("gif_smooth_interlaced.gif");
