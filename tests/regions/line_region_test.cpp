@@ -3,47 +3,16 @@
 #include "effects/regions/strip_regions.h"
 
 #include "coverage.h"
+#include "strip_rules.h"
 
 #include <gtest/gtest.h>
 
 namespace vorlin::effects::regions {
 namespace {
 
+using testing::columnPassCovers;
 using testing::Coverage;
-
-// Whether a row pass covers (x, y): lines start every 10 rows and are 5 rows high; the first phase draws
-// the lines at 0, 10, 20, ... from the mode's edge, the second phase keeps them full and grows the ones
-// in between from the second pass's edge.
-bool rowPassCovers(int mode, int e, int w, int snap, int x, int y) {
-    const bool firstSet = y % 10 < 5;
-    if (mode == 0) return false;
-    if (e > w) {
-        if (firstSet) return true;
-        if (mode == 1 || mode == 4) return x >= w - (e - w);
-        if (mode == 2 || mode == 5) return x < e - w;
-        return false;
-    }
-    const int reach = e + snap > w ? w : e;
-    const bool fromRight = x >= w - reach;
-    const bool fromLeft = x < reach;
-    switch (mode) {
-    case 1:
-    case 5:
-        return firstSet && fromRight;
-    case 2:
-    case 4:
-        return firstSet && fromLeft;
-    case 3:
-        return firstSet ? fromRight : fromLeft;
-    default:
-        return false;
-    }
-}
-
-// A column pass is a row pass on the transposed picture.
-bool columnPassCovers(int mode, int e, int h, int snap, int x, int y) {
-    return rowPassCovers(mode, e, h, snap, y, x);
-}
+using testing::rowPassCovers;
 
 void expectCoverage(const Coverage& got, int xe, int ye, int rowMode, int colMode, int snap) {
     const int w = got.width(), h = got.height();

@@ -4,6 +4,7 @@
 
 #include "base/random.h"
 #include "coverage.h"
+#include "strip_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -14,31 +15,8 @@ namespace vorlin::effects::regions {
 namespace {
 
 using testing::Coverage;
-
-// What a row pass must and must not cover at (x, y) whatever the jitter (|j| < a): +1 / −1 slack for
-// the halving in modes 3 and 4. Column passes use the same rule on the transposed picture.
-struct Sure {
-    bool isNew, isOld;
-};
-Sure rowWave(int mode, int e, int w, int x) {
-    const int a = e < w ? w / 7 : 0;
-    const int m = a > 0 ? a - 1 : 0; // largest |j|
-    switch (mode) {
-    case 1:
-        return {x >= w - e + m, x < w - e - m};
-    case 2:
-        return {x < e - m, x >= e + m};
-    case 3:
-        return {x >= (w - e + m) / 2 + 1 && x < (w + e - m) / 2 - 1,
-                x < (w - e - m) / 2 - 1 || x >= (w + e + m) / 2 + 1};
-    case 4: {
-        const int innerNew = (e - m) / 2 - 1, outerOld = (e + m) / 2 + 1;
-        return {x < innerNew || x >= w - innerNew, x >= outerOld && x < w - outerOld};
-    }
-    default:
-        return {false, true};
-    }
-}
+using testing::rowWave;
+using testing::Sure;
 
 TEST(WaveRegion, FrontsStayWithinTheirJitter) {
     const int sizes[][2] = {{401, 301}, {300, 401}};
