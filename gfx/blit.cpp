@@ -3,9 +3,11 @@
 // Sampling rule of a stretch, per axis: a span of n = |dw| destination pixels reads a span of m = |sw|
 // source pixels; destination pixel j (0-based, counted from the span's origin in its direction) reads
 // source pixel k = floor((2j + 1) · m / (2n)), i.e. the source pixel under the destination pixel's centre.
-// A positive extent runs from the origin rightward (downward): origin, origin + 1, ...; a negative extent
-// runs leftward (upward): origin, origin − 1, ..., origin + extent + 1. So a negative destination extent
-// mirrors the copy, and equal extents give the identity.
+// A span is the rectangle side between its two ends, origin and origin + extent, right (bottom) end
+// exclusive as for every rectangle. A positive extent runs rightward (downward) from the origin: origin,
+// origin + 1, ..., origin + extent − 1. A negative extent runs leftward (upward) from the pixel before the
+// origin: origin − 1, origin − 2, ..., origin + extent. So a negative destination extent mirrors the copy
+// (and a negative source extent reads the source backwards), and equal extents give the identity.
 //
 // Clipping never changes the mapping: a destination pixel is drawn exactly when it lies inside the
 // destination bitmap and the source pixel the rule gives it lies inside the source bitmap. Both sets are
@@ -39,18 +41,18 @@ bool mapAxis(i64 d, i64 dExtent, int dLen, i64 s, i64 sExtent, int sLen, AxisMap
     const i64 n = dExtent < 0 ? -dExtent : dExtent;
     const i64 m = sExtent < 0 ? -sExtent : sExtent;
     // Destination coordinates the span covers, clipped to the bitmap.
-    i64 lo = dExtent > 0 ? d : d + dExtent + 1;
-    i64 hi = dExtent > 0 ? d + dExtent : d + 1;
+    i64 lo = dExtent > 0 ? d : d + dExtent;
+    i64 hi = dExtent > 0 ? d + dExtent : d;
     lo = std::max<i64>(lo, 0);
     hi = std::min<i64>(hi, dLen);
     if (lo >= hi) return false;
 
     auto sourceOf = [&](i64 c) -> i64 {
-        const i64 j = dExtent > 0 ? c - d : d - c;
+        const i64 j = dExtent > 0 ? c - d : d - 1 - c;
         // (2j + 1) · m can exceed 63 bits only for absurd extents; 128 bits keep it exact.
         const i64 k =
             static_cast<i64>((static_cast<__int128>(2 * j + 1) * m) / (2 * static_cast<__int128>(n)));
-        return sExtent > 0 ? s + k : s - k;
+        return sExtent > 0 ? s + k : s - 1 - k;
     };
     auto visible = [&](i64 c) {
         const i64 sc = sourceOf(c);

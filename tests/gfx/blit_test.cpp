@@ -33,13 +33,13 @@ void referenceStretch(Bitmap& dst, int dx, int dy, int dw, int dh, const Bitmap&
     if (dw == 0 || dh == 0 || sw == 0 || sh == 0) return;
     const int n = std::abs(dw), m = std::abs(dh);
     for (int j = 0; j < m; ++j) {
-        const int ty = dh > 0 ? dy + j : dy - j;
+        const int ty = dh > 0 ? dy + j : dy - 1 - j;
         const int k = static_cast<int>(std::floor((j + 0.5) * std::abs(sh) / m));
-        const int fy = sh > 0 ? sy + k : sy - k;
+        const int fy = sh > 0 ? sy + k : sy - 1 - k;
         for (int i = 0; i < n; ++i) {
-            const int tx = dw > 0 ? dx + i : dx - i;
+            const int tx = dw > 0 ? dx + i : dx - 1 - i;
             const int l = static_cast<int>(std::floor((i + 0.5) * std::abs(sw) / n));
-            const int fx = sw > 0 ? sx + l : sx - l;
+            const int fx = sw > 0 ? sx + l : sx - 1 - l;
             if (tx < 0 || ty < 0 || tx >= dst.width() || ty >= dst.height()) continue;
             if (fx < 0 || fy < 0 || fx >= src.width() || fy >= src.height()) continue;
             dst.setPixel(tx, ty, src.pixel(fx, fy));
@@ -108,8 +108,8 @@ TEST(StretchCopy, MatchesThePixelCentreRuleUnderScalingMirroringAndClipping) {
         {5, 5, 17, 11, 10, 5, 3, 2},       // enlarge a small part
         {-20, -10, 90, 70, 0, 0, 40, 30},  // destination beyond every edge
         {10, 10, 30, 20, -10, -5, 60, 40}, // source beyond every edge
-        {39, 0, -40, 30, 0, 0, 40, 30},    // mirrored horizontally in place
-        {0, 29, 40, -30, 0, 0, 40, 30},    // mirrored vertically in place
+        {40, 0, -40, 30, 0, 0, 40, 30},    // mirrored horizontally in place
+        {0, 30, 40, -30, 0, 0, 40, 30},    // mirrored vertically in place
         {50, 40, -61, -47, 4, 3, 21, 17},  // both mirrored, clipped
         {12, 4, 9, 9, 30, 20, -15, -12},   // source read backwards
         {-7, 3, 25, 13, 35, 25, 20, 20},   // both clipped
@@ -148,8 +148,9 @@ TEST(StretchCopy, SamplesAsStated) {
 }
 
 // The fold of a wipe: destination rectangle (L, 0, R, H) mirrored horizontally becomes origin R + 1 and
-// width (L − 1) − (R + 1); the copy covers columns L .. R + 1 and reads the source right to left.
-TEST(StretchCopy, MirroredFoldLandsOnePixelWider) {
+// width (L − 1) − (R + 1): the rectangle between columns L − 1 and R + 1, so the copy covers columns
+// L − 1 .. R (D widened by one pixel at each side) and reads the source right to left.
+TEST(StretchCopy, MirroredFoldLandsOnePixelWiderAtEachEdge) {
     const int W = 30, H = 6, L = 10, R = 16; // fold width 6
     const Bitmap src = codedPicture(W, H);
     Bitmap dst(W, H, kBackground);
@@ -158,19 +159,28 @@ TEST(StretchCopy, MirroredFoldLandsOnePixelWider) {
     const int n = (R + 1) - (L - 1); // destination pixels: 8 for a 6-pixel source
     for (int y = 0; y < H; ++y) {
         for (int x = 0; x < W; ++x) {
-            if (x < L || x > R + 1) {
+            if (x < L - 1 || x > R) {
                 EXPECT_EQ(dst.pixel(x, y), kBackground) << x;
                 continue;
             }
-            // Column R + 1 is the first of the mirrored span, column L its last.
-            const int j = R + 1 - x;
+            // Column R is the first of the mirrored span, column L − 1 its last.
+            const int j = R - x;
             const int k = (2 * j + 1) * s.width() / (2 * n);
             EXPECT_EQ(dst.pixel(x, y), codeOf(s.Left + k, y)) << x;
         }
     }
     // The outermost columns show the two ends of the source strip.
-    EXPECT_EQ(dst.pixel(R + 1, 0), codeOf(s.Left, 0));
-    EXPECT_EQ(dst.pixel(L, 0), codeOf(s.Right - 1, 0));
+    EXPECT_EQ(dst.pixel(R, 0), codeOf(s.Left, 0));
+    EXPECT_EQ(dst.pixel(L - 1, 0), codeOf(s.Right - 1, 0));
+    // Mirrored both ways at once, the same rule holds on each axis: the box (2, 1, 6, 4) becomes the
+    // rectangle between (7, 5) and (1, 0), and its corner pixels swap.
+    Bitmap box(10, 8, kBackground);
+    stretchCopy(box, 7, 5, 1 - 7, 0 - 5, src, 0, 0, 6, 5);
+    EXPECT_EQ(box.pixel(6, 4), codeOf(0, 0));
+    EXPECT_EQ(box.pixel(1, 0), codeOf(5, 4));
+    EXPECT_EQ(box.pixel(0, 0), kBackground);
+    EXPECT_EQ(box.pixel(7, 4), kBackground);
+    EXPECT_EQ(box.pixel(6, 5), kBackground);
 }
 
 TEST(StretchCopy, ClippingKeepsTheSourcePixelOfEveryVisiblePixel) {
@@ -186,7 +196,7 @@ TEST(StretchCopy, ClippingKeepsTheSourcePixelOfEveryVisiblePixel) {
 TEST(StretchCopy, SameBitmapAsSourceAndDestination) {
     const Bitmap original = codedPicture(24, 16);
     Bitmap b = original;
-    stretchCopy(b, 23, 0, -24, 16, b, 0, 0, 24, 16);
+    stretchCopy(b, 24, 0, -24, 16, b, 0, 0, 24, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 24; ++x) ASSERT_EQ(b.pixel(x, y), original.pixel(23 - x, y));
 }
