@@ -116,10 +116,11 @@ FrameResult DrawFrame(FrameContext& ctx) {
     const EffectRow& row = effectRow(ctx.Style);
     dispatch(row, job);
 
-    // 5: finish by progress (the cut may just have moved it to 100).
-    if (ctx.FProgress >= 100)
-        gfx::copyRect(ctx.FScreen, 0, 0, ctx.FNewFrame, ctx.FNewFrame.rect());
-    else if (ctx.FProgress > 0)
+    // 5: finish by progress (the cut may just have moved it to 100, and has drawn the whole new picture
+    // already: drawing it again would change nothing).
+    if (ctx.FProgress >= 100) {
+        if (!job.cut) gfx::copyRect(ctx.FScreen, 0, 0, ctx.FNewFrame, ctx.FNewFrame.rect());
+    } else if (ctx.FProgress > 0)
         finishInBetween(row, job);
 
     // 7–9: invalidate, the caller's hook, repaint.
