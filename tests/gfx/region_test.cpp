@@ -104,15 +104,19 @@ TEST(RegionAlgebra, CombinesPixelByPixel) {
 }
 
 TEST(RegionAlgebra, CompoundAssignmentsAliasSafely) {
-    Region a(Rect{0, 0, 10, 10});
-    a |= a;
-    EXPECT_EQ(a, Region(Rect{0, 0, 10, 10}));
-    a &= a;
-    EXPECT_EQ(a, Region(Rect{0, 0, 10, 10}));
-    a ^= a;
+    // The operand is the region itself, reached through another name.
+    Region a = Region(Rect{0, 0, 10, 10}) | Region(Rect{20, 0, 25, 5});
+    const Region before = a;
+    const Region& same = a;
+    a |= same;
+    EXPECT_EQ(a, before);
+    a &= same;
+    EXPECT_EQ(a, before);
+    a ^= same;
     EXPECT_TRUE(a.isEmpty());
     Region b(Rect{0, 0, 4, 4});
-    b -= b;
+    const Region& sameB = b;
+    b -= sameB;
     EXPECT_TRUE(b.isEmpty());
 }
 
@@ -170,7 +174,8 @@ TEST(Region, TranslatesAndKeepsValueSemantics) {
     EXPECT_TRUE(b.isEmpty()); // NOLINT: a moved-from region is empty and usable
     b = c;
     EXPECT_EQ(b, c);
-    b = b;
+    const Region& self = b;
+    b = self;
     EXPECT_EQ(b, c);
     c.clear();
     EXPECT_TRUE(c.isEmpty());
