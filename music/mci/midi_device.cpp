@@ -98,18 +98,32 @@ public:
     }
 
     size_t render(int16_t* out, size_t frames) override {
-        if (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) {
-            fluid_synth_all_sounds_off(synth_->synth(), -1);
-            return 0;
+        if (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) return endOfPlay();
+        // FluidSynth's player lingers for seconds after the last event; the device ends once the
+        // last event has passed and the notes' release tails have faded (or after kMaxTailFrames).
+        const int total = fluid_player_get_total_ticks(player_);
+        if (total > 0 && fluid_player_get_current_tick(player_) >= total) {
+            if (fluid_synth_get_active_voice_count(synth_->synth()) == 0 || tailFrames_ >= kMaxTailFrames)
+                return endOfPlay();
+            tailFrames_ += frames;
         }
         if (fluid_synth_write_s16(synth_->synth(), int(frames), out, 0, 2, out, 1, 2) != FLUID_OK) return 0;
         return frames;
     }
 
 private:
+    static constexpr size_t kMaxTailFrames = kMidiRate * 3 / 2;
+
+    size_t endOfPlay() {
+        fluid_player_stop(player_);
+        fluid_synth_all_sounds_off(synth_->synth(), -1);
+        return 0;
+    }
+
     std::shared_ptr<MidiSynth> synth_;
     std::vector<uint8_t> smf_; // FluidSynth copies it, but keep the checked bytes for the device's life
     fluid_player_t* player_ = nullptr;
+    size_t tailFrames_ = 0;
 };
 
 } // namespace

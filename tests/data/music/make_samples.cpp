@@ -49,7 +49,7 @@ void put32(std::string& s, unsigned v) {
     for (int i = 3; i >= 0; --i) s += char((v >> (8 * i)) & 0xff);
 }
 
-// Format 0, 480 ticks per quarter at 120 bpm: C, E, G, C' (a quarter note each, about 1 s) on piano.
+// Format 0, 480 ticks per quarter at 120 bpm: C, E, G, C' (a quarter note each, 2 s) on piano.
 void writeMidi(const std::string& name) {
     std::string track;
     track += std::string("\x00\xC0\x00", 3); // program change: piano
