@@ -108,8 +108,11 @@ int CallQueue::serve() {
         if (call.sync) {
             {
                 std::lock_guard lock(mutex_);
-                call.sync->error = error;
+                call.sync->error = std::move(error);
                 call.sync->done = true;
+                // The waiting worker holds the other reference, so the state (and the exception in it)
+                // is freed on the worker's side, after it has read it.
+                call.sync.reset();
             }
             doneCv_.notify_all();
         }
