@@ -48,7 +48,7 @@ std::string errnoText(int err) {
 
 } // namespace
 
-// ---- integers --------------------------------------------------------------------------------------------
+// ---- integers
 
 std::int32_t parseProfileInteger(const std::string& text, std::int32_t fallback) {
     std::int32_t v;
@@ -94,7 +94,7 @@ bool tryParseProfileInteger(const std::string& text, std::int32_t& value) {
     return true;
 }
 
-// ---- the parsed file -------------------------------------------------------------------------------------
+// ---- the parsed file
 
 struct IniFile::Document {
     struct Entry {
@@ -115,6 +115,7 @@ struct IniFile::Document {
         }
     };
     std::vector<Section> sections; // sections[0] is the preamble
+    bool byteOrderMark = false;
     std::unordered_map<std::string, std::vector<std::size_t>> sectionIndex;
 
     Document() { sections.push_back(Section{false, {}, {}, {}}); }
@@ -145,7 +146,10 @@ struct IniFile::Document {
         Document doc;
         const char* p = text.data();
         const char* end = p + text.size();
-        if (text.size() >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) p += 3;
+        if (text.size() >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) {
+            p += 3;
+            doc.byteOrderMark = true;
+        }
         Section* cur = &doc.sections[0];
         while (p < end) {
             const char* lineEnd = p;
@@ -184,7 +188,7 @@ struct IniFile::Document {
     }
 
     std::string serialize() const {
-        std::string out;
+        std::string out = byteOrderMark ? "\xEF\xBB\xBF" : "";
         for (const auto& sec : sections) {
             if (sec.hasHeader) out += "[" + sec.name + "]\n";
             for (const auto& e : sec.entries) {
@@ -313,7 +317,6 @@ constexpr std::int64_t kRacyWindow = 2'000'000'000; // 2 s
 } // namespace
 
 // ---- atomic replacement
-// ------------------------------------------------------------------------------------
 
 void replaceFileAtomically(const std::string& path, const std::string& content) {
     std::string target = path;
@@ -382,7 +385,6 @@ void replaceFileAtomically(const std::string& path, const std::string& content) 
 }
 
 // ---- IniFile
-// -------------------------------------------------------------------------------------------------
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
@@ -519,7 +521,6 @@ void IniFile::deleteKey(const std::string& section, const std::string& key) {
 }
 
 // ---- Snapshot
-// ------------------------------------------------------------------------------------------------
 
 std::string IniFile::Snapshot::readString(const std::string& section, const std::string& key,
                                           const std::string& fallback) const {
@@ -546,8 +547,15 @@ bool IniFile::Snapshot::keyExists(const std::string& section, const std::string&
     return doc_->find(section, key) != nullptr;
 }
 
+std::string IniFile::Snapshot::serialize() const {
+    return doc_->serialize();
+}
+
+IniFile::Snapshot IniFile::parse(const std::string& text) {
+    return Snapshot(std::make_shared<const Document>(Document::parse(text)));
+}
+
 // ---- Batch
-// ---------------------------------------------------------------------------------------------------
 
 IniFile::Batch IniFile::batch() {
     if (inBatch_) throw std::logic_error("IniFile " + path_ + ": a batch is already open");

@@ -3,7 +3,8 @@
 // a cut file.
 //
 // Reading rules (the choices for malformed files are deliberate; every one keeps reading going):
-// - The file is bytes, taken as UTF-8; a UTF-8 byte-order mark at its start is skipped. Lines end at "\n",
+// - The file is bytes, taken as UTF-8; a UTF-8 byte-order mark at its start is skipped (and kept on write).
+// Lines end at "\n",
 //   "\r\n" or a lone "\r", mixed freely; the last line needs no final newline. No line length limit.
 // - Leading and trailing spaces and tabs of names and values are dropped. Letter case of section and key
 //   names is ignored for ASCII letters (other bytes compare as they are).
@@ -126,6 +127,8 @@ public:
         std::vector<std::string> readSections() const;
         bool sectionExists(const std::string& section) const;
         bool keyExists(const std::string& section, const std::string& key) const;
+        // The text a write would give the file (comments and unknown lines kept, "\n" line ends).
+        std::string serialize() const;
 
     private:
         friend class IniFile;
@@ -133,6 +136,8 @@ public:
         std::shared_ptr<const Document> doc_;
     };
     Snapshot snapshot() const { return Snapshot(current()); }
+    // Text parsed by the same rules as a file.
+    static Snapshot parse(const std::string& text);
 
 private:
     struct Stamp {
