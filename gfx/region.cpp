@@ -8,9 +8,11 @@
 #include "gfx/region.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 namespace vorlin::gfx {
 
@@ -101,6 +103,8 @@ void initFromBoxes(pixman_region32_t* r, const std::vector<pixman_box32_t>& boxe
         pixman_region32_init(r);
         return;
     }
+    if (boxes.size() > static_cast<std::size_t>(INT_MAX))
+        throw std::length_error("too many rectangles for a region");
     check(pixman_region32_init_rects(r, boxes.data(), static_cast<int>(boxes.size())));
 }
 
