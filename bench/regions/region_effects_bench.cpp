@@ -2,14 +2,19 @@
 // "floor_ratio": its time per frame over the floor, the time of copying the old frame and then the new
 // frame whole (two plain frame copies), measured in the same run before the effects.
 
+#include "base/arith.h"
+#include "base/random.h"
 #include "effects/regions/pixel_effects.h"
+#include "effects/regions/region_effects.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -35,40 +40,58 @@ Frames& frames(int w, int h) {
     return it->second;
 }
 
+// The per-frame values of a w × h frame at progress p with the default step (4).
+vorlin::effects::FrameValues values(int w, int h, int p) {
+    vorlin::effects::FrameValues v;
+    v.W = w;
+    v.H = h;
+    v.progress = p;
+    v.X = vorlin::mulDiv(w, p, 100); // landscape: the width is scaled first
+    v.Y = vorlin::mulDiv(v.X, h, w);
+    v.Band = vorlin::mulDiv(w, 4, 90);
+    return v;
+}
+
 void copyWhole(Bitmap& dst, const Bitmap& src) {
     std::memcpy(dst.bits(), src.bits(), src.byteCount());
 }
 
-// The floor in seconds per frame, measured once per size and kept for the ratios.
-double floorSeconds(int w, int h) {
-    static std::map<std::pair<int, int>, double> cache;
-    auto it = cache.find({w, h});
-    if (it != cache.end()) return it->second;
-    Frames& f = frames(w, h);
-    const int reps = 200;
-    const auto t0 = std::chrono::steady_clock::now();
-    for (int k = 0; k < reps; ++k) {
+// CPU time of this thread: on a shared machine it leaves out the time other processes hold the core.
+double threadSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+// The floor in seconds per frame: the median of single-frame timings of the two whole-frame copies,
+// taken right before each benchmark so that it sees the same machine load.
+double floorSeconds(Frames& f) {
+    std::vector<double> times;
+    for (int k = 0; k < 31; ++k) {
+        const double t0 = threadSeconds();
         copyWhole(f.screen, f.oldFrame);
         copyWhole(f.screen, f.newFrame);
         benchmark::ClobberMemory();
+        times.push_back(threadSeconds() - t0);
     }
-    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / reps;
-    cache[{w, h}] = s;
-    return s;
+    std::nth_element(times.begin(), times.begin() + 15, times.end());
+    return times[15];
 }
 
 template <typename Draw> void runFrames(benchmark::State& state, Draw draw) {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     Frames& f = frames(w, h);
-    const double floor = floorSeconds(w, h);
+    const double floor = floorSeconds(f);
+    const double t0 = threadSeconds();
     for (auto _ : state) {
         copyWhole(f.screen, f.oldFrame); // the engine redraws the old frame first in every frame
         draw(f, w, h);
         benchmark::ClobberMemory();
     }
-    state.counters["floor_ratio"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) / floor,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    const double perFrame = (threadSeconds() - t0) /
+                            static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    state.counters["floor_ms"] = floor * 1e3;
+    state.counters["floor_ratio"] = perFrame / floor;
 }
 
 void BM_Floor(benchmark::State& state) {
@@ -86,7 +109,63 @@ void BM_Rotate(benchmark::State& state) {
     });
 }
 
+// Building the effect's region for the frame and drawing the new frame through it; progress in range 2.
+void BM_RegionEffect(benchmark::State& state) {
+    const int effect = static_cast<int>(state.range(2));
+    const int p = static_cast<int>(state.range(3));
+    vorlin::setRandomSeed(1);
+    runFrames(state, [effect, p](Frames& f, int w, int h) {
+        const vorlin::effects::FrameValues v = values(w, h, p);
+        const auto r = re::buildRegion(effect, v);
+        vorlin::gfx::copyThroughRegion(f.screen, f.newFrame, *r);
+    });
+}
+
+// The same frames drawn band by band, rows outer and the band's rectangles inner, instead of rectangle
+// by rectangle: shows how much of a striped region's cost is the order of the span copies (column lines
+// give bands of hundreds of narrow rectangles).
+void copyBandMajor(Bitmap& dst, const Bitmap& src, const vorlin::gfx::Region& region) {
+    const auto boxes = region.boxes();
+    const int w = std::min(dst.width(), src.width()), h = std::min(dst.height(), src.height());
+    for (std::size_t k = 0; k < boxes.size();) {
+        std::size_t end = k;
+        while (end < boxes.size() && boxes[end].y1 == boxes[k].y1) ++end;
+        for (int y = std::max(boxes[k].y1, 0); y < std::min(boxes[k].y2, h); ++y) {
+            std::uint8_t* d = dst.scanLine(y);
+            const std::uint8_t* s = src.scanLine(y);
+            for (std::size_t b = k; b < end; ++b) {
+                const int x0 = std::max(boxes[b].x1, 0), x1 = std::min(boxes[b].x2, w);
+                if (x0 < x1) std::memcpy(d + 3 * x0, s + 3 * x0, 3 * static_cast<std::size_t>(x1 - x0));
+            }
+        }
+        k = end;
+    }
+}
+
+void BM_RegionEffectBandMajor(benchmark::State& state) {
+    const int effect = static_cast<int>(state.range(2));
+    const int p = static_cast<int>(state.range(3));
+    vorlin::setRandomSeed(1);
+    runFrames(state, [effect, p](Frames& f, int w, int h) {
+        const auto r = re::buildRegion(effect, values(w, h, p));
+        copyBandMajor(f.screen, f.newFrame, *r);
+    });
+}
+
+void regionEffectArgs(benchmark::internal::Benchmark* b) {
+    for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{3840, 2160}})
+        for (int effect = re::kFirstEffect; effect <= re::kLastEffect; ++effect)
+            if (re::isRegionEffect(effect)) b->Args({w, h, effect, 50});
+}
+
 #define SIZES Args({1920, 1080})->Args({3840, 2160})
+BENCHMARK(BM_RegionEffect)->Apply(regionEffectArgs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegionEffectBandMajor)
+    ->Args({1920, 1080, 71, 50})
+    ->Args({1920, 1080, 75, 50})
+    ->Args({1920, 1080, 117, 50})
+    ->Args({3840, 2160, 71, 50})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Floor)->SIZES->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrossFade)->SIZES->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rotate)

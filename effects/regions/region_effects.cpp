@@ -197,16 +197,25 @@ Region lineRegion(const LineRow& row, const FrameValues& v, const Rect& picture)
 }
 
 Region triangleGrid(const FrameValues& v, const Rect& picture) {
-    // A right triangle in each cell of a 10 × 10 grid, legs L = X div 5 across and MulDiv(L, H, W) down.
+    // A right triangle in each cell of a 10 × 10 grid, legs L = X div 5 across and MulDiv(L, H, W) down,
+    // with its right angle at the cell's origin. All hundred are whole-pixel translates of one triangle,
+    // and the pixel-centre rule does not change under such a shift: rasterise it once and place its
+    // rectangles at every cell origin.
     const int leg = v.X / 5;
     const int down = vorlin::mulDiv(leg, v.H, v.W);
+    const Region one = Region::triangle({0, 0}, {leg, 0}, {0, down});
+    const auto boxes = one.boxes();
     std::vector<Rect> rects;
-    for (int r = 0; r < 10; ++r)
-        for (int c = 0; c < 10; ++c) {
-            const int a = v.W * c / 10, b = v.H * r / 10;
-            appendRects(rects, Region::triangle({a, b}, {a + leg, b}, {a, b + down}, picture));
-        }
-    return Region::fromRects(rects);
+    rects.reserve(100 * boxes.size());
+    for (int r = 0; r < 10; ++r) {
+        const int b = v.H * r / 10;
+        for (const pixman_box32_t& box : boxes)
+            for (int c = 0; c < 10; ++c) {
+                const int a = v.W * c / 10;
+                rects.push_back({a + box.x1, b + box.y1, a + box.x2, b + box.y2});
+            }
+    }
+    return clippedUnion(rects, picture);
 }
 
 Region region(const Row& row, const FrameValues& v) {

@@ -36,35 +36,29 @@ void rotateBitmap(gfx::Bitmap& screen, const gfx::Bitmap& newFrame, int cx, int 
         colSin[o] = dx * s;
     }
     // Both coordinates are monotone along a row (the products grow with dx, rounding keeps the order), so
-    // the pixels that find a source form one run: compute u and v for the row, trim the ends that fall
-    // outside, and copy the run without a test per pixel. The screen is walked in column strips so that
-    // the source pixels one strip reads (a slanted band of the new frame) stay in the cache from one row
-    // to the next.
-    constexpr int kStrip = 256;
+    // the pixels that find a source form one run: compute u and v for the row (a loop the compiler
+    // vectorises), trim the ends that fall outside, and copy the run without a test per pixel.
     std::vector<std::int32_t> us(width), vs(width);
-    for (int x0 = 0; x0 < width; x0 += kStrip) {
-        const int x1 = std::min(x0 + kStrip, width);
-        for (int i = 0; i < height; ++i) {
-            const double dy = i - cy;
-            const double rowSin = dy * s;
-            const double rowCos = dy * c;
-            std::int32_t* __restrict u = us.data();
-            std::int32_t* __restrict v = vs.data();
-            for (int o = x0; o < x1; ++o) {
-                u[o] = cx + static_cast<std::int32_t>((colCos[o] - rowSin + kRoundShift) - kRoundShift);
-                v[o] = cy + static_cast<std::int32_t>((colSin[o] + rowCos + kRoundShift) - kRoundShift);
-            }
-            auto inside = [&](int o) { return u[o] >= 0 && u[o] < width && v[o] >= 0 && v[o] < height; };
-            int lo = x0, hi = x1;
-            while (lo < hi && !inside(lo)) ++lo;
-            while (hi > lo && !inside(hi - 1)) --hi;
-            std::uint8_t* dst = screen.scanLine(i);
-            for (int o = lo; o < hi; ++o) {
-                const std::uint8_t* src = newFrame.scanLine(v[o]) + 3 * u[o];
-                dst[3 * o] = src[0];
-                dst[3 * o + 1] = src[1];
-                dst[3 * o + 2] = src[2];
-            }
+    for (int i = 0; i < height; ++i) {
+        const double dy = i - cy;
+        const double rowSin = dy * s;
+        const double rowCos = dy * c;
+        std::int32_t* __restrict u = us.data();
+        std::int32_t* __restrict v = vs.data();
+        for (int o = 0; o < width; ++o) {
+            u[o] = cx + static_cast<std::int32_t>((colCos[o] - rowSin + kRoundShift) - kRoundShift);
+            v[o] = cy + static_cast<std::int32_t>((colSin[o] + rowCos + kRoundShift) - kRoundShift);
+        }
+        auto inside = [&](int o) { return u[o] >= 0 && u[o] < width && v[o] >= 0 && v[o] < height; };
+        int lo = 0, hi = width;
+        while (lo < hi && !inside(lo)) ++lo;
+        while (hi > lo && !inside(hi - 1)) --hi;
+        std::uint8_t* dst = screen.scanLine(i);
+        for (int o = lo; o < hi; ++o) {
+            const std::uint8_t* src = newFrame.scanLine(v[o]) + 3 * u[o];
+            dst[3 * o] = src[0];
+            dst[3 * o + 1] = src[1];
+            dst[3 * o + 2] = src[2];
         }
     }
 }

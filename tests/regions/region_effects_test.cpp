@@ -426,6 +426,22 @@ TEST(RegionEffects, FullExtentShowsTheWholeNewPicture) {
     }
 }
 
+TEST(RegionEffects, TriangleGridIsTheUnionOfItsHundredTriangles) {
+    for (const Size s : kSizes)
+        for (int p : {3, 25, 50, 51, 75, 99, 100}) {
+            const FrameValues v = frame(s.w, s.h, p);
+            const int leg = v.X / 5, down = vorlin::mulDiv(leg, v.H, v.W);
+            gfx::Region want;
+            for (int r = 0; r < 10; ++r)
+                for (int c = 0; c < 10; ++c) {
+                    const int a = s.w * c / 10, b = s.h * r / 10;
+                    want |= gfx::Region::triangle({a, b}, {a + leg, b}, {a, b + down});
+                }
+            want &= gfx::Region(Rect{0, 0, s.w, s.h});
+            EXPECT_TRUE(*buildRegion(117, v) == want) << s.w << "x" << s.h << " at " << p;
+        }
+}
+
 TEST(RegionEffects, TriangleGridCoversWholeTenthCells) {
     const auto r = buildRegion(117, frame(400, 300, 100));
     ASSERT_TRUE(r);
