@@ -64,13 +64,10 @@ TMPEGPlayer::TMPEGPlayer(QObject* AOwner) : QObject(AOwner) {}
 TMPEGPlayer::~TMPEGPlayer() {
     // The library's thread holds the address of FEnded while a stream plays: end the stream first.
     if (FLibrary && FOpened) {
-        try {
-            if (F.GetPlayerMode() == MPEGDLL_MODE_PLAYING || F.GetPlayerMode() == MPEGDLL_MODE_PAUSED)
-                F.Stop();
-            F.Close();
-            F.LastError();
-        } catch (...) {
-        }
+        const int mode = F.GetPlayerMode();
+        if (mode == MPEGDLL_MODE_PLAYING || mode == MPEGDLL_MODE_PAUSED) F.Stop();
+        F.Close();
+        F.LastError(); // read and dropped: a destructor reports nothing
     }
     delete FTimer;
 }
