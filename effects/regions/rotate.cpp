@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace vorlin::effects::regions {
@@ -13,6 +15,32 @@ namespace {
 // itself rounds to the nearest integer with ties to even (the default rounding), and subtracting it again
 // gives that integer exactly. This is Round with ties to even, without a library call, and vectorisable.
 constexpr double kRoundShift = 6755399441055744.0;
+
+inline std::int32_t roundEven(double v) {
+    return static_cast<std::int32_t>((v + kRoundShift) - kRoundShift);
+}
+
+// The first index in [0, n) where pred holds, for a predicate that is false and then true along the range
+// (n when it never holds).
+template <typename Pred> int firstTrue(int n, Pred pred) {
+    int lo = 0, hi = n;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (pred(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+// For f monotone on [0, n) (rising or falling), the run [first, last) of indices with 0 <= f < limit.
+template <typename F> std::pair<int, int> runWithin(F f, int n, int limit) {
+    if (f(0) <= f(n - 1))
+        return {firstTrue(n, [&](int o) { return f(o) >= 0; }),
+                firstTrue(n, [&](int o) { return f(o) >= limit; })};
+    return {firstTrue(n, [&](int o) { return f(o) < limit; }), firstTrue(n, [&](int o) { return f(o) < 0; })};
+}
 
 } // namespace
 
@@ -35,31 +63,33 @@ void rotateBitmap(gfx::Bitmap& screen, const gfx::Bitmap& newFrame, int cx, int 
         colCos[o] = dx * c;
         colSin[o] = dx * s;
     }
-    // Both coordinates are monotone along a row (the products grow with dx, rounding keeps the order), so
-    // the pixels that find a source form one run: compute u and v for the row (a loop the compiler
-    // vectorises), trim the ends that fall outside, and copy the run without a test per pixel.
-    std::vector<std::int32_t> us(width), vs(width);
+    // Along a row both source coordinates are monotone (each product moves one way with dx, and
+    // subtracting a constant and rounding keep the order), so the pixels that find a source form one run.
+    // Its ends are found by bisection with the exact formula; only the run is computed (a loop the
+    // compiler vectorises) and copied.
+    const std::uint8_t* const src = newFrame.bits();
+    const int stride = newFrame.stride();
+    // The copy moves four bytes per pixel (the fourth is overwritten by the next pixel); a source pixel
+    // whose fourth byte would lie past the end of the buffer, and the run's last pixel, move three.
+    const std::size_t lastWordOffset = newFrame.byteCount() - 4;
+    std::vector<std::size_t> offsets(width);
     for (int i = 0; i < height; ++i) {
         const double dy = i - cy;
         const double rowSin = dy * s;
         const double rowCos = dy * c;
-        std::int32_t* __restrict u = us.data();
-        std::int32_t* __restrict v = vs.data();
-        for (int o = 0; o < width; ++o) {
-            u[o] = cx + static_cast<std::int32_t>((colCos[o] - rowSin + kRoundShift) - kRoundShift);
-            v[o] = cy + static_cast<std::int32_t>((colSin[o] + rowCos + kRoundShift) - kRoundShift);
-        }
-        auto inside = [&](int o) { return u[o] >= 0 && u[o] < width && v[o] >= 0 && v[o] < height; };
-        int lo = 0, hi = width;
-        while (lo < hi && !inside(lo)) ++lo;
-        while (hi > lo && !inside(hi - 1)) --hi;
+        const auto u = [&](int o) { return cx + roundEven(colCos[o] - rowSin); };
+        const auto v = [&](int o) { return cy + roundEven(colSin[o] + rowCos); };
+        const auto [uFirst, uLast] = runWithin(u, width, width);
+        const auto [vFirst, vLast] = runWithin(v, width, height);
+        const int lo = std::max(uFirst, vFirst), hi = std::min(uLast, vLast);
+        if (lo >= hi) continue;
+        std::size_t* __restrict off = offsets.data();
+        for (int o = lo; o < hi; ++o)
+            off[o] = static_cast<std::size_t>(v(o)) * stride + 3 * static_cast<std::size_t>(u(o));
         std::uint8_t* dst = screen.scanLine(i);
-        for (int o = lo; o < hi; ++o) {
-            const std::uint8_t* src = newFrame.scanLine(v[o]) + 3 * u[o];
-            dst[3 * o] = src[0];
-            dst[3 * o + 1] = src[1];
-            dst[3 * o + 2] = src[2];
-        }
+        int o = lo;
+        for (; o + 1 < hi && off[o] <= lastWordOffset; ++o) std::memcpy(dst + 3 * o, src + off[o], 4);
+        for (; o < hi; ++o) std::memcpy(dst + 3 * o, src + off[o], 3);
     }
 }
 
