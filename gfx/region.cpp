@@ -50,7 +50,8 @@ class SpanCollector {
 public:
     explicit SpanCollector(const Rect& clip) : clip_(clip) {}
 
-    // A row is beginRow, then its spans ([left, right) pixel intervals, any order), then endRow.
+    // A row is beginRow, then its spans ([left, right) pixel intervals in any order; pixman merges any that
+    // touch or overlap), then endRow.
     void beginRow(int y) { rowY_ = y; }
     void addSpan(i64 left, i64 right) {
         left = std::max<i64>(left, clip_.Left);
@@ -261,7 +262,6 @@ Region Region::polygon(std::span<const Point> points, FillRule rule, const Rect&
         std::erase_if(active, [y](const Edge* e) { return e->y1 <= y; });
         crossings.clear();
         for (const Edge* e : active) {
-            if (e->y0 > y) continue;
             const i64 den = e->y1 - e->y0;
             const i128 num = i128{2 * e->x0} * den + i128{2 * y + 1 - 2 * e->y0} * (e->x1 - e->x0);
             crossings.push_back({num, den, e->dir});
