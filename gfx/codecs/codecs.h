@@ -29,13 +29,19 @@ struct DecodeLimits {
 
 struct JpegOptions {
     // When both are > 0 the picture is only going to be shrunk into this box (in its upright size): the
-    // decoder may then use the DCT scaling of 1/2, 1/4 or 1/8, as long as the result still covers the
-    // size the fit-inside rule would give.
+    // decoder then gives the picture at the size of the fit-inside rule, decoding at the strongest DCT
+    // scaling (1/2, 1/4 or 1/8) that still covers that size and sampling the rows into the result as
+    // they arrive (the stretch rule of the blits), with fullWidth/fullHeight set to the picture's own
+    // size.
     int boxWidth = 0;
     int boxHeight = 0;
     // Turn the picture upright from its EXIF orientation tag.
     bool applyOrientation = true;
 };
+
+// The DCT scaling (1, 2, 4 or 8: the picture is decoded at 1/n) used for a width × height picture (its
+// upright size) that is only going to be shrunk into the box.
+int jpegScaleDenominator(int width, int height, int boxWidth, int boxHeight);
 
 // Baseline, progressive, greyscale, RGB, CMYK and YCCK JPEG, turned upright by the EXIF orientation.
 DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOptions& options = {},

@@ -52,13 +52,67 @@ inline std::uint8_t mul255(unsigned a, unsigned b) {
     return static_cast<std::uint8_t>((a * b + 127) / 255);
 }
 
+void cmykToBgr(const std::uint8_t* s, std::uint8_t* d, int width, bool inverted) {
+    for (int x = 0; x < width; ++x, s += 4, d += 3) {
+        const unsigned c = inverted ? s[0] : 255 - s[0], m = inverted ? s[1] : 255 - s[1],
+                       y = inverted ? s[2] : 255 - s[2], k = inverted ? s[3] : 255 - s[3];
+        d[0] = mul255(y, k);
+        d[1] = mul255(m, k);
+        d[2] = mul255(c, k);
+    }
+}
+
+// The source pixel under the centre of pixel j when m pixels are shrunk to n: the stretch rule of the
+// blits, so that a streamed shrink equals a decode followed by a stretch.
+inline int centreSample(long long j, long long n, long long m) {
+    return static_cast<int>((2 * j + 1) * m / (2 * n));
+}
+
+// Copies the pixels of one decoded row (sy of a W x H stored picture) that the fitted, upright picture
+// samples. Orientations 1-4 turn a stored row into an upright row, 5-8 into an upright column.
+void sampleRow(const std::uint8_t* row, int sy, int W, int H, int orientation, const std::vector<int>& uxOf,
+               const std::vector<int>& uyOf, Bitmap& out) {
+    auto copy = [&](int sx, int ox, int oy) {
+        const std::uint8_t* s = row + 3 * sx;
+        std::uint8_t* d = out.scanLine(oy) + 3 * ox;
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+    };
+    if (!orientationSwapsSides(orientation)) {
+        const int uy = (orientation == 3 || orientation == 4) ? H - 1 - sy : sy;
+        const bool mirror = orientation == 2 || orientation == 3;
+        for (int oy = 0; oy < out.height(); ++oy) {
+            if (uyOf[oy] != uy) continue;
+            for (int ox = 0; ox < out.width(); ++ox) copy(mirror ? W - 1 - uxOf[ox] : uxOf[ox], ox, oy);
+        }
+        return;
+    }
+    const int ux = (orientation == 6 || orientation == 7) ? H - 1 - sy : sy;
+    const bool mirror = orientation == 7 || orientation == 8;
+    for (int ox = 0; ox < out.width(); ++ox) {
+        if (uxOf[ox] != ux) continue;
+        for (int oy = 0; oy < out.height(); ++oy) copy(mirror ? W - 1 - uyOf[oy] : uyOf[oy], ox, oy);
+    }
+}
+
 } // namespace
+
+int jpegScaleDenominator(int width, int height, int boxWidth, int boxHeight) {
+    const PictureSize target = fitInsideSize(width, height, boxWidth, boxHeight);
+    // libjpeg's scaled size is the size divided by the denominator, rounded up.
+    for (const int d : {8, 4, 2})
+        if ((width + d - 1) / d >= target.width && (height + d - 1) / d >= target.height) return d;
+    return 1;
+}
 
 DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOptions& options,
                           const DecodeLimits& limits) {
     DecodedPicture out;
     Bitmap stored;
-    std::vector<std::uint8_t> cmykRow;
+    std::vector<std::uint8_t> cmykRow, row;
+    std::vector<int> uxOf, uyOf;
+    PictureSize fit;
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
     Progress progress{};
@@ -121,46 +175,49 @@ DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOpti
     const int uprightW = static_cast<int>(swap ? cinfo.image_height : cinfo.image_width);
     const int uprightH = static_cast<int>(swap ? cinfo.image_width : cinfo.image_height);
     if (options.boxWidth > 0 && options.boxHeight > 0) {
-        const PictureSize target = fitInsideSize(uprightW, uprightH, options.boxWidth, options.boxHeight);
-        for (unsigned denom : {8u, 4u, 2u}) {
-            cinfo.scale_num = 1;
-            cinfo.scale_denom = denom;
-            jpeg_calc_output_dimensions(&cinfo);
-            const int ow = static_cast<int>(swap ? cinfo.output_height : cinfo.output_width);
-            const int oh = static_cast<int>(swap ? cinfo.output_width : cinfo.output_height);
-            if (ow >= target.width && oh >= target.height) break;
-            cinfo.scale_denom = 1;
-        }
+        cinfo.scale_num = 1;
+        cinfo.scale_denom = static_cast<unsigned>(
+            jpegScaleDenominator(uprightW, uprightH, options.boxWidth, options.boxHeight));
     }
 
     jpeg_start_decompress(&cinfo);
-    stored = Bitmap(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+    const int W = static_cast<int>(cinfo.output_width), H = static_cast<int>(cinfo.output_height);
     const bool cmyk = cinfo.out_color_space == JCS_CMYK;
-    if (cmyk) cmykRow.resize(static_cast<std::size_t>(cinfo.output_width) * 4);
     // Adobe writes CMYK inverted (0 = full ink); other writers store plain ink amounts.
     const bool inverted = cinfo.saw_Adobe_marker;
+    if (cmyk) cmykRow.resize(static_cast<std::size_t>(W) * 4);
+    const int decodedUprightW = swap ? H : W, decodedUprightH = swap ? W : H;
+    fit = PictureSize{decodedUprightW, decodedUprightH};
+    if (options.boxWidth > 0 && options.boxHeight > 0)
+        fit = fitInsideSize(uprightW, uprightH, options.boxWidth, options.boxHeight);
+    const bool streaming = fit.width != decodedUprightW || fit.height != decodedUprightH;
+
+    if (streaming) {
+        // Only shrinking: sample each row as it arrives straight into the fitted picture, so that
+        // neither the full picture nor the scaled one is ever held.
+        out.pixels = Bitmap(fit.width, fit.height);
+        row.resize(static_cast<std::size_t>(W) * 3);
+        uxOf.resize(static_cast<std::size_t>(fit.width));
+        uyOf.resize(static_cast<std::size_t>(fit.height));
+        for (int i = 0; i < fit.width; ++i) uxOf[i] = centreSample(i, fit.width, decodedUprightW);
+        for (int i = 0; i < fit.height; ++i) uyOf[i] = centreSample(i, fit.height, decodedUprightH);
+    } else {
+        stored = Bitmap(W, H);
+    }
     while (cinfo.output_scanline < cinfo.output_height) {
-        const int y = static_cast<int>(cinfo.output_scanline);
-        JSAMPROW row = cmyk ? cmykRow.data() : stored.scanLine(y);
-        jpeg_read_scanlines(&cinfo, &row, 1);
-        if (cmyk) {
-            std::uint8_t* d = stored.scanLine(y);
-            const std::uint8_t* s = cmykRow.data();
-            for (unsigned x = 0; x < cinfo.output_width; ++x, s += 4, d += 3) {
-                const unsigned c = inverted ? s[0] : 255 - s[0], m = inverted ? s[1] : 255 - s[1],
-                               yy = inverted ? s[2] : 255 - s[2], k = inverted ? s[3] : 255 - s[3];
-                d[0] = mul255(yy, k);
-                d[1] = mul255(m, k);
-                d[2] = mul255(c, k);
-            }
-        }
+        const int sy = static_cast<int>(cinfo.output_scanline);
+        std::uint8_t* bgr = streaming ? row.data() : stored.scanLine(sy);
+        JSAMPROW dest = cmyk ? cmykRow.data() : bgr;
+        jpeg_read_scanlines(&cinfo, &dest, 1);
+        if (cmyk) cmykToBgr(cmykRow.data(), bgr, W, inverted);
+        if (streaming) sampleRow(bgr, sy, W, H, upright, uxOf, uyOf, out.pixels);
     }
     jpeg_finish_decompress(&cinfo);
-    const bool scaled = cinfo.scale_denom > 1;
+    const bool reduced = cinfo.scale_denom > 1 || streaming;
     jpeg_destroy_decompress(&cinfo);
 
-    out.pixels = upright == 1 ? std::move(stored) : applyOrientation(stored, upright);
-    if (scaled) {
+    if (!streaming) out.pixels = upright == 1 ? std::move(stored) : applyOrientation(stored, upright);
+    if (reduced) {
         out.fullWidth = uprightW;
         out.fullHeight = uprightH;
     }

@@ -105,6 +105,25 @@ TEST(Loader, LoadPictureToBitmapAppliesTheBoxOnlyWhenBothSidesArePositive) {
     EXPECT_EQ(b.pixel(19, 11), (Color{255, 255, 0}));
 }
 
+TEST(Loader, JpegScaleForABoxIsTheStrongestThatCoversTheFittedSize) {
+    struct Row {
+        int w, h, boxW, boxH, denom;
+    };
+    const Row rows[] = {
+        {160, 120, 40, 30, 4},      // 1/4 is 40 x 30: covers the box exactly
+        {160, 120, 41, 30, 4},      // 41 wide, but the fitted size is 40 x 30
+        {160, 120, 50, 50, 2},      // fitted 50 x 38; 1/4 is only 40 x 30
+        {160, 120, 19, 19, 8},      // fitted 19 x 14; 1/8 is 20 x 15
+        {161, 121, 20, 15, 8},      // 1/8 rounds up to 21 x 16
+        {160, 120, 150, 150, 1},    // fitted 150 x 113: no scaling covers it
+        {160, 120, 200, 200, 1},    // nothing to shrink
+        {6000, 4000, 1920, 1080, 2} // fitted 1620 x 1080; 1/4 is 1500 x 1000
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(jpegScaleDenominator(r.w, r.h, r.boxW, r.boxH), r.denom)
+            << r.w << "x" << r.h << " in " << r.boxW;
+}
+
 double meanDifference(const Bitmap& a, const Bitmap& b) {
     long long sum = 0;
     for (int y = 0; y < a.height(); ++y)
@@ -115,56 +134,45 @@ double meanDifference(const Bitmap& a, const Bitmap& b) {
     return static_cast<double>(sum) / (3.0 * a.width() * a.height());
 }
 
-TEST(Loader, JpegForABoxIsDecodedAtAReducedScaleToTheSameSize) {
-    const std::vector<std::uint8_t> bytes = test::pictureBytes("jpeg_smooth.jpg"); // 160 × 120
+// Decoding for a box gives the fitted size; at full scale the pixels are exactly those of a full decode
+// stretched by the fit-inside rule, at a reduced scale close to them.
+TEST(Loader, JpegForABoxComesAtTheFittedSize) {
     struct Row {
-        int boxW, boxH, decodedW, decodedH, fitW, fitH;
+        const char* file;
+        int boxW, boxH;
+        bool exact;
     };
     const Row rows[] = {
-        {40, 30, 40, 30, 40, 30},       // 1/4 covers the box exactly
-        {41, 30, 40, 30, 40, 30},       // 41 wide, but the fitted size is 40 × 30: still 1/4
-        {50, 50, 80, 60, 50, 38},       // 1/4 is 40 × 30, smaller than 50 × 38: 1/2
-        {19, 19, 20, 15, 19, 14},       // 1/8
-        {200, 200, 160, 120, 160, 120}, // nothing to shrink: full size
+        {"jpeg_smooth.jpg", 150, 150, true}, {"jpeg_smooth.jpg", 40, 30, false},
+        {"jpeg_smooth.jpg", 50, 50, false},  {"jpeg_smooth.jpg", 19, 19, false},
+        {"jpeg_smooth.jpg", 300, 300, true}, // nothing to shrink
+        {"jpeg_orient6.jpg", 20, 20, true},  {"jpeg_orient8.jpg", 20, 20, true},
+        {"jpeg_orient3.jpg", 30, 30, true},  {"jpeg_orient7.jpg", 20, 30, true},
+        {"jpeg_cmyk.jpg", 30, 20, true},
     };
     for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.file) + " in " + std::to_string(r.boxW) + "x" + std::to_string(r.boxH));
+        const std::vector<std::uint8_t> bytes = test::pictureBytes(r.file);
+        Bitmap full = decodeJpeg(bytes, r.file).pixels;
+        const int fullW = full.width(), fullH = full.height();
+        fitInside(full, r.boxW, r.boxH, Color{});
         JpegOptions options;
         options.boxWidth = r.boxW;
         options.boxHeight = r.boxH;
-        const DecodedPicture d = decodeJpeg(bytes, "smooth", options);
-        const PictureSize fit = fitInsideSize(160, 120, r.boxW, r.boxH);
-        EXPECT_EQ(fit, (PictureSize{r.fitW, r.fitH}));
-        EXPECT_EQ(d.pixels.width(), r.fitW == 160 ? 160 : r.decodedW) << r.boxW;
-        const Bitmap boxed =
-            loadPicture(test::picturePath("jpeg_smooth.jpg"), Color{}, PictureSize{r.boxW, r.boxH});
-        Bitmap full = decodeJpeg(bytes, "smooth").pixels;
-        fitInside(full, r.boxW, r.boxH, Color{});
-        ASSERT_EQ(boxed.width(), full.width()) << r.boxW;
-        ASSERT_EQ(boxed.height(), full.height()) << r.boxW;
-        EXPECT_LT(meanDifference(boxed, full), 4.0) << r.boxW;
+        const DecodedPicture boxed = decodeJpeg(bytes, r.file, options);
+        ASSERT_EQ(boxed.pixels.width(), full.width());
+        ASSERT_EQ(boxed.pixels.height(), full.height());
+        if (fullW != full.width() || fullH != full.height()) {
+            EXPECT_EQ(boxed.fullWidth, fullW);
+            EXPECT_EQ(boxed.fullHeight, fullH);
+        }
+        if (r.exact)
+            EXPECT_TRUE(boxed.pixels.samePixels(full));
+        else
+            EXPECT_LT(meanDifference(boxed.pixels, full), 4.0);
+        EXPECT_TRUE(loadPicture(test::picturePath(r.file), Color{}, PictureSize{r.boxW, r.boxH})
+                        .samePixels(boxed.pixels));
     }
-    // The reduced size is reported with the picture's own size.
-    JpegOptions small;
-    small.boxWidth = small.boxHeight = 40;
-    const DecodedPicture d = decodeJpeg(bytes, "smooth", small);
-    EXPECT_EQ(d.fullWidth, 160);
-    EXPECT_EQ(d.fullHeight, 120);
-}
-
-TEST(Loader, BoxForARotatedJpegCountsInItsUprightSize) {
-    // Stored 37 × 23, upright 23 × 37. The box 10 × 10 fits it to 6 × 10; a quarter scale is 10 × 6
-    // stored, 6 × 10 upright, which still covers that.
-    const std::vector<std::uint8_t> bytes = test::pictureBytes("jpeg_orient6.jpg");
-    JpegOptions options;
-    options.boxWidth = options.boxHeight = 10;
-    const DecodedPicture d = decodeJpeg(bytes, "orient6", options);
-    EXPECT_EQ(d.pixels.width(), 6);
-    EXPECT_EQ(d.pixels.height(), 10);
-    EXPECT_EQ(d.fullWidth, 23);
-    EXPECT_EQ(d.fullHeight, 37);
-    const Bitmap boxed = loadPicture(test::picturePath("jpeg_orient6.jpg"), Color{}, PictureSize{10, 10});
-    EXPECT_EQ(boxed.width(), 6);
-    EXPECT_EQ(boxed.height(), 10);
 }
 
 } // namespace
