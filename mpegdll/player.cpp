@@ -142,6 +142,21 @@ void Player::run(int64_t endFrame, uint8_t* ended) {
     if (niceFor(priority_.load(), nice) && nice != 0)
         setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), nice); // raising may be refused: fine
 
+    try {
+        pump(endFrame);
+    } catch (const std::exception&) {
+        // The output could not open (another player holds a one-device driver) or memory ran out:
+        // the stream ends here.
+    }
+    // Any end but a stop counts as the end of the stream (a fault included), so that a caller waiting
+    // for the end byte moves on instead of waiting forever.
+    if (!stopping_.load()) {
+        mode_.store(kStopped);
+        if (ended) std::atomic_ref<uint8_t>(*ended).store(1);
+    }
+}
+
+void Player::pump(int64_t endFrame) {
     const int channels = decoder_->channels();
     const size_t slice = 2048;
     std::vector<int16_t> buf(slice * size_t(channels));
@@ -165,12 +180,6 @@ void Player::run(int64_t endFrame, uint8_t* ended) {
         }
         pos += int64_t(got);
         if (!sink_->write(buf.data(), got)) break;
-    }
-    // Any end but a stop counts as the end of the stream (a fault included), so that a caller waiting
-    // for the end byte moves on instead of waiting forever.
-    if (!stopping_.load()) {
-        mode_.store(kStopped);
-        if (ended) std::atomic_ref<uint8_t>(*ended).store(1);
     }
 }
 

@@ -48,6 +48,7 @@ public:
 private:
     void join();
     void run(int64_t endFrame, uint8_t* ended);
+    void pump(int64_t endFrame);
     int64_t msToFrames(int64_t ms) const { return ms * decoder_->rate() / 1000; }
 
     std::unique_ptr<Decoder> decoder_;

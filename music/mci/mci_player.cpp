@@ -85,22 +85,24 @@ struct MciPlayer::Impl : std::enable_shared_from_this<MciPlayer::Impl> {
     }
 
     void run() {
-        std::vector<int16_t> buf(2048 * size_t(device->channels()));
-        Notify result = Notify::Successful;
-        for (;;) {
-            if (stopping.load()) return;
-            const size_t got = device->render(buf.data(), 2048);
-            if (got == 0) {
-                if (!output->drain()) return; // aborted: stop() notifies
-                break;
-            }
-            if (!output->write(buf.data(), got)) {
-                if (stopping.load()) return;
-                result = Notify::Failure;
-                break;
-            }
+        Notify result = Notify::Failure;
+        try {
+            result = pump();
+        } catch (const std::exception&) {
+            // The output could not open (another player holds a one-device driver) or memory ran out.
         }
+        if (stopping.load()) return; // stop() notifies Aborted
         finishPlay(result);
+    }
+
+    Notify pump() {
+        std::vector<int16_t> buf(2048 * size_t(device->channels()));
+        for (;;) {
+            if (stopping.load()) return Notify::Aborted;
+            const size_t got = device->render(buf.data(), 2048);
+            if (got == 0) return output->drain() ? Notify::Successful : Notify::Aborted;
+            if (!output->write(buf.data(), got)) return Notify::Failure;
+        }
     }
 
     // Ends a play in progress (its thread joined), notifying Aborted if it had not ended by itself.

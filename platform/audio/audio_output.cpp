@@ -23,7 +23,14 @@ std::mutex& sdlMutex() {
     static std::mutex m;
     return m;
 }
-int g_openDevices = 0; // guarded by sdlMutex()
+
+// Whether any SDL audio device is open in this process. Asked of SDL itself, not counted here: the
+// MPEG audio library links its own copy of this file, and its devices count too.
+bool anyDeviceOpen() {
+    for (SDL_AudioDeviceID id = 1; id <= 16; ++id) // SDL2 keeps at most 16 open devices
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED) return true;
+    return false;
+}
 
 // Starts SDL's audio subsystem once; a driver that cannot start gives way to the dummy driver.
 void initAudioLocked() {
@@ -92,16 +99,18 @@ void AudioOutput::State::openDevice() {
     SDL_AudioSpec have{};
     // flags 0: SDL converts to whatever the hardware wants, so the device format is always `want`.
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (device == 0 && g_openDevices == 0) {
+    std::string error = device == 0 ? SDL_GetError() : "";
+    if (device == 0) {
         const char* driver = SDL_GetCurrentAudioDriver();
-        if (!driver || std::strcmp(driver, "dummy") != 0) {
-            // The usual case without a sound card: ALSA starts but cannot open a device.
+        if ((!driver || std::strcmp(driver, "dummy") != 0) && !anyDeviceOpen()) {
+            // The usual case without a sound card: ALSA starts but cannot open a device. Restarting
+            // SDL's audio on another driver would close every open device, hence only when none is.
             SDL_AudioQuit();
             if (SDL_AudioInit("dummy") == 0) device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+            if (device == 0) error = SDL_GetError();
         }
     }
-    if (device == 0) throw AudioError(std::string("Cannot open the sound output: ") + SDL_GetError());
-    ++g_openDevices;
+    if (device == 0) throw AudioError("Cannot open the sound output: " + error);
     SDL_PauseAudioDevice(device, paused ? 1 : 0);
 }
 
@@ -110,7 +119,6 @@ void AudioOutput::State::closeDevice() {
     if (device == 0) return;
     SDL_CloseAudioDevice(device); // waits for the callback to return
     device = 0;
-    --g_openDevices;
 }
 
 AudioOutput::AudioOutput(int rate, int channels) : s_(std::make_unique<State>()) {

@@ -1,6 +1,7 @@
 #include "music/mci/mci_player.h"
 
 #include "main_queue.h"
+#include "platform/audio/audio_output.h"
 
 #include <gtest/gtest.h>
 
@@ -233,6 +234,27 @@ TEST_F(Mci, DestroyedPlayerDropsItsPendingNotification) {
     }
     queue.runFor(0.2);
     EXPECT_EQ(calls, 0);
+}
+
+} // namespace
+
+namespace {
+
+// The dummy driver opens one device at a time: a play that cannot get the output ends in Failure
+// instead of taking the program down, and plays again once the output is free.
+TEST_F(Mci, PlayWithoutAFreeOutputNotifiesFailure) {
+    auto holder = std::make_unique<vorlin::audio::AudioOutput>(44100, 2);
+    std::vector<int16_t> silence(2 * 441);
+    ASSERT_TRUE(holder->write(silence.data(), 441)); // holds the device until drained or destroyed
+    player_.open(kData + "tone_half_11k_mono.wav");
+    player_.play();
+    ASSERT_TRUE(waitNotes(1));
+    EXPECT_EQ(notes_.back(), Notify::Failure);
+    EXPECT_EQ(player_.mode(), Mode::Stopped);
+    holder.reset();
+    player_.play();
+    ASSERT_TRUE(waitNotes(2));
+    EXPECT_EQ(notes_.back(), Notify::Successful);
 }
 
 } // namespace
