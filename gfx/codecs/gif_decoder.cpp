@@ -27,6 +27,7 @@ int readBytes(GifFileType* gif, GifByteType* buf, int len) {
     auto* s = static_cast<Source*>(gif->UserData);
     const std::size_t n =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(len, 0)), s->data.size() - s->pos);
+    if (n == 0) return 0;
     std::memcpy(buf, s->data.data() + s->pos, n);
     s->pos += n;
     return static_cast<int>(n);
