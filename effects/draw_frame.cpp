@@ -81,6 +81,21 @@ void finishInBetween(const EffectRow& row, FrameJob& job) {
     }
 }
 
+// Whether this frame ends with every screen pixel drawn from the new picture, so that the old frame
+// drawn first would not show anywhere: a rectangle effect at progress 100, or one whose final copy
+// covers the screen from a source inside the new frame (a stretch draws every destination pixel whose
+// source pixel lies inside the bitmap). Never with an OnBeforeNewFrame hook, which is owed the old frame.
+bool newPictureCoversFrame(const FrameContext& ctx, const EffectRow& row, const FrameValues& v) {
+    if (ctx.OnBeforeNewFrame || row.family != Family::Rectangle) return false;
+    const Rect screen = ctx.FScreen.rect();
+    if (screen.isEmpty() || screen != ctx.FOldFrame.rect() || screen != ctx.FNewFrame.rect()) return false;
+    if (v.progress >= 100) return true;
+    if (v.progress <= 0) return false;
+    const Rect d = row.finalCopy().d.eval(v);
+    const Rect s = row.finalCopy().s.eval(v);
+    return !s.isEmpty() && intersect(d, screen) == screen && intersect(s, screen) == s;
+}
+
 } // namespace
 
 void MirrorBlt(gfx::Bitmap& dst, Rect d, const gfx::Bitmap& src, bool mirrorVertically,
@@ -102,18 +117,22 @@ void MirrorBlt(gfx::Bitmap& dst, Rect d, const gfx::Bitmap& src, bool mirrorVert
 }
 
 FrameResult DrawFrame(FrameContext& ctx) {
-    // 1–2: the old frame underneath, then the caller's hook.
-    gfx::copyRect(ctx.FScreen, 0, 0, ctx.FOldFrame, ctx.FOldFrame.rect());
-    if (ctx.OnBeforeNewFrame) ctx.OnBeforeNewFrame(ctx.FNewFrame, ctx.FScreen);
-
-    // 3: the per-frame values; D and S start as the whole picture.
+    // The per-frame values come first here (they read no pixels) so that a frame the new picture will
+    // cover whole can skip drawing the old frame underneath it.
     const int progress = std::clamp(ctx.FProgress, 0, 100);
     const FrameValues v =
         computeFrameValues(ctx.FNewFrame.width(), ctx.FNewFrame.height(), progress, ctx.Step);
+    const EffectRow& row = effectRow(ctx.Style);
+
+    // 1–2: the old frame underneath, then the caller's hook.
+    if (!newPictureCoversFrame(ctx, row, v))
+        gfx::copyRect(ctx.FScreen, 0, 0, ctx.FOldFrame, ctx.FOldFrame.rect());
+    if (ctx.OnBeforeNewFrame) ctx.OnBeforeNewFrame(ctx.FNewFrame, ctx.FScreen);
+
+    // 3: D and S start as the whole picture.
     FrameJob job{ctx, v, rectOfSize(v.W, v.H), rectOfSize(v.W, v.H)};
 
     // 4: the effect's own drawing.
-    const EffectRow& row = effectRow(ctx.Style);
     dispatch(row, job);
 
     // 5: finish by progress (the cut may just have moved it to 100, and has drawn the whole new picture

@@ -272,7 +272,8 @@ TEST_P(RectangleEffect, ShowsNewPictureExactlyWhereItsGeometrySays) {
     const auto [n, W, H, progress] = GetParam();
     gfx::Bitmap oldFrame = codedPicture(W, H, false);
     gfx::Bitmap newFrame = codedPicture(W, H, true);
-    gfx::Bitmap screen(W, H);
+    // A screen no picture's pixel decodes to, so that a pixel left undrawn is caught.
+    gfx::Bitmap screen(W, H, {255, 255, 0x7F});
     int p = progress;
     FrameContext ctx{screen, oldFrame, newFrame, p};
     ctx.Style = n;
