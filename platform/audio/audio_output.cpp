@@ -6,8 +6,11 @@
 
 #include <SDL.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -32,9 +35,27 @@ bool anyDeviceOpen() {
     return false;
 }
 
+bool exists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+}
+
+// No driver asked for, no sound card and no sound server: SDL would try ALSA, whose library prints
+// its failures to stderr before the fallback. Going to the dummy driver at once keeps that quiet.
+bool plainlySilentMachine() {
+    if (std::getenv("SDL_AUDIODRIVER") || std::getenv("PULSE_SERVER")) return false;
+    if (exists("/dev/snd")) return false;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime &&
+        (exists(std::string(runtime) + "/pulse/native") || exists(std::string(runtime) + "/pipewire-0")))
+        return false;
+    return true;
+}
+
 // Starts SDL's audio subsystem once; a driver that cannot start gives way to the dummy driver.
 void initAudioLocked() {
     if (SDL_WasInit(SDL_INIT_AUDIO)) return;
+    if (plainlySilentMachine()) SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return;
     SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)

@@ -12,7 +12,8 @@
 //
 // Driver choice: SDL_AUDIODRIVER decides (dummy or disk where no sound card exists). When the chosen
 // driver cannot start or cannot open a device and no other device is open, the output falls back to
-// SDL's dummy driver quietly, so that a show goes on silently instead of failing.
+// SDL's dummy driver quietly, so that a show goes on silently instead of failing. With no driver set
+// on a machine with neither a sound card nor a sound server, the dummy driver is chosen at once.
 //
 // Threads: every entry may be called from any thread. `write` and `drain` are meant for one producer
 // thread; `abort`, `pause`, `position` and the destructor may be called from another thread meanwhile.
