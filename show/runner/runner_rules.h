@@ -1,0 +1,41 @@
+#pragma once
+// The show runner's choices, without Qt: which picture comes next, which effect draws it, whether it runs
+// reversed, and the speed table. Every random choice draws from the shared generator (base/random.h), so
+// a show is reproducible from its seed. Main thread only (the generator is).
+
+#include <bitset>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorlin::runner {
+
+// Canvas Step and Delay for an EffectSpeed of 1..5; nothing for any other value (the canvas keeps its own).
+struct EffectPace {
+    int step;
+    int delay;
+};
+std::optional<EffectPace> paceForSpeed(int effectSpeed);
+
+// True when every entry is the same string (exact, case-sensitive); an empty or one-entry list counts.
+bool allSame(const std::vector<std::string>& pictures);
+
+// The index of the next picture, or −1 for an empty list:
+//  - all entries the same: 0;
+//  - random: a uniform draw, drawn again while the entry equals currentFile (never the same twice running);
+//  - list order: pictureIndex + 1, back to 0 past the end. pictureIndex changes only in list order.
+int choosePictureIndex(const std::vector<std::string>& pictures, bool randomImage,
+                       const std::string& currentFile, int& pictureIndex);
+
+// The sample picture a demonstration shows after currentFile: "t2.jpg" after "t1.jpg" (file name in any
+// letter case), "t1.jpg" after anything else.
+std::string demonstrationCandidate(const std::string& currentFile);
+
+// A uniform draw among the enabled effects 1..127, or 0 (the cut) when none of them is enabled. Effect 0
+// alone in the set counts as none: the draw never produces 0, so drawing for it would never end.
+int chooseEffect(const std::bitset<128>& enabled);
+
+// Reverse drawing with probability 1/3.
+bool chooseReverse();
+
+} // namespace vorlin::runner

@@ -1,0 +1,149 @@
+// The runner's choices: picture order, effect draw, reverse share and the speed table.
+#include "base/random.h"
+#include "show/runner/runner_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace vorlin;
+using namespace vorlin::runner;
+
+namespace {
+
+// Plays `count` choices the way the runner does: the chosen entry becomes the current file.
+std::vector<std::string> sequence(const std::vector<std::string>& pictures, bool randomImage, int count,
+                                  int* pictureIndexOut = nullptr) {
+    std::string current;
+    int pictureIndex = -1;
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i) {
+        const int index = choosePictureIndex(pictures, randomImage, current, pictureIndex);
+        current = pictures.at(index);
+        out.push_back(current);
+    }
+    if (pictureIndexOut) *pictureIndexOut = pictureIndex;
+    return out;
+}
+
+} // namespace
+
+TEST(PictureChoice, ListOrderWrapsAround) {
+    int pictureIndex = 0;
+    const auto seq = sequence({"a", "b", "c"}, false, 7, &pictureIndex);
+    EXPECT_EQ(seq, (std::vector<std::string>{"a", "b", "c", "a", "b", "c", "a"}));
+    EXPECT_EQ(pictureIndex, 0);
+}
+
+TEST(PictureChoice, AllSameListAlwaysGivesTheFirstEntry) {
+    for (bool randomImage : {false, true}) {
+        setRandomSeed(12345);
+        for (const auto& pictures : {std::vector<std::string>{"a", "a"}, std::vector<std::string>{"a"},
+                                     std::vector<std::string>{"x", "x", "x", "x"}}) {
+            int pictureIndex = -1;
+            for (int i = 0; i < 50; ++i) {
+                ASSERT_EQ(choosePictureIndex(pictures, randomImage, pictures[0], pictureIndex), 0);
+            }
+            // Only list order moves the index, and an all-same list does not use it.
+            EXPECT_EQ(pictureIndex, -1);
+        }
+    }
+}
+
+TEST(PictureChoice, CaseDiffersMeansDifferentPictures) {
+    int pictureIndex = -1;
+    EXPECT_EQ(choosePictureIndex({"a", "A"}, false, "", pictureIndex), 0);
+    EXPECT_EQ(choosePictureIndex({"a", "A"}, false, "a", pictureIndex), 1);
+}
+
+TEST(PictureChoice, ShuffleOfTwoAlternates) {
+    for (std::uint32_t seed : {0u, 1u, 77u, 0xDEADBEEFu}) {
+        setRandomSeed(seed);
+        const auto seq = sequence({"a", "b"}, true, 40);
+        for (std::size_t i = 1; i < seq.size(); ++i) {
+            ASSERT_NE(seq[i], seq[i - 1]) << "seed " << seed;
+        }
+    }
+}
+
+TEST(PictureChoice, ShuffleNeverRepeatsAndReachesEveryPicture) {
+    setRandomSeed(99);
+    const std::vector<std::string> pictures{"a", "b", "c", "d", "a"};
+    const auto seq = sequence(pictures, true, 2000);
+    std::map<std::string, int> seen;
+    for (std::size_t i = 0; i < seq.size(); ++i) {
+        ++seen[seq[i]];
+        if (i > 0) {
+            ASSERT_NE(seq[i], seq[i - 1]);
+        }
+    }
+    EXPECT_EQ(seen.size(), 4u);
+    // "a" is listed twice: drawn about twice as often as each of the others.
+    EXPECT_GT(seen["a"], seen["b"] * 3 / 2);
+}
+
+TEST(PictureChoice, EmptyListGivesNothing) {
+    int pictureIndex = -1;
+    EXPECT_EQ(choosePictureIndex({}, true, "", pictureIndex), -1);
+    EXPECT_EQ(choosePictureIndex({}, false, "", pictureIndex), -1);
+}
+
+TEST(DemonstrationChoice, SamplesAlternateStartingWithTheFirst) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"", "t1.jpg"},
+        {"/x/sample/t1.jpg", "t2.jpg"},
+        {"/x/sample/T1.JPG", "t2.jpg"},
+        {"C:\\show\\t1.jpg", "t2.jpg"},
+        {"/x/t2.jpg", "t1.jpg"},
+        {"/x/t1.jpg.bak", "t1.jpg"},
+        {"/x/mt1.jpg", "t1.jpg"},
+    };
+    for (const auto& [current, expected] : rows)
+        EXPECT_EQ(demonstrationCandidate(current), expected) << current;
+}
+
+TEST(EffectChoice, OnlyEnabledEffectsAreDrawn) {
+    setRandomSeed(4);
+    std::bitset<128> only7;
+    only7.set(7);
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(chooseEffect(only7), 7);
+
+    std::bitset<128> some;
+    for (int e : {1, 64, 127}) some.set(e);
+    std::map<int, int> seen;
+    for (int i = 0; i < 3000; ++i) ++seen[chooseEffect(some)];
+    ASSERT_EQ(seen.size(), 3u);
+    for (const auto& [effect, n] : seen) EXPECT_NEAR(n, 1000, 150) << effect;
+}
+
+TEST(EffectChoice, NoEffectGivesTheCut) {
+    EXPECT_EQ(chooseEffect({}), 0);
+    std::bitset<128> onlyCut;
+    onlyCut.set(0);
+    EXPECT_EQ(chooseEffect(onlyCut), 0); // must return, not draw forever
+}
+
+TEST(ReverseChoice, AboutOneInThree) {
+    setRandomSeed(2024);
+    int reversed = 0;
+    const int n = 9000;
+    for (int i = 0; i < n; ++i) reversed += chooseReverse() ? 1 : 0;
+    EXPECT_NEAR(reversed, n / 3, 250);
+}
+
+TEST(SpeedTable, KnownSpeedsAndTheRest) {
+    struct Row {
+        int speed;
+        int step;
+        int delay;
+    };
+    for (const Row& r : {Row{1, 10, 1}, Row{2, 6, 20}, Row{3, 4, 30}, Row{4, 2, 30}, Row{5, 1, 30}}) {
+        const auto pace = paceForSpeed(r.speed);
+        ASSERT_TRUE(pace) << r.speed;
+        EXPECT_EQ(pace->step, r.step) << r.speed;
+        EXPECT_EQ(pace->delay, r.delay) << r.speed;
+    }
+    for (int other : {0, 6, 9, -1, 1000}) EXPECT_FALSE(paceForSpeed(other)) << other;
+}
