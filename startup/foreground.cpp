@@ -67,7 +67,8 @@ bool activateWindow(std::uint32_t window) noexcept {
     ev.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(x.c, 0, x.root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&ev));
-    xcb_flush(x.c);
+    // A round trip before the connection closes: a server may drop requests still unread at a hang-up.
+    std::free(xcb_get_input_focus_reply(x.c, xcb_get_input_focus(x.c), nullptr));
     return true;
 }
 

@@ -166,6 +166,21 @@ TEST(IniFileWrite, KeepsCommentsAndChangesFirstOccurrence) {
     EXPECT_EQ(readFile(path), "; top\n[U]\nk=v\n");
 }
 
+TEST(IniFileWrite, RewriteReadsTheSame) {
+    // A byte-order mark is kept; a second mark is text of the first line, not a mark, and must stay so.
+    TempDir dir;
+    const std::string path = dir / "f.ini";
+    for (const std::string& text :
+         {std::string("\xEF\xBB\xBF[S]\na=1\n"), std::string("\xEF\xBB\xBF\xEF\xBB\xBF[S]\na=1\n")}) {
+        writeFile(path, text);
+        IniFile ini(path);
+        const bool before = ini.keyExists("S", "a");
+        ini.writeString("T", "b", "2");
+        EXPECT_EQ(ini.keyExists("S", "a"), before);
+        EXPECT_EQ(readFile(path), text + "[T]\nb=2\n");
+    }
+}
+
 TEST(IniFileWrite, RefusesTextTheFormatCannotHold) {
     TempDir dir;
     const std::string path = dir / "f.ini";
