@@ -1,3 +1,7 @@
+// The table of effects 58–127: one row per effect, holding its family and that family's parameters
+// (shape formulas for arcs and triangles, extents and modes for lines, modes for waves and swarms, the
+// pivot corner for rotations). The family routines below turn a row and the frame's values into a
+// region or a drawn frame; regions are built from a whole list of rectangles in one call.
 #include "effects/regions/region_effects.h"
 
 #include "base/arith.h"
