@@ -55,8 +55,7 @@ TEST(BlendBitmaps, HalfOfWhiteAndWhiteIsTwoFiftyFour) {
 }
 
 // The rotation as written: every pixel on its own, both products in double, ties to even.
-void referenceRotate(Bitmap& screen, const Bitmap& fresh, int cx, int cy, int p) {
-    const double theta = (100 - p) * std::numbers::pi / 200;
+void referenceRotate(Bitmap& screen, const Bitmap& fresh, int cx, int cy, double theta) {
     const double s = std::sin(theta), c = std::cos(theta);
     for (int i = 0; i < fresh.height(); ++i)
         for (int o = 0; o < fresh.width(); ++o) {
@@ -76,10 +75,22 @@ TEST(RotateBitmap, MatchesThePerPixelFormulaExactly) {
                 const Bitmap old = noise(w, h, 5), fresh = noise(w, h, 6);
                 Bitmap got = old, want = old;
                 rotateBitmap(got, fresh, cx, cy, rotationAngle(p));
-                referenceRotate(want, fresh, cx, cy, p);
+                referenceRotate(want, fresh, cx, cy, (100 - p) * std::numbers::pi / 200);
                 EXPECT_TRUE(got.samePixels(want))
                     << w << "x" << h << " at " << p << " pivot " << cx << "," << cy;
             }
+}
+
+TEST(RotateBitmap, AnyAngleAndPivotMatchesTheFormula) {
+    // Angles past a quarter turn make the source coordinates fall along a row instead of rising.
+    const Bitmap old = noise(97, 61, 11), fresh = noise(97, 61, 12);
+    for (double theta : {-0.7, 0.3, 2.0, 3.5, 5.9})
+        for (const auto& [cx, cy] : {std::pair{48, 30}, std::pair{-20, 70}, std::pair{0, 0}}) {
+            Bitmap got = old, want = old;
+            rotateBitmap(got, fresh, cx, cy, theta);
+            referenceRotate(want, fresh, cx, cy, theta);
+            EXPECT_TRUE(got.samePixels(want)) << theta << " about " << cx << "," << cy;
+        }
 }
 
 TEST(RotateBitmap, EndsOfTheTurn) {
@@ -105,6 +116,23 @@ TEST(RotateBitmap, ChosenPixelsAtHalfTurn) {
     rotateBitmap(screen, fresh, -1, -1, rotationAngle(50));
     EXPECT_EQ(screen.pixel(29, 0), (Color{20, 21, 200}));
     EXPECT_EQ(screen.pixel(9, 9), (Color{1, 2, 3}));
+}
+
+// A new frame smaller than the screen buffer (or larger) is read and written only where both have pixels.
+TEST(PixelEffects, DifferentSizesStayInsideBothBitmaps) {
+    const Bitmap old = noise(30, 20, 13);
+    for (const auto& [w, h] : {std::pair{12, 7}, std::pair{45, 33}}) {
+        const Bitmap fresh = noise(w, h, 14);
+        Bitmap blended = old, turned = old;
+        blendBitmaps(blended, fresh, 50);
+        rotateBitmap(turned, fresh, 30, 20, rotationAngle(60));
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 30; ++x)
+                if (x >= w || y >= h) {
+                    ASSERT_EQ(blended.pixel(x, y), old.pixel(x, y));
+                    ASSERT_EQ(turned.pixel(x, y), old.pixel(x, y));
+                }
+    }
 }
 
 } // namespace
