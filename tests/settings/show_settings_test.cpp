@@ -232,6 +232,32 @@ TEST_F(ShowFolder, FailedWriteKeepsTheOldFileAndSaysSo) {
     EXPECT_THROW(unread.writeOptions(), std::logic_error);
 }
 
+TEST_F(ShowFolder, HostileFilesReadSanely) {
+    touch(program + "a.jpg");
+    std::string garbage(64 * 1024, '\0');
+    unsigned seed = 7;
+    for (auto& c : garbage) c = char((seed = seed * 1103515245u + 12345u) >> 16);
+    const std::string bigKey(10 * 1024 * 1024, 'k');
+    const struct {
+        const char* name;
+        std::string content;
+        std::size_t pictures;
+        std::int32_t interval;
+    } rows[] = {
+        {"garbage", garbage, 0, 3},
+        {"garbage then a good tail", garbage + "\n[Pictures]\na.jpg=1\n[Set]\nImageInterval=4", 1, 4},
+        {"ten megabyte key", "[Pictures]\n" + bigKey + "=1\na.jpg=1\n[Set]\nImageInterval=5\n", 1, 5},
+        {"mixed endings, no final newline", "[Pictures]\r\na.jpg=1\r[Set]\nImageInterval=6", 1, 6},
+        {"duplicates",
+         "[Set]\nImageInterval=7\nImageInterval=8\n[Pictures]\na.jpg=1\n[SET]\nImageInterval=9\n", 1, 7},
+    };
+    for (const auto& r : rows) {
+        const auto f = read("MyShow.scr", r.content);
+        EXPECT_EQ(f.settings.Pictures.size(), r.pictures) << r.name;
+        EXPECT_EQ(f.settings.ImageInterval, r.interval) << r.name;
+    }
+}
+
 TEST_F(ShowFolder, ReloadSeesWritesAndClearsLists) {
     touch(program + "a.jpg");
     touch(program + "b.jpg");
