@@ -220,12 +220,9 @@ struct IniFile::Document {
             // Keep blank lines that close a section after the new key.
             std::size_t at = sec.entries.size();
             while (at > 0 && !sec.entries[at - 1].isKey && trim(sec.entries[at - 1].raw).empty()) --at;
-            Entry e{true, key, value, {}};
-            sec.entries.insert(sec.entries.begin() + std::ptrdiff_t(at), std::move(e));
-            if (at + 1 == sec.entries.size())
-                sec.keyIndex.emplace(k, at);
-            else
-                sec.reindex();
+            // Only blank lines follow `at`, and the index holds keys only, so no index entry moves.
+            sec.entries.insert(sec.entries.begin() + std::ptrdiff_t(at), Entry{true, key, value, {}});
+            sec.keyIndex.emplace(k, at);
             return;
         }
         sections.push_back(Section{true, section, {}, {}});
