@@ -29,18 +29,6 @@ void expectCoverage(const Coverage& got, int xe, int ye, int rowMode, int colMod
     EXPECT_EQ(wrong, 0);
 }
 
-TEST(LineRegion, QuarterProgressOfEffect60ShowsEveryOtherLineFromTheMiddle) {
-    // 400 × 300 at 25 %: X = 100, the pass reaches 2X = 200, Band = MulDiv(400, 4, 90) = 18 (no snap).
-    std::vector<Rect> rects;
-    makeLineRects(rects, 200, 0, 400, 300, 1, 0, 18);
-    const Coverage c(400, 300, rects);
-    for (int y = 0; y < 300; ++y) {
-        const bool newRow = (y / 5) % 2 == 0; // rows 0–4, 10–14, ... ; 5–9, 15–19, ... stay old
-        for (int x = 0; x < 400; ++x) ASSERT_EQ(c(x, y), newRow && x >= 200) << x << "," << y;
-    }
-    EXPECT_EQ(c.count(), 30L * 5 * 200);
-}
-
 TEST(LineRegion, RowAndColumnPassesOverExtentsAndModes) {
     const int sizes[][2] = {{401, 301}, {300, 401}, {37, 23}};
     for (const auto& size : sizes) {
@@ -60,17 +48,6 @@ TEST(LineRegion, RowAndColumnPassesOverExtentsAndModes) {
                     expectCoverage(Coverage(w, h, cols), 0, ye, 0, mode, snap);
                 }
     }
-}
-
-TEST(LineRegion, RowsAndColumnsShareOneAccumulator) {
-    const int w = 401, h = 301;
-    for (int rowMode = 1; rowMode <= 5; ++rowMode)
-        for (int colMode = 1; colMode <= 5; ++colMode) {
-            const int xe = rowMode == 3 ? 150 : 500, ye = colMode == 3 ? 120 : 90;
-            std::vector<Rect> rects;
-            makeLineRects(rects, xe, ye, w, h, rowMode, colMode, 18);
-            expectCoverage(Coverage(w, h, rects), xe, ye, rowMode, colMode, 18);
-        }
 }
 
 TEST(LineRegion, SecondPhaseKeepsFirstLinesFullWhateverTheDirection) {
@@ -96,15 +73,6 @@ TEST(LineRegion, SnapJumpsOnlyWithinTheBand) {
         EXPECT_EQ(c(w - 1, 0), e == 383) << e;
         EXPECT_TRUE(c(e - 1, 0));
     }
-}
-
-TEST(LineRegion, FullExtentCoversThePicture) {
-    for (const auto& [w, h] : {std::pair{401, 301}, std::pair{300, 401}, std::pair{3, 2}})
-        for (int mode : {1, 2, 4, 5}) {
-            std::vector<Rect> rects;
-            makeLineRects(rects, 2 * w, 2 * h, w, h, mode, mode, 0);
-            EXPECT_EQ(Coverage(w, h, rects).count(), static_cast<long>(w) * h);
-        }
 }
 
 } // namespace

@@ -129,16 +129,5 @@ TEST(WaveRegion, DrawsLeftOperandFirstAndFirstJitterForTheFirstHalf) {
     }
 }
 
-TEST(WaveRegion, SameSeedSameBands) {
-    for (int mode = 1; mode <= 4; ++mode) {
-        std::vector<Rect> a, b;
-        vorlin::setRandomSeed(42);
-        makeWaveRects(a, 120, 90, 401, 301, mode, mode);
-        vorlin::setRandomSeed(42);
-        makeWaveRects(b, 120, 90, 401, 301, mode, mode);
-        EXPECT_EQ(a, b);
-    }
-}
-
 } // namespace
 } // namespace vorlin::effects::regions
