@@ -274,7 +274,7 @@ void Canvas::thinLine(PointD a, PointD b, const Paint& paint) {
     const long long steps = std::max(dx, -dy);
     if (steps > 4LL * (width() + height())) {
         // Too long to walk pixel by pixel: draw it as a one-pixel-wide polygon instead.
-        stroke({Contour{{a, b}, false}}, 1.01, paint);
+        wideStroke({Contour{{a, b}, false}}, 1.0, paint);
         return;
     }
     long long err = dx + dy;
@@ -306,6 +306,10 @@ void Canvas::stroke(const Outline& outline, double width, const Paint& paint) {
         }
         return;
     }
+    wideStroke(outline, width, paint);
+}
+
+void Canvas::wideStroke(const Outline& outline, double width, const Paint& paint) {
     // A wide pen: one quadrilateral per segment and a disc at every vertex (round joins and caps), all
     // turned the same way so that the winding fill paints their union.
     const double r = std::min(width, 1e6) / 2;
@@ -332,8 +336,8 @@ void Canvas::stroke(const Outline& outline, double width, const Paint& paint) {
     fill(pieces, FillRule::Winding, paint);
 }
 
-void Canvas::drawImage(const Bitmap& src, int sx, int sy, int sw, int sh, double x0, double y0, double x1,
-                       double y1, std::uint32_t rop) {
+void Canvas::drawImage(const Bitmap& src, long long sx, long long sy, long long sw, long long sh, double x0,
+                       double y0, double x1, double y1, std::uint32_t rop) {
     if (exhausted() || src.isEmpty() || sw == 0 || sh == 0) return;
     bool flipX = false, flipY = false;
     if (sw < 0) {
@@ -356,26 +360,30 @@ void Canvas::drawImage(const Bitmap& src, int sx, int sy, int sw, int sh, double
         flipY = !flipY;
     }
     if (!(x1 > x0) || !(y1 > y0)) return;
+    // A source rectangle far beyond the bitmap samples nothing; this also keeps the arithmetic in range.
+    if (sx >= src.width() || sy >= src.height() || sx + sw <= 0 || sy + sh <= 0 || sw > (1LL << 31) ||
+        sh > (1LL << 31))
+        return;
     const int ix0 = static_cast<int>(std::max(0.0, std::ceil(x0)));
     const int ix1 = static_cast<int>(std::min(static_cast<double>(width()), std::ceil(x1)));
     const int iy0 = static_cast<int>(std::max(0.0, std::ceil(y0)));
     const int iy1 = static_cast<int>(std::min(static_cast<double>(height()), std::ceil(y1)));
     const int op = static_cast<int>((rop >> 16) & 0xFF);
 
-    std::vector<int> cols(static_cast<std::size_t>(std::max(0, ix1 - ix0)));
+    std::vector<long long> cols(static_cast<std::size_t>(std::max(0, ix1 - ix0)));
     for (int x = ix0; x < ix1; ++x) {
-        const int k = std::min(sw - 1, static_cast<int>((x - x0 + 0.5) / (x1 - x0) * sw));
+        const long long k = clampToInt((x - x0 + 0.5) / (x1 - x0) * sw, 0, static_cast<int>(sw - 1));
         cols[x - ix0] = sx + (flipX ? sw - 1 - k : k);
     }
     for (int y = iy0; y < iy1 && budget_ >= 0; ++y) {
-        const int k = std::min(sh - 1, static_cast<int>((y - y0 + 0.5) / (y1 - y0) * sh));
-        const int row = sy + (flipY ? sh - 1 - k : k);
+        const long long k = clampToInt((y - y0 + 0.5) / (y1 - y0) * sh, 0, static_cast<int>(sh - 1));
+        const long long row = sy + (flipY ? sh - 1 - k : k);
         if (row < 0 || row >= src.height()) continue;
         // Runs of destination pixels go through the clip; within them each pixel samples its column.
         for (int x = ix0; x < ix1; ++x) {
-            const int col = cols[x - ix0];
+            const long long col = cols[x - ix0];
             if (col < 0 || col >= src.width()) continue;
-            const Color s = src.pixel(col, row);
+            const Color s = src.pixel(static_cast<int>(col), static_cast<int>(row));
             const std::size_t ci = static_cast<std::size_t>(y) * width() + x;
             const Color d = pixels_.pixel(x, y);
             const bool drawn = coverage_[ci] != 0;

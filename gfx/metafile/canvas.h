@@ -72,8 +72,8 @@ public:
     // Draws the source rectangle (sx, sy, sw, sh) of src, stretched nearest-neighbour, onto the device
     // rectangle from (x0, y0) to (x1, y1); a reversed destination or a negative source extent mirrors.
     // rop is a ternary raster operation; the source-only ones are honoured, others copy.
-    void drawImage(const Bitmap& src, int sx, int sy, int sw, int sh, double x0, double y0, double x1,
-                   double y1, std::uint32_t rop);
+    void drawImage(const Bitmap& src, long long sx, long long sy, long long sw, long long sh, double x0,
+                   double y0, double x1, double y1, std::uint32_t rop);
     // Paints the pixels of an 8-bit coverage mask (rows of `pitch` bytes) whose coverage is at least half.
     void drawMask(const std::uint8_t* mask, int pitch, int left, int top, int w, int h, const Paint& paint);
 
@@ -88,6 +88,7 @@ private:
     void paintSpan(int y, int x0, int x1, const Paint& paint);
     void writeRun(int y, int x0, int x1, const Paint& paint);
     void thinLine(PointD a, PointD b, const Paint& paint);
+    void wideStroke(const Outline& outline, double width, const Paint& paint);
 
     Bitmap pixels_;
     std::vector<std::uint8_t> coverage_;

@@ -569,7 +569,7 @@ bool EmfPlayer::record(std::uint32_t type, const std::uint8_t* rec, std::uint32_
         }
         // The source rectangle's y counts from the bottom row of a bottom-up DIB.
         const bool bottomUp = static_cast<std::int32_t>(readU32(rec + r.offBmiSrc + 8)) > 0;
-        const int sy = bottomUp ? src.height() - r.Src.y - r.cSrc.y : r.Src.y;
+        const long long sy = bottomUp ? src.height() - static_cast<long long>(r.Src.y) - r.cSrc.y : r.Src.y;
         p_.image(src, r.Src.x, sy, r.cSrc.x, r.cSrc.y, r.Dest.x, r.Dest.y, w, h, rop);
         break;
     }
@@ -661,7 +661,12 @@ DecodedPicture playEmf(const std::uint8_t* data, std::size_t size, const std::st
         const std::uint8_t* rec = data + off;
         const std::uint32_t type = readU32(rec), n = readU32(rec + 4);
         if (n < 8 || n % 4 != 0 || n > size - off) break; // broken framing: keep what was drawn
-        if (U_emf_record_safe(reinterpret_cast<const char*>(rec)) && !emf.record(type, rec, n)) break;
+        // Only the types drawn here are handed to libUEMF's checker (it complains about the others, which
+        // are skipped anyway).
+        const bool drawn = (type >= U_EMR_HEADER && type <= U_EMR_EXTCREATEPEN && type != U_EMR_UNDEF69) ||
+                           type == U_EMR_ALPHABLEND || type == U_EMR_TRANSPARENTBLT;
+        if (drawn && U_emf_record_safe(reinterpret_cast<const char*>(rec)) && !emf.record(type, rec, n))
+            break;
         off += n;
     }
     return finishPicture(canvas);

@@ -20,6 +20,14 @@ struct Contour {
 
 using Outline = std::vector<Contour>;
 
+// v truncated and kept within [lo, hi]; NaN gives lo. Every conversion of a
+// computed (possibly hostile) double to int goes through here or an explicit clamp.
+inline int clampToInt(double v, int lo, int hi) {
+    if (!(v >= lo)) return lo;
+    if (v >= hi) return hi;
+    return static_cast<int>(v);
+}
+
 // x' = a·x + c·y + e, y' = b·x + d·y + f (the layout of a GDI world transform).
 struct Affine {
     double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;

@@ -183,7 +183,7 @@ std::vector<PointD> Player::ellipsePoints(double l, double t, double r, double b
     const double cx = (l + r) / 2, cy = (t + b) / 2, rx = std::fabs(r - l) / 2, ry = std::fabs(b - t) / 2;
     const double px = std::max(rx, ry) * logicalToPicture().scale();
     const double frac = full ? 1.0 : std::fabs(sweep) / (2 * kPi);
-    const int n = std::clamp(static_cast<int>(std::ceil(2 * kPi * std::min(px, 1e5) * frac / 2)), 8, 720);
+    const int n = clampToInt(std::ceil(kPi * px * frac), 8, 720);
     std::vector<PointD> pts;
     pts.reserve(n + 1);
     const int count = full ? n : n + 1;
@@ -201,7 +201,7 @@ std::vector<PointD> Player::bezierPoints(PointD p0, PointD p1, PointD p2, PointD
         return std::hypot(v.x, v.y);
     };
     const double len = dist(p0, p1) + dist(p1, p2) + dist(p2, p3);
-    const int n = std::isfinite(len) ? std::clamp(static_cast<int>(len / 3), 4, 128) : 4;
+    const int n = clampToInt(len / 3, 4, 128);
     std::vector<PointD> pts;
     for (int i = 1; i <= n; ++i) {
         const double s = static_cast<double>(i) / n, u = 1 - s;
@@ -538,8 +538,8 @@ void Player::text(PointD at, const std::u32string& s, const std::vector<double>&
     if (useCurrent && sx > 0) dc.current.x += (dc.textAlign & 6) == 0 ? tm.width / sx : 0;
 }
 
-void Player::image(const Bitmap& src, int sx, int sy, int sw, int sh, double x, double y, double w, double h,
-                   std::uint32_t rop) {
+void Player::image(const Bitmap& src, long long sx, long long sy, long long sw, long long sh, double x,
+                   double y, double w, double h, std::uint32_t rop) {
     if (inPath_) return;
     const PointD p = toPicture({x, y}), q = toPicture({x + w, y + h});
     canvas_.setClip(dc.clip);

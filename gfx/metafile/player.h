@@ -131,8 +131,8 @@ public:
               std::optional<std::array<double, 4>> rect);
 
     // Draws the source rectangle of an image onto the logical rectangle (x, y, w, h).
-    void image(const Bitmap& src, int sx, int sy, int sw, int sh, double x, double y, double w, double h,
-               std::uint32_t rop);
+    void image(const Bitmap& src, long long sx, long long sy, long long sw, long long sh, double x, double y,
+               double w, double h, std::uint32_t rop);
     // PatBlt and the raster operations of BitBlt without a source.
     void patBlt(double x, double y, double w, double h, std::uint32_t rop);
     // Fills the rectangles of a region with a brush.

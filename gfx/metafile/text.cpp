@@ -113,6 +113,7 @@ void TextRenderer::draw(Canvas& canvas, const TextRun& run, PointD origin, const
     for (std::size_t i = 0; i < run.text.size() && !canvas.exhausted(); ++i) {
         const PointD pen{origin.x + along * cs, origin.y - along * sn};
         double advance = 0;
+        if (!(std::fabs(pen.x) < 1e6 && std::fabs(pen.y) < 1e6)) break; // far off the canvas
         if (FT_Load_Char(f, run.text[i], FT_LOAD_RENDER | FT_LOAD_NO_BITMAP) == 0) {
             const FT_Bitmap& bm = f->glyph->bitmap;
             if (bm.pixel_mode == FT_PIXEL_MODE_GRAY && bm.pitch > 0 && bm.buffer)

@@ -142,6 +142,7 @@ struct Wmf {
         for (std::size_t at = headerAt + 18; at + 4 <= bytes.size();) {
             const std::uint32_t words =
                 bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24;
+            if (words < 3) break; // a deliberately broken record
             largest = std::max(largest, words);
             at += 2 * std::size_t{words};
         }
