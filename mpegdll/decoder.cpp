@@ -27,8 +27,18 @@ std::unique_ptr<Decoder> openDecoder(const std::string& path) {
     in.read(head, sizeof head);
     const std::streamsize n = in.gcount();
     if (n == 0) throw DecodeError(3, path + ": the file is empty");
-    if (looksSampled(head, n)) return openSndfileDecoder(path);
-    return openMpg123Decoder(path);
+    if (!looksSampled(head, n)) return openMpg123Decoder(path);
+    try {
+        return openSndfileDecoder(path);
+    } catch (const DecodeError&) {
+        // A RIFF/WAVE file may carry MPEG audio (format tag 0x55), which libmpg123 reads past the
+        // header; the first fault is the one to report when it cannot either.
+        try {
+            return openMpg123Decoder(path);
+        } catch (const DecodeError&) {
+        }
+        throw;
+    }
 }
 
 } // namespace vorlin::mpegdll

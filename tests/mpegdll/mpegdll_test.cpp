@@ -233,6 +233,34 @@ TEST_F(MpegDll, WavContentIsDecodedAsWav) {
     const Pcm ref = readWav(kData + "tone_half_44k_stereo.wav");
     EXPECT_TRUE(got.samples == ref.samples);
     EXPECT_EQ(lib().GetLength(), 500);
+
+    // MPEG audio inside a RIFF/WAVE file (format tag 0x55) decodes like the bare stream.
+    const std::vector<char> mp3 = readBytes(kData + "tone_1s_44k_stereo.mp3");
+    std::string riff = "RIFF....WAVEfmt ";
+    auto put32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) riff += char(v >> (8 * i));
+    };
+    auto put16 = [&](uint16_t v) {
+        riff += char(v & 0xff);
+        riff += char(v >> 8);
+    };
+    put32(16);
+    put16(0x55);
+    put16(2);
+    put32(44100);
+    put32(16000);
+    put16(1);
+    put16(0);
+    riff += "data";
+    put32(uint32_t(mp3.size()));
+    riff.append(mp3.begin(), mp3.end());
+    const uint32_t riffSize = uint32_t(riff.size() - 8);
+    for (int i = 0; i < 4; ++i) riff[size_t(4 + i)] = char(riffSize >> (8 * i));
+    const fs::path wrapped = tempDir() / "wrapped_mp3.wav";
+    writeBytes(wrapped, std::vector<char>(riff.begin(), riff.end()));
+    std::atomic_ref<uint8_t>(ended).store(0);
+    const Pcm fromRiff = playToFile(wrapped.string(), ended);
+    EXPECT_TRUE(fromRiff.samples == mpg123Decode(kData + "tone_1s_44k_stereo.mp3").samples);
 }
 
 // On the sound output: Play returns at once, the position advances, the end byte is set once.
