@@ -66,15 +66,20 @@ struct MciPlayer::Impl : std::enable_shared_from_this<MciPlayer::Impl> {
         if (!pending) return;
         pending = false;
         std::weak_ptr<Impl> weak = weak_from_this();
-        post([weak, result] {
-            const auto self = weak.lock();
-            if (!self || !self->owner || !self->onNotify) return;
-            try {
-                self->onNotify(*self->owner, result);
-            } catch (...) {
-                // A notify handler's fault must not end the main loop; the music just moves on.
-            }
-        });
+        if (!post) return;
+        try {
+            post([weak, result] {
+                const auto self = weak.lock();
+                if (!self || !self->owner || !self->onNotify) return;
+                try {
+                    self->onNotify(*self->owner, result);
+                } catch (...) {
+                    // A notify handler's fault must not end the main loop; the music just moves on.
+                }
+            });
+        } catch (...) {
+            // Nothing to hand the notification to (out of memory): it is lost, the player goes on.
+        }
     }
 
     // The play ended (playing := false) and notifies `result` unless it already has.
