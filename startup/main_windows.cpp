@@ -2,6 +2,18 @@
 
 #include <QWidget>
 
+#ifdef VORLIN_HAVE_SHOW_WINDOWS
+#include "startup/show_windows/fullscreen_form.h"
+#include "startup/show_windows/host_window.h"
+#include "startup/show_windows/preview_form.h"
+#include "startup/show_windows/termination.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#endif
+
 namespace vorlin::startup {
 
 QWidget* createBuilderWindow() {
@@ -12,6 +24,42 @@ QWidget* createConfigDialog() {
     return nullptr;
 }
 
+#ifdef VORLIN_HAVE_SHOW_WINDOWS
+
+namespace {
+
+// A host ends its screen saver with SIGTERM: stop the show cleanly (music off, flags released) and end.
+QWidget* endOnTerminate(QWidget* window) {
+    QPointer<QWidget> guard(window);
+    showwindows::onTerminateSignal([guard] {
+        if (auto* form = qobject_cast<showwindows::TFullscreenForm*>(guard.data())) form->CloseNow();
+        QCoreApplication::exit(0);
+    });
+    return window;
+}
+
+} // namespace
+
+QWidget* createFullscreenShow() {
+    // Started by xscreensaver: draw into its window. A window smaller than the screen is a preview pane.
+    if (const auto host = showwindows::xscreensaverWindow()) {
+        if (const auto g = showwindows::hostGeometry(*host)) {
+            const QScreen* screen = QGuiApplication::primaryScreen();
+            const QSize full = screen ? screen->geometry().size() : QSize(g->width, g->height);
+            if (g->width < full.width() || g->height < full.height())
+                return endOnTerminate(new showwindows::TPreviewForm(*host));
+            return endOnTerminate(new showwindows::TFullscreenForm(*host));
+        }
+    }
+    return endOnTerminate(new showwindows::TFullscreenForm());
+}
+
+QWidget* createPreviewWindow(std::uint32_t hostWindow) {
+    return endOnTerminate(new showwindows::TPreviewForm(hostWindow));
+}
+
+#else
+
 QWidget* createFullscreenShow() {
     return nullptr;
 }
@@ -19,5 +67,7 @@ QWidget* createFullscreenShow() {
 QWidget* createPreviewWindow(std::uint32_t /*hostWindow*/) {
     return nullptr;
 }
+
+#endif
 
 } // namespace vorlin::startup

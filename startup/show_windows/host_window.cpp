@@ -12,8 +12,10 @@ std::optional<std::uint32_t> parseWindowId(const std::string& text) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\n')) s.pop_back();
     if (s.empty() || s[0] == '-' || s[0] == '+') return std::nullopt;
     int base = 10;
-    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) base = 16;
-    else if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) return std::nullopt;
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+        base = 16;
+    else if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+        return std::nullopt;
     errno = 0;
     char* end = nullptr;
     const unsigned long long value = std::strtoull(s.c_str(), &end, base);

@@ -24,8 +24,10 @@ int ShowCursor(bool show) {
     g_cursorCount += show ? 1 : -1;
     const bool hide = g_cursorCount < 0;
     if (qGuiApp && hide != g_blankSet) {
-        if (hide) QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
-        else QGuiApplication::restoreOverrideCursor();
+        if (hide)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+        else
+            QGuiApplication::restoreOverrideCursor();
         g_blankSet = hide;
     }
     return g_cursorCount;

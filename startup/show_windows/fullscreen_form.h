@@ -1,0 +1,87 @@
+#pragma once
+// The full-screen show window: a borderless, always-on-top, black window covering the first screen, with
+// one show runner inside. It decides when the show ends:
+//  - mouse moves and button presses spend a mouse allowance of 4 that MouseTimer refills every 2000 ms
+//    on its own fixed period (mouse events never restart it); the fifth within one period is an exit
+//    attempt, so slow occasional movement never ends the show;
+//  - releasing a mouse button, any key (Alt and F10 included) and a window-manager close request
+//    (Alt+F4) are exit attempts at once.
+// An exit attempt asks for the screen-saver password when the user has one set (see password_check.h);
+// a refused password leaves the show running with the cursor hidden and a full allowance.
+//
+// While shown the window keeps other screen savers away and hides the cursor (SetSaverRunning); closing
+// clears the playlist, stops the music, the transition and the runner's timer, then releases both. A
+// window that is closed only hides, so the builder can show it again: it keeps its runner and restarts
+// the transition.
+//
+// Given a host window (a screen-saver host's window), the show is drawn into that foreign window instead:
+// no window of its own, nothing done to other screen savers, and the process ends when the host goes.
+// Main thread only; no exception leaves a handler.
+
+#include "show/runner/run_vorlinscreen.h"
+#include "startup/show_windows/saver_running.h"
+#include "startup/show_windows/x_host.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+namespace vorlin::showwindows {
+
+class TFullscreenForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kMouseAllowance = 4;
+    static constexpr int kMouseTimerMs = 2000;
+
+    explicit TFullscreenForm(std::uint32_t hostWindow = 0, QWidget* parent = nullptr);
+    ~TFullscreenForm() override;
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormMouseMove();
+    void FormMouseDown();
+    void FormMouseUp();
+    void MouseTimerTimer();
+    void CountMouseActivity();
+    void RequestExit();
+    void SetSaverRunning(bool Running);
+    // Closes without an exit check (the host ends the show).
+    void CloseNow();
+
+    QTimer MouseTimer;
+    int MouseAllowance = kMouseAllowance;
+    std::unique_ptr<runner::TRunVorlinscreen> Runner;
+    const std::uint32_t HostWindow;
+
+    // Counters for diagnostics and tests.
+    int MouseTimerTicks = 0;
+    int ExitAttempts = 0;
+    int RunnersCreated = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // The password check; true when the window may close.
+    bool ExitAllowed();
+    void GrabKeyboardWhenMapped();
+    void CoverScreen();
+
+    bool FExitAllowed = false;
+    bool FSaverRunning = false;
+    SaverRunningFlag FSaverFlag;
+    QTimer FGrabTimer;
+    int FGrabTries = 0;
+    std::unique_ptr<HostWatcher> FHostWatcher;
+};
+
+} // namespace vorlin::showwindows
