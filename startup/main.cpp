@@ -10,7 +10,6 @@
 // on stderr says so); 1 when no display can be opened or start-up fails; 2 for an unknown program option.
 
 #include "platform/program_path.h"
-#include "platform/registry.h"
 #include "show/settings/show_settings.h"
 #include "startup/command_line.h"
 #include "startup/foreground.h"
@@ -76,8 +75,8 @@ int run(int argc, char** argv) {
     auto& state = startupState();
     state = parseCommandLine(args, options.info ? std::function<std::uint32_t()>() : activeWindow);
 
-    auto& settingsFile = show::showSettingsFile();
-    settingsFile.read(platform::programPath(), platform::Registry());
+    show::readShowSettings();
+    const auto& settingsFile = show::showSettingsFile();
 
     if (options.info) {
         std::printf("%s\n", infoJson(state, settingsFile.places, settingsFile.settings).c_str());

@@ -1,6 +1,7 @@
 #include "show/settings/show_settings.h"
 
 #include "platform/files.h"
+#include "platform/program_path.h"
 
 #include <stdexcept>
 
@@ -135,6 +136,10 @@ bool ShowSettingsFile::resolveFile(std::string& path) const {
 ShowSettingsFile& showSettingsFile() {
     static ShowSettingsFile instance;
     return instance;
+}
+
+void readShowSettings() {
+    showSettingsFile().read(platform::programPath(), platform::Registry());
 }
 
 } // namespace vorlin::show
