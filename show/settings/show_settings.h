@@ -108,4 +108,8 @@ inline ShowSettings& showSettings() {
     return showSettingsFile().settings;
 }
 
+// Reads the process-wide show settings for the running program (platform::programPath()) with the current
+// user's registry: the read at start-up, and the builder's reload.
+void readShowSettings();
+
 } // namespace vorlin::show
