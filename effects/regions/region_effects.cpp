@@ -179,6 +179,7 @@ const Row* rowOf(int effect) {
 // ---- Family routines --------------------------------------------------------------------------------
 
 template <class... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>; // clang 14 does not deduce aggregates
 
 // Appends the rectangles of a region (already clipped to the picture) to a list, so that many shapes
 // become one region in a single build.
