@@ -148,6 +148,7 @@ FrameResult DrawFrame(FrameContext& ctx) {
     if (!ctx.FPainting && ctx.Update) ctx.Update();
 
     FrameResult result;
+    result.progress = ctx.FProgress;
     result.runEnded = job.cut || (ctx.Reverse ? ctx.FProgress <= 0 : ctx.FProgress >= 100);
     return result;
 }

@@ -8,6 +8,12 @@
 // routine (rectangle effects may make partial copies, each invalidated at once); the finish by progress
 // (100: the whole new picture; 0: nothing more; otherwise the effect's final drawing); InvalidateFrameRect
 // with the final destination rectangle D; OnAfterNewFrame; Update unless the canvas is painting.
+// The old frame is not drawn when the new picture will cover every pixel of the frame and no
+// OnBeforeNewFrame hook is there to see it: the result is the same, one whole-frame copy cheaper.
+//
+// How a canvas drives a run: after preparing the frames, for every tick it sets FProgress to the tick's
+// value, calls DrawFrame, stores FrameResult::progress as its own progress and stops the run when
+// FrameResult::runEnded is set.
 
 #include "base/geometry.h"
 #include "gfx/bitmap.h"
@@ -23,13 +29,16 @@ using TCustomDrawEvent = std::function<void(gfx::Bitmap& Picture, gfx::Bitmap& S
 // What the engine needs from its caller (the transition canvas, the frame tool, tests). The three bitmaps
 // have the picture's size. An empty hook counts as unassigned.
 struct FrameContext {
-    FrameContext(gfx::Bitmap& screen, const gfx::Bitmap& oldFrame, gfx::Bitmap& newFrame, int& progress)
-        : FScreen(screen), FOldFrame(oldFrame), FNewFrame(newFrame), FProgress(progress) {}
+    FrameContext(gfx::Bitmap& screen, const gfx::Bitmap& oldFrame, gfx::Bitmap& newFrame)
+        : FScreen(screen), FOldFrame(oldFrame), FNewFrame(newFrame) {}
 
     gfx::Bitmap& FScreen;
     const gfx::Bitmap& FOldFrame;
     gfx::Bitmap& FNewFrame;
-    int& FProgress; // 0..100; the cut sets it to 100
+    // 0..100, the value the frame is drawn for. Held by value, so that the canvas can keep its own
+    // field atomic for its pacing worker: the cut sets this to 100, and the caller stores
+    // FrameResult::progress back.
+    int FProgress = 0;
     int Style = 101;
     int Step = 4;
     bool Reverse = false;
@@ -45,6 +54,8 @@ struct FrameContext {
 };
 
 struct FrameResult {
+    // The progress after the frame: FProgress as it came in, or 100 after a cut.
+    int progress = 0;
     // The run is over after this frame: progress reached the end of its direction (100 forward, 0 in
     // reverse), or the frame was a cut, which ends its run at the tick it is drawn in either direction
     // (in a reversed run progress would never reach 0 otherwise). The caller's frame loop stops on it.

@@ -31,7 +31,7 @@ struct Recorder {
 
     Recorder(int w, int h)
         : oldFrame(codedPicture(w, h, false)), newFrame(codedPicture(w, h, true)),
-          screen(w, h), ctx{screen, oldFrame, newFrame, progress} {
+          screen(w, h), ctx{screen, oldFrame, newFrame} {
         ctx.OnBeforeNewFrame = [this](gfx::Bitmap& picture, gfx::Bitmap& scr) {
             calls.push_back(std::string("before") +
                             (&picture == &newFrame && &scr == &screen ? "" : " wrong args") +
@@ -44,10 +44,13 @@ struct Recorder {
 
     FrameResult draw(int style, int p, bool reverse = false) {
         calls.clear();
-        progress = p;
+        ctx.FProgress = p;
         ctx.Style = style;
         ctx.Reverse = reverse;
-        return DrawFrame(ctx);
+        const FrameResult r = DrawFrame(ctx);
+        progress = r.progress;
+        EXPECT_EQ(ctx.FProgress, r.progress);
+        return r;
     }
 };
 
@@ -85,8 +88,8 @@ TEST(DrawFrame, NoRepaintWhilePaintingAndUnassignedHooksAreSkipped) {
     EXPECT_EQ(rec.calls.back(), "after");
 
     gfx::Bitmap o = codedPicture(40, 30, false), n = codedPicture(40, 30, true), s(40, 30);
-    int p = 50;
-    FrameContext bare{s, o, n, p};
+    FrameContext bare{s, o, n};
+    bare.FProgress = 50;
     bare.Style = 5;
     DrawFrame(bare); // no hooks at all
     EXPECT_TRUE(decode(s.pixel(0, 0)).isNew);

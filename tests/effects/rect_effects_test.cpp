@@ -274,8 +274,8 @@ TEST_P(RectangleEffect, ShowsNewPictureExactlyWhereItsGeometrySays) {
     gfx::Bitmap newFrame = codedPicture(W, H, true);
     // A screen no picture's pixel decodes to, so that a pixel left undrawn is caught.
     gfx::Bitmap screen(W, H, {255, 255, 0x7F});
-    int p = progress;
-    FrameContext ctx{screen, oldFrame, newFrame, p};
+    FrameContext ctx{screen, oldFrame, newFrame};
+    ctx.FProgress = progress;
     ctx.Style = n;
     DrawFrame(ctx);
 

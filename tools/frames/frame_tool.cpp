@@ -174,8 +174,8 @@ Frames prepareFrames(const gfx::Bitmap& oldPicture, const gfx::Bitmap& newPictur
 }
 
 bool renderFrame(Frames& frames, int effect, int progress, int step, std::uint32_t seed, bool reverse) {
-    int p = progress;
-    effects::FrameContext ctx(frames.screen, frames.oldFrame, frames.newFrame, p);
+    effects::FrameContext ctx(frames.screen, frames.oldFrame, frames.newFrame);
+    ctx.FProgress = progress;
     ctx.Style = effect;
     ctx.Step = step;
     ctx.Reverse = reverse;
