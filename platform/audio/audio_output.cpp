@@ -131,6 +131,11 @@ void AudioOutput::State::openDevice() {
             if (device == 0) error = SDL_GetError();
         }
     }
+    if (!error.empty()) {
+        // SDL keeps its error text in thread-local storage that it frees only for threads it made;
+        // a player's std::thread would leak it.
+        SDL_TLSCleanup();
+    }
     if (device == 0) throw AudioError("Cannot open the sound output: " + error);
     SDL_PauseAudioDevice(device, paused ? 1 : 0);
 }
