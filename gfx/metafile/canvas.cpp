@@ -186,8 +186,12 @@ void Canvas::paintSpan(int y, int x0, int x1, const Paint& paint) {
     x1 = std::min(x1, width());
     if (x0 >= x1) return;
     budget_ -= x1 - x0;
+    forClippedRuns(y, x0, x1, [&](int a, int b) { writeRun(y, a, b, paint); });
+}
+
+template <class F> void Canvas::forClippedRuns(int y, int x0, int x1, F&& f) const {
     if (!clip_) {
-        writeRun(y, x0, x1, paint);
+        f(x0, x1);
         return;
     }
     int n = 0;
@@ -197,7 +201,7 @@ void Canvas::paintSpan(int y, int x0, int x1, const Paint& paint) {
         std::partition_point(r, r + n, [y](const pixman_box32_t& b) { return b.y2 <= y; });
     for (; it != r + n && it->y1 <= y; ++it) {
         const int a = std::max(x0, it->x1), b = std::min(x1, it->x2);
-        if (a < b) writeRun(y, a, b, paint);
+        if (a < b) f(a, b);
     }
 }
 
@@ -262,7 +266,25 @@ void Canvas::fill(const Outline& outline, FillRule rule, const Paint& paint) {
     scan(outline, rule, [&](int y, int x0, int x1) { paintSpan(y, x0, x1, paint); });
 }
 
-void Canvas::thinLine(PointD a, PointD b, const Paint& paint) {
+namespace {
+
+// On/off run lengths in pixels of the styled one-pixel pens PS_DASH … PS_DASHDOTDOT (1..4).
+constexpr int kDashes[4][6] = {{18, 6}, {3, 3}, {9, 6, 3, 6}, {9, 3, 3, 3, 3, 3}};
+constexpr int kDashCount[4] = {2, 2, 4, 6};
+
+} // namespace
+
+bool Canvas::Dash::step() {
+    if (style < 1 || style > 4) return true;
+    const bool on = index % 2 == 0;
+    if (++done >= kDashes[style - 1][index]) {
+        done = 0;
+        index = (index + 1) % kDashCount[style - 1];
+    }
+    return on;
+}
+
+void Canvas::thinLine(PointD a, PointD b, const Paint& paint, Dash& dash) {
     long long x0 = std::llround(clampCoord(a.x)), y0 = std::llround(clampCoord(a.y));
     const long long x1 = std::llround(clampCoord(b.x)), y1 = std::llround(clampCoord(b.y));
     const long long dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
@@ -279,7 +301,10 @@ void Canvas::thinLine(PointD a, PointD b, const Paint& paint) {
     }
     long long err = dx + dy;
     while (!(x0 == x1 && y0 == y1) && budget_ >= 0) {
-        paintSpan(static_cast<int>(y0), static_cast<int>(x0), static_cast<int>(x0) + 1, paint);
+        if (dash.step())
+            paintSpan(static_cast<int>(y0), static_cast<int>(x0), static_cast<int>(x0) + 1, paint);
+        else
+            --budget_;
         const long long e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -292,17 +317,18 @@ void Canvas::thinLine(PointD a, PointD b, const Paint& paint) {
     }
 }
 
-void Canvas::stroke(const Outline& outline, double width, const Paint& paint) {
+void Canvas::stroke(const Outline& outline, double width, const Paint& paint, int dashStyle) {
     if (exhausted()) return;
     if (!(width > 1.5)) {
         for (const Contour& k : outline) {
+            Dash dash{dashStyle};
             const std::size_t n = k.pts.size();
             if (n == 1)
                 paintSpan(static_cast<int>(std::lround(clampCoord(k.pts[0].y))),
                           static_cast<int>(std::lround(clampCoord(k.pts[0].x))),
                           static_cast<int>(std::lround(clampCoord(k.pts[0].x))) + 1, paint);
-            for (std::size_t i = 0; i + 1 < n; ++i) thinLine(k.pts[i], k.pts[i + 1], paint);
-            if (k.closed && n > 2) thinLine(k.pts[n - 1], k.pts[0], paint);
+            for (std::size_t i = 0; i + 1 < n; ++i) thinLine(k.pts[i], k.pts[i + 1], paint, dash);
+            if (k.closed && n > 2) thinLine(k.pts[n - 1], k.pts[0], paint, dash);
         }
         return;
     }
@@ -380,44 +406,43 @@ void Canvas::drawImage(const Bitmap& src, long long sx, long long sy, long long 
         const long long row = sy + (flipY ? sh - 1 - k : k);
         if (row < 0 || row >= src.height()) continue;
         // Runs of destination pixels go through the clip; within them each pixel samples its column.
-        for (int x = ix0; x < ix1; ++x) {
-            const long long col = cols[x - ix0];
-            if (col < 0 || col >= src.width()) continue;
-            const Color s = src.pixel(static_cast<int>(col), static_cast<int>(row));
-            const std::size_t ci = static_cast<std::size_t>(y) * width() + x;
-            const Color d = pixels_.pixel(x, y);
-            const bool drawn = coverage_[ci] != 0;
-            Color out = s;
-            switch (op) {
-            case 0x88: // SRCAND: white source keeps what is below (also nothing)
-                if (s == Color{255, 255, 255}) continue;
-                if (drawn)
-                    out = {static_cast<std::uint8_t>(d.r & s.r), static_cast<std::uint8_t>(d.g & s.g),
-                           static_cast<std::uint8_t>(d.b & s.b)};
-                break;
-            case 0xEE: // SRCPAINT: black source keeps what is below
-                if (s == Color{}) continue;
-                if (drawn)
-                    out = {static_cast<std::uint8_t>(d.r | s.r), static_cast<std::uint8_t>(d.g | s.g),
-                           static_cast<std::uint8_t>(d.b | s.b)};
-                break;
-            case 0x66: // SRCINVERT
-                if (s == Color{}) continue;
-                if (drawn)
-                    out = {static_cast<std::uint8_t>(d.r ^ s.r), static_cast<std::uint8_t>(d.g ^ s.g),
-                           static_cast<std::uint8_t>(d.b ^ s.b)};
-                break;
-            case 0x33: // NOTSRCCOPY
-                out = {static_cast<std::uint8_t>(~s.r), static_cast<std::uint8_t>(~s.g),
-                       static_cast<std::uint8_t>(~s.b)};
-                break;
-            default:
-                break;
+        std::uint8_t* line = pixels_.scanLine(y);
+        std::uint8_t* cov = coverage_.data() + static_cast<std::size_t>(y) * width();
+        budget_ -= ix1 - ix0;
+        forClippedRuns(y, ix0, ix1, [&](int a, int b) {
+            for (int x = a; x < b; ++x) {
+                const long long col = cols[x - ix0];
+                if (col < 0 || col >= src.width()) continue;
+                const Color s = src.pixel(static_cast<int>(col), static_cast<int>(row));
+                std::uint8_t* d = line + 3 * x;
+                const bool drawn = cov[x] != 0;
+                std::uint8_t out[3] = {s.b, s.g, s.r};
+                switch (op) {
+                case 0x88: // SRCAND: a white source keeps what is below (nothing stays nothing)
+                    if (s == Color{255, 255, 255}) continue;
+                    if (drawn)
+                        for (int i = 0; i < 3; ++i) out[i] &= d[i];
+                    break;
+                case 0xEE: // SRCPAINT: a black source keeps what is below
+                    if (s == Color{}) continue;
+                    if (drawn)
+                        for (int i = 0; i < 3; ++i) out[i] |= d[i];
+                    break;
+                case 0x66: // SRCINVERT
+                    if (s == Color{}) continue;
+                    if (drawn)
+                        for (int i = 0; i < 3; ++i) out[i] ^= d[i];
+                    break;
+                case 0x33: // NOTSRCCOPY
+                    for (int i = 0; i < 3; ++i) out[i] = static_cast<std::uint8_t>(~out[i]);
+                    break;
+                default:
+                    break;
+                }
+                d[0] = out[0], d[1] = out[1], d[2] = out[2];
+                cov[x] = 255;
             }
-            Paint p;
-            p.color = out;
-            paintSpan(y, x, x + 1, p);
-        }
+        });
     }
 }
 

@@ -68,7 +68,9 @@ public:
 
     void fill(const Outline& outline, FillRule rule, const Paint& paint);
     // Strokes each contour (closed ones back to their start) with a round pen of the given width in pixels.
-    void stroke(const Outline& outline, double width, const Paint& paint);
+    // One-pixel pens may be styled (PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT: 1..4); wider ones are
+    // always solid, as GDI draws them.
+    void stroke(const Outline& outline, double width, const Paint& paint, int dashStyle = 0);
     // Draws the source rectangle (sx, sy, sw, sh) of src, stretched nearest-neighbour, onto the device
     // rectangle from (x0, y0) to (x1, y1); a reversed destination or a negative source extent mirrors.
     // rop is a ternary raster operation; the source-only ones are honoured, others copy.
@@ -86,8 +88,17 @@ public:
 
 private:
     void paintSpan(int y, int x0, int x1, const Paint& paint);
+    // Calls f(a, b) for each part [a, b) of row y's run [x0, x1) inside the clip.
+    template <class F> void forClippedRuns(int y, int x0, int x1, F&& f) const;
     void writeRun(int y, int x0, int x1, const Paint& paint);
-    void thinLine(PointD a, PointD b, const Paint& paint);
+    // Where a styled pen is in its pattern; the pattern runs on along a whole figure.
+    struct Dash {
+        int style = 0;
+        int index = 0;
+        int done = 0;
+        bool step(); // true when the next pixel is drawn
+    };
+    void thinLine(PointD a, PointD b, const Paint& paint, Dash& dash);
     void wideStroke(const Outline& outline, double width, const Paint& paint);
 
     Bitmap pixels_;

@@ -165,7 +165,7 @@ void Player::strokeOutline(const Outline& o) {
     canvas_.setClip(dc.clip);
     Paint p;
     p.color = dc.pen.color;
-    canvas_.stroke(o, penPixels(), p);
+    canvas_.stroke(o, penPixels(), p, dc.pen.style >= 1 && dc.pen.style <= 4 ? dc.pen.style : 0);
 }
 
 void Player::emit(Outline outline, bool fillable) {
@@ -473,6 +473,7 @@ void Player::text(PointD at, const std::u32string& s, const std::vector<double>&
     run.font = {dc.font.face, dc.font.weight, dc.font.italic};
     run.height = dc.font.height == 0 ? 16 : std::fabs(static_cast<double>(dc.font.height)) * sy;
     run.cellHeight = dc.font.height > 0;
+    run.glyphIndices = options & 0x10; // ETO_GLYPH_INDEX
     run.angle = dc.font.escapement / 10.0 * kPi / 180;
     if (m.a * m.d - m.b * m.c < 0 && m.d < 0) run.angle = -run.angle; // y axis points up in the logical space
     for (double d : dx) run.advances.push_back(d * sx);

@@ -50,6 +50,11 @@ std::pair<std::string, int> matchFont(const FontRequest& f) {
     return found;
 }
 
+FT_Error load(FT_Face f, const TextRun& run, std::size_t i, FT_Int32 flags) {
+    if (run.glyphIndices) return FT_Load_Glyph(f, run.text[i], flags);
+    return FT_Load_Char(f, run.text[i], flags);
+}
+
 } // namespace
 
 TextRenderer::TextRenderer() {
@@ -93,7 +98,7 @@ bool TextRenderer::measure(const TextRun& run, TextMetrics& m) {
     for (std::size_t i = 0; i < run.text.size(); ++i) {
         if (i < run.advances.size()) {
             m.width += run.advances[i];
-        } else if (FT_Load_Char(f, run.text[i], FT_LOAD_DEFAULT) == 0) {
+        } else if (load(f, run, i, FT_LOAD_DEFAULT) == 0) {
             m.width += f->glyph->advance.x / 64.0;
         }
     }
@@ -114,7 +119,7 @@ void TextRenderer::draw(Canvas& canvas, const TextRun& run, PointD origin, const
         const PointD pen{origin.x + along * cs, origin.y - along * sn};
         double advance = 0;
         if (!(std::fabs(pen.x) < 1e6 && std::fabs(pen.y) < 1e6)) break; // far off the canvas
-        if (FT_Load_Char(f, run.text[i], FT_LOAD_RENDER | FT_LOAD_NO_BITMAP) == 0) {
+        if (load(f, run, i, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP) == 0) {
             const FT_Bitmap& bm = f->glyph->bitmap;
             if (bm.pixel_mode == FT_PIXEL_MODE_GRAY && bm.pitch > 0 && bm.buffer)
                 canvas.drawMask(bm.buffer, bm.pitch,

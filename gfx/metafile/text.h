@@ -30,6 +30,7 @@ struct TextRun {
     bool cellHeight = false;      // height counts the cell (ascent + descent), not the em
     double angle = 0;             // radians, counter-clockwise on screen
     std::vector<double> advances; // pixels per character; empty: the font's own advances
+    bool glyphIndices = false;    // text holds the font's glyph indices (ETO_GLYPH_INDEX), not characters
 };
 
 struct TextMetrics {

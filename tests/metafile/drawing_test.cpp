@@ -372,3 +372,74 @@ TEST(WmfMapping, WindowIsMappedOntoThePicture) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Pens, StyledThinPensFollowTheirPatternWidePensStaySolid) {
+    struct Case {
+        int style, width;
+        std::vector<int> runs; // on, off, on, … from the start of the line
+    };
+    const Case cases[] = {{2 /* PS_DOT */, 1, {3, 3, 3, 3}},
+                          {1 /* PS_DASH */, 1, {18, 6, 18}},
+                          {3 /* PS_DASHDOT */, 0, {9, 6, 3, 6, 9}},
+                          {1, 5, {90}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        Emf e(96, 48);
+        emfPen(e, 1, static_cast<std::uint32_t>(c.style), c.width, kBlue);
+        e.rec(27, {0, 20}).rec(54, {90, 20});
+        const DecodedPicture p = decode(e.finish());
+        int x = 0;
+        bool on = true;
+        for (int run : c.runs) {
+            for (int i = 0; i < run; ++i, ++x) EXPECT_EQ(painted(p, x, 20), on) << "x " << x;
+            on = !on;
+        }
+    }
+}
+
+TEST(WmfBlits, DibBitBltAndSetDibToDeviceCopyOneToOne) {
+    // 2 × 2, 24-bit: red, green on top; blue, white below (rows stored bottom-up).
+    const Bytes dibBytes =
+        dib(2, 2, 24, {}, {{255, 0, 0, 255, 255, 255, 0, 0}, {0, 0, 255, 0, 255, 0, 0, 0}});
+    Wmf w(96, 48, 96);
+    Bytes bitblt; // DIBBITBLT: rop, ySrc, xSrc, h, w, yDest, xDest, DIB
+    for (int v : {0x0020, 0xCC, 0, 0, 2, 2, 5, 5}) put16(bitblt, static_cast<std::uint16_t>(v));
+    bitblt.insert(bitblt.end(), dibBytes.begin(), dibBytes.end());
+    w.raw(0x0940, bitblt);
+    Bytes todev; // SETDIBTODEV: usage, scans, start, ySrc, xSrc, h, w, yDest, xDest, DIB
+    for (int v : {0, 2, 0, 0, 0, 2, 2, 5, 20}) put16(todev, static_cast<std::uint16_t>(v));
+    todev.insert(todev.end(), dibBytes.begin(), dibBytes.end());
+    w.raw(0x0D33, todev);
+    const DecodedPicture p = decode(w.finish());
+    for (int x0 : {5, 20}) {
+        SCOPED_TRACE(x0);
+        EXPECT_EQ(p.pixels.pixel(x0, 5), (Color{255, 0, 0}));
+        EXPECT_EQ(p.pixels.pixel(x0 + 1, 5), (Color{0, 255, 0}));
+        EXPECT_EQ(p.pixels.pixel(x0, 6), (Color{0, 0, 255}));
+        EXPECT_EQ(p.pixels.pixel(x0 + 1, 6), (Color{255, 255, 255}));
+        EXPECT_FALSE(painted(p, x0 + 2, 5));
+        EXPECT_FALSE(painted(p, x0, 7));
+    }
+}
+
+TEST(WmfText, TextOutDrawsInTheTextColourBelowTheReferencePoint) {
+    Wmf w(96, 48, 96);
+    w.rec(0x02FB, {-20, 0, 0, 0, 700, 0, 0, 0, 0, 'D' | 'e' << 8, 'j' | 'a' << 8, 'V' | 'u' << 8, 0});
+    w.rec(0x012D, {0}).rec(0x0209, {0x00FF, 0}).rec(0x0102, {1});
+    w.rec(0x0521, {3, 'W' | 'M' << 8, 'F', 10, 8}); // TEXTOUT "WMF" at (8, 10), TA_TOP
+    const DecodedPicture p = decode(w.finish());
+    int count = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 96; ++x)
+            if (painted(p, x, y)) {
+                ++count;
+                EXPECT_GE(y, 10);
+                EXPECT_GE(x, 8);
+                EXPECT_EQ(p.pixels.pixel(x, y), (Color{255, 0, 0}));
+            }
+    EXPECT_GT(count, 60);
+}
+
+} // namespace
