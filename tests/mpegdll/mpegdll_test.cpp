@@ -160,6 +160,13 @@ std::vector<char> readBytes(const std::string& p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Removes the scratch folder when the run ends.
+class ScratchCleanup : public ::testing::Environment {
+public:
+    void TearDown() override { fs::remove_all(tempDir()); }
+};
+const auto* const kCleanup = ::testing::AddGlobalTestEnvironment(new ScratchCleanup);
+
 class MpegDll : public ::testing::Test {
 protected:
     void SetUp() override {
