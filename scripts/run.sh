@@ -11,6 +11,10 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -
 cmake -S . -B build -G Ninja "${launcher[@]}" >/dev/null
 cmake --build build -j "$(nproc)" --target stage
 stage=$PWD/build/stage
+# The MPEG audio library lives in the system folder too, where built installers take it from.
+sys=${VORLIN_SYSTEM_DIR:-${XDG_DATA_HOME:-$HOME/.local/share}/vorlinsaver/system}
+mkdir -p "$sys"
+[ -f "$stage/libmpegdll.so" ] && cp -f "$stage/libmpegdll.so" "$sys/"
 "$stage/vorlin-registry" set 'Software\Mirtavo\VorlinSaver' '' "$stage"
 echo "Installation folder: $stage"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
