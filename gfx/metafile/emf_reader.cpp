@@ -505,25 +505,25 @@ bool EmfPlayer::record(std::uint32_t type, const std::uint8_t* rec, std::uint32_
         p_.selectClipRects(regionRects(rec + 16, cb), static_cast<int>(mode), false);
         break;
     }
-    case U_EMR_FILLRGN: {
-        // rclBounds, cbRgnData (24), ihBrush (28), region (32..). Region rectangles are in device units.
-        if (size < 32) break;
-        const std::uint32_t cb = readU32(rec + 24), ih = readU32(rec + 28);
-        if (!fits(32, cb, 1, size)) break;
-        GdiObject obj = (ih & 0x80000000u) ? stockObject(ih & 0x7FFFFFFFu)
-                                           : (objects_.count(ih) ? objects_[ih] : GdiObject{});
-        const auto* b = std::get_if<BrushObject>(&obj);
-        if (!b) break;
-        // The player fills logical rectangles; map device rectangles back through an identity page.
-        std::vector<Rect> rects = regionRects(rec + 32, cb);
-        DcState keep = p_.dc;
-        p_.dc.world = Affine{};
-        p_.dc.mapMode = 1;
-        p_.dc.windowOrg = p_.dc.viewportOrg = {0, 0};
-        p_.invalidateMapping();
-        p_.fillRegion(rects, *b);
-        p_.dc = keep;
-        p_.invalidateMapping();
+    case U_EMR_FILLRGN:
+    case U_EMR_PAINTRGN: {
+        // FILLRGN: rclBounds, cbRgnData (24), ihBrush (28), region (32..); PAINTRGN: rclBounds, cbRgnData,
+        // region (28..) with the current brush. Region rectangles are in device units.
+        const bool fillRgn = type == U_EMR_FILLRGN;
+        const std::uint32_t at = fillRgn ? 32 : 28;
+        if (size < at) break;
+        const std::uint32_t cb = readU32(rec + 24);
+        if (!fits(at, cb, 1, size)) break;
+        BrushObject brush = p_.dc.brush;
+        if (fillRgn) {
+            const std::uint32_t ih = readU32(rec + 28);
+            GdiObject obj = (ih & 0x80000000u) ? stockObject(ih & 0x7FFFFFFFu)
+                                               : (objects_.count(ih) ? objects_[ih] : GdiObject{});
+            const auto* b = std::get_if<BrushObject>(&obj);
+            if (!b) break;
+            brush = *b;
+        }
+        p_.fillRegion(regionRects(rec + at, cb), brush, true);
         break;
     }
     case U_EMR_BITBLT:

@@ -135,9 +135,8 @@ Contour Player::mapContour(const std::vector<PointD>& logical, bool closed) {
 }
 
 double Player::penPixels() {
-    if (dc.pen.cosmetic || dc.pen.width <= 1) {
-        if (dc.pen.cosmetic || dc.pen.width <= 0) return 1;
-    }
+    // Cosmetic pens and width 0 are one pixel whatever the mapping; others scale with it.
+    if (dc.pen.cosmetic || dc.pen.width <= 0) return 1;
     return std::max(1.0, dc.pen.width * logicalToPicture().scale());
 }
 
@@ -570,15 +569,14 @@ void Player::patBlt(double x, double y, double w, double h, std::uint32_t rop) {
                  paint);
 }
 
-void Player::fillRegion(const std::vector<Rect>& rects, const BrushObject& b) {
+void Player::fillRegion(const std::vector<Rect>& rects, const BrushObject& b, bool deviceUnits) {
     if (b.style == 1) return;
+    const Affine& m = deviceUnits ? deviceToPicture_ : logicalToPicture();
     Outline o;
-    for (const Rect& r : rects)
-        o.push_back(mapContour({{double(r.Left), double(r.Top)},
-                                {double(r.Right), double(r.Top)},
-                                {double(r.Right), double(r.Bottom)},
-                                {double(r.Left), double(r.Bottom)}},
-                               true));
+    for (const Rect& r : rects) {
+        const double l = r.Left, t = r.Top, rt = r.Right, bt = r.Bottom;
+        o.push_back(Contour{{m.map({l, t}), m.map({rt, t}), m.map({rt, bt}), m.map({l, bt})}, true});
+    }
     canvas_.setClip(dc.clip);
     canvas_.fill(o, FillRule::Winding, brushPaint(b));
 }

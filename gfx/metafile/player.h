@@ -135,8 +135,8 @@ public:
                double w, double h, std::uint32_t rop);
     // PatBlt and the raster operations of BitBlt without a source.
     void patBlt(double x, double y, double w, double h, std::uint32_t rop);
-    // Fills the rectangles of a region with a brush.
-    void fillRegion(const std::vector<Rect>& logicalRects, const BrushObject& brush);
+    // Fills the rectangles of a region (logical or device units) with a brush.
+    void fillRegion(const std::vector<Rect>& rects, const BrushObject& brush, bool deviceUnits);
 
     void saveDC();
     void restoreDC(int which);

@@ -50,7 +50,7 @@ struct Params {
     bool has(std::size_t n) const { return words() >= n; }
     std::int16_t operator[](std::size_t i) const { return has(i + 1) ? readI16(rec + 6 + 2 * i) : 0; }
     std::uint32_t u32(std::size_t i) const { return has(i + 2) ? readU32(rec + 6 + 2 * i) : 0; }
-    const std::uint8_t* at(std::size_t i) const { return rec + 6 + 2 * i; }
+    const std::uint8_t* at(std::size_t i) const { return has(i) ? rec + 6 + 2 * i : nullptr; }
     std::size_t bytesFrom(std::size_t i) const { return has(i) ? size - 6 - 2 * i : 0; }
 };
 
@@ -286,7 +286,7 @@ bool WmfPlayer::record(std::uint16_t fn, const Params& a) {
         const GdiObject* b = object(static_cast<std::uint16_t>(a[1]));
         const auto* rgn = r ? std::get_if<RegionObject>(r) : nullptr;
         const auto* brush = b ? std::get_if<BrushObject>(b) : nullptr;
-        if (rgn && brush && a.has(2)) p_.fillRegion(rgn->rects, *brush);
+        if (rgn && brush && a.has(2)) p_.fillRegion(rgn->rects, *brush, false);
         break;
     }
     case 0x01F0: { // DELETEOBJECT

@@ -443,3 +443,23 @@ TEST(WmfText, TextOutDrawsInTheTextColourBelowTheReferencePoint) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(EmfRegion, FillRgnWithAnObjectPaintRgnWithTheCurrentBrush) {
+    Emf e(96, 48);
+    e.rec(39, {3, 0, kGreen, 0}); // brush 3: green, not selected
+    emfBrush(e, 1, kSolid, kRed); // selected: red
+    // FILLRGN with brush 3 over (2, 2)-(20, 10); PAINTRGN over (40, 30)-(60, 44), device units.
+    e.rec(71, {0, 0, 0, 0, 48, 3, 32, 1, 1, 16, 2, 2, 20, 10, 2, 2, 20, 10});
+    e.rec(74, {0, 0, 0, 0, 48, 32, 1, 1, 16, 40, 30, 60, 44, 40, 30, 60, 44});
+    const DecodedPicture p = decode(e.finish());
+    EXPECT_EQ(p.pixels.pixel(2, 2), (Color{0, 255, 0}));
+    EXPECT_EQ(p.pixels.pixel(19, 9), (Color{0, 255, 0}));
+    EXPECT_FALSE(painted(p, 20, 9));
+    EXPECT_EQ(p.pixels.pixel(40, 30), (Color{255, 0, 0}));
+    EXPECT_EQ(p.pixels.pixel(59, 43), (Color{255, 0, 0}));
+    EXPECT_FALSE(painted(p, 59, 44));
+}
+
+} // namespace
