@@ -1,0 +1,266 @@
+// JPEG decoding speed and memory.
+//
+//  DecodeJpeg/<photo>   file read + decode to a bitmap; counter vs_djpeg is its time over the best of
+//                       three `djpeg -bmp -outfile /dev/null` runs on the same file (target <= 1.15),
+//                       vs_frame_copy its time over one plain copy of a 1920x1080 frame.
+//  Djpeg/<photo>        the djpeg process itself, for reference.
+//  ShrinkDecode6000     the 6000x4000 photo decoded for a 1920x1080 box; vs_full_time and
+//                       vs_full_peak compare it with a full decode (the peak target is <= 0.25).
+// peak_bytes counters are the most memory the decode held at once beyond what was allocated before it
+// (the file's bytes not counted), measured through this program's own malloc.
+//
+// The photos (plasma plus noise, so that they compress like photos) are made with ImageMagick into
+// $TMPDIR/vorlin_codecs_bench on the first run and reused after.
+
+#include "gfx/codecs/codecs.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <malloc.h>
+#include <map>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+// ---- Allocation accounting: this program's malloc forwards to glibc's and keeps the bytes in use and
+// their peak. Left out under the sanitizers, which bring their own allocator.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VORLIN_COUNT_ALLOCATIONS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define VORLIN_COUNT_ALLOCATIONS 0
+#endif
+#endif
+#ifndef VORLIN_COUNT_ALLOCATIONS
+#define VORLIN_COUNT_ALLOCATIONS 1
+#endif
+
+namespace {
+std::atomic<long long> gInUse{0};
+std::atomic<long long> gPeak{0};
+
+void noteAlloc(void* p) {
+    if (!p) return;
+    const long long now = gInUse.fetch_add(static_cast<long long>(malloc_usable_size(p))) +
+                          static_cast<long long>(malloc_usable_size(p));
+    long long peak = gPeak.load(std::memory_order_relaxed);
+    while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
+    }
+}
+void noteFree(void* p) {
+    if (p) gInUse.fetch_sub(static_cast<long long>(malloc_usable_size(p)));
+}
+} // namespace
+
+#if VORLIN_COUNT_ALLOCATIONS
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void* __libc_memalign(size_t, size_t);
+void __libc_free(void*);
+
+void* malloc(size_t n) {
+    void* p = __libc_malloc(n);
+    noteAlloc(p);
+    return p;
+}
+void* calloc(size_t n, size_t m) {
+    void* p = __libc_calloc(n, m);
+    noteAlloc(p);
+    return p;
+}
+void* realloc(void* old, size_t n) {
+    noteFree(old);
+    void* p = __libc_realloc(old, n);
+    if (p)
+        noteAlloc(p);
+    else if (n && old)
+        noteAlloc(old); // a failed realloc keeps the old block
+    return p;
+}
+void free(void* p) {
+    noteFree(p);
+    __libc_free(p);
+}
+void* memalign(size_t a, size_t n) {
+    void* p = __libc_memalign(a, n);
+    noteAlloc(p);
+    return p;
+}
+void* aligned_alloc(size_t a, size_t n) {
+    return memalign(a, n);
+}
+int posix_memalign(void** out, size_t a, size_t n) {
+    void* p = memalign(a, n);
+    if (!p) return ENOMEM;
+    *out = p;
+    return 0;
+}
+}
+#endif
+
+namespace {
+
+using namespace vorlin::gfx;
+using Clock = std::chrono::steady_clock;
+
+struct Photo {
+    const char* name;
+    int width, height;
+    const char* seedSize; // the plasma is made small and enlarged: a full-size plasma takes minutes
+};
+const Photo kPhotos[] = {{"photo_1920x1080.jpg", 1920, 1080, "480x270"},
+                         {"photo_6000x4000.jpg", 6000, 4000, "1500x1000"}};
+
+std::string photoPath(const Photo& p) {
+    const auto dir = std::filesystem::temp_directory_path() / "vorlin_codecs_bench";
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / p.name).string();
+    if (!std::filesystem::exists(path)) {
+        const std::string tmp = path + ".part.jpg";
+        const std::string cmd = std::string("convert -seed 7 -size ") + p.seedSize +
+                                " plasma:fractal -resize " + std::to_string(p.width) + "x" +
+                                std::to_string(p.height) + "! -attenuate 0.4 +noise Gaussian -quality 90 '" +
+                                tmp + "'";
+        if (std::system(cmd.c_str()) != 0) return {};
+        std::filesystem::rename(tmp, path);
+    }
+    return path;
+}
+
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// Runs djpeg on the file; false when it could not run.
+bool runDjpeg(const std::string& path) {
+    const char* argv[] = {"djpeg", "-bmp", "-outfile", "/dev/null", path.c_str(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Best of three djpeg runs per file, measured once per program run.
+double djpegSeconds(const std::string& path) {
+    static std::map<std::string, double> cache;
+    if (auto it = cache.find(path); it != cache.end()) return it->second;
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        const auto t0 = Clock::now();
+        if (!runDjpeg(path)) return 0;
+        best = std::min(best, seconds(Clock::now() - t0));
+    }
+    return cache[path] = best;
+}
+
+// One plain copy of a 1920x1080 frame: the floor every ratio in bench/ is given against.
+double frameCopySeconds() {
+    static const double value = [] {
+        const Bitmap a(1920, 1080, Color{1, 2, 3});
+        Bitmap b(1920, 1080);
+        double best = 1e9;
+        for (int i = 0; i < 50; ++i) {
+            const auto t0 = Clock::now();
+            std::memcpy(b.bits(), a.bits(), a.byteCount());
+            benchmark::DoNotOptimize(b.bits());
+            best = std::min(best, seconds(Clock::now() - t0));
+        }
+        return best;
+    }();
+    return value;
+}
+
+// The most bytes a call held at once beyond those in use before it.
+template <class F> long long peakBytesOf(F&& f) {
+    const long long base = gInUse.load();
+    gPeak.store(base);
+    f();
+    return gPeak.load() - base;
+}
+
+void BM_FrameCopy(benchmark::State& state) {
+    const Bitmap a(1920, 1080, Color{1, 2, 3});
+    Bitmap b(1920, 1080);
+    for (auto _ : state) {
+        std::memcpy(b.bits(), a.bits(), a.byteCount());
+        benchmark::DoNotOptimize(b.bits());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<long long>(a.byteCount()));
+}
+BENCHMARK(BM_FrameCopy);
+
+void BM_DecodeJpeg(benchmark::State& state) {
+    const Photo& photo = kPhotos[state.range(0)];
+    const std::string path = photoPath(photo);
+    if (path.empty()) return state.SkipWithError("ImageMagick could not make the photo");
+    const double djpeg = djpegSeconds(path);
+    const double copy = frameCopySeconds();
+    double total = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        DecodedPicture p = decodeJpeg(readPictureFile(path), path);
+        benchmark::DoNotOptimize(p.pixels.bits());
+        total += seconds(Clock::now() - t0);
+    }
+    const double mean = total / static_cast<double>(state.iterations());
+    const std::vector<std::uint8_t> bytes = readPictureFile(path);
+    state.counters["peak_bytes"] = static_cast<double>(peakBytesOf([&] { decodeJpeg(bytes, path); }));
+    if (djpeg > 0) state.counters["vs_djpeg"] = mean / djpeg;
+    state.counters["vs_frame_copy"] = mean / copy;
+    state.SetLabel(photo.name);
+}
+BENCHMARK(BM_DecodeJpeg)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Djpeg(benchmark::State& state) {
+    const Photo& photo = kPhotos[state.range(0)];
+    const std::string path = photoPath(photo);
+    if (path.empty()) return state.SkipWithError("ImageMagick could not make the photo");
+    for (auto _ : state)
+        if (!runDjpeg(path)) return state.SkipWithError("djpeg did not run");
+    state.SetLabel(photo.name);
+}
+BENCHMARK(BM_Djpeg)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ShrinkDecode6000(benchmark::State& state) {
+    const std::string path = photoPath(kPhotos[1]);
+    if (path.empty()) return state.SkipWithError("ImageMagick could not make the photo");
+    const std::vector<std::uint8_t> bytes = readPictureFile(path);
+    JpegOptions box;
+    box.boxWidth = 1920;
+    box.boxHeight = 1080;
+    double total = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        DecodedPicture p = decodeJpeg(bytes, path, box);
+        benchmark::DoNotOptimize(p.pixels.bits());
+        total += seconds(Clock::now() - t0);
+    }
+    const double mean = total / static_cast<double>(state.iterations());
+    const auto t0 = Clock::now();
+    const long long fullPeak = peakBytesOf([&] { decodeJpeg(bytes, path); });
+    const double fullTime = seconds(Clock::now() - t0);
+    const long long shrinkPeak = peakBytesOf([&] { decodeJpeg(bytes, path, box); });
+    state.counters["peak_bytes"] = static_cast<double>(shrinkPeak);
+    state.counters["full_peak_bytes"] = static_cast<double>(fullPeak);
+    if (VORLIN_COUNT_ALLOCATIONS && fullPeak > 0)
+        state.counters["vs_full_peak"] = static_cast<double>(shrinkPeak) / static_cast<double>(fullPeak);
+    state.counters["vs_full_time"] = mean / fullTime;
+    state.counters["vs_frame_copy"] = mean / frameCopySeconds();
+}
+BENCHMARK(BM_ShrinkDecode6000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
