@@ -80,6 +80,37 @@ TEST(Loader, TransparentPicturesAreFlattenedOntoTheColour) {
         for (const Color fill : {Color{0, 128, 255}, Color{255, 255, 0}}) expectFlattenedOnto(file, fill);
 }
 
+#ifdef VORLIN_HAVE_METAFILE
+// Metafiles come through the general loader, on the colour wherever they do not paint.
+TEST(Loader, MetafilesAreFlattenedOntoTheColour) {
+    for (const char* file : {"drawing-paths.wmf", "drawing-paths.emf"}) {
+        const std::string path = std::string(VORLIN_TEST_DATA_DIR) + "/metafiles/" + file;
+        const DecodedPicture decoded = decodePictureFile(path);
+        ASSERT_FALSE(decoded.alpha.empty()) << file;
+        const Color fill{3, 200, 77};
+        const Bitmap got = loadPicture(path, fill);
+        ASSERT_EQ(got.width(), decoded.pixels.width());
+        int background = 0;
+        for (int y = 0; y < got.height(); ++y)
+            for (int x = 0; x < got.width(); ++x) {
+                const std::uint8_t a = decoded.alpha[static_cast<std::size_t>(y) * got.width() + x];
+                if (a == 0) {
+                    ++background;
+                    ASSERT_EQ(got.pixel(x, y), fill) << file << " " << x << "," << y;
+                } else if (a == 255) {
+                    ASSERT_EQ(got.pixel(x, y), decoded.pixels.pixel(x, y)) << file << " " << x << "," << y;
+                }
+            }
+        EXPECT_GT(background, 0) << file;
+    }
+}
+#else
+TEST(Loader, MetafilesAreRefusedWithoutTheirLibrary) {
+    EXPECT_THROW(loadPicture(std::string(VORLIN_TEST_DATA_DIR) + "/metafiles/drawing-paths.wmf", Color{}),
+                 PictureError);
+}
+#endif
+
 TEST(Loader, JpegAndBmpAreNotFlattened) {
     for (const char* file : {"bmp_32bit_alpha.bmp", "bmp_24bit.bmp", "jpeg_baseline.jpg"}) {
         const DecodedPicture decoded = decodePictureFile(test::picturePath(file));
