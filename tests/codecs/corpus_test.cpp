@@ -80,10 +80,11 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusCase{"bmp_v5_24bit.bmp", 37, 23, false}, CorpusCase{"bmp_os2_24bit.bmp", 37, 23, false},
         CorpusCase{"bmp_os2_4bit.bmp", 37, 23, false}, CorpusCase{"bmp_topdown.bmp", 37, 23, false},
         CorpusCase{"ico_bmp32.ico", 37, 23, false}, CorpusCase{"ico_palette.ico", 37, 23, false},
-        CorpusCase{"ico_png.ico", 256, 256, false}, CorpusCase{"png_rgb.png", 37, 23, false},
-        CorpusCase{"png_rgba.png", 37, 23, false}, CorpusCase{"png_palette_trns.png", 37, 23, false},
-        CorpusCase{"png_grey.png", 37, 23, false}, CorpusCase{"png_rgb16.png", 37, 23, false},
-        CorpusCase{"png_interlaced.png", 37, 23, false}, CorpusCase{"webp_lossless.webp", 37, 23, false},
+        CorpusCase{"ico_png.ico", 256, 256, false}, CorpusCase{"ico_depths.ico", 37, 23, false},
+        CorpusCase{"png_rgb.png", 37, 23, false}, CorpusCase{"png_rgba.png", 37, 23, false},
+        CorpusCase{"png_palette_trns.png", 37, 23, false}, CorpusCase{"png_grey.png", 37, 23, false},
+        CorpusCase{"png_rgb16.png", 37, 23, false}, CorpusCase{"png_interlaced.png", 37, 23, false},
+        CorpusCase{"webp_lossless.webp", 37, 23, false},
         CorpusCase{"webp_alpha_lossless.webp", 37, 23, false}, CorpusCase{"webp_lossy.webp", 37, 23, true}));
 
 // The 32-bit BMP's fourth bytes are alpha to some programs; a BMP is drawn opaque here, its colours as

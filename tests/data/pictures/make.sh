@@ -79,6 +79,8 @@ ref ico_palette.ico 'ico_palette.ico[0]'
 $C \( "$T/base.png" -alpha set -region 10x10+0+0 -alpha transparent +region \) \
    \( "$T/base.png" -scale 256x256! -alpha set -region 40x40+100+100 -alpha transparent +region \) ico_png.ico
 ref ico_png.ico 'ico_png.ico[1]'
+# Two images of one size: a 4-bit one first, then a 32-bit one with other content; the deeper is shown.
+$C \( "$T/base.png" -type Palette \) "$T/alpha.png" ico_depths.ico && ref ico_depths.ico 'ico_depths.ico[1]'
 
 # PNG
 $C "$T/rich.png" PNG24:png_rgb.png && ref png_rgb.png png_rgb.png
