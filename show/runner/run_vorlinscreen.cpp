@@ -43,6 +43,8 @@ TRunVorlinscreen::TRunVorlinscreen(QWidget* Parent, canvas::TMouseMoveEvent OnMo
         display->SetBgMode(canvas::bmNone);
         display->SetCenter(true);
         display->SetStretchFine(false);
+        // A child made after its parent was shown stays hidden until shown itself.
+        display->show();
         ApplySettings();
         Windowed = windowed;
         Demonstration = demonstration;

@@ -1,0 +1,198 @@
+#!/bin/bash
+# End-to-end runs of a built screen saver on a real X server, each checked by a screenshot.
+#   show_e2e.sh PROGRAM HOST_WINDOW_HELPER MODE
+# MODE: screen        MyShow.scr /s with its settings file beside it: the picture on screen, a key ends it
+#       preview       MyShow.scr /p <id> inside a window made here: the picture inside that window only,
+#                     and the process ends when the window goes
+#       xscreensaver  the show as the program of the real xscreensaver daemon, activated by command,
+#                     ended by the daemon's SIGTERM (needs root to make the daemon's user; 77 = skipped)
+set -u
+PROGRAM=$1
+HOST_HELPER=$2
+MODE=$3
+
+# The test picture: one solid colour, 400x300.
+R=200 G=40 B=90
+WORK=$(mktemp -d /tmp/vorlin_e2e.XXXXXX)
+chmod 755 "$WORK"
+XVFB_PID= DAEMON_PID= SHOW_PID= HOST_PID=
+
+cleanup() {
+    for pid in $SHOW_PID $HOST_PID $DAEMON_PID $XVFB_PID; do
+        kill "$pid" 2>/dev/null
+    done
+    wait 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+python3 - "$WORK/pic.bmp" $R $G $B <<'PY'
+import struct, sys
+path, r, g, b = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+w, h = 400, 300
+row = bytes([b, g, r]) * w
+size = len(row) * h
+with open(path, "wb") as f:
+    f.write(b"BM" + struct.pack("<IHHI", 54 + size, 0, 0, 54))
+    f.write(struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, size, 2835, 2835, 0, 0))
+    f.write(row * h)
+PY
+cp "$PROGRAM" "$WORK/MyShow.scr"
+cat > "$WORK/MyShow.002" <<INI
+[Pictures]
+$WORK/pic.bmp=1
+[Set]
+ImageInterval=60
+EffectSpeed=1
+PlayMusic=0
+INI
+chmod -R a+rX "$WORK"
+
+export SDL_AUDIODRIVER=dummy
+export VORLIN_REGISTRY=$WORK/registry.ini
+export VORLIN_SYSTEM_DIR=$WORK/system
+unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
+
+start_xvfb() {
+    exec 5> "$WORK/displayfd"
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -br -ac -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    exec 5>&-
+    for _ in $(seq 100); do
+        [ -s "$WORK/displayfd" ] && break
+        sleep 0.1
+    done
+    [ -s "$WORK/displayfd" ] || fail "Xvfb did not start"
+    export DISPLAY=:$(head -n1 "$WORK/displayfd")
+}
+
+# "r,g,b" of the screen's pixel at x,y.
+pixel() {
+    import -window root "$WORK/shot.png" 2> /dev/null || return 1
+    convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
+}
+
+# Waits up to $3 seconds for the picture's colour at x,y.
+wait_for_picture() {
+    local deadline=$((SECONDS + $3)) got=
+    while [ $SECONDS -lt $deadline ]; do
+        got=$(pixel "$1" "$2")
+        [ "$got" = "$R,$G,$B" ] && return 0
+        sleep 0.3
+    done
+    echo "pixel $1,$2 is $got, expected $R,$G,$B" >&2
+    return 1
+}
+
+# Waits up to $2 seconds for process $1 to end; prints its exit status.
+wait_end() {
+    local deadline=$((SECONDS + $2))
+    while kill -0 "$1" 2> /dev/null; do
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.1
+    done
+    wait "$1"
+    echo $?
+}
+
+case $MODE in
+screen)
+    start_xvfb
+    xdotool mousemove 1 1
+    "$WORK/MyShow.scr" /s > "$WORK/show.log" 2>&1 &
+    SHOW_PID=$!
+    wait_for_picture 640 512 15 || fail "the picture is not in the middle of the screen"
+    # Centred 400x300 picture: the screen's corner keeps the black background.
+    [ "$(pixel 20 20)" = "0,0,0" ] || fail "corner is $(pixel 20 20), expected the black background"
+    [ "$(pixel 445 367)" = "$R,$G,$B" ] || fail "picture's top-left corner area is not the picture"
+    [ "$(pixel 438 360)" = "0,0,0" ] || fail "left of the picture is not background"
+    kill -0 $SHOW_PID || fail "the show ended by itself"
+    xdotool key a
+    status=$(wait_end $SHOW_PID 10) || fail "a key did not end the show"
+    SHOW_PID=
+    [ "$status" = 0 ] || fail "exit status $status"
+    ;;
+preview)
+    start_xvfb
+    "$HOST_HELPER" 320 240 100 100 > "$WORK/host.id" &
+    HOST_PID=$!
+    for _ in $(seq 50); do
+        [ -s "$WORK/host.id" ] && break
+        sleep 0.1
+    done
+    HOST=$(head -n1 "$WORK/host.id")
+    [ -n "$HOST" ] || fail "no host window"
+    "$WORK/MyShow.scr" /p "$HOST" > "$WORK/show.log" 2>&1 &
+    SHOW_PID=$!
+    wait_for_picture 260 220 15 || fail "the picture is not inside the host window"
+    # The preview covers the host and stays inside it (the host clips its child).
+    [ "$(pixel 99 220)" = "0,0,0" ] || fail "left of the host window is $(pixel 99 220)"
+    [ "$(pixel 260 345)" = "0,0,0" ] || fail "below the host window is $(pixel 260 345)"
+    [ "$(pixel 640 700)" = "0,0,0" ] || fail "the preview reached beyond its host"
+    kill $HOST_PID
+    wait $HOST_PID 2> /dev/null
+    HOST_PID=
+    status=$(wait_end $SHOW_PID 10) || fail "the preview did not end with its host window"
+    SHOW_PID=
+    [ "$status" = 0 ] || fail "exit status $status"
+    ;;
+xscreensaver)
+    if [ "$(id -u)" != 0 ] && ! id vorlin-e2e > /dev/null 2>&1; then
+        echo "needs root to create the daemon's user" >&2
+        exit 77
+    fi
+    id vorlin-e2e > /dev/null 2>&1 || useradd -m vorlin-e2e || fail "useradd"
+    USER_HOME=$(getent passwd vorlin-e2e | cut -d: -f6)
+    start_xvfb
+    cat > "$USER_HOME/.xscreensaver" <<CFG
+mode: one
+selected: 0
+lock: False
+splash: False
+fade: False
+unfade: False
+timeout: 60
+programs: "MyShow" $WORK/MyShow.scr /s \n\\
+CFG
+    chown vorlin-e2e "$USER_HOME/.xscreensaver"
+    as_user() {
+        runuser -u vorlin-e2e -- env HOME="$USER_HOME" DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
+            XDG_CONFIG_HOME="$USER_HOME/.config" "$@"
+    }
+    started=
+    for attempt in 1 2; do
+        as_user xscreensaver -no-splash > "$WORK/daemon.log" 2>&1 &
+        DAEMON_PID=$!
+        for _ in $(seq 50); do
+            if as_user timeout 5 xscreensaver-command -version > /dev/null 2>&1; then
+                started=1
+                break
+            fi
+            sleep 0.2
+        done
+        [ -n "$started" ] && break
+        kill $DAEMON_PID 2> /dev/null
+        wait $DAEMON_PID 2> /dev/null
+        DAEMON_PID=
+    done
+    [ -n "$started" ] || fail "the xscreensaver daemon did not start: $(cat "$WORK/daemon.log")"
+    as_user timeout 10 xscreensaver-command -activate > /dev/null 2>&1 || fail "activate"
+    wait_for_picture 640 512 20 || fail "the show is not on screen under the daemon: $(cat "$WORK/daemon.log")"
+    pgrep -f "$WORK/MyShow.scr" > /dev/null || fail "the show is not running"
+    as_user timeout 10 xscreensaver-command -deactivate > /dev/null 2>&1 || fail "deactivate"
+    deadline=$((SECONDS + 10))
+    while pgrep -f "$WORK/MyShow.scr" > /dev/null; do
+        [ $SECONDS -ge $deadline ] && fail "the show did not end on the daemon's SIGTERM"
+        sleep 0.2
+    done
+    ;;
+*)
+    fail "unknown mode $MODE"
+    ;;
+esac
+echo "PASS: $MODE"

@@ -1,0 +1,289 @@
+// The show runner on a real canvas (offscreen platform): the order of pictures it loads, the effect and
+// speed it gives the canvas, when its timer runs, music only outside a window, and pictures that fail
+// to load.
+#include "show/runner/run_vorlinscreen.h"
+
+#include "base/random.h"
+#include "music/playlist/playlist.h"
+#include "tests/runner/bmp_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace vorlin;
+using vorlin::runner::TRunVorlinscreen;
+
+namespace {
+
+class RunnerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("vorlin_runner_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
+        fs::create_directories(dir_);
+        file_.places.programFolder = dir_.string() + "/";
+        file_.places.installationFolder = "/nonexistent/";
+        auto& s = file_.settings;
+        s.EnabledEffects.reset();
+        s.EffectSpeed = 1; // 10 frames of 1 ms: transitions end quickly
+        s.ImageInterval = 1;
+        s.PlayMusic = false;
+        parent_ = std::make_unique<QWidget>();
+        parent_->resize(200, 150);
+        parent_->show();
+    }
+    void TearDown() override {
+        runner_.reset();
+        parent_.reset();
+        music::ClearMusicList();
+        music::StopMusic();
+        fs::remove_all(dir_);
+    }
+    std::string picture(const std::string& name, std::uint8_t r = 200, std::uint8_t g = 40,
+                        std::uint8_t b = 90) {
+        const std::string path = (dir_ / name).string();
+        vorlin::testing::writeSolidBmp(path, 40, 30, r, g, b);
+        return path;
+    }
+    std::string broken(const std::string& name) {
+        const std::string path = (dir_ / name).string();
+        std::ofstream(path) << "not a picture";
+        return path;
+    }
+    TRunVorlinscreen& make(bool windowed = false, bool demonstration = false, int style = 1) {
+        runner_ = std::make_unique<TRunVorlinscreen>(parent_.get(), nullptr, nullptr, nullptr, windowed,
+                                                     demonstration, style, &file_);
+        // The tests drive the ticks themselves.
+        runner_->Timer->stop();
+        return *runner_;
+    }
+    bool waitIdle(int ms = 3000) {
+        return QTest::qWaitFor([&] { return !runner_->Display->FAnimating; }, ms);
+    }
+    // Ticks n times, each time letting the transition finish; returns the files chosen.
+    std::vector<std::string> tickFiles(int n) {
+        std::vector<std::string> files;
+        for (int i = 0; i < n; ++i) {
+            runner_->Tick();
+            EXPECT_TRUE(waitIdle());
+            files.push_back(fs::path(runner_->CurrentFile).filename().string());
+        }
+        return files;
+    }
+
+    fs::path dir_;
+    show::ShowSettingsFile file_;
+    std::unique_ptr<QWidget> parent_;
+    std::unique_ptr<TRunVorlinscreen> runner_;
+    static inline int counter_ = 0;
+};
+
+TEST_F(RunnerTest, CreationSetsUpCanvasAndFirstTick) {
+    file_.settings.EffectSpeed = 0;
+    file_.settings.BackgroundColor = 0x00332211; // a colour reference: red 0x11, green 0x22, blue 0x33
+    runner_ =
+        std::make_unique<TRunVorlinscreen>(parent_.get(), nullptr, nullptr, nullptr, false, false, 1, &file_);
+    auto& d = *runner_->Display;
+    EXPECT_EQ(d.parentWidget(), parent_.get());
+    EXPECT_EQ(d.Align(), canvas::alClient);
+    EXPECT_FALSE(d.AutoSize());
+    EXPECT_TRUE(d.Center());
+    EXPECT_EQ(d.BgMode(), canvas::bmNone);
+    EXPECT_EQ(d.Color(), (gfx::Color{0x11, 0x22, 0x33}));
+    EXPECT_FALSE(d.ShrinkToFit);
+    EXPECT_TRUE(runner_->Timer->isActive());
+    EXPECT_EQ(runner_->Timer->interval(), 100);
+    EXPECT_EQ(runner_->PictureIndex, -1);
+    EXPECT_TRUE(runner_->CurrentFile.empty());
+
+    make(true);
+    EXPECT_TRUE(runner_->Display->ShrinkToFit);
+    EXPECT_TRUE(runner_->Display->PadToWindow);
+}
+
+TEST_F(RunnerTest, SpeedTableReachesTheCanvasAndOtherSpeedsKeepItsPace) {
+    for (int speed : {0, 9}) {
+        file_.settings.EffectSpeed = speed;
+        make();
+        EXPECT_EQ(runner_->Display->Step(), 4) << speed;
+        EXPECT_EQ(runner_->Display->Delay(), 30) << speed;
+    }
+    file_.settings.EffectSpeed = 2;
+    auto& r = make();
+    EXPECT_EQ(r.Display->Step(), 6);
+    EXPECT_EQ(r.Display->Delay(), 20);
+    file_.settings.EffectSpeed = 7; // unchanged from speed 2
+    r.ApplySettings();
+    EXPECT_EQ(r.Display->Step(), 6);
+    EXPECT_EQ(r.Display->Delay(), 20);
+}
+
+TEST_F(RunnerTest, ListOrderAllSameAndShuffle) {
+    const std::string a = picture("a.bmp"), b = picture("b.bmp"), c = picture("c.bmp");
+    file_.settings.RandomImage = false;
+    file_.settings.Pictures = {a, b, c};
+    make();
+    EXPECT_EQ(tickFiles(5), (std::vector<std::string>{"a.bmp", "b.bmp", "c.bmp", "a.bmp", "b.bmp"}));
+
+    file_.settings.RandomImage = true;
+    file_.settings.Pictures = {a, a};
+    make();
+    EXPECT_EQ(tickFiles(4), (std::vector<std::string>{"a.bmp", "a.bmp", "a.bmp", "a.bmp"}));
+
+    file_.settings.Pictures = {a, b};
+    make();
+    const auto files = tickFiles(6);
+    for (std::size_t i = 1; i < files.size(); ++i) EXPECT_NE(files[i], files[i - 1]) << i;
+}
+
+TEST_F(RunnerTest, EffectComesFromTheEnabledSet) {
+    file_.settings.Pictures = {picture("a.bmp"), picture("b.bmp")};
+    file_.settings.EnabledEffects.set(7);
+    make();
+    for (int i = 0; i < 4; ++i) {
+        runner_->Tick();
+        EXPECT_EQ(runner_->Display->Style(), 7);
+        ASSERT_TRUE(waitIdle());
+    }
+    file_.settings.EnabledEffects.reset();
+    runner_->Tick();
+    EXPECT_EQ(runner_->Display->Style(), 0);
+    ASSERT_TRUE(waitIdle());
+
+    // Demonstration: the low byte of the demonstration effect, whatever is enabled.
+    make(true, true, 0x100 + 59);
+    runner_->StartNext();
+    EXPECT_EQ(runner_->Display->Style(), 59);
+}
+
+TEST_F(RunnerTest, TimerWaitsFromTheEndOfEachTransition) {
+    file_.settings.Pictures = {picture("a.bmp"), picture("b.bmp")};
+    file_.settings.ImageInterval = 2;
+    file_.settings.EffectSpeed = 5; // 100 frames of at least 30 ms: a 3 s transition
+    file_.settings.EnabledEffects.set(20);
+    make();
+    runner_->Tick();
+    ASSERT_TRUE(runner_->Display->FAnimating);
+    EXPECT_FALSE(runner_->Timer->isActive());
+    EXPECT_EQ(runner_->Timer->interval(), 2000);
+    QTest::qWait(2200); // longer than the interval: the timer must still wait for the transition
+    EXPECT_TRUE(runner_->Display->FAnimating);
+    EXPECT_FALSE(runner_->Timer->isActive());
+    ASSERT_TRUE(waitIdle(10000));
+    EXPECT_TRUE(runner_->Timer->isActive());
+    EXPECT_GT(runner_->Timer->remainingTime(), 1500);
+}
+
+TEST_F(RunnerTest, IntervalZeroStopsAfterTheFirstTransition) {
+    file_.settings.Pictures = {picture("a.bmp"), picture("b.bmp")};
+    file_.settings.ImageInterval = 0;
+    make();
+    runner_->Timer->start(100);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runner_->TickCount == 1; }, 2000));
+    ASSERT_TRUE(waitIdle());
+    QTest::qWait(500);
+    EXPECT_EQ(runner_->TickCount, 1);
+    EXPECT_FALSE(runner_->Timer->isActive());
+}
+
+TEST_F(RunnerTest, NoPicturesNoTransition) {
+    make();
+    runner_->Tick();
+    EXPECT_FALSE(runner_->Display->FAnimating);
+    EXPECT_FALSE(runner_->Timer->isActive());
+    EXPECT_EQ(runner_->LoadAttempts, 0);
+    EXPECT_TRUE(runner_->Display->Picture().isEmpty());
+}
+
+TEST_F(RunnerTest, FailedLoadsMoveOnAndNeverFreezeTheShow) {
+    const std::string a = picture("a.bmp", 10, 20, 30);
+    const std::string bad = broken("bad.bmp");
+    const std::string missing = (dir_ / "gone.bmp").string();
+    const std::string c = picture("c.bmp", 50, 60, 70);
+    file_.settings.RandomImage = false;
+    file_.settings.Pictures = {a, bad, missing, c};
+    make();
+    // a, then bad and missing are passed over within the same tick, then c.
+    EXPECT_EQ(tickFiles(3), (std::vector<std::string>{"a.bmp", "c.bmp", "a.bmp"}));
+    EXPECT_EQ(runner_->LoadAttempts, 5);
+    EXPECT_EQ(runner_->PictureIndex, 0);
+
+    // Nothing loads: no transition, at most five tries, and the timer tries again an interval later.
+    file_.settings.Pictures = {bad, missing};
+    make();
+    runner_->Tick();
+    EXPECT_EQ(runner_->LoadAttempts, TRunVorlinscreen::kMaxLoadTries);
+    EXPECT_FALSE(runner_->Display->FAnimating);
+    EXPECT_TRUE(runner_->Display->Picture().isEmpty());
+    EXPECT_TRUE(runner_->Timer->isActive());
+    EXPECT_EQ(runner_->Timer->interval(), 1000);
+
+    // Also with an interval of 0: retried a second later rather than never or at once.
+    file_.settings.ImageInterval = 0;
+    runner_->Tick();
+    EXPECT_TRUE(runner_->Timer->isActive());
+    EXPECT_EQ(runner_->Timer->interval(), 1000);
+
+    // A picture that appears later is found by the retry.
+    file_.settings.ImageInterval = 1;
+    fs::remove(bad);
+    picture("bad.bmp");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->Display->Picture().isEmpty(); }, 3000));
+}
+
+TEST_F(RunnerTest, DemonstrationAlternatesTheSamples) {
+    // The samples are JPEG files found in the program folder.
+    const fs::path jpeg = fs::path(VORLIN_TEST_DATA_DIR) / "pictures" / "jpeg_orient1.jpg";
+    fs::copy_file(jpeg, dir_ / "t1.jpg");
+    fs::copy_file(jpeg, dir_ / "t2.jpg");
+    make(true, true, 59);
+    std::vector<std::string> names;
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(runner_->NextPicture());
+        names.push_back(fs::path(runner_->CurrentFile).filename().string());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"t1.jpg", "t2.jpg", "t1.jpg", "t2.jpg"}));
+
+    // A missing sample: the current file stays and nothing loads.
+    fs::remove(dir_ / "t1.jpg");
+    EXPECT_FALSE(runner_->NextPicture());
+    EXPECT_EQ(fs::path(runner_->CurrentFile).filename(), "t2.jpg");
+}
+
+TEST_F(RunnerTest, MusicOnlyOutsideAWindow) {
+    const std::string wav = VORLIN_TEST_DATA_DIR "/playlist/a.wav";
+    file_.settings.Music = {wav};
+    file_.settings.PlayMusic = true;
+    music::ClearMusicList();
+    music::StopMusic();
+    const std::string before = music::CurrentTrack();
+
+    make(true).StartMusic();
+    EXPECT_EQ(music::CurrentTrack(), before);
+
+    file_.settings.PlayMusic = false;
+    make(false).StartMusic();
+    EXPECT_EQ(music::CurrentTrack(), before);
+
+    file_.settings.PlayMusic = true;
+    make(false).StartMusic();
+    EXPECT_EQ(music::CurrentTrack(), wav);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
