@@ -89,7 +89,15 @@ wait_for_picture() {
     return 1
 }
 
-# Waits up to $2 seconds for process $1 to end; prints its exit status.
+# The X parent of the window named $1, and the root window, as xwininfo prints ids (0x...).
+parent_of() {
+    xwininfo -name "$1" -children 2> /dev/null | awk '/Parent window id/ {print $4}'
+}
+root_id() {
+    xwininfo -root | awk '/Window id/ {print $4}'
+}
+
+# Waits up to $2 seconds for process $1 (a child of this shell) to end; its exit status goes to $status.
 wait_end() {
     local deadline=$((SECONDS + $2))
     while kill -0 "$1" 2> /dev/null; do
@@ -97,7 +105,7 @@ wait_end() {
         sleep 0.1
     done
     wait "$1"
-    echo $?
+    status=$?
 }
 
 case $MODE in
@@ -112,8 +120,9 @@ screen)
     [ "$(pixel 445 367)" = "$R,$G,$B" ] || fail "picture's top-left corner area is not the picture"
     [ "$(pixel 438 360)" = "0,0,0" ] || fail "left of the picture is not background"
     kill -0 $SHOW_PID || fail "the show ended by itself"
+    [ "$(parent_of "Screen Show")" = "$(root_id)" ] || fail "the show is not a top-level window"
     xdotool key a
-    status=$(wait_end $SHOW_PID 10) || fail "a key did not end the show"
+    wait_end $SHOW_PID 10 || fail "a key did not end the show"
     SHOW_PID=
     [ "$status" = 0 ] || fail "exit status $status"
     ;;
@@ -134,10 +143,11 @@ preview)
     [ "$(pixel 99 220)" = "0,0,0" ] || fail "left of the host window is $(pixel 99 220)"
     [ "$(pixel 260 345)" = "0,0,0" ] || fail "below the host window is $(pixel 260 345)"
     [ "$(pixel 640 700)" = "0,0,0" ] || fail "the preview reached beyond its host"
+    [ "$(parent_of PreviewForm)" = "$(printf '0x%x' "$HOST")" ] || fail "the preview is not the host's child"
     kill $HOST_PID
     wait $HOST_PID 2> /dev/null
     HOST_PID=
-    status=$(wait_end $SHOW_PID 10) || fail "the preview did not end with its host window"
+    wait_end $SHOW_PID 10 || fail "the preview did not end with its host window"
     SHOW_PID=
     [ "$status" = 0 ] || fail "exit status $status"
     ;;
@@ -184,6 +194,9 @@ CFG
     as_user timeout 10 xscreensaver-command -activate > /dev/null 2>&1 || fail "activate"
     wait_for_picture 640 512 20 || fail "the show is not on screen under the daemon: $(cat "$WORK/daemon.log")"
     pgrep -f "$WORK/MyShow.scr" > /dev/null || fail "the show is not running"
+    # Drawn into the daemon's window, not a window of its own.
+    parent=$(parent_of "Screen Show")
+    [ -n "$parent" ] && [ "$parent" != "$(root_id)" ] || fail "the show did not draw into the daemon's window"
     as_user timeout 10 xscreensaver-command -deactivate > /dev/null 2>&1 || fail "deactivate"
     deadline=$((SECONDS + 10))
     while pgrep -f "$WORK/MyShow.scr" > /dev/null; do
