@@ -363,7 +363,7 @@ void Canvas::wideStroke(const Outline& outline, double width, const Paint& paint
 }
 
 void Canvas::drawImage(const Bitmap& src, long long sx, long long sy, long long sw, long long sh, double x0,
-                       double y0, double x1, double y1, std::uint32_t rop) {
+                       double y0, double x1, double y1, std::uint32_t rop, const ImageBlend* blend) {
     if (exhausted() || src.isEmpty() || sw == 0 || sh == 0) return;
     bool flipX = false, flipY = false;
     if (sw < 0) {
@@ -415,6 +415,10 @@ void Canvas::drawImage(const Bitmap& src, long long sx, long long sy, long long 
                 if (col < 0 || col >= src.width()) continue;
                 const Color s = src.pixel(static_cast<int>(col), static_cast<int>(row));
                 std::uint8_t* d = line + 3 * x;
+                if (blend) {
+                    blendPixel(d, cov[x], s, src, col, row, *blend);
+                    continue;
+                }
                 const bool drawn = cov[x] != 0;
                 std::uint8_t out[3] = {s.b, s.g, s.r};
                 switch (op) {
@@ -444,6 +448,34 @@ void Canvas::drawImage(const Bitmap& src, long long sx, long long sy, long long 
             }
         });
     }
+}
+
+void Canvas::blendPixel(std::uint8_t* d, std::uint8_t& cov, Color s, const Bitmap& src, long long col,
+                        long long row, const ImageBlend& b) {
+    if (b.colorKey) {
+        if (s == b.key) return;
+        d[0] = s.b, d[1] = s.g, d[2] = s.r;
+        cov = 255;
+        return;
+    }
+    // Porter-Duff "over" with premultiplied source colours; the coverage plane is the destination alpha.
+    const double k = b.constantAlpha / 255.0;
+    double sa = k;
+    double sc[3] = {s.b * k, s.g * k, s.r * k};
+    if (b.alpha && b.alpha->size() == static_cast<std::size_t>(src.width()) * src.height()) {
+        const double a = (*b.alpha)[static_cast<std::size_t>(row) * src.width() + col] / 255.0;
+        sa = a * k;
+        // Premultiplied colours may not exceed their alpha; a broken picture is clamped rather than trusted.
+        for (double& c : sc) c = std::min(c, sa * 255);
+    } else {
+        // An opaque source: the straight colours times the constant alpha are already premultiplied.
+    }
+    const double da = cov / 255.0;
+    const double outA = sa + da * (1 - sa);
+    if (outA <= 0) return;
+    for (int i = 0; i < 3; ++i)
+        d[i] = static_cast<std::uint8_t>(std::clamp((sc[i] + d[i] * da * (1 - sa)) / outA + 0.5, 0.0, 255.0));
+    cov = static_cast<std::uint8_t>(std::clamp(outA * 255 + 0.5, 0.0, 255.0));
 }
 
 void Canvas::drawMask(const std::uint8_t* mask, int pitch, int left, int top, int w, int h,

@@ -55,6 +55,18 @@ private:
     pixman_region32_t region_;
 };
 
+// How drawImage combines source pixels other than by a raster operation.
+struct ImageBlend {
+    // AlphaBlend: source alpha (one byte per source pixel, premultiplied colours) or none (opaque),
+    // times a constant alpha.
+    const std::vector<std::uint8_t>* alpha = nullptr;
+    std::uint8_t constantAlpha = 255;
+    bool alphaBlend = false;
+    // TransparentBlt: source pixels of this colour are left out.
+    bool colorKey = false;
+    Color key;
+};
+
 class Canvas {
 public:
     Canvas(int width, int height, long long workBudget);
@@ -73,9 +85,10 @@ public:
     void stroke(const Outline& outline, double width, const Paint& paint, int dashStyle = 0);
     // Draws the source rectangle (sx, sy, sw, sh) of src, stretched nearest-neighbour, onto the device
     // rectangle from (x0, y0) to (x1, y1); a reversed destination or a negative source extent mirrors.
-    // rop is a ternary raster operation; the source-only ones are honoured, others copy.
+    // rop is a ternary raster operation; the source-only ones are honoured, others copy. With `blend`, the
+    // pixels are alpha-blended (coverage becomes the composite alpha) or colour-keyed instead.
     void drawImage(const Bitmap& src, long long sx, long long sy, long long sw, long long sh, double x0,
-                   double y0, double x1, double y1, std::uint32_t rop);
+                   double y0, double x1, double y1, std::uint32_t rop, const ImageBlend* blend = nullptr);
     // Paints the pixels of an 8-bit coverage mask (rows of `pitch` bytes) whose coverage is at least half.
     void drawMask(const std::uint8_t* mask, int pitch, int left, int top, int w, int h, const Paint& paint);
 
@@ -100,6 +113,8 @@ private:
     };
     void thinLine(PointD a, PointD b, const Paint& paint, Dash& dash);
     void wideStroke(const Outline& outline, double width, const Paint& paint);
+    void blendPixel(std::uint8_t* d, std::uint8_t& cov, Color s, const Bitmap& src, long long col,
+                    long long row, const ImageBlend& b);
 
     Bitmap pixels_;
     std::vector<std::uint8_t> coverage_;

@@ -101,7 +101,7 @@ void dibSize(const std::uint8_t* info, std::size_t infoSize, int& width, int& he
 }
 
 Bitmap decodeDib(const std::uint8_t* info, std::size_t infoSize, const std::uint8_t* bits,
-                 std::size_t bitsSize, std::uint32_t usage) {
+                 std::size_t bitsSize, std::uint32_t usage, std::vector<std::uint8_t>* alpha) {
     Header h;
     if (!readHeader(info, infoSize, h)) return {};
 
@@ -145,6 +145,12 @@ Bitmap decodeDib(const std::uint8_t* info, std::size_t infoSize, const std::uint
     const std::size_t rows = H;
 
     std::uint32_t masks[3] = {h.masks[0], h.masks[1], h.masks[2]};
+    std::uint32_t alphaMask = 0;
+    if (h.bpp == 32) alphaMask = h.compression == 0 ? 0xFF000000u : (h.headerSize >= 56 ? u32(info + 52) : 0);
+    if (alpha) {
+        alpha->clear();
+        if (alphaMask) alpha->assign(static_cast<std::size_t>(w) * H, 255);
+    }
     if (h.compression == 0 && h.bpp == 16) masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
     if (h.compression == 0 && h.bpp == 32) masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
 
@@ -176,6 +182,7 @@ Bitmap decodeDib(const std::uint8_t* info, std::size_t infoSize, const std::uint
             default: {
                 const std::uint32_t v = u32(s + 4 * x);
                 c = {channel(v, masks[0]), channel(v, masks[1]), channel(v, masks[2])};
+                if (alpha && alphaMask) (*alpha)[static_cast<std::size_t>(y) * w + x] = channel(v, alphaMask);
                 break;
             }
             }

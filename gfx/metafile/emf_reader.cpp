@@ -81,7 +81,8 @@ private:
     void polyRecord(std::uint32_t type, const std::uint8_t* rec, std::uint32_t size);
     void polyPolyRecord(std::uint32_t type, const std::uint8_t* rec, std::uint32_t size);
     Bitmap dib(const std::uint8_t* rec, std::uint32_t size, std::uint32_t offBmi, std::uint32_t cbBmi,
-               std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage);
+               std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
+               std::vector<std::uint8_t>* alpha = nullptr);
     void select(std::uint32_t handle);
     void store(std::uint32_t handle, GdiObject obj) {
         if (handle > 0 && handle < kMaxHandles) objects_[handle] = std::move(obj);
@@ -159,9 +160,10 @@ void EmfPlayer::polyPolyRecord(std::uint32_t type, const std::uint8_t* rec, std:
 }
 
 Bitmap EmfPlayer::dib(const std::uint8_t* rec, std::uint32_t size, std::uint32_t offBmi, std::uint32_t cbBmi,
-                      std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage) {
+                      std::uint32_t offBits, std::uint32_t cbBits, std::uint32_t usage,
+                      std::vector<std::uint8_t>* alpha) {
     if (cbBmi == 0 || !fits(offBmi, cbBmi, 1, size) || !fits(offBits, cbBits, 1, size)) return {};
-    return decodeDib(rec + offBmi, cbBmi, rec + offBits, cbBits, usage);
+    return decodeDib(rec + offBmi, cbBmi, rec + offBits, cbBits, usage, alpha);
 }
 
 std::vector<Rect> EmfPlayer::regionRects(const std::uint8_t* data, std::uint64_t avail) {
@@ -537,7 +539,9 @@ bool EmfPlayer::record(std::uint32_t type, const std::uint8_t* rec, std::uint32_
             if (type == U_EMR_BITBLT || type == U_EMR_STRETCHBLT) p_.patBlt(x, y, w, h, r.dwRop);
             break;
         }
-        Bitmap src = dib(rec, size, r.offBmiSrc, r.cbBmiSrc, r.offBitsSrc, r.cbBitsSrc, r.iUsageSrc);
+        std::vector<std::uint8_t> alpha;
+        Bitmap src = dib(rec, size, r.offBmiSrc, r.cbBmiSrc, r.offBitsSrc, r.cbBitsSrc, r.iUsageSrc,
+                         type == U_EMR_ALPHABLEND ? &alpha : nullptr);
         if (src.isEmpty()) break;
         int sw = static_cast<int>(w), sh = static_cast<int>(h);
         if (type != U_EMR_BITBLT) {
@@ -546,9 +550,19 @@ bool EmfPlayer::record(std::uint32_t type, const std::uint8_t* rec, std::uint32_
             sw = s.cSrc.x;
             sh = s.cSrc.y;
         }
-        const std::uint32_t rop =
-            type == U_EMR_ALPHABLEND || type == U_EMR_TRANSPARENTBLT ? 0x00CC0020u : r.dwRop;
-        p_.image(src, r.Src.x, r.Src.y, sw, sh, x, y, w, h, rop);
+        ImageBlend blend;
+        if (type == U_EMR_ALPHABLEND) {
+            // The BLENDFUNCTION takes dwRop's place: op, flags, constant alpha, AC_SRC_ALPHA.
+            blend.alphaBlend = true;
+            blend.constantAlpha = static_cast<std::uint8_t>(r.dwRop >> 16);
+            if ((r.dwRop >> 24) & 1) blend.alpha = &alpha;
+        } else if (type == U_EMR_TRANSPARENTBLT) {
+            blend.colorKey = true; // dwRop holds the transparent colour
+            blend.key = Color::fromColorRef(r.dwRop);
+        }
+        const bool blended = blend.alphaBlend || blend.colorKey;
+        p_.image(src, r.Src.x, r.Src.y, sw, sh, x, y, w, h, blended ? 0x00CC0020u : r.dwRop,
+                 blended ? &blend : nullptr);
         break;
     }
     case U_EMR_STRETCHDIBITS:

@@ -539,11 +539,11 @@ void Player::text(PointD at, const std::u32string& s, const std::vector<double>&
 }
 
 void Player::image(const Bitmap& src, long long sx, long long sy, long long sw, long long sh, double x,
-                   double y, double w, double h, std::uint32_t rop) {
+                   double y, double w, double h, std::uint32_t rop, const ImageBlend* blend) {
     if (inPath_) return;
     const PointD p = toPicture({x, y}), q = toPicture({x + w, y + h});
     canvas_.setClip(dc.clip);
-    canvas_.drawImage(src, sx, sy, sw, sh, p.x, p.y, q.x, q.y, rop);
+    canvas_.drawImage(src, sx, sy, sw, sh, p.x, p.y, q.x, q.y, rop, blend);
 }
 
 void Player::patBlt(double x, double y, double w, double h, std::uint32_t rop) {

@@ -132,7 +132,7 @@ public:
 
     // Draws the source rectangle of an image onto the logical rectangle (x, y, w, h).
     void image(const Bitmap& src, long long sx, long long sy, long long sw, long long sh, double x, double y,
-               double w, double h, std::uint32_t rop);
+               double w, double h, std::uint32_t rop, const ImageBlend* blend = nullptr);
     // PatBlt and the raster operations of BitBlt without a source.
     void patBlt(double x, double y, double w, double h, std::uint32_t rop);
     // Fills the rectangles of a region (logical or device units) with a brush.

@@ -463,3 +463,59 @@ TEST(EmfRegion, FillRgnWithAnObjectPaintRgnWithTheCurrentBrush) {
 }
 
 } // namespace
+
+namespace {
+
+// ALPHABLEND (114) or TRANSPARENTBLT (116) of a 2 × 1 DIB onto (0, 0, 96, 48); `third` is the BLENDFUNCTION
+// or the transparent colour.
+void blendRecord(Emf& e, std::uint32_t type, std::uint32_t third, const Bytes& dibBytes) {
+    Bytes body;
+    const std::uint32_t bmiSize = 40, bitsSize = static_cast<std::uint32_t>(dibBytes.size()) - 40;
+    for (std::uint32_t v :
+         {0u, 0u,          95u, 47u, 0u, 0u, 96u,  48u,     third,          0u,       0u, 0x3F800000u, 0u,
+          0u, 0x3F800000u, 0u,  0u,  0u, 0u, 108u, bmiSize, 108u + bmiSize, bitsSize, 2u, 1u})
+        put32(body, v);
+    body.insert(body.end(), dibBytes.begin(), dibBytes.end());
+    e.raw(type, body);
+}
+
+TEST(EmfBlend, AlphaBlendCompositesPremultipliedPixels) {
+    // Left: red premultiplied at alpha 128; right: alpha 0 (BGRA bytes).
+    const Bytes pixels = dib(2, 1, 32, {}, {{0, 0, 128, 128, 0, 0, 0, 0}});
+    for (bool overBlue : {false, true}) {
+        SCOPED_TRACE(overBlue);
+        Emf e(96, 48);
+        if (overBlue) {
+            emfBrush(e, 1, kSolid, kBlue);
+            emfNoPen(e);
+            e.rec(43, {0, 0, 96, 48});
+        }
+        blendRecord(e, 114, 0x01FF0000, pixels); // constant alpha 255, AC_SRC_ALPHA
+        const DecodedPicture p = decode(e.finish());
+        const Color left = p.pixels.pixel(20, 20);
+        const int cov = p.alpha[20 * 96 + 20];
+        if (overBlue) {
+            // 128 red + blue × (1 − 128/255).
+            EXPECT_NEAR(left.r, 128, 1);
+            EXPECT_NEAR(left.b, 127, 1);
+            EXPECT_EQ(cov, 255);
+            EXPECT_EQ(p.pixels.pixel(70, 20), (Color{0, 0, 255})) << "alpha 0 leaves the blue";
+        } else {
+            // Over nothing: the straight colour is red, half covered.
+            EXPECT_NEAR(left.r, 255, 1);
+            EXPECT_EQ(left.b, 0);
+            EXPECT_NEAR(cov, 128, 1);
+            EXPECT_FALSE(painted(p, 70, 20));
+        }
+    }
+}
+
+TEST(EmfBlend, TransparentBltLeavesTheKeyColourOut) {
+    Emf e(96, 48);
+    blendRecord(e, 116, kGreen, dib(2, 1, 24, {}, {{0, 255, 0, 0, 0, 255, 0, 0}}));
+    const DecodedPicture p = decode(e.finish());
+    EXPECT_FALSE(painted(p, 20, 20));
+    EXPECT_EQ(p.pixels.pixel(70, 20), (Color{255, 0, 0}));
+}
+
+} // namespace
