@@ -6,8 +6,13 @@
 //
 // What each does with a file that ends early:
 //   JPEG  decodes what is there; the missing part comes out grey (libjpeg's own filling).
-//   GIF   keeps the rows that were read; the missing rows are transparent.
-//   BMP, ICO, PNG, WebP  refuse the file with an error.
+//   GIF   keeps the rows decoded before the data ran out (a data sub-block counts only when it is
+//         whole); the missing rows are transparent.
+//   BMP   refuses uncompressed pixel data that is not all there; RLE data that stops early leaves
+//         the rest of the picture at colour 0 (as does a skip by an RLE move).
+//   ICO   refuses an image that is not all there (pixels and AND mask).
+//   PNG   refuses image data that is not all there; what follows the image data is not read.
+//   WebP  refuses the file.
 
 #include "gfx/codecs/decoded_picture.h"
 
