@@ -1,0 +1,80 @@
+#include "show/canvas/animate_thread.h"
+
+#include "show/canvas/vorlinscreen.h"
+
+#include <chrono>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace vorlin::canvas {
+
+bool applyThreadPriority(int priority) {
+    if (priority == tpIdle) {
+        sched_param param{};
+        param.sched_priority = 0;
+        return pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) == 0;
+    }
+    static constexpr int kNice[] = {0, 10, 5, 0, -5, -10, -20};
+    if (priority < tpLowest || priority > tpTimeCritical || priority == tpNormal) return true;
+    // On Linux a nice value set for a thread id applies to that thread only.
+    return setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNice[priority]) == 0;
+}
+
+TAnimateThread::TAnimateThread(TCustomVorlinscreen& owner, std::shared_ptr<CanvasLink> link,
+                               std::shared_ptr<platform::CallQueue> queue, std::uint64_t serial, int priority)
+    : FOwner(owner), FLink(std::move(link)), FQueue(std::move(queue)), FSerial(serial), FPriority(priority) {
+    FWorker.start(FQueue, [this] { Execute(); });
+}
+
+TAnimateThread::~TAnimateThread() {
+    Terminate();
+    WaitFor();
+}
+
+void TAnimateThread::Terminate() {
+    FTerminated = true;
+    WakeUp();
+}
+
+void TAnimateThread::WakeUp() {
+    // Taking the lock orders the wake-up after a sleeper's test of its condition: no lost notification.
+    { std::lock_guard lock(FSleepMutex); }
+    FSleepCv.notify_all();
+}
+
+void TAnimateThread::WaitFor() {
+    if (FWorker.started()) FQueue->waitServing([this] { return FWorker.finished(); });
+    FWorker.join();
+}
+
+void TAnimateThread::Execute() {
+    using Clock = std::chrono::steady_clock;
+    applyThreadPriority(FPriority);
+    auto keepLooping = [this] { return !FTerminated && !FOwner.FManual && !FOwner.FStopping; };
+    try {
+        while (keepLooping()) {
+            const auto frameStart = Clock::now();
+            bool ended = true;
+            FQueue->runSync([link = FLink, serial = FSerial, &ended] {
+                ended = link->canvas ? link->canvas->AnimateStep(serial) : true;
+            });
+            if (ended) {
+                FTerminated = true;
+                break;
+            }
+            // The rest of Delay from the frame's start: drawing time is part of the frame, not added.
+            const auto wakeAt = frameStart + std::chrono::milliseconds(FOwner.FDelay.load());
+            std::unique_lock lock(FSleepMutex);
+            FSleepCv.wait_until(lock, wakeAt, [&] { return !keepLooping(); });
+        }
+    } catch (...) {
+        // A failed frame step, or a dispatcher closed under us, ends the run as its end would.
+    }
+    FQueue->post([link = FLink, serial = FSerial] {
+        if (link->canvas) link->canvas->AnimateThreadEnded(serial);
+    });
+}
+
+} // namespace vorlin::canvas

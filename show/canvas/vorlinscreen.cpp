@@ -1,0 +1,561 @@
+#include "show/canvas/vorlinscreen.h"
+
+#include "base/arith.h"
+#include "effects/draw_frame.h"
+#include "gfx/blit.h"
+#include "gfx/codecs/picture_loader.h"
+#include "platform/dispatcher/dispatcher.h"
+#include "show/canvas/animate_thread.h"
+#include "show/canvas/display_geometry.h"
+
+#include <QCoreApplication>
+#include <QEnterEvent>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+namespace vorlin::canvas {
+namespace {
+
+// Runs a Qt event handler's body; nothing may leave a handler (Qt ends the program when it does).
+template <typename F> void guarded(F&& body) {
+    try {
+        body();
+    } catch (...) {
+    }
+}
+
+// Gives a bitmap a new size, keeping what fits of its pixels at 0,0 and filling the rest with `fill`.
+void resizeKeeping(gfx::Bitmap& bitmap, int width, int height, gfx::Color fill) {
+    if (bitmap.width() == width && bitmap.height() == height) return;
+    gfx::Bitmap resized(width, height, fill);
+    if (!bitmap.isEmpty()) gfx::copyRect(resized, 0, 0, bitmap, bitmap.rect());
+    bitmap = std::move(resized);
+}
+
+QRect toQRect(const Rect& r) {
+    return QRect(r.Left, r.Top, r.width(), r.height());
+}
+
+} // namespace
+
+TCustomVorlinscreen::TCustomVorlinscreen(QWidget* parent)
+    : QWidget(parent), FLink(std::make_shared<CanvasLink>()) {
+    FLink->canvas = this;
+    // Every paint covers its whole area from the paint buffer: nothing needs erasing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    resize(100, 100);
+    WatchParent();
+}
+
+TCustomVorlinscreen::~TCustomVorlinscreen() {
+    FDestroying = true;
+    // A worker blocked in its synchronous call is served (its step sees FDestroying and ends the run),
+    // then joined; nothing it handed over can reach this object afterwards.
+    guarded([this] { EndThread(); });
+    guarded([this] {
+        if (auto retired = std::move(FRetired)) retired->WaitFor();
+    });
+    FLink->canvas = nullptr;
+}
+
+// ---- Properties ----
+
+void TCustomVorlinscreen::SetPicture(const gfx::Bitmap& value) {
+    if (value.isEmpty() && FPicture.isEmpty()) return;
+    FPicture = value;
+    if (FDestroying) return;
+    if (FAutoSize) FitToPicture();
+    if (OnChange) OnChange(*this);
+}
+
+void TCustomVorlinscreen::SetBgPicture(const gfx::Bitmap& value) {
+    if (value.isEmpty() && FBgPicture.isEmpty()) return;
+    FBgPicture = value;
+    if (FBgMode != bmNone && !FPainting) update();
+}
+
+void TCustomVorlinscreen::SetBgMode(TBackgroundMode value) {
+    if (value == FBgMode) return;
+    FBgMode = value;
+    if (!FBgPicture.isEmpty() && !FPainting) update();
+}
+
+void TCustomVorlinscreen::SetAutoSize(bool value) {
+    if (value == FAutoSize) return;
+    FAutoSize = value;
+    if (value) FitToPicture();
+}
+
+void TCustomVorlinscreen::SetCenter(bool value) {
+    if (value == FCenter) return;
+    FCenter = value;
+    if (!FPicture.isEmpty()) {
+        UpdateDisplayRect();
+        InvalidateUnlessPainting();
+    }
+}
+
+void TCustomVorlinscreen::SetStretch(bool value) {
+    if (value == FStretch) return;
+    FStretch = value;
+    InvalidateUnlessPainting();
+}
+
+void TCustomVorlinscreen::SetStretchFine(bool value) {
+    if (value == FStretchFine) return;
+    FStretchFine = value;
+    InvalidateUnlessPainting();
+}
+
+void TCustomVorlinscreen::SetManual(bool value) {
+    if (value == FManual.load()) return;
+    FManual = value;
+    if (FAnimating) {
+        if (!value)
+            RunFrames(); // continues from the current progress
+        else if (FThread)
+            FThread->WakeUp(); // the worker ends its loop without sleeping out its Delay
+    } else {
+        FProgress = FReverse ? 100 : 0;
+    }
+}
+
+void TCustomVorlinscreen::SetStyle(int value) {
+    FStyle = static_cast<TShowStyle>(std::clamp(value, 0, 127));
+}
+
+void TCustomVorlinscreen::SetStep(int value) {
+    FStep = std::clamp(value, 1, 100);
+}
+
+void TCustomVorlinscreen::SetDelay(int value) {
+    FDelay = std::clamp(value, 0, 65535);
+}
+
+void TCustomVorlinscreen::SetColor(gfx::Color value) {
+    if (value == FColor) return;
+    FColor = value;
+    if (!FPainting) update();
+}
+
+void TCustomVorlinscreen::SetAlign(TAlign value) {
+    if (value == FAlign) return;
+    FAlign = value;
+    ApplyAlign();
+}
+
+void TCustomVorlinscreen::InvalidateUnlessPainting() {
+    if (!FScreen.isEmpty() && !FPainting) update();
+}
+
+// ---- Loading ----
+
+void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
+    std::optional<gfx::PictureSize> box;
+    if (ShrinkToFit) box = gfx::PictureSize{width(), height()};
+    // Decoded by extension, flattened onto Color (all but JPEG and BMP), shrunk into the box.
+    gfx::Bitmap picture = gfx::loadPicture(FileName, FColor, box);
+
+    if (LastPicture.isEmpty()) LastPicture = picture;
+    // Padding keeps a smaller picture from leaving parts of the previous, larger one uncovered by the
+    // transition.
+    const int refWidth = PadToWindow ? width() : LastPicture.width();
+    const int refHeight = PadToWindow ? height() : LastPicture.height();
+    const bool pad = PadToWindow || refWidth > picture.width() || refHeight > picture.height();
+    LastPicture = picture;
+    if (pad)
+        SetPicture(gfx::padPicture(picture, refWidth, refHeight, FColor));
+    else
+        SetPicture(picture);
+}
+
+void TCustomVorlinscreen::FitToPicture() {
+    if (FAlign == alNone && !FPicture.isEmpty()) resize(FPicture.width(), FPicture.height());
+}
+
+// ---- Transition ----
+
+void TCustomVorlinscreen::StartTransition() {
+    if (FAnimating || FPicture.isEmpty()) return;
+    const auto link = FLink;
+    FAnimating = true;
+    try {
+        PrepareFrames();
+        if (!FManual) RunFrames();
+    } catch (...) {
+        // The unthreaded loop runs events: the canvas may be gone by now.
+        if (link->canvas) {
+            EndThread();
+            FOldFrame.reset();
+            FNewFrame.reset();
+            FAnimating = false;
+        }
+        throw;
+    }
+}
+
+void TCustomVorlinscreen::PrepareFrames() {
+    // The old frame is taken from the paint buffer, which holds what the screen shows; a canvas never
+    // painted at its present size composes it first.
+    if (FPaintBuffer.width() != width() || FPaintBuffer.height() != height()) Paint();
+
+    resizeKeeping(FScreen, FPicture.width(), FPicture.height(), FColor);
+    UpdateDisplayRect();
+
+    const Rect client = rectOfSize(width(), height());
+    const Rect source = shownRect(FDisplayRect, client, FStretch, FStretchFine);
+    // Colour first: where the source lies outside the control, nothing was shown but the background.
+    FOldFrame = std::make_shared<gfx::Bitmap>(FScreen.width(), FScreen.height(), FColor);
+    gfx::stretchCopy(*FOldFrame, FOldFrame->rect(), FPaintBuffer, source);
+    FNewFrame = std::make_shared<gfx::Bitmap>(FPicture);
+
+    // Until the start frame is drawn (it is not when the progress already has the start value) the
+    // screen buffer shows what the screen showed, not a stale or blank buffer.
+    gfx::copyRect(FScreen, 0, 0, *FOldFrame, FOldFrame->rect());
+    SetProgress(FReverse ? 100 : 0);
+}
+
+void TCustomVorlinscreen::SetProgress(int Value) {
+    SetProgressAndDraw(Value);
+}
+
+bool TCustomVorlinscreen::EndReached() const {
+    return FReverse ? FProgress <= 0 : FProgress >= 100;
+}
+
+bool TCustomVorlinscreen::SetProgressAndDraw(int value) {
+    value = std::clamp(value, 0, 100);
+    if (!FAnimating || !FOldFrame || !FNewFrame) return true;
+    if (value == FProgress) return EndReached();
+    if (value < FProgress && !FPainting) InvalidateFrameRect(FScreen.rect());
+    FProgress = value;
+    const bool ended = DrawFrame();
+    if (!FDestroying && OnProgress) OnProgress(*this);
+    return ended;
+}
+
+bool TCustomVorlinscreen::DrawFrame() {
+    // Held for the whole frame: a hook that stops the run releases the canvas's references only.
+    const std::shared_ptr<gfx::Bitmap> oldFrame = FOldFrame, newFrame = FNewFrame;
+    effects::FrameContext ctx(FScreen, *oldFrame, *newFrame);
+    ctx.FProgress = FProgress;
+    ctx.Style = FStyle;
+    ctx.Step = FStep;
+    ctx.Reverse = FReverse;
+    ctx.FPainting = FPainting;
+    if (OnBeforeNewFrame)
+        ctx.OnBeforeNewFrame = [this](gfx::Bitmap& p, gfx::Bitmap& s) { OnBeforeNewFrame(*this, p, s); };
+    if (OnAfterNewFrame)
+        ctx.OnAfterNewFrame = [this](gfx::Bitmap& p, gfx::Bitmap& s) { OnAfterNewFrame(*this, p, s); };
+    if (OnCustomDraw)
+        ctx.OnCustomDraw = [this](gfx::Bitmap& p, gfx::Bitmap& s) { OnCustomDraw(*this, p, s); };
+    ctx.InvalidateFrameRect = [this](const Rect& r) { InvalidateFrameRect(r); };
+    ctx.Update = [this] { Update(); };
+    const effects::FrameResult result = effects::DrawFrame(ctx);
+    FProgress = result.progress; // the cut moves it to 100
+    return result.runEnded;
+}
+
+bool TCustomVorlinscreen::FrameStep() {
+    const int current = FProgress;
+    const int next = FReverse ? std::max(current - FStep, 0) : current + FStep;
+    return SetProgressAndDraw(next);
+}
+
+void TCustomVorlinscreen::RunFrames() {
+    if (!FAnimating) return;
+    ++FLoopSerial; // an older unthreaded loop further up the stack stops at its next test
+    if (FThreaded) {
+        // A worker may still be winding down from a switch to Manual: it must not finish this run.
+        EndThread();
+        FThread = std::make_shared<TAnimateThread>(
+            *this, FLink, platform::Dispatcher::forApplication().queue(), ++FThreadSerial, FThreadPriority);
+    } else {
+        RunUnthreaded();
+    }
+}
+
+void TCustomVorlinscreen::RunUnthreaded() {
+    using Clock = std::chrono::steady_clock;
+    const auto link = FLink;
+    const std::uint64_t loop = FLoopSerial;
+    // Tests `link` first: after an event handler destroyed the canvas, nothing else may be read.
+    auto ours = [&] { return link->canvas && FAnimating && FLoopSerial == loop && !FManual && !FStopping; };
+    bool ended = false;
+    while (ours()) {
+        const auto frameStart = Clock::now();
+        ended = FrameStep();
+        if (!link->canvas) return;
+        if (ended) break;
+        const auto delay = std::chrono::milliseconds(FDelay.load());
+        for (;;) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            if (!ours() || Clock::now() - frameStart > delay) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    if (ended && link->canvas && FAnimating && FLoopSerial == loop) FinishTransition();
+}
+
+bool TCustomVorlinscreen::AnimateStep(std::uint64_t serial) {
+    if (FDestroying || !FAnimating || FManual || FStopping || !FThread || FThread->Serial() != serial ||
+        FThread->Terminated())
+        return true;
+    const std::uint64_t outer = FStepSerial;
+    FStepSerial = serial;
+    struct Restore {
+        std::uint64_t& field;
+        std::uint64_t value;
+        ~Restore() { field = value; }
+    } restore{FStepSerial, outer};
+    return FrameStep();
+}
+
+void TCustomVorlinscreen::AnimateThreadEnded(std::uint64_t serial) {
+    if (FRetired && FRetired->Serial() == serial) {
+        FRetired.reset(); // joins a worker that has just posted this
+        return;
+    }
+    if (FThread && FThread->Serial() == serial) FinishTransition();
+}
+
+void TCustomVorlinscreen::EndThread() {
+    // Detached first, so that the worker's own end notification, served during the wait, finds no
+    // current worker and does nothing.
+    std::shared_ptr<TAnimateThread> thread = std::move(FThread);
+    if (!thread) return;
+    thread->Terminate();
+    if (FStepSerial == thread->Serial()) {
+        // Asked from inside this worker's own frame step: it is blocked until the step returns, so
+        // waiting here would never end. It ends by itself after the step; its end notification drops it.
+        if (auto older = std::move(FRetired)) older->WaitFor();
+        FRetired = std::move(thread);
+        return;
+    }
+    thread->WaitFor();
+}
+
+void TCustomVorlinscreen::FinishTransition() {
+    EndThread();
+    if (FManual && !FStopping) return; // the owner drives the progress from now on
+    if (!FAnimating) return;
+    FAnimating = false;
+    FOldFrame.reset();
+    FNewFrame.reset();
+    if (!FDestroying && !FStopping && OnComplete) OnComplete(*this);
+}
+
+void TCustomVorlinscreen::StopTransition() {
+    if (!FAnimating || FStopping) return;
+    FStopping = true;
+    struct Clear {
+        std::atomic<bool>& flag;
+        ~Clear() { flag = false; }
+    } clear{FStopping};
+    EndThread();
+    FinishTransition();
+}
+
+void TCustomVorlinscreen::ClearScreen() {
+    // FPainting stands for "the screen buffer is in use elsewhere".
+    if (FAnimating || FScreen.isEmpty() || FPainting) return;
+    FScreen = gfx::Bitmap();
+    update();
+}
+
+// ---- Display ----
+
+void TCustomVorlinscreen::UpdateDisplayRect() {
+    if (FScreen.isEmpty()) return;
+    FDisplayRect = displayRect(FScreen.width(), FScreen.height(), width(), height(), FCenter);
+}
+
+void TCustomVorlinscreen::InvalidateFrameRect(const Rect& R) {
+    if (FDestroying) return;
+    const Rect mapped =
+        mapToClient(R, FDisplayRect, rectOfSize(width(), height()), FCenter, FStretch, FStretchFine);
+    if (mapped.isEmpty()) return;
+    const QRect area = toQRect(mapped);
+    FDirty += area;
+    update(area);
+}
+
+void TCustomVorlinscreen::Update() {
+    if (FDirty.isEmpty()) return;
+    const QRegion dirty = FDirty;
+    FDirty = QRegion();
+    if (isVisible()) repaint(dirty);
+}
+
+void TCustomVorlinscreen::Paint() {
+    const int cw = width(), ch = height();
+    if (FPaintBuffer.width() != cw || FPaintBuffer.height() != ch) FPaintBuffer.resize(cw, ch);
+    gfx::Bitmap& buffer = FPaintBuffer;
+    buffer.fill(FColor);
+    const Rect client = rectOfSize(cw, ch);
+
+    if (!FBgPicture.isEmpty()) {
+        const int bw = FBgPicture.width(), bh = FBgPicture.height();
+        switch (FBgMode) {
+        case bmTiled:
+            for (int row = 0; row <= divTrunc(ch, bh); ++row)
+                for (int col = 0; col <= divTrunc(cw, bw); ++col)
+                    gfx::copyRect(buffer, col * bw, row * bh, FBgPicture, FBgPicture.rect());
+            break;
+        case bmStretched:
+            gfx::stretchCopy(buffer, client, FBgPicture, FBgPicture.rect());
+            break;
+        case bmCentered:
+            gfx::copyRect(buffer, divTrunc(cw - bw, 2), divTrunc(ch - bh, 2), FBgPicture, FBgPicture.rect());
+            break;
+        case bmNone:
+            break;
+        }
+    }
+
+    if (!FScreen.isEmpty()) {
+        if (!FStretch)
+            gfx::copyRect(buffer, FDisplayRect.Left, FDisplayRect.Top, FScreen, FScreen.rect());
+        else
+            gfx::stretchCopy(buffer, shownRect(FDisplayRect, client, true, FStretchFine), FScreen,
+                             FScreen.rect());
+    }
+}
+
+// ---- Qt events ----
+
+void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
+    // Painting belongs to the main thread, and never re-enters itself.
+    if (QThread::currentThread() != thread() || FPainting) return;
+    FPainting = true;
+    guarded([&] {
+        Paint();
+        if (FPaintBuffer.isEmpty()) return;
+        // The paint buffer's rows are already laid out as a 24-bit BGR image: wrapped, not copied.
+        const QImage image(FPaintBuffer.bits(), FPaintBuffer.width(), FPaintBuffer.height(),
+                           FPaintBuffer.stride(), QImage::Format_BGR888);
+        QPainter painter(this);
+        const QRect area = event->rect();
+        painter.drawImage(area, image, area);
+    });
+    FDirty -= event->region();
+    FPainting = false;
+}
+
+void TCustomVorlinscreen::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    guarded([this] {
+        if (!FPicture.isEmpty()) {
+            UpdateDisplayRect();
+            InvalidateUnlessPainting();
+        }
+    });
+}
+
+void TCustomVorlinscreen::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    fire(OnMouseEnter);
+}
+
+void TCustomVorlinscreen::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    fire(OnMouseLeave);
+}
+
+bool TCustomVorlinscreen::fire(const TNotifyEvent& e) {
+    if (!e) return false;
+    guarded([&] { e(*this); });
+    return true;
+}
+
+// Mouse events go to the owner's handlers; without any, they go on to the parent (as they would reach
+// the window under a control that does not take them).
+void TCustomVorlinscreen::mousePressEvent(QMouseEvent* event) {
+    if (!OnMouseDown && !OnMouseUp && !OnClick && !OnDblClick) {
+        event->ignore();
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    if (OnMouseDown) guarded([&] { OnMouseDown(*this, event->button(), event->modifiers(), p.x(), p.y()); });
+}
+
+void TCustomVorlinscreen::mouseReleaseEvent(QMouseEvent* event) {
+    if (!OnMouseUp && !OnClick) {
+        event->ignore();
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    const auto link = FLink;
+    if (OnMouseUp) guarded([&] { OnMouseUp(*this, event->button(), event->modifiers(), p.x(), p.y()); });
+    if (link->canvas && event->button() == Qt::LeftButton && rect().contains(p)) fire(OnClick);
+}
+
+void TCustomVorlinscreen::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!fire(OnDblClick)) mousePressEvent(event);
+}
+
+void TCustomVorlinscreen::mouseMoveEvent(QMouseEvent* event) {
+    if (!OnMouseMove) {
+        event->ignore();
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    guarded([&] { OnMouseMove(*this, event->modifiers(), p.x(), p.y()); });
+}
+
+bool TCustomVorlinscreen::event(QEvent* event) {
+    if (event->type() == QEvent::ParentChange)
+        guarded([this] {
+            WatchParent();
+            ApplyAlign();
+        });
+    return QWidget::event(event);
+}
+
+bool TCustomVorlinscreen::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == FWatchedParent && event->type() == QEvent::Resize) guarded([this] { ApplyAlign(); });
+    return QWidget::eventFilter(watched, event);
+}
+
+void TCustomVorlinscreen::WatchParent() {
+    if (FWatchedParent == parentWidget()) return;
+    if (FWatchedParent) FWatchedParent->removeEventFilter(this);
+    FWatchedParent = parentWidget();
+    if (FWatchedParent) FWatchedParent->installEventFilter(this);
+}
+
+void TCustomVorlinscreen::ApplyAlign() {
+    QWidget* parent = parentWidget();
+    if (!parent || FAlign == alNone) return;
+    const QRect c = parent->rect();
+    switch (FAlign) {
+    case alClient:
+        setGeometry(c);
+        break;
+    case alTop:
+        setGeometry(c.x(), c.y(), c.width(), height());
+        break;
+    case alBottom:
+        setGeometry(c.x(), c.y() + c.height() - height(), c.width(), height());
+        break;
+    case alLeft:
+        setGeometry(c.x(), c.y(), width(), c.height());
+        break;
+    case alRight:
+        setGeometry(c.x() + c.width() - width(), c.y(), width(), c.height());
+        break;
+    case alNone:
+        break;
+    }
+}
+
+} // namespace vorlin::canvas

@@ -1,0 +1,236 @@
+#pragma once
+// The transition canvas: a control without a native window of its own (an alien child widget, painted
+// through its parent's backing store; nothing may call winId on it) that shows one picture and changes to
+// the next one through a transition effect.
+//
+// It keeps three picture-sized 24-bit bitmaps while a transition runs (FOldFrame: what the screen showed
+// where the new picture will appear; FNewFrame: the new picture; FScreen: the frame being shown), advances
+// FProgress from 0 to 100 (or back, with Reverse) by Step per frame, and has the effect engine's DrawFrame
+// compose each frame. The frames are paced by a TAnimateThread (Threaded) or by a loop that pumps the
+// event queue between frames; either way every frame is drawn on the main thread.
+//
+// Threads: everything here belongs to the main thread, except the fields a pacing worker reads while it
+// runs (FManual, FStopping, FReverse, FProgress, FDelay), which are atomics. The F fields are public so
+// that owners and tests can read the state; they change only through the operations.
+//
+// Order of a transition: StartTransition → PrepareFrames (old frame captured from the paint buffer, new
+// frame made, start frame drawn) → RunFrames (frames until the end) → FinishTransition (frames released,
+// OnComplete). StopTransition ends a run at once without OnComplete; FScreen keeps the last frame drawn.
+//
+// The canvas must not be destroyed from inside its own events (use deleteLater there): the frame that
+// fired the event is still on the stack.
+
+#include "base/geometry.h"
+#include "gfx/bitmap.h"
+
+#include <QPointer>
+#include <QRegion>
+#include <QWidget>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vorlin::canvas {
+
+enum TBackgroundMode { bmNone, bmTiled, bmStretched, bmCentered };
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+// How the control follows its parent's client area: not at all, along one edge, or filling it.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+using TShowStyle = std::uint8_t;
+
+class TCustomVorlinscreen;
+class TAnimateThread;
+
+using TNotifyEvent = std::function<void(TCustomVorlinscreen& Sender)>;
+// Picture is always FNewFrame, Screen always FScreen.
+using TCustomDrawEvent =
+    std::function<void(TCustomVorlinscreen& Sender, gfx::Bitmap& Picture, gfx::Bitmap& Screen)>;
+using TMouseEvent = std::function<void(TCustomVorlinscreen& Sender, Qt::MouseButton Button,
+                                       Qt::KeyboardModifiers Shift, int X, int Y)>;
+using TMouseMoveEvent =
+    std::function<void(TCustomVorlinscreen& Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
+
+// Main-thread handle to a canvas that outlives it: closures handed to the dispatcher hold it and find
+// `canvas` null once the canvas is gone.
+struct CanvasLink {
+    TCustomVorlinscreen* canvas = nullptr;
+};
+
+class TCustomVorlinscreen : public QWidget {
+    Q_OBJECT
+    friend class TAnimateThread;
+
+public:
+    explicit TCustomVorlinscreen(QWidget* parent = nullptr);
+    ~TCustomVorlinscreen() override;
+
+    // --- Properties. Every setter does nothing when the value is unchanged. ---
+    // An empty bitmap is "no graphic". Assigning copies; assigning an empty bitmap clears.
+    const gfx::Bitmap& Picture() const { return FPicture; }
+    void SetPicture(const gfx::Bitmap& value);
+    const gfx::Bitmap& BgPicture() const { return FBgPicture; }
+    void SetBgPicture(const gfx::Bitmap& value);
+    TBackgroundMode BgMode() const { return FBgMode; }
+    void SetBgMode(TBackgroundMode value);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool value);
+    bool Center() const { return FCenter; }
+    void SetCenter(bool value);
+    bool Stretch() const { return FStretch; }
+    void SetStretch(bool value);
+    bool StretchFine() const { return FStretchFine; }
+    void SetStretchFine(bool value);
+    bool Threaded() const { return FThreaded; }
+    void SetThreaded(bool value) { FThreaded = value; }
+    TThreadPriority ThreadPriority() const { return FThreadPriority; }
+    // Taken by the next worker when it starts.
+    void SetThreadPriority(TThreadPriority value) { FThreadPriority = value; }
+    bool Manual() const { return FManual.load(); }
+    void SetManual(bool value);
+    TShowStyle Style() const { return FStyle; }
+    // Effect numbers run 0..127; larger values are stored as 127.
+    void SetStyle(int value);
+    int Step() const { return FStep; }
+    // 0 is stored as 1, anything above 100 as 100.
+    void SetStep(int value);
+    int Delay() const { return FDelay.load(); }
+    // Milliseconds, 0..65535.
+    void SetDelay(int value);
+    bool Reverse() const { return FReverse.load(); }
+    void SetReverse(bool value) { FReverse = value; }
+    gfx::Color Color() const { return FColor; }
+    void SetColor(gfx::Color value);
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign value);
+
+    // --- Events (empty = unassigned). ---
+    TNotifyEvent OnChange;   // Picture changed
+    TNotifyEvent OnProgress; // a frame was drawn
+    TNotifyEvent OnComplete; // a transition reached its end
+    TCustomDrawEvent OnCustomDraw;
+    TCustomDrawEvent OnBeforeNewFrame;
+    TCustomDrawEvent OnAfterNewFrame;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+
+    // --- Operations (main thread). ---
+    // Loads a file into Picture: decoded by its extension, flattened onto Color (all but JPEG and BMP),
+    // shrunk into the control with ShrinkToFit, then padded against LastPicture (or the client with
+    // PadToWindow). Throws gfx::PictureError naming the file.
+    void LoadPictureFile(const std::string& FileName);
+    // Begins a transition from what is shown to Picture; nothing while one runs or without a picture.
+    void StartTransition();
+    // Ends a running transition at once, without OnComplete; FScreen keeps the last frame drawn.
+    void StopTransition();
+    // Empties FScreen so that the next transition starts from the background (not during a run).
+    void ClearScreen();
+    // Sets the progress (clamped to 100) and draws that frame; nothing when idle or unchanged.
+    void SetProgress(int Value);
+    // Marks a rectangle of FScreen (picture coordinates) dirty, mapped to where it is shown.
+    void InvalidateFrameRect(const Rect& R);
+    // Repaints the dirty area at once.
+    void Update();
+    void PrepareFrames();
+    void RunFrames();
+    void FinishTransition();
+    void UpdateDisplayRect();
+    // Sizes the control to the picture when it is not aligned.
+    void FitToPicture();
+    // Has the effect engine compose the frame for FProgress; true when it ended the run.
+    bool DrawFrame();
+
+    // --- State (main thread; see the top of the file). ---
+    std::atomic<int> FProgress{0}; // 0..100
+    bool FAnimating = false;
+    gfx::Bitmap FScreen;
+    std::shared_ptr<TAnimateThread> FThread;
+    bool FPainting = false;
+    gfx::Bitmap FPaintBuffer;
+    std::atomic<bool> FStopping{false};
+    // Shared so that a frame in progress keeps them while an event handler stops the run.
+    std::shared_ptr<gfx::Bitmap> FOldFrame;
+    std::shared_ptr<gfx::Bitmap> FNewFrame;
+    Rect FDisplayRect;
+    bool ShrinkToFit = false;
+    gfx::Bitmap LastPicture; // empty: none yet
+    bool PadToWindow = false;
+
+protected:
+    // Composes FPaintBuffer (colour, background picture, FScreen) for the whole client area.
+    virtual void Paint();
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Main thread, from the worker's synchronous call: one frame of worker `serial`'s run; true when the
+    // run is over (or the worker is no longer this canvas's current one).
+    bool AnimateStep(std::uint64_t serial);
+    // Main thread, posted by worker `serial` as it ends.
+    void AnimateThreadEnded(std::uint64_t serial);
+    // One frame of the loop: the next progress value, drawn; true at the end of the run.
+    bool FrameStep();
+    bool SetProgressAndDraw(int value);
+    bool EndReached() const;
+    void RunUnthreaded();
+    // Ends a worker (terminate, wait serving its calls) and drops it.
+    void EndThread();
+    void InvalidateUnlessPainting();
+    void ApplyAlign();
+    void WatchParent();
+    // Mouse handlers: run the event, keep exceptions inside; false when unassigned (the event then goes
+    // on to the parent).
+    bool fire(const TNotifyEvent& e);
+
+    gfx::Bitmap FPicture;
+    gfx::Bitmap FBgPicture;
+    TBackgroundMode FBgMode = bmTiled;
+    bool FAutoSize = true;
+    bool FCenter = false;
+    bool FStretch = false;
+    bool FStretchFine = false;
+    bool FThreaded = true;
+    TThreadPriority FThreadPriority = tpNormal;
+    std::atomic<bool> FManual{false};
+    TShowStyle FStyle = 101;
+    int FStep = 4;
+    std::atomic<int> FDelay{30};
+    std::atomic<bool> FReverse{false};
+    gfx::Color FColor{0, 0, 0};
+    TAlign FAlign = alNone;
+
+    bool FDestroying = false;
+    std::uint64_t FThreadSerial = 0; // serial of the last worker started
+    std::uint64_t FStepSerial = 0;   // serial of the worker whose frame step is running, else 0
+    std::uint64_t FLoopSerial = 0;   // one per RunFrames, so that an unthreaded loop knows it is current
+    // A worker told to end from inside its own frame step; dropped when its end notification arrives.
+    std::shared_ptr<TAnimateThread> FRetired;
+    QRegion FDirty; // invalidated since the last paint
+    QPointer<QWidget> FWatchedParent;
+    std::shared_ptr<CanvasLink> FLink;
+};
+
+// The published component; adds nothing.
+class TVorlinscreen : public TCustomVorlinscreen {
+    Q_OBJECT
+public:
+    using TCustomVorlinscreen::TCustomVorlinscreen;
+};
+
+} // namespace vorlin::canvas

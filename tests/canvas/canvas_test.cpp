@@ -1,0 +1,512 @@
+// The transition canvas on the offscreen platform: frame sequences of a run (threaded and unthreaded),
+// stopping, Manual, loading with its flatten/shrink/pad rules, and what the control shows (placement and
+// background modes), checked pixel by pixel on grab().
+#include "show/canvas/vorlinscreen.h"
+
+#include "canvas_test_util.h"
+#include "gfx/codecs/codecs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace canvas_test;
+using vorlin::Rect;
+using namespace vorlin::canvas;
+
+namespace {
+
+const Color kRed{255, 0, 0}, kBlue{0, 0, 255}, kGreen{0, 200, 0}, kGrey{90, 90, 90};
+
+Color at(const QImage& image, int x, int y) {
+    const QRgb p = image.pixel(x, y);
+    return Color{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
+                 static_cast<std::uint8_t>(qBlue(p))};
+}
+
+class CanvasTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host = std::make_unique<QWidget>();
+        host->resize(400, 300);
+        canvas = new TVorlinscreen(host.get());
+        // A rectangle wipe: every progress value draws a frame of its own.
+        canvas->SetStyle(1);
+        host->show();
+    }
+    void TearDown() override { host.reset(); }
+
+    // Records every drawn frame's progress and counts completions.
+    void record() {
+        canvas->OnProgress = [this](TCustomVorlinscreen& c) { frames.push_back(c.FProgress); };
+        canvas->OnComplete = [this](TCustomVorlinscreen&) { ++completions; };
+    }
+    bool runToEnd() {
+        canvas->StartTransition();
+        return waitUntil([this] { return !canvas->FAnimating; });
+    }
+    QImage shown() { return canvas->grab().toImage(); }
+
+    std::unique_ptr<QWidget> host;
+    TVorlinscreen* canvas = nullptr;
+    std::vector<int> frames;
+    int completions = 0;
+};
+
+std::vector<int> range(int from, int to, int step) {
+    std::vector<int> v;
+    for (int p = from; step > 0 ? p <= to : p >= to; p += step) v.push_back(p);
+    return v;
+}
+
+// ---- Frame sequences, with the worker and with the event-pumping loop ----
+
+class FrameSequence : public CanvasTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FrameSequence, ForwardReverseAndStepLimits) {
+    struct Row {
+        const char* name;
+        int step;
+        bool reverse;
+        std::vector<int> expected;
+    };
+    std::vector<int> step6 = range(6, 96, 6);
+    step6.push_back(100);                          // 102 clamped
+    std::vector<int> reverse6 = range(100, 4, -6); // 100 is the start frame, drawn by PrepareFrames
+    reverse6.push_back(0);
+    const Row rows[] = {
+        {"step 4", 4, false, range(4, 100, 4)},        {"step 6", 6, false, step6},
+        {"reverse step 6", 6, true, reverse6},         {"step 0 stored as 1", 0, false, range(1, 100, 1)},
+        {"step 250 stored as 100", 250, false, {100}},
+    };
+    for (const Row& row : rows) {
+        SetUp();
+        canvas->SetThreaded(GetParam());
+        canvas->SetStep(row.step);
+        canvas->SetDelay(0);
+        canvas->SetReverse(row.reverse);
+        canvas->SetPicture(pattern(40, 30, 1));
+        record();
+        ASSERT_TRUE(runToEnd()) << row.name;
+        EXPECT_EQ(frames, row.expected) << row.name;
+        EXPECT_EQ(completions, 1) << row.name;
+        EXPECT_FALSE(canvas->FOldFrame) << row.name;
+        EXPECT_FALSE(canvas->FNewFrame) << row.name;
+        EXPECT_FALSE(canvas->FThread) << row.name;
+        // A forward run ends on the new picture, a reversed one on the old frame (here the black
+        // background the first transition started from).
+        if (row.reverse)
+            EXPECT_TRUE(canvas->FScreen.samePixels(Bitmap(40, 30, canvas->Color()))) << row.name;
+        else
+            EXPECT_TRUE(canvas->FScreen.samePixels(canvas->Picture())) << row.name;
+        frames.clear();
+        completions = 0;
+        TearDown();
+    }
+}
+
+// The cut in a reversed run ends at its first tick and shows the new picture.
+TEST_P(FrameSequence, ReversedCutEndsAtOnceOnTheNewPicture) {
+    canvas->SetThreaded(GetParam());
+    canvas->SetStyle(0);
+    canvas->SetReverse(true);
+    canvas->SetDelay(0);
+    canvas->SetPicture(pattern(40, 30, 2));
+    record();
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(completions, 1);
+    // The start frame and one tick; the cut holds the progress at 100.
+    EXPECT_EQ(frames, (std::vector<int>{100, 100}));
+    EXPECT_TRUE(canvas->FScreen.samePixels(canvas->Picture()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Canvas, FrameSequence, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Threaded" : "Unthreaded"; });
+
+// ---- Starting and stopping ----
+
+TEST_F(CanvasTest, StartDoesNothingWithoutAPictureOrDuringARun) {
+    record();
+    canvas->StartTransition();
+    EXPECT_FALSE(canvas->FAnimating);
+    EXPECT_FALSE(canvas->FThread);
+
+    canvas->SetPicture(pattern(40, 30, 3));
+    canvas->SetDelay(5);
+    canvas->StartTransition();
+    ASSERT_TRUE(waitUntil([&] { return frames.size() >= 3; }));
+    const auto worker = canvas->FThread;
+    canvas->StartTransition();
+    EXPECT_EQ(canvas->FThread, worker); // no second worker
+    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    EXPECT_EQ(frames, range(4, 100, 4));
+    EXPECT_EQ(completions, 1);
+}
+
+TEST_F(CanvasTest, StopKeepsTheLastFrameAndFiresNoComplete) {
+    for (bool threaded : {true, false}) {
+        SetUp();
+        canvas->SetThreaded(threaded);
+        canvas->SetDelay(10);
+        canvas->SetStyle(1);
+        canvas->SetPicture(pattern(60, 40, 4));
+        Bitmap lastDrawn;
+        canvas->OnAfterNewFrame = [&](TCustomVorlinscreen& c, Bitmap&, Bitmap& screen) {
+            lastDrawn = screen;
+            // The unthreaded loop runs inside StartTransition: stop it from a frame event.
+            if (!threaded && c.FProgress >= 40) c.StopTransition();
+        };
+        record();
+        canvas->StartTransition();
+        if (threaded) {
+            ASSERT_TRUE(waitUntil([&] { return canvas->FProgress >= 40; }));
+            canvas->StopTransition();
+        }
+        EXPECT_FALSE(canvas->FAnimating);
+        EXPECT_FALSE(canvas->FThread);
+        EXPECT_FALSE(canvas->FOldFrame);
+        const std::size_t drawn = frames.size();
+        serveFor(100);
+        EXPECT_EQ(frames.size(), drawn) << "frames after the stop";
+        EXPECT_EQ(completions, 0);
+        EXPECT_LT(canvas->FProgress, 100);
+        EXPECT_TRUE(canvas->FScreen.samePixels(lastDrawn));
+        EXPECT_FALSE(canvas->FScreen.samePixels(canvas->Picture())); // a frame in between, not the end
+        TearDown();
+    }
+}
+
+TEST_F(CanvasTest, StopFromInsideAWorkerFrameDoesNotDeadlock) {
+    canvas->SetDelay(1);
+    canvas->SetPicture(pattern(40, 30, 5));
+    record();
+    bool stopAt20 = true;
+    canvas->OnProgress = [&](TCustomVorlinscreen& c) {
+        frames.push_back(c.FProgress);
+        if (stopAt20 && c.FProgress == 20) c.StopTransition();
+    };
+    canvas->StartTransition();
+    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    serveFor(50);
+    EXPECT_EQ(frames.back(), 20);
+    EXPECT_EQ(completions, 0);
+    // The next run gets a worker of its own and completes.
+    stopAt20 = false;
+    canvas->SetPicture(pattern(40, 30, 6));
+    ASSERT_TRUE(runToEnd());
+    EXPECT_EQ(completions, 1);
+}
+
+// ---- Manual ----
+
+TEST_F(CanvasTest, ManualRoundTrips) {
+    // Idle: the progress goes to the start of the direction.
+    canvas->FProgress = 37;
+    canvas->SetReverse(true);
+    canvas->SetManual(true);
+    EXPECT_EQ(canvas->FProgress, 100);
+    canvas->SetReverse(false);
+    canvas->SetManual(false);
+    EXPECT_EQ(canvas->FProgress, 0);
+
+    // During a run: the worker ends, the transition stays with its frames, SetProgress drives it.
+    canvas->SetDelay(5);
+    canvas->SetPicture(pattern(50, 40, 7));
+    record();
+    canvas->StartTransition();
+    ASSERT_TRUE(waitUntil([&] { return canvas->FProgress >= 20; }));
+    canvas->SetManual(true);
+    ASSERT_TRUE(waitUntil([&] { return !canvas->FThread; }));
+    const std::size_t drawn = frames.size();
+    serveFor(60);
+    EXPECT_EQ(frames.size(), drawn);
+    EXPECT_TRUE(canvas->FAnimating);
+    ASSERT_TRUE(canvas->FOldFrame && canvas->FNewFrame);
+    EXPECT_EQ(completions, 0);
+
+    canvas->SetProgress(50);
+    EXPECT_EQ(canvas->FProgress, 50);
+    EXPECT_EQ(frames.back(), 50);
+
+    // Back to the frame loop: it continues from 50 and completes once.
+    frames.clear();
+    canvas->SetManual(false);
+    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    std::vector<int> expected = range(54, 98, 4);
+    expected.push_back(100);
+    EXPECT_EQ(frames, expected);
+    EXPECT_EQ(completions, 1);
+    EXPECT_TRUE(canvas->FScreen.samePixels(canvas->Picture()));
+}
+
+TEST_F(CanvasTest, ManualOffAndOnQuicklyKeepsOneWorker) {
+    canvas->SetDelay(20);
+    canvas->SetPicture(pattern(50, 40, 8));
+    record();
+    canvas->StartTransition();
+    ASSERT_TRUE(waitUntil([&] { return frames.size() >= 2; }));
+    // Switched back before the worker noticed: the old worker must not finish the continued run.
+    canvas->SetManual(true);
+    canvas->SetManual(false);
+    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    serveFor(50);
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(frames.back(), 100);
+    for (std::size_t i = 1; i < frames.size(); ++i) EXPECT_LT(frames[i - 1], frames[i]);
+}
+
+// ---- Loading ----
+
+class LoadTest : public CanvasTest {
+protected:
+    std::string file(const std::string& name, const Bitmap& picture) {
+        const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
+        writeBmp(path, picture);
+        return path;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(LoadTest, PadsASmallerPictureAgainstTheLastOne) {
+    canvas->SetColor(kGreen);
+    const Bitmap big = pattern(300, 200, 9), small = pattern(100, 100, 10);
+    canvas->LoadPictureFile(file("big.bmp", big));
+    EXPECT_TRUE(canvas->Picture().samePixels(big)); // the first picture is its own reference
+    EXPECT_EQ(canvas->width(), 300);                // AutoSize follows the picture
+
+    canvas->LoadPictureFile(file("small.bmp", small));
+    const Bitmap& padded = canvas->Picture();
+    ASSERT_EQ(padded.width(), 303);
+    ASSERT_EQ(padded.height(), 203);
+    // Half of 203 is 101.5 and half of 103 is 51.5; both go to the even neighbour, plus 1.
+    for (int y = 0; y < 203; ++y)
+        for (int x = 0; x < 303; ++x) {
+            const bool inside = x >= 103 && x < 203 && y >= 53 && y < 153;
+            ASSERT_EQ(padded.pixel(x, y), inside ? small.pixel(x - 103, y - 53) : kGreen) << x << "," << y;
+        }
+    EXPECT_TRUE(canvas->LastPicture.samePixels(small));
+    EXPECT_EQ(canvas->width(), 303);
+}
+
+TEST_F(LoadTest, PadToWindowUsesTheClientSize) {
+    canvas->SetAutoSize(false);
+    canvas->resize(200, 150);
+    canvas->PadToWindow = true;
+    canvas->SetColor(kGrey);
+    canvas->LoadPictureFile(file("p.bmp", pattern(50, 50, 11)));
+    // 203 − 50 = 153 → 76.5 → 76 + 1; 153 − 50 = 103 → 51.5 → 52 + 1.
+    ASSERT_EQ(canvas->Picture().width(), 203);
+    ASSERT_EQ(canvas->Picture().height(), 153);
+    EXPECT_EQ(canvas->Picture().pixel(77, 53), pattern(50, 50, 11).pixel(0, 0));
+    EXPECT_EQ(canvas->Picture().pixel(76, 53), kGrey);
+    EXPECT_EQ(canvas->Picture().pixel(77, 52), kGrey);
+}
+
+TEST_F(LoadTest, ShrinkToFitUsesTheControlAsTheBox) {
+    canvas->SetAutoSize(false);
+    canvas->resize(152, 112);
+    canvas->ShrinkToFit = true;
+    canvas->LoadPictureFile(file("wide.bmp", solid(640, 480, kRed)));
+    // 480/112 > 640/152: the height limits, the width is 640 · 112 / 480 = 149.3 → 149.
+    EXPECT_EQ(canvas->LastPicture.width(), 149);
+    EXPECT_EQ(canvas->LastPicture.height(), 112);
+    EXPECT_EQ(canvas->Picture().width(), 149); // its own reference: not padded
+}
+
+TEST_F(LoadTest, IconsAndMetafilesTakeTheControlColourBitmapsStayAsTheyAre) {
+    const std::string data = VORLIN_TEST_DATA_DIR;
+    struct Row {
+        std::string path;
+        bool flattened;
+    } rows[] = {
+        {data + "/pictures/ico_bmp32.ico", true},
+        {data + "/metafiles/drawing-paths.wmf", true},
+        {data + "/pictures/bmp_32bit_alpha.bmp", false},
+    };
+    for (const Row& row : rows) {
+        canvas->SetColor(kRed);
+        canvas->LastPicture = Bitmap();
+        canvas->LoadPictureFile(row.path);
+        const Bitmap onRed = canvas->Picture();
+        canvas->SetColor(kBlue);
+        canvas->LastPicture = Bitmap();
+        canvas->LoadPictureFile(row.path);
+        const Bitmap onBlue = canvas->Picture();
+        ASSERT_EQ(onRed.width(), onBlue.width()) << row.path;
+        int differing = 0;
+        for (int y = 0; y < onRed.height(); ++y)
+            for (int x = 0; x < onRed.width(); ++x) {
+                if (onRed.pixel(x, y) == onBlue.pixel(x, y)) continue;
+                ++differing;
+                // Where the colour shows through, it shows fully (transparent pixels).
+                if (onRed.pixel(x, y) == kRed) {
+                    EXPECT_EQ(onBlue.pixel(x, y), kBlue) << row.path;
+                }
+            }
+        if (row.flattened) {
+            EXPECT_GT(differing, 0) << row.path;
+        } else {
+            EXPECT_EQ(differing, 0) << row.path;
+            const auto bytes = vorlin::gfx::readPictureFile(row.path);
+            EXPECT_TRUE(onRed.samePixels(vorlin::gfx::decodeBmp(bytes, row.path).pixels)) << row.path;
+        }
+    }
+}
+
+TEST_F(LoadTest, AFailedLoadNamesTheFileAndKeepsThePicture) {
+    canvas->SetPicture(pattern(10, 10, 12));
+    const std::string missing = dir.filePath("missing.jpg").toStdString();
+    try {
+        canvas->LoadPictureFile(missing);
+        FAIL() << "no error";
+    } catch (const vorlin::gfx::PictureError& e) {
+        EXPECT_NE(std::string(e.what()).find("missing.jpg"), std::string::npos);
+    }
+    EXPECT_TRUE(canvas->Picture().samePixels(pattern(10, 10, 12)));
+}
+
+// ---- What the control shows ----
+
+TEST_F(CanvasTest, PlacementAfterARun) {
+    struct Row {
+        const char* name;
+        bool center, stretch, fine;
+        Rect expected; // where the red picture shows in the 200×150 control; blue elsewhere
+    } rows[] = {
+        {"top-left", false, false, false, {0, 0, 100, 50}},
+        {"centred", true, false, false, {50, 50, 150, 100}},
+        {"stretched", false, true, false, {0, 0, 200, 150}},
+        // 100×50 fitted into 200×150: 200×100, centred vertically.
+        {"stretched fine", true, true, true, {0, 25, 200, 125}},
+    };
+    for (const Row& row : rows) {
+        SetUp();
+        canvas->SetAutoSize(false);
+        canvas->resize(200, 150);
+        canvas->SetColor(kBlue);
+        canvas->SetCenter(row.center);
+        canvas->SetStretch(row.stretch);
+        canvas->SetStretchFine(row.fine);
+        canvas->SetDelay(0);
+        canvas->SetPicture(solid(100, 50, kRed));
+        ASSERT_TRUE(runToEnd()) << row.name;
+        const QImage image = shown();
+        ASSERT_EQ(image.width(), 200);
+        for (int y = 0; y < 150; ++y)
+            for (int x = 0; x < 200; ++x)
+                ASSERT_EQ(at(image, x, y), row.expected.contains(x, y) ? kRed : kBlue)
+                    << row.name << " at " << x << "," << y;
+        TearDown();
+    }
+}
+
+TEST_F(CanvasTest, BackgroundModes) {
+    const int bw = 30, bh = 20, cw = 100, ch = 50;
+    const Bitmap bg = pattern(bw, bh, 13);
+    struct Row {
+        TBackgroundMode mode;
+        std::function<Color(int, int)> expected;
+    } rows[] = {
+        {bmNone, [](int, int) { return kGrey; }},
+        {bmTiled, [&](int x, int y) { return bg.pixel(x % bw, y % bh); }},
+        // Centred at ((100 − 30) div 2, (50 − 20) div 2) = (35, 15).
+        {bmCentered,
+         [&](int x, int y) {
+             return x >= 35 && x < 65 && y >= 15 && y < 35 ? bg.pixel(x - 35, y - 15) : kGrey;
+         }},
+        // Stretched: each control pixel shows the background pixel under its centre.
+        {bmStretched,
+         [&](int x, int y) { return bg.pixel((2 * x + 1) * bw / (2 * cw), (2 * y + 1) * bh / (2 * ch)); }},
+    };
+    for (const Row& row : rows) {
+        SetUp();
+        canvas->SetAutoSize(false);
+        canvas->resize(cw, ch);
+        canvas->SetColor(kGrey);
+        canvas->SetBgPicture(bg);
+        canvas->SetBgMode(row.mode);
+        const QImage image = shown();
+        for (int y = 0; y < ch; ++y)
+            for (int x = 0; x < cw; ++x)
+                ASSERT_EQ(at(image, x, y), row.expected(x, y))
+                    << "mode " << row.mode << " at " << x << "," << y;
+        TearDown();
+    }
+}
+
+// The next transition starts from what is shown: the old frame is the background under the picture's
+// place, the new picture then covers it.
+TEST_F(CanvasTest, OldFrameIsWhatTheScreenShowed) {
+    canvas->SetAutoSize(false);
+    canvas->resize(120, 80);
+    canvas->SetColor(kGrey);
+    canvas->SetCenter(true);
+    canvas->SetDelay(0);
+    canvas->SetPicture(solid(60, 40, kRed));
+    ASSERT_TRUE(runToEnd());
+
+    Bitmap oldFrame;
+    canvas->OnBeforeNewFrame = [&](TCustomVorlinscreen& c, Bitmap&, Bitmap&) {
+        if (oldFrame.isEmpty()) oldFrame = *c.FOldFrame;
+    };
+    // 80×60 centred at (20,10): its old frame holds the red 60×40 at (10,10) inside it, grey around.
+    canvas->SetPicture(solid(80, 60, kBlue));
+    ASSERT_TRUE(runToEnd());
+    ASSERT_EQ(oldFrame.width(), 80);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 80; ++x)
+            ASSERT_EQ(oldFrame.pixel(x, y), x >= 10 && x < 70 && y >= 10 && y < 50 ? kRed : kGrey)
+                << x << "," << y;
+
+    // After ClearScreen the next old frame is background only.
+    canvas->ClearScreen();
+    EXPECT_TRUE(canvas->FScreen.isEmpty());
+    oldFrame = Bitmap();
+    canvas->update();
+    serveFor(20);
+    canvas->SetPicture(solid(80, 60, kRed));
+    ASSERT_TRUE(runToEnd());
+    EXPECT_TRUE(oldFrame.samePixels(solid(80, 60, kGrey)));
+}
+
+TEST_F(CanvasTest, PropertyDefaultsAndAlign) {
+    EXPECT_EQ(canvas->width(), 100);
+    EXPECT_EQ(canvas->height(), 100);
+    EXPECT_TRUE(canvas->testAttribute(Qt::WA_OpaquePaintEvent));
+    EXPECT_FALSE(canvas->testAttribute(Qt::WA_NativeWindow));
+    EXPECT_EQ(TVorlinscreen().Style(), 101);
+    EXPECT_EQ(canvas->Step(), 4);
+    EXPECT_EQ(canvas->Delay(), 30);
+    EXPECT_EQ(canvas->BgMode(), bmTiled);
+    EXPECT_EQ(canvas->ThreadPriority(), tpNormal);
+    EXPECT_TRUE(canvas->AutoSize());
+    EXPECT_TRUE(canvas->Threaded());
+
+    int changes = 0;
+    canvas->OnChange = [&](TCustomVorlinscreen&) { ++changes; };
+    canvas->SetPicture(pattern(70, 30, 14));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(canvas->size(), QSize(70, 30));
+
+    canvas->SetAlign(alClient);
+    EXPECT_EQ(canvas->geometry(), host->rect());
+    host->resize(250, 180);
+    serveFor(20);
+    EXPECT_EQ(canvas->geometry(), QRect(0, 0, 250, 180));
+    canvas->SetPicture(pattern(20, 20, 15)); // aligned: AutoSize leaves the size alone
+    EXPECT_EQ(canvas->size(), QSize(250, 180));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
