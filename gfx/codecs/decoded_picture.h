@@ -29,5 +29,7 @@ struct DecodedPicture {
 // Limits that keep a hostile file from taking the machine; decoders check them before allocating.
 inline constexpr int kMaxPictureSide = 32768;
 inline constexpr long long kMaxPicturePixels = 200'000'000;
+// Files beyond this size are not read at all (an uncompressed 32-bit picture at the pixel limit is 800 MB).
+inline constexpr long long kMaxPictureFileBytes = 1LL << 30;
 
 } // namespace vorlin::gfx

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+
 #ifdef VORLIN_HAVE_METAFILE
 #include "gfx/metafile/metafile.h"
 #endif
@@ -21,15 +23,14 @@ std::vector<std::uint8_t> readPictureFile(const std::string& path) {
     };
     std::unique_ptr<std::FILE, Closer> f(std::fopen(path.c_str(), "rb"));
     if (!f) detail::fail(path, std::strerror(errno));
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[65536];
-    for (;;) {
-        const std::size_t n = std::fread(chunk, 1, sizeof chunk, f.get());
-        bytes.insert(bytes.end(), chunk, chunk + n);
-        if (n < sizeof chunk) break;
-    }
-    // A folder opens but does not read.
+    struct stat info {};
+    if (fstat(fileno(f.get()), &info) != 0 || !S_ISREG(info.st_mode)) detail::fail(path, "not a file");
+    // Larger than any picture within the size limits can be in any of the formats.
+    if (info.st_size > kMaxPictureFileBytes) detail::fail(path, "file too large for a picture");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), f.get());
     if (std::ferror(f.get())) detail::fail(path, "cannot be read");
+    bytes.resize(n); // a file that shrank while being read
     return bytes;
 }
 

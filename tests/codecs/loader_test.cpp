@@ -40,8 +40,10 @@ TEST(Loader, FailuresNameTheFile) {
     const std::string missing = test::picturePath("no_such_picture.png");
     const std::string wrongContent = tempCopy("png_rgb.png", "really_a_png.bmp");
     const std::string folder = test::picturePath("");
+    const auto folderNamedBmp = std::filesystem::temp_directory_path() / "vorlin_codecs_test" / "folder.bmp";
+    std::filesystem::create_directories(folderNamedBmp);
     for (const std::string& path : {missing, wrongContent, std::string("unknown.tiff"), folder + "x.jpg/",
-                                    std::string("drawing.wmf")}) {
+                                    folderNamedBmp.string(), std::string("drawing.wmf")}) {
         try {
             loadPicture(path, Color{});
             ADD_FAILURE() << path << " loaded";
