@@ -69,7 +69,7 @@ void dispatch(const EffectRow& row, FrameJob& job) {
     }
 }
 
-// Step 5 of the frame for progress strictly between 0 and 100.
+// Step 5 of a frame for progress strictly between 0 and 100.
 void finishInBetween(const EffectRow& row, FrameJob& job) {
     switch (row.family) {
     case Family::Rectangle:
@@ -142,6 +142,7 @@ FrameResult DrawFrame(FrameContext& ctx) {
     } else if (ctx.FProgress > 0)
         finishInBetween(row, job);
 
+    // 6: no family the table draws yet makes a clip region, so there is none to release.
     // 7–9: invalidate, the caller's hook, repaint.
     if (ctx.InvalidateFrameRect) ctx.InvalidateFrameRect(job.D);
     if (ctx.OnAfterNewFrame) ctx.OnAfterNewFrame(ctx.FNewFrame, ctx.FScreen);

@@ -4,10 +4,15 @@
 // state of its own; everything it reads or writes belongs to the caller and is reached through a
 // FrameContext. Main thread only (the canvas's thread); it takes no locks.
 //
-// Order of a frame: old frame onto the screen; OnBeforeNewFrame; the per-frame values; the effect's
-// routine (rectangle effects may make partial copies, each invalidated at once); the finish by progress
-// (100: the whole new picture; 0: nothing more; otherwise the effect's final drawing); InvalidateFrameRect
-// with the final destination rectangle D; OnAfterNewFrame; Update unless the canvas is painting.
+// The steps of a frame, in order:
+//   1. the old frame onto the screen;            2. OnBeforeNewFrame;
+//   3. the per-frame values, D and S;            4. the effect's routine (rectangle effects may make
+//                                                   partial copies, each invalidated at once);
+//   5. the finish by progress: 100 the whole new picture, 0 nothing more, otherwise the effect's final
+//      drawing (S stretched onto D for the rectangle effects);
+//   6. a clip region made by the effect is released (region families);
+//   7. InvalidateFrameRect with D;               8. OnAfterNewFrame;
+//   9. Update, unless the canvas is painting.
 // The old frame is not drawn when the new picture will cover every pixel of the frame and no
 // OnBeforeNewFrame hook is there to see it: the result is the same, one whole-frame copy cheaper.
 //
