@@ -13,6 +13,9 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace vorlin::showwindows {
 
 namespace {
@@ -81,6 +84,7 @@ void TFullscreenForm::FormShow() {
                 FormMouseUp();
             },
             false, false, 1);
+        ReportFirstFrame();
     } else if (Runner->Display) {
         Runner->Display->StartTransition();
     }
@@ -92,6 +96,21 @@ void TFullscreenForm::FormShow() {
         FGrabTries = 0;
         FGrabTimer.start();
     }
+}
+
+void TFullscreenForm::ReportFirstFrame() {
+    // For the start-up benchmark: one line on stderr once the first frame has been drawn and the paint
+    // it asked for has been served.
+    const char* v = std::getenv("VORLIN_REPORT_FIRST_FRAME");
+    if (!v || !*v || !Runner || !Runner->Display) return;
+    Runner->Display->OnProgress = [this, reported = false](canvas::TCustomVorlinscreen&) mutable {
+        if (reported) return;
+        reported = true;
+        QTimer::singleShot(0, this, [] {
+            std::fputs("first-frame\n", stderr);
+            std::fflush(stderr);
+        });
+    };
 }
 
 void TFullscreenForm::GrabKeyboardWhenMapped() {

@@ -74,6 +74,7 @@ private:
     // The password check; true when the window may close.
     bool ExitAllowed();
     void GrabKeyboardWhenMapped();
+    void ReportFirstFrame();
     void CoverScreen();
 
     bool FExitAllowed = false;

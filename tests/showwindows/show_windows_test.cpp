@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <X11/Xlib.h>
+#include <X11/extensions/scrnsaver.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -239,6 +241,38 @@ TEST_F(ShowWindowTest, ShownAgainKeepsItsRunnerAndRestartsTheShow) {
     EXPECT_EQ(cursorCount(), -1);
     xdotool({"key", "b"});
     EXPECT_TRUE(waitClosed(form));
+}
+
+// The X server's own screen saver, set to start after one idle second, must not start while the flag is
+// set, and must start again once it is cleared.
+TEST_F(ShowWindowTest, XServerSaverIsSuspendedWhileTheFlagIsSet) {
+    Display* display = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->display();
+    int eventBase = 0, errorBase = 0;
+    ASSERT_TRUE(XScreenSaverQueryExtension(display, &eventBase, &errorBase));
+    int timeout = 0, interval = 0, blanking = 0, exposures = 0;
+    XGetScreenSaver(display, &timeout, &interval, &blanking, &exposures);
+    XSetScreenSaver(display, 1, 0, blanking, exposures);
+    XResetScreenSaver(display);
+    auto state = [&] {
+        XScreenSaverInfo* info = XScreenSaverAllocInfo();
+        XScreenSaverQueryInfo(display, DefaultRootWindow(display), info);
+        const int s = info->state;
+        XFree(info);
+        return s;
+    };
+    {
+        SaverRunningFlag flag;
+        flag.set(true);
+        XResetScreenSaver(display);
+        QTest::qWait(2500);
+        EXPECT_NE(state(), ScreenSaverOn);
+        flag.set(false);
+    }
+    XResetScreenSaver(display);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return state() == ScreenSaverOn; }, 4000));
+    XSetScreenSaver(display, timeout, interval, blanking, exposures);
+    XResetScreenSaver(display);
+    XFlush(display);
 }
 
 struct HostWindow {
