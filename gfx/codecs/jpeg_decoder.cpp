@@ -31,6 +31,11 @@ void onError(j_common_ptr cinfo) {
 
 void onMessage(j_common_ptr) {}
 
+// Pictures above this many pixels must come with at least one byte per kMaxJpegPixelsPerByte pixels
+// (a flat grey picture from ImageMagick has about one byte per 250 pixels).
+constexpr long long kPlausibilityCheckedPixels = 16'000'000;
+constexpr long long kMaxJpegPixelsPerByte = 1024;
+
 // A hostile progressive file can hold thousands of tiny scans, each a pass over the whole picture.
 constexpr int kMaxScans = 1000;
 
@@ -148,6 +153,15 @@ DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOpti
         cinfo.image_height > static_cast<unsigned>(limits.maxSide) ||
         static_cast<long long>(cinfo.image_width) * cinfo.image_height > limits.maxPixels) {
         std::snprintf(err.message, JMSG_LENGTH_MAX, "picture too large (%ux%u)", cinfo.image_width,
+                      cinfo.image_height);
+        std::longjmp(err.jump, 1);
+    }
+    // Even a flat grey picture costs a bit or two per 8x8 block (Huffman coding); a large picture from
+    // far less data than that is a hostile header: libjpeg would allocate all of it and fill it with grey.
+    const long long pixels = static_cast<long long>(cinfo.image_width) * cinfo.image_height;
+    if (pixels > kPlausibilityCheckedPixels &&
+        pixels > kMaxJpegPixelsPerByte * static_cast<long long>(data.size())) {
+        std::snprintf(err.message, JMSG_LENGTH_MAX, "too little data for a %ux%u picture", cinfo.image_width,
                       cinfo.image_height);
         std::longjmp(err.jump, 1);
     }

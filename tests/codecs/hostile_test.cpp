@@ -150,6 +150,7 @@ TEST(Hostile, GiantSizesAreRefusedBeforeAllocating) {
         {"a.png", [] { return pngWithSize(20000, 20000); }},
         {"a.jpg", [] { return jpegWithSize(40000, 100); }},
         {"a.jpg", [] { return jpegWithSize(30000, 30000); }},
+        {"a.jpg", [] { return jpegWithSize(30000, 6000); }}, // within the limits, but from 738 bytes
         {"a.webp", [] { return webpCanvas(40000, 10); }},
         {"a.webp", [] { return webpCanvas(16000, 16000); }},
         {"a.ico", [] { return icoWithBmpEntry(40000, 40000); }},
