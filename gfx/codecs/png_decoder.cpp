@@ -64,6 +64,12 @@ DecodedPicture decodePng(ByteSpan data, const std::string& name, const DecodeLim
 
     const png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
     if (static_cast<long long>(w) * h > limits.maxPixels) png_error(png, "picture too large");
+    // Deflate packs at most 1032 bytes into one, so the file must hold at least the filtered rows / 1032:
+    // a tiny file declaring a large picture is refused before the picture is allocated.
+    const long long rawBytes =
+        static_cast<long long>(h) * (1 + static_cast<long long>(png_get_rowbytes(png, info)));
+    if (rawBytes / 1032 > static_cast<long long>(data.size()))
+        png_error(png, "too little data for the picture size");
     const int colorType = png_get_color_type(png, info);
     const bool hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
 

@@ -148,6 +148,7 @@ TEST(Hostile, GiantSizesAreRefusedBeforeAllocating) {
         {"a.gif", [] { return gifScreen(20000, 20000); }},
         {"a.png", [] { return pngWithSize(100000, 10); }},
         {"a.png", [] { return pngWithSize(20000, 20000); }},
+        {"a.png", [] { return pngWithSize(20000, 9000); }}, // within the limits, but from 370 bytes
         {"a.jpg", [] { return jpegWithSize(40000, 100); }},
         {"a.jpg", [] { return jpegWithSize(30000, 30000); }},
         {"a.jpg", [] { return jpegWithSize(30000, 6000); }}, // within the limits, but from 738 bytes
