@@ -10,6 +10,10 @@ namespace vorlin::gfx::metafile {
 namespace {
 
 constexpr std::size_t kMaxSavedStates = 4096;
+// Points a path may hold (256 MB); what a hostile file adds beyond that is dropped.
+constexpr std::size_t kMaxPathPoints = 16'000'000;
+// Points one bézier record may flatten into: segments get fewer points when a record has very many.
+constexpr std::size_t kMaxBezierPoints = 4'000'000;
 constexpr double kPi = std::numbers::pi;
 
 PenObject pen(int style, Color c) {
@@ -169,7 +173,11 @@ void Player::strokeOutline(const Outline& o) {
 
 void Player::emit(Outline outline, bool fillable) {
     if (inPath_) {
-        for (Contour& c : outline) path_.push_back(std::move(c));
+        for (Contour& c : outline) {
+            pathPoints_ += c.pts.size();
+            if (pathPoints_ > kMaxPathPoints) break;
+            path_.push_back(std::move(c));
+        }
         figureOpen_ = false;
         return;
     }
@@ -193,14 +201,14 @@ std::vector<PointD> Player::ellipsePoints(double l, double t, double r, double b
     return pts;
 }
 
-std::vector<PointD> Player::bezierPoints(PointD p0, PointD p1, PointD p2, PointD p3) {
+std::vector<PointD> Player::bezierPoints(PointD p0, PointD p1, PointD p2, PointD p3, int maxPoints) {
     const Affine& m = logicalToPicture();
     auto dist = [&m](PointD a, PointD b) {
         const PointD v = m.mapVector({b.x - a.x, b.y - a.y});
         return std::hypot(v.x, v.y);
     };
     const double len = dist(p0, p1) + dist(p1, p2) + dist(p2, p3);
-    const int n = clampToInt(len / 3, 4, 128);
+    const int n = std::min(clampToInt(len / 3, 4, 128), maxPoints);
     std::vector<PointD> pts;
     for (int i = 1; i <= n; ++i) {
         const double s = static_cast<double>(i) / n, u = 1 - s;
@@ -301,7 +309,9 @@ void Player::polylineTo(const std::vector<PointD>& pts) {
             path_.push_back(mapContour({dc.current}, false));
             figureOpen_ = true;
         }
-        for (const PointD& p : pts) path_.back().pts.push_back(toPicture(p));
+        pathPoints_ += pts.size();
+        if (pathPoints_ <= kMaxPathPoints)
+            for (const PointD& p : pts) path_.back().pts.push_back(toPicture(p));
     } else {
         std::vector<PointD> all{dc.current};
         all.insert(all.end(), pts.begin(), pts.end());
@@ -322,8 +332,10 @@ void Player::polyBezier(const std::vector<PointD>& pts, bool to) {
         flat.push_back(p0);
         i = 1;
     }
+    const int perSegment =
+        static_cast<int>(std::clamp<std::size_t>(kMaxBezierPoints / (pts.size() / 3 + 1), 1, 128));
     for (; i + 3 <= pts.size(); i += 3) {
-        auto seg = bezierPoints(p0, pts[i], pts[i + 1], pts[i + 2]);
+        auto seg = bezierPoints(p0, pts[i], pts[i + 1], pts[i + 2], perSegment);
         flat.insert(flat.end(), seg.begin(), seg.end());
         p0 = pts[i + 2];
         if (canvas_.exhausted()) break;
@@ -352,15 +364,20 @@ void Player::setPixel(PointD p, Color c) {
     canvas_.stroke({Contour{{q}, false}}, 1, paint);
 }
 
+void Player::clearPath() {
+    path_.clear();
+    pathPoints_ = 0;
+}
+
 void Player::beginPath() {
     inPath_ = true;
-    path_.clear();
+    clearPath();
     figureOpen_ = false;
 }
 
 void Player::abortPath() {
     inPath_ = false;
-    path_.clear();
+    clearPath();
     figureOpen_ = false;
 }
 
@@ -372,20 +389,20 @@ void Player::closeFigure() {
 void Player::fillPath() {
     inPath_ = false;
     fillOutline(path_);
-    path_.clear();
+    clearPath();
 }
 
 void Player::strokePath() {
     inPath_ = false;
     strokeOutline(path_);
-    path_.clear();
+    clearPath();
 }
 
 void Player::strokeAndFillPath() {
     inPath_ = false;
     fillOutline(path_);
     strokeOutline(path_);
-    path_.clear();
+    clearPath();
 }
 
 void Player::applyClip(ClipRegion region, int mode) {
@@ -401,7 +418,7 @@ void Player::selectClipPath(int mode) {
                  [&boxes](int y, int x0, int x1) {
                      boxes.push_back({x0, y, x1, y + 1});
                  });
-    path_.clear();
+    clearPath();
     applyClip(ClipRegion::fromRects(boxes), mode);
 }
 

@@ -152,7 +152,8 @@ private:
     Paint brushPaint(const BrushObject& b) const;
     std::vector<PointD> ellipsePoints(double l, double t, double r, double b, double a0, double sweep,
                                       bool full);
-    std::vector<PointD> bezierPoints(PointD p0, PointD p1, PointD p2, PointD p3);
+    std::vector<PointD> bezierPoints(PointD p0, PointD p1, PointD p2, PointD p3, int maxPoints);
+    void clearPath();
     void applyClip(ClipRegion region, int mode);
     Rect pictureRect(double l, double t, double r, double b);
 
@@ -165,6 +166,7 @@ private:
     std::vector<DcState> saved_;
     bool inPath_ = false;
     Outline path_;
+    std::size_t pathPoints_ = 0;
     bool figureOpen_ = false;
 };
 

@@ -61,10 +61,11 @@ public:
 
 private:
     void create(GdiObject obj) {
-        // A new object takes the lowest free slot; when none is free it is lost, as in GDI.
-        for (auto& slot : objects_)
-            if (!slot) {
-                slot = std::move(obj);
+        // A new object takes the lowest free slot; when none is free it is lost, as in GDI. Slots below
+        // firstFree_ are all taken, so a full table costs nothing per record.
+        for (; firstFree_ < objects_.size(); ++firstFree_)
+            if (!objects_[firstFree_]) {
+                objects_[firstFree_++] = std::move(obj);
                 return;
             }
     }
@@ -76,6 +77,7 @@ private:
 
     Player& p_;
     std::vector<std::optional<GdiObject>> objects_;
+    std::size_t firstFree_ = 0;
 };
 
 std::vector<PointD> WmfPlayer::points(const Params& a, std::size_t first, std::size_t count) const {
@@ -291,7 +293,10 @@ bool WmfPlayer::record(std::uint16_t fn, const Params& a) {
     }
     case 0x01F0: { // DELETEOBJECT
         const auto i = static_cast<std::uint16_t>(a[0]);
-        if (a.has(1) && i < objects_.size()) objects_[i].reset();
+        if (a.has(1) && i < objects_.size()) {
+            objects_[i].reset();
+            firstFree_ = std::min(firstFree_, std::size_t{i});
+        }
         break;
     }
     case 0x02FA: { // CREATEPENINDIRECT style, width.x, width.y, color(2)

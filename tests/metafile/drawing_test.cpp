@@ -519,3 +519,23 @@ TEST(EmfBlend, TransparentBltLeavesTheKeyColourOut) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(WmfObjects, AFullTableLosesNewObjectsUntilOneIsDeleted) {
+    Wmf w(96, 48, 96, 2);
+    w.rec(0x02FA, {5, 0, 0, 0, 0});            // slot 0: null pen
+    w.rec(0x02FC, {0, kRed & 0xFFFF, 0, 0});   // slot 1: red
+    w.rec(0x02FC, {0, kGreen & 0xFFFF, 0, 0}); // lost: the table is full
+    w.rec(0x012D, {0}).rec(0x012D, {1});
+    w.rec(0x041B, {20, 20, 0, 0});
+    w.rec(0x01F0, {1});
+    w.rec(0x02FC, {0, 0, kBlue >> 16, 0}); // slot 1 again: blue
+    w.rec(0x012D, {1});
+    w.rec(0x041B, {20, 60, 0, 40});
+    const DecodedPicture p = decode(w.finish());
+    EXPECT_EQ(p.pixels.pixel(10, 10), (Color{255, 0, 0}));
+    EXPECT_EQ(p.pixels.pixel(50, 10), (Color{0, 0, 255}));
+}
+
+} // namespace
