@@ -27,7 +27,7 @@ step "ASan+UBSan build of the engine tests"
 cmake -S . -B build-asan -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DVORLIN_WITH_QT=OFF \
   -DVORLIN_BUILD_BENCH=OFF "-DVORLIN_SANITIZE=address;undefined" >/dev/null
 cmake --build build-asan -j "$jobs" --target engine_tests
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS="suppressions=$root/tests/lsan.supp" \
   ctest --output-on-failure -j "$jobs" -L engine) || status=1
 
 if [ -n "$(cd build && ctest -N -L thread | grep 'Test *#' || true)" ]; then
