@@ -91,6 +91,7 @@ private:
 
     Player& p_;
     std::map<std::uint32_t, GdiObject> objects_;
+    std::size_t patternBytes_ = 0; // pixels kept by pattern brushes, bounded by kMaxPatternBytes
 };
 
 std::vector<PointD> EmfPlayer::points(const std::uint8_t* rec, std::uint32_t size, std::uint32_t offset,
@@ -420,7 +421,8 @@ bool EmfPlayer::record(std::uint32_t type, const std::uint8_t* rec, std::uint32_
         BrushObject b;
         Bitmap pattern = dib(rec, size, readU32(rec + 16), readU32(rec + 20), readU32(rec + 24),
                              readU32(rec + 28), readU32(rec + 12));
-        if (pattern.isEmpty()) {
+        patternBytes_ += pattern.byteCount();
+        if (pattern.isEmpty() || patternBytes_ > kMaxPatternBytes) {
             b.style = 0;
             b.color = {128, 128, 128};
         } else {

@@ -13,6 +13,10 @@ DecodedPicture playEmf(const std::uint8_t* data, std::size_t size, const std::st
 DecodedPicture playWmf(const std::uint8_t* data, std::size_t size, const std::string& name,
                        const MetafileLimits& limits);
 
+// Pixels that the pattern brushes of one metafile may keep; further patterns paint as solid grey, so that
+// thousands of brush objects cannot hold gigabytes.
+inline constexpr std::size_t kMaxPatternBytes = 64u << 20;
+
 inline std::uint32_t readU32(const std::uint8_t* p) {
     std::uint32_t v;
     std::memcpy(&v, p, 4);

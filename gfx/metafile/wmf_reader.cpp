@@ -78,6 +78,7 @@ private:
     Player& p_;
     std::vector<std::optional<GdiObject>> objects_;
     std::size_t firstFree_ = 0;
+    std::size_t patternBytes_ = 0; // pixels kept by pattern brushes, bounded by kMaxPatternBytes
 };
 
 std::vector<PointD> WmfPlayer::points(const Params& a, std::size_t first, std::size_t count) const {
@@ -323,7 +324,8 @@ bool WmfPlayer::record(std::uint16_t fn, const Params& a) {
     case 0x0142: { // DIBCREATEPATTERNBRUSH style, usage, dib
         BrushObject b;
         Bitmap pattern = decodeDib(a.at(2), a.bytesFrom(2), nullptr, 0, static_cast<std::uint16_t>(a[1]));
-        if (pattern.isEmpty()) {
+        patternBytes_ += pattern.byteCount();
+        if (pattern.isEmpty() || patternBytes_ > kMaxPatternBytes) {
             b.color = {128, 128, 128};
         } else {
             b.style = 3;

@@ -539,3 +539,25 @@ TEST(WmfObjects, AFullTableLosesNewObjectsUntilOneIsDeleted) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(EmfBrush, DibPatternTilesFromThePictureOrigin) {
+    // 2 × 2, 24-bit: red, green on top; green, red below (rows bottom-up).
+    const Bytes d = dib(2, 2, 24, {}, {{0, 255, 0, 0, 0, 255, 0, 0}, {0, 0, 255, 0, 255, 0, 0, 0}});
+    Bytes body;
+    for (std::uint32_t v : {5u, 0u, 32u, 40u, 72u, static_cast<std::uint32_t>(d.size() - 40)}) put32(body, v);
+    body.insert(body.end(), d.begin(), d.end());
+    Emf e(96, 48);
+    e.raw(94, body).rec(37, {5});
+    emfNoPen(e);
+    e.rec(43, {10, 10, 40, 30});
+    const DecodedPicture p = decode(e.finish());
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 40; ++x)
+            ASSERT_EQ(p.pixels.pixel(x, y), ((x + y) % 2 == 0 ? Color{255, 0, 0} : Color{0, 255, 0}))
+                << x << "," << y;
+    EXPECT_FALSE(painted(p, 40, 20));
+}
+
+} // namespace
