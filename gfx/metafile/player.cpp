@@ -490,8 +490,8 @@ void Player::text(PointD at, const std::u32string& s, const std::vector<double>&
     run.height = dc.font.height == 0 ? 16 : std::fabs(static_cast<double>(dc.font.height)) * sy;
     run.cellHeight = dc.font.height > 0;
     run.glyphIndices = options & 0x10; // ETO_GLYPH_INDEX
+    // Escapement turns the baseline counter-clockwise as seen on the picture, whichever way y points.
     run.angle = dc.font.escapement / 10.0 * kPi / 180;
-    if (m.a * m.d - m.b * m.c < 0 && m.d < 0) run.angle = -run.angle; // y axis points up in the logical space
     for (double d : dx) run.advances.push_back(d * sx);
     TextMetrics tm;
     if (!text_.measure(run, tm)) return;

@@ -297,25 +297,50 @@ INSTANTIATE_TEST_SUITE_P(
                     DibCase{32, {}, {{0, 255, 0, 0, 0, 0, 255, 0}, {0, 0, 255, 0, 0, 255, 0, 0}}}),
     [](const auto& info) { return "bpp" + std::to_string(info.param.bpp); });
 
+// EXTCREATEFONTINDIRECTW for DejaVu Sans, 20 px em, with an escapement in tenths of a degree.
+Bytes dejaVu(std::int32_t escapement = 0) {
+    Bytes font;
+    put32(font, 1); // handle
+    for (std::int32_t v : {-20, 0, escapement, escapement, 400}) put32(font, static_cast<std::uint32_t>(v));
+    for (int i = 0; i < 8; ++i) font.push_back(0);
+    const std::u16string face = u"DejaVu Sans";
+    for (int i = 0; i < 32; ++i) put16(font, i < static_cast<int>(face.size()) ? face[i] : 0);
+    while (font.size() < 324) font.push_back(0); // rest of the LOGFONT_PANOSE
+    return font;
+}
+
+// EXTTEXTOUTW "HH" at (x, y): bounds, graphics mode, scales, EMRTEXT, no dx.
+Bytes textHH(std::uint32_t x, std::uint32_t y) {
+    Bytes text;
+    for (std::uint32_t v : {0u, 0u, 0u, 0u, 1u, 0u, 0u, x, y, 2u, 76u, 0u, 0u, 0u, 0u, 0u, 0u})
+        put32(text, v);
+    put16(text, 'H');
+    put16(text, 'H');
+    return text;
+}
+
+TEST(EmfText, EscapementTurnsTheBaselineCounterClockwise) {
+    Emf e(96, 48);
+    e.raw(82, dejaVu(900)).rec(37, {1}).rec(22, {24}).rec(18, {1});
+    e.raw(84, textHH(48, 44));
+    const DecodedPicture p = decode(e.finish());
+    int minX = 99, maxX = -1, minY = 99, maxY = -1;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 96; ++x)
+            if (painted(p, x, y))
+                minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y),
+                maxY = std::max(maxY, y);
+    ASSERT_GE(maxX, 0);
+    EXPECT_LE(maxY, 44) << "the run goes up from the reference point";
+    EXPECT_LE(maxX, 48) << "capitals stand to the left of an upward baseline";
+    EXPECT_GT(maxY - minY, maxX - minX) << "the run is taller than wide";
+}
+
 TEST(EmfText, BaselineAndTopAlignment) {
     for (int align : {24 /* TA_BASELINE */, 0 /* TA_TOP */}) {
         Emf e(96, 48);
-        Bytes font;
-        put32(font, 1); // handle
-        for (std::int32_t v : {-20, 0, 0, 0, 400}) put32(font, static_cast<std::uint32_t>(v));
-        for (int i = 0; i < 8; ++i) font.push_back(0);
-        const std::u16string face = u"DejaVu Sans";
-        for (int i = 0; i < 32; ++i) put16(font, i < static_cast<int>(face.size()) ? face[i] : 0);
-        while (font.size() < 324) font.push_back(0); // rest of the LOGFONT_PANOSE
-        e.raw(82, font).rec(37, {1}).rec(22, {align}).rec(18, {1});
-        // EXTTEXTOUTW "HH" at (10, y): bounds, graphics mode, scales, EMRTEXT, no dx.
-        const std::uint32_t y = align == 24 ? 30 : 5;
-        Bytes text;
-        for (std::uint32_t v : {0u, 0u, 0u, 0u, 1u, 0u, 0u, 10u, y, 2u, 76u, 0u, 0u, 0u, 0u, 0u, 0u})
-            put32(text, v);
-        put16(text, 'H');
-        put16(text, 'H');
-        e.raw(84, text);
+        e.raw(82, dejaVu()).rec(37, {1}).rec(22, {align}).rec(18, {1});
+        e.raw(84, textHH(10, align == 24 ? 30 : 5));
         const DecodedPicture p = decode(e.finish());
         int minY = 99, maxY = -1, minX = 99, count = 0;
         for (int y = 0; y < 48; ++y)
