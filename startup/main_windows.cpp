@@ -2,6 +2,11 @@
 
 #include <QWidget>
 
+#ifdef VORLIN_HAVE_BUILDER
+#include "builder/config_form.h"
+#include "show/settings/show_settings.h"
+#endif
+
 #ifdef VORLIN_HAVE_SHOW_WINDOWS
 #include "startup/show_windows/fullscreen_form.h"
 #include "startup/show_windows/host_window.h"
@@ -17,7 +22,11 @@
 namespace vorlin::startup {
 
 QWidget* createBuilderWindow() {
+#ifdef VORLIN_HAVE_BUILDER
+    return new builder::TVorlinConfigForm(show::showSettingsFile());
+#else
     return nullptr;
+#endif
 }
 
 QWidget* createConfigDialog() {

@@ -1,0 +1,575 @@
+// The builder window on the offscreen platform: which change flag each edit sets, what storing writes
+// into the working settings file (and what it must leave alone), the effect tree's fill and group rules,
+// closing with and without storing, and project files. Dialogs are answered through a test shell.
+
+#include "builder/config_form.h"
+#include "platform/program_path.h"
+#include "platform/registry.h"
+
+#include "show/runner/run_vorlinscreen.h"
+#include <QApplication>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace vorlin;
+using builder::TVorlinConfigForm;
+
+namespace {
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void writeFile(const fs::path& p, const std::string& text) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// The lines of one section, header included, as they stand in the file.
+std::string sectionText(const std::string& file, const std::string& name) {
+    std::istringstream in(file);
+    std::string line, out;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line[0] == '[') inside = line == "[" + name + "]";
+        if (inside) out += line + "\n";
+    }
+    return out;
+}
+
+struct TestShell {
+    QStringList filesAnswer;
+    QString fileAnswer;
+    QString saveAnswer;
+    QStringList messages;
+    QStringList urls;
+    QStringList filters;
+
+    builder::BuilderShell make() {
+        builder::BuilderShell s;
+        s.openFiles = [this](QWidget*, const QString&, const QString&, const QString& filter) {
+            filters << filter;
+            return filesAnswer;
+        };
+        s.openFile = [this](QWidget*, const QString&, const QString& filter) {
+            filters << filter;
+            return fileAnswer;
+        };
+        s.saveFile = [this](QWidget*, const QString&, const QString& filter) {
+            filters << filter;
+            return saveAnswer;
+        };
+        s.message = [this](QWidget*, const QString&, const QString& text) { messages << text; };
+        s.openUrl = [this](const QString& url) {
+            urls << url;
+            return true;
+        };
+        return s;
+    }
+};
+
+class BuilderForm : public ::testing::Test {
+public:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vorlin-builder-XXXXXX";
+        dir = mkdtemp(tmpl);
+        pics = dir / "pics";
+        fs::create_directories(pics);
+        for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
+            fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "pictures/bmp_24bit.bmp", pics / name);
+        for (const char* name : {"x.wav", "y.wav"}) writeFile(pics / name, "not really sound");
+        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        platform::setProgramPath((dir / "VorlinSaver").string());
+        working = dir / "VorlinSaver.002";
+    }
+    void TearDown() override {
+        form.reset();
+        fs::remove_all(dir);
+    }
+
+    std::string pic(const char* name) const { return (pics / name).string(); }
+
+    // Writes the working settings file, reads it and opens the window on it.
+    void open(const std::string& text) {
+        writeFile(working, text);
+        settings = std::make_unique<show::ShowSettingsFile>();
+        settings->read(platform::programPath(), platform::Registry());
+        form = std::make_unique<TVorlinConfigForm>(*settings, shell.make());
+        form->show();
+    }
+
+    // A show of three pictures (b unticked), one music file, one missing picture kept in the file.
+    void openStandard() {
+        open("[Pictures]\n" + pic("a.bmp") + "=1\n/nowhere/gone.bmp=1\n" + pic("b.bmp") + "=0\n" +
+             pic("c.bmp") + "=1\n[Music]\n" + pic("x.wav") +
+             "=1\n[Transitions]\n30=0\n[Set]\nImageInterval=4\n");
+    }
+
+    QTreeWidgetItem* leaf(int group, int index) { return form->StyleList->topLevelItem(group)->child(index); }
+
+    fs::path dir, pics, working;
+    TestShell shell;
+    std::unique_ptr<show::ShowSettingsFile> settings;
+    std::unique_ptr<TVorlinConfigForm> form;
+};
+
+TEST_F(BuilderForm, OpensWithFixedClientPagesAndFilledLists) {
+    openStandard();
+    EXPECT_EQ(form->windowTitle(), "2Vorlin Screen Saver Builder");
+    EXPECT_EQ(form->centralWidget()->size(), QSize(538, 333));
+    EXPECT_EQ(form->NavBar->width(), 77);
+    EXPECT_EQ(form->PageControl->currentIndex(), 0);
+    EXPECT_FALSE(form->BackB->isEnabled());
+    // The missing picture is left out; b stays unticked.
+    ASSERT_EQ(form->ImageList->count(), 3);
+    EXPECT_EQ(form->ImageList->item(1)->text().toStdString(), pic("b.bmp"));
+    EXPECT_EQ(form->ImageList->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(form->ImageList->currentRow(), 0);
+    EXPECT_FALSE(form->Image1->pixmap().isNull());
+    EXPECT_EQ(form->MusicList->count(), 1);
+    EXPECT_EQ(form->IntervalEdit->value(), 4);
+    EXPECT_EQ(form->ChangeFlags, 0);
+}
+
+// Each row: an edit and the change flags it must leave set (from a freshly opened window).
+struct FlagRow {
+    const char* name;
+    std::function<void(BuilderForm&, TVorlinConfigForm&)> edit;
+    int flags;
+};
+
+class FlagTable : public BuilderForm, public ::testing::WithParamInterface<FlagRow> {};
+
+TEST_P(FlagTable, EditSetsItsFlag) {
+    openStandard();
+    GetParam().edit(*this, *form);
+    EXPECT_EQ(form->ChangeFlags, GetParam().flags) << GetParam().name;
+}
+
+using builder::cfEffects;
+using builder::cfMusic;
+using builder::cfPictures;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FlagTable,
+    ::testing::Values(
+        FlagRow{"add picture",
+                [](BuilderForm& t, TVorlinConfigForm& f) {
+                    t.shell.filesAnswer = {QString::fromStdString(t.pic("d.bmp"))};
+                    f.AddImageBClick();
+                },
+                cfPictures},
+        FlagRow{"add cancelled", [](BuilderForm&, TVorlinConfigForm& f) { f.AddImageBClick(); }, 0},
+        FlagRow{"remove picture", [](BuilderForm&, TVorlinConfigForm& f) { f.RemoveImageBClick(); },
+                cfPictures},
+        FlagRow{"clear pictures", [](BuilderForm&, TVorlinConfigForm& f) { f.ClearImageBClick(); },
+                cfPictures},
+        FlagRow{"picture down", [](BuilderForm&, TVorlinConfigForm& f) { f.ImageDownBClick(); }, cfPictures},
+        FlagRow{"first picture up", [](BuilderForm&, TVorlinConfigForm& f) { f.ImageUpBClick(); }, 0},
+        FlagRow{"last picture down",
+                [](BuilderForm&, TVorlinConfigForm& f) {
+                    f.ImageList->setCurrentRow(2);
+                    f.ImageDownBClick();
+                },
+                0},
+        FlagRow{"tick and untick picture",
+                [](BuilderForm&, TVorlinConfigForm& f) {
+                    f.ImageList->item(0)->setCheckState(Qt::Unchecked);
+                    f.ImageList->item(0)->setCheckState(Qt::Checked);
+                },
+                cfPictures},
+        FlagRow{"click picture",
+                [](BuilderForm&, TVorlinConfigForm& f) {
+                    f.ImageList->setCurrentRow(2);
+                    f.ImageListClick();
+                },
+                0},
+        FlagRow{"add music",
+                [](BuilderForm& t, TVorlinConfigForm& f) {
+                    t.shell.filesAnswer = {QString::fromStdString(t.pic("y.wav"))};
+                    f.AddMusicBClick();
+                },
+                cfMusic},
+        FlagRow{"remove music", [](BuilderForm&, TVorlinConfigForm& f) { f.RemoveMusicBClick(); }, cfMusic},
+        FlagRow{"clear music", [](BuilderForm&, TVorlinConfigForm& f) { f.ClearMusicBClick(); }, cfMusic},
+        FlagRow{"move music",
+                [](BuilderForm& t, TVorlinConfigForm& f) {
+                    t.shell.filesAnswer = {QString::fromStdString(t.pic("y.wav"))};
+                    f.AddMusicBClick();
+                    f.ChangeFlags = 0;
+                    f.MusicUpBClick();
+                },
+                cfMusic},
+        FlagRow{
+            "tick music",
+            [](BuilderForm&, TVorlinConfigForm& f) { f.MusicList->item(0)->setCheckState(Qt::Unchecked); },
+            cfMusic},
+        FlagRow{"show effects page", [](BuilderForm&, TVorlinConfigForm& f) { f.NavBarClick(2); }, 0},
+        FlagRow{"tick effect",
+                [](BuilderForm& t, TVorlinConfigForm& f) {
+                    f.NavBarClick(2);
+                    t.leaf(0, 0)->setCheckState(0, Qt::Unchecked);
+                },
+                cfEffects},
+        FlagRow{"tick effect before the tree is loaded",
+                [](BuilderForm& t, TVorlinConfigForm&) { t.leaf(0, 0)->setCheckState(0, Qt::Unchecked); }, 0},
+        FlagRow{"select all",
+                [](BuilderForm&, TVorlinConfigForm& f) {
+                    f.NavBarClick(2);
+                    f.SelectAllBClick();
+                },
+                cfEffects},
+        FlagRow{"disable all",
+                [](BuilderForm&, TVorlinConfigForm& f) {
+                    f.NavBarClick(2);
+                    f.DisableAllBClick();
+                },
+                cfEffects},
+        FlagRow{"expand and collapse",
+                [](BuilderForm&, TVorlinConfigForm& f) {
+                    f.NavBarClick(2);
+                    f.ExpandBClick();
+                    f.CollapseBClick();
+                },
+                0},
+        FlagRow{"options and save",
+                [](BuilderForm&, TVorlinConfigForm& f) {
+                    f.IntervalEdit->setValue(9);
+                    f.SaveProjectClick();
+                },
+                0}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& c : n)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return n;
+    });
+
+TEST_F(BuilderForm, UnsetFlagsLeaveTheirSectionsByteForByte) {
+    openStandard();
+    const std::string before = readFile(working);
+    form->ImageList->item(0)->setCheckState(Qt::Unchecked); // pictures only
+    form->MusicDownBClick();                                // nothing to move: no flag
+    form->close();
+    const std::string after = readFile(working);
+    EXPECT_EQ(sectionText(after, "Music"), sectionText(before, "Music"));
+    EXPECT_EQ(sectionText(after, "Transitions"), sectionText(before, "Transitions"));
+    // The edited list is rewritten from the control: the missing picture disappears.
+    EXPECT_EQ(sectionText(after, "Pictures"),
+              "[Pictures]\n" + pic("a.bmp") + "=0\n" + pic("b.bmp") + "=0\n" + pic("c.bmp") + "=1\n");
+    EXPECT_NE(after.find("ImageInterval=4"), std::string::npos);
+    EXPECT_EQ(settings->settings.Pictures, std::vector<std::string>{pic("c.bmp")});
+}
+
+TEST_F(BuilderForm, AddRulesForDuplicatesAndFolders) {
+    openStandard();
+    shell.filesAnswer = {QString::fromStdString(pic("A.BMP")), QString::fromStdString(pic("d.bmp")),
+                         QString::fromStdString(pic("d.bmp"))};
+    form->AddImageBClick();
+    EXPECT_EQ(shell.filters.last(), TVorlinConfigForm::kPictureFilter);
+    EXPECT_TRUE(shell.filters.last().contains("*.png") && shell.filters.last().contains("*.webp"));
+    // "a.bmp" in other letter case and the second "d.bmp" are skipped; the last item is selected.
+    ASSERT_EQ(form->ImageList->count(), 4);
+    EXPECT_EQ(form->ImageList->item(3)->text().toStdString(), pic("d.bmp"));
+    EXPECT_EQ(form->ImageList->currentRow(), 3);
+    EXPECT_EQ(settings->settings.PicturePath, pics.string() + "/");
+
+    // Music keeps duplicates in the list, but the stored section holds the file once.
+    shell.filesAnswer = {QString::fromStdString(pic("x.wav"))};
+    form->AddMusicBClick();
+    EXPECT_EQ(form->MusicList->count(), 2);
+    EXPECT_EQ(form->MusicList->currentRow(), 1);
+    form->close();
+    EXPECT_EQ(sectionText(readFile(working), "Music"), "[Music]\n" + pic("x.wav") + "=1\n");
+}
+
+TEST_F(BuilderForm, RemoveSelectsTheItemNowAtTheSamePlace) {
+    openStandard();
+    // Middle: the next item moves up into the place; last: the new last item.
+    form->ImageList->setCurrentRow(1);
+    form->RemoveImageBClick();
+    EXPECT_EQ(form->ImageList->currentRow(), 1);
+    EXPECT_EQ(form->ImageList->currentItem()->text().toStdString(), pic("c.bmp"));
+    form->ImageList->setCurrentRow(1);
+    form->RemoveImageBClick();
+    EXPECT_EQ(form->ImageList->currentRow(), 0);
+    form->RemoveImageBClick();
+    EXPECT_EQ(form->ImageList->count(), 0);
+    EXPECT_EQ(form->ImageList->currentRow(), -1);
+    EXPECT_TRUE(form->Image1->pixmap().isNull());
+    // Nothing selected: nothing removed, no flag.
+    form->ChangeFlags = 0;
+    form->RemoveImageBClick();
+    EXPECT_EQ(form->ChangeFlags, 0);
+}
+
+TEST_F(BuilderForm, TreeFillsFromCatalogueAndFollowsGroupRules) {
+    // Group 0 partly enabled (first leaf 58 disabled); "Miscellaneous/Triangle" set to a rotation number.
+    writeFile(dir / "VorlinSaver.001", "[Arc Wiping]\nLeft=58\nRight=59\n[Miscellaneous]\nTriangle=120\n"
+                                       "Flash=118\n[Regular Wiping]\nLeft=5\n");
+    open("[Transitions]\n174=0\n15=0\n");
+    form->NavBarClick(2);
+    ASSERT_TRUE(form->TreeLoaded);
+    ASSERT_EQ(form->StyleList->topLevelItemCount(), 12);
+    int leaves = 0;
+    for (int g = 0; g < 12; ++g) leaves += form->StyleList->topLevelItem(g)->childCount();
+    EXPECT_EQ(leaves, 127);
+    auto* arc = form->StyleList->topLevelItem(0);
+    EXPECT_EQ(leaf(0, 0)->checkState(0), Qt::Unchecked);  // 58 disabled
+    EXPECT_EQ(leaf(0, 1)->checkState(0), Qt::Checked);    // 59
+    EXPECT_EQ(arc->checkState(0), Qt::Checked);           // partly enabled group shows ticked
+    EXPECT_EQ(leaf(11, 0)->checkState(0), Qt::Unchecked); // 120 is never enabled by a read
+    EXPECT_EQ(leaf(11, 1)->checkState(0), Qt::Checked);
+    EXPECT_EQ(leaf(1, 0)->checkState(0), Qt::Unchecked);                     // 5 disabled (key 15)
+    EXPECT_EQ(form->StyleList->topLevelItem(1)->checkState(0), Qt::Checked); // other leaves are 59
+    EXPECT_EQ(form->ChangeFlags, 0);
+
+    // Ticking a leaf leaves its group alone; unticking a group unticks all its leaves.
+    leaf(0, 0)->setCheckState(0, Qt::Checked);
+    EXPECT_EQ(arc->checkState(0), Qt::Checked);
+    arc->setCheckState(0, Qt::Unchecked);
+    for (int l = 0; l < arc->childCount(); ++l) EXPECT_EQ(arc->child(l)->checkState(0), Qt::Unchecked);
+    EXPECT_EQ(arc->checkState(0), Qt::Unchecked);
+
+    // Ticking the rotation enables it in the record and writes no key for it.
+    leaf(11, 0)->setCheckState(0, Qt::Checked);
+    form->StoreControls(true);
+    const std::string transitions = sectionText(readFile(working), "Transitions");
+    EXPECT_TRUE(settings->settings.EnabledEffects.test(120));
+    EXPECT_TRUE(settings->settings.EnabledEffects.test(118));
+    EXPECT_FALSE(settings->settings.EnabledEffects.test(58));
+    EXPECT_EQ(transitions.find("360="), std::string::npos);
+    EXPECT_NE(transitions.find("174=0"), std::string::npos);
+    EXPECT_NE(transitions.find("177=0"), std::string::npos); // Arc "Right" and the other 59s unticked
+}
+
+TEST_F(BuilderForm, MissingCatalogueGivesEveryLeaf59) {
+    open("");
+    form->NavBarClick(2);
+    for (int g = 0; g < 12; ++g)
+        for (int l = 0; l < form->StyleList->topLevelItem(g)->childCount(); ++l)
+            EXPECT_EQ(leaf(g, l)->checkState(0), Qt::Checked); // 59 is enabled by default
+    leaf(4, 3)->setCheckState(0, Qt::Unchecked);
+    form->StoreControls(true);
+    EXPECT_EQ(sectionText(readFile(working), "Transitions"), "[Transitions]\n177=0\n");
+    std::bitset<128> only59;
+    only59.set(59);
+    EXPECT_EQ(settings->settings.EnabledEffects, only59);
+}
+
+TEST_F(BuilderForm, ClickingAGroupTogglesItAndDemonstratesItsFirstLeaf) {
+    writeFile(dir / "VorlinSaver.001", "[Cross Wiping]\nUpLeft=12\n");
+    open("");
+    form->NavBarClick(2);
+    ASSERT_TRUE(form->DemoRunner);
+    auto* cross = form->StyleList->topLevelItem(2);
+    cross->setExpanded(false);
+    form->StyleListClick(cross);
+    EXPECT_TRUE(cross->isExpanded());
+    EXPECT_EQ(form->DemoRunner->DemonstrationStyle, 12);
+    form->StyleListClick(cross);
+    EXPECT_FALSE(cross->isExpanded());
+    form->StyleListClick(leaf(2, 1));
+    EXPECT_EQ(form->DemoRunner->DemonstrationStyle, 59);
+}
+
+TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
+    openStandard();
+    const std::string before = readFile(working);
+    form->ClearImageBClick();
+    form->ClearMusicBClick();
+    form->NavBarClick(2);
+    form->DisableAllBClick();
+    form->StretchRadio->setChecked(true);
+    form->CancelBClick();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(readFile(working), before);
+
+    form.reset();
+    openStandard();
+    form->ClearMusicBClick();
+    form->NavBarClick(2);
+    form->DisableAllBClick();
+    form->StretchRadio->setChecked(true);
+    EXPECT_TRUE(form->close());
+    const std::string after = readFile(working);
+    EXPECT_EQ(after.find(pic("x.wav")), std::string::npos);
+    EXPECT_NE(after.find("StetchImage=1"), std::string::npos);
+    // Without a catalogue every leaf is effect 59: disabling all writes its one key.
+    EXPECT_EQ(sectionText(after, "Transitions"), "[Transitions]\n177=0\n");
+    // The reopened window shows what was stored.
+    form.reset();
+    settings = std::make_unique<show::ShowSettingsFile>();
+    settings->read(platform::programPath(), platform::Registry());
+    EXPECT_TRUE(settings->settings.StetchImage);
+    EXPECT_TRUE(settings->settings.Music.empty());
+    EXPECT_FALSE(settings->settings.EnabledEffects.test(59));
+    EXPECT_TRUE(settings->settings.EnabledEffects.test(10)); // the old key 30 is gone
+}
+
+TEST_F(BuilderForm, CloseThatCannotWriteKeepsTheWindowOpen) {
+    openStandard();
+    form->ClearImageBClick();
+    fs::remove(working);
+    fs::create_directory(working); // a folder where the file should be
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(shell.messages.size(), 1);
+    fs::remove(working);
+}
+
+TEST_F(BuilderForm, SaveAsWritesTheProjectAndRestoresTheWorkingFile) {
+    openStandard();
+    const std::string before = readFile(working);
+    form->RemoveImageBClick();
+    form->IntervalEdit->setValue(7);
+    shell.saveAnswer = QString::fromStdString((dir / "show").string());
+    form->SaveProjectAsClick();
+    EXPECT_TRUE(shell.messages.isEmpty());
+    const std::string project = readFile(dir / "show.fly");
+    EXPECT_EQ(readFile(working), before);
+    EXPECT_FALSE(fs::exists(dir / "VorlinSaver.002.bak"));
+    EXPECT_NE(project.find("ImageInterval=7"), std::string::npos);
+    EXPECT_EQ(project.find(pic("a.bmp")), std::string::npos);
+    EXPECT_EQ(form->ChangeFlags, cfPictures);
+
+    // A name holding ".fly" before its end is used as typed.
+    shell.saveAnswer = QString::fromStdString((dir / "keep.fly.old").string());
+    form->SaveProjectAsClick();
+    EXPECT_EQ(readFile(dir / "keep.fly.old"), project);
+
+    // Undo and Exit afterwards leaves the working file as before the save.
+    form->CancelBClick();
+    EXPECT_EQ(readFile(working), before);
+
+    // Loading the project makes the working file its byte copy and clears the flags.
+    form.reset();
+    openStandard();
+    form->ImageUpBClick();
+    form->ImageList->setCurrentRow(1);
+    form->ImageUpBClick();
+    shell.fileAnswer = QString::fromStdString((dir / "show.fly").string());
+    form->LoadProjectClick();
+    EXPECT_EQ(readFile(working), project);
+    EXPECT_EQ(form->ChangeFlags, 0);
+    EXPECT_EQ(form->IntervalEdit->value(), 7);
+    EXPECT_EQ(form->ImageList->count(), 2);
+    // Saving again right away gives the same bytes: a round trip.
+    form->SaveProjectClick();
+    EXPECT_EQ(readFile(working), project);
+}
+
+TEST_F(BuilderForm, FailedProjectCommandsSayWhyAndKeepTheShow) {
+    openStandard();
+    const std::string before = readFile(working);
+    form->RemoveImageBClick();
+    shell.fileAnswer = QString::fromStdString((dir / "missing.fly").string());
+    form->LoadProjectClick();
+    ASSERT_EQ(shell.messages.size(), 1);
+    EXPECT_TRUE(shell.messages[0].contains("missing.fly"));
+    EXPECT_EQ(form->ImageList->count(), 2); // the edit is kept
+    EXPECT_EQ(form->ChangeFlags, cfPictures);
+    EXPECT_EQ(readFile(working), before);
+
+    shell.saveAnswer = QString::fromStdString((dir / "no-such-folder/show.fly").string());
+    form->SaveProjectAsClick();
+    ASSERT_EQ(shell.messages.size(), 2);
+    EXPECT_TRUE(shell.messages[1].contains("show.fly"));
+    EXPECT_EQ(readFile(working), before);
+    EXPECT_FALSE(fs::exists(dir / "VorlinSaver.002.bak"));
+}
+
+TEST_F(BuilderForm, LoadProjectWhileOnEffectsPageRefillsOnlyWhenShownAgain) {
+    writeFile(dir / "project.fly", "[Transitions]\n177=0\n");
+    open("");
+    form->NavBarClick(2);
+    EXPECT_EQ(leaf(0, 1)->checkState(0), Qt::Checked);
+    shell.fileAnswer = QString::fromStdString((dir / "project.fly").string());
+    form->LoadProjectClick();
+    EXPECT_FALSE(form->TreeLoaded);
+    EXPECT_EQ(leaf(0, 1)->checkState(0), Qt::Checked); // old boxes stay
+    leaf(0, 1)->setCheckState(0, Qt::Unchecked);
+    EXPECT_EQ(form->ChangeFlags, 0);
+    form->NavBarClick(0);
+    form->NavBarClick(2);
+    EXPECT_EQ(leaf(0, 1)->checkState(0), Qt::Unchecked); // every 59 now disabled
+}
+
+TEST_F(BuilderForm, BuildPageNavigationAndMenuKeys) {
+    open("");
+    form->BuildProjectItem->trigger();
+    EXPECT_EQ(form->PageControl->currentIndex(), 4);
+    struct Step {
+        void (TVorlinConfigForm::*click)();
+        int page;
+        bool back;
+    };
+    const Step steps[] = {{&TVorlinConfigForm::NextBClick, 1, true},
+                          {&TVorlinConfigForm::NextBClick, 2, true},
+                          {&TVorlinConfigForm::BackBClick, 1, true},
+                          {&TVorlinConfigForm::BackBClick, 0, false}};
+    for (const auto& s : steps) {
+        (form.get()->*s.click)();
+        EXPECT_EQ(form->Notebook->currentIndex(), s.page);
+        EXPECT_EQ(form->BackB->isEnabled(), s.back);
+    }
+    form->Notebook->setCurrentIndex(3);
+    form->BackBClick();
+    EXPECT_EQ(form->Notebook->currentIndex(), 0);
+    EXPECT_EQ(form->WebsiteEdit->text(), "http://");
+
+    const std::pair<QAction*, QKeySequence> keys[] = {{form->PreviewItem, Qt::Key_F2},
+                                                      {form->SaveExitItem, QKeySequence(Qt::ALT | Qt::Key_X)},
+                                                      {form->UndoExitItem, QKeySequence(Qt::ALT | Qt::Key_E)},
+                                                      {form->LoadProjectItem, Qt::Key_F3},
+                                                      {form->SaveProjectItem, Qt::Key_F4},
+                                                      {form->SaveProjectAsItem, Qt::Key_F5},
+                                                      {form->BuildProjectItem, Qt::Key_F9},
+                                                      {form->HelpItem, Qt::Key_F1}};
+    for (const auto& [action, key] : keys) EXPECT_EQ(action->shortcut(), key) << action->text().toStdString();
+
+    // Help falls back to the maker's site without a help file, and opens the file when there is one.
+    form->HelpClick();
+    writeFile(dir / "help.html", "<html></html>");
+    form->HelpClick();
+    ASSERT_EQ(shell.urls.size(), 2);
+    EXPECT_EQ(shell.urls[0], TVorlinConfigForm::kMakerWebsite);
+    EXPECT_EQ(shell.urls[1].toStdString(), (dir / "help.html").string());
+}
+
+TEST_F(BuilderForm, ReadmeLoadsFromATextFile) {
+    open("");
+    writeFile(dir / "readme.txt", "Line one\nLine two\n");
+    shell.fileAnswer = QString::fromStdString((dir / "readme.txt").string());
+    form->LoadReadmeBClick();
+    EXPECT_EQ(shell.filters.last(), "*.txt|*.txt");
+    EXPECT_EQ(form->ReadmeMemo->toPlainText(), "Line one\nLine two\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
