@@ -5,6 +5,7 @@
 #include "gfx/blit.h"
 
 #include <algorithm>
+#include <array>
 
 namespace vorlin::effects {
 namespace {
@@ -81,19 +82,76 @@ void finishInBetween(const EffectRow& row, FrameJob& job) {
     }
 }
 
-// Whether this frame ends with every screen pixel drawn from the new picture, so that the old frame
-// drawn first would not show anywhere: a rectangle effect at progress 100, or one whose final copy
-// covers the screen from a source inside the new frame (a stretch draws every destination pixel whose
-// source pixel lies inside the bitmap). Never with an OnBeforeNewFrame hook, which is owed the old frame.
-bool newPictureCoversFrame(const FrameContext& ctx, const EffectRow& row, const FrameValues& v) {
-    if (ctx.OnBeforeNewFrame || row.family != Family::Rectangle) return false;
+// The parts of the screen that this frame's copies will certainly draw from the new picture, whatever
+// their order: the whole screen at progress 100; otherwise every plain copy (partial or final, the final
+// one only past progress 0) whose source lies inside the new frame, clipped to the screen (a copy draws
+// every destination pixel whose source pixel lies inside the bitmap). Mirrored copies are left out.
+// Nothing when an OnBeforeNewFrame hook is assigned: it is owed the whole old frame.
+struct Covered {
+    std::array<Rect, kMaxRectCopies> rects{};
+    int count = 0;
+};
+
+Covered coveredByNewPicture(const FrameContext& ctx, const EffectRow& row, const FrameValues& v) {
+    Covered c;
+    if (ctx.OnBeforeNewFrame || row.family != Family::Rectangle) return c;
     const Rect screen = ctx.FScreen.rect();
-    if (screen.isEmpty() || screen != ctx.FOldFrame.rect() || screen != ctx.FNewFrame.rect()) return false;
-    if (v.progress >= 100) return true;
-    if (v.progress <= 0) return false;
-    const Rect d = row.finalCopy().d.eval(v);
-    const Rect s = row.finalCopy().s.eval(v);
-    return !s.isEmpty() && intersect(d, screen) == screen && intersect(s, screen) == s;
+    if (screen.isEmpty() || screen != ctx.FOldFrame.rect() || screen != ctx.FNewFrame.rect()) return c;
+    if (v.progress >= 100) {
+        c.rects[c.count++] = screen;
+        return c;
+    }
+    const int copies = v.progress > 0 ? row.copyCount : row.copyCount - 1;
+    for (int i = 0; i < copies; ++i) {
+        const RectCopy& copy = row.copies[i];
+        if (copy.kind != CopyKind::Stretch) continue;
+        const Rect d = intersect(copy.d.eval(v), screen);
+        const Rect s = copy.s.eval(v);
+        if (d.isEmpty() || s.isEmpty() || intersect(s, screen) != s) continue;
+        c.rects[c.count++] = d;
+    }
+    return c;
+}
+
+// Sorts a handful of values in place (std::sort's large-array path draws a false bounds warning here).
+template <typename T, typename Less> void sortFew(T* first, int n, Less less) {
+    for (int i = 1; i < n; ++i)
+        for (int j = i; j > 0 && less(first[j], first[j - 1]); --j) std::swap(first[j], first[j - 1]);
+}
+
+// Draws the old frame onto the screen except where `covered` lies: band by band between the covered
+// rectangles' top and bottom edges, the spans of each band that no rectangle covers.
+void drawOldFrameAround(gfx::Bitmap& screen, const gfx::Bitmap& oldFrame, const Covered& covered) {
+    if (covered.count == 0) {
+        gfx::copyRect(screen, 0, 0, oldFrame, oldFrame.rect());
+        return;
+    }
+    const int w = screen.width(), h = screen.height();
+    std::array<int, 2 * kMaxRectCopies + 2> edges{};
+    int n = 0;
+    edges[n++] = 0;
+    edges[n++] = h;
+    for (int i = 0; i < covered.count; ++i) {
+        edges[n++] = covered.rects[i].Top;
+        edges[n++] = covered.rects[i].Bottom;
+    }
+    sortFew(edges.data(), n, [](int a, int b) { return a < b; });
+    for (int e = 0; e + 1 < n; ++e) {
+        const int top = edges[e], bottom = edges[e + 1];
+        if (top >= bottom) continue;
+        std::array<Rect, kMaxRectCopies> spans{};
+        int m = 0;
+        for (int i = 0; i < covered.count; ++i)
+            if (covered.rects[i].Top <= top && covered.rects[i].Bottom >= bottom)
+                spans[m++] = covered.rects[i];
+        sortFew(spans.data(), m, [](const Rect& a, const Rect& b) { return a.Left < b.Left; });
+        int x = 0;
+        for (int i = 0; i < m; ++i) {
+            if (spans[i].Left > x) gfx::copyRect(screen, x, top, oldFrame, {x, top, spans[i].Left, bottom});
+            x = std::max(x, spans[i].Right);
+        }
+        if (x < w) gfx::copyRect(screen, x, top, oldFrame, {x, top, w, bottom});
+    }
 }
 
 } // namespace
@@ -117,16 +175,15 @@ void MirrorBlt(gfx::Bitmap& dst, Rect d, const gfx::Bitmap& src, bool mirrorVert
 }
 
 FrameResult DrawFrame(FrameContext& ctx) {
-    // The per-frame values come first here (they read no pixels) so that a frame the new picture will
-    // cover whole can skip drawing the old frame underneath it.
+    // The per-frame values come first here (they read no pixels), so that the old frame is not drawn
+    // where the new picture is certain to cover it: the frame is the same, and cheaper.
     const int progress = std::clamp(ctx.FProgress, 0, 100);
     const FrameValues v =
         computeFrameValues(ctx.FNewFrame.width(), ctx.FNewFrame.height(), progress, ctx.Step);
     const EffectRow& row = effectRow(ctx.Style);
 
     // 1–2: the old frame underneath, then the caller's hook.
-    if (!newPictureCoversFrame(ctx, row, v))
-        gfx::copyRect(ctx.FScreen, 0, 0, ctx.FOldFrame, ctx.FOldFrame.rect());
+    drawOldFrameAround(ctx.FScreen, ctx.FOldFrame, coveredByNewPicture(ctx, row, v));
     if (ctx.OnBeforeNewFrame) ctx.OnBeforeNewFrame(ctx.FNewFrame, ctx.FScreen);
 
     // 3: D and S start as the whole picture.

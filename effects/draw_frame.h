@@ -13,8 +13,8 @@
 //   6. a clip region made by the effect is released (region families);
 //   7. InvalidateFrameRect with D;               8. OnAfterNewFrame;
 //   9. Update, unless the canvas is painting.
-// The old frame is not drawn when the new picture will cover every pixel of the frame and no
-// OnBeforeNewFrame hook is there to see it: the result is the same, one whole-frame copy cheaper.
+// Where the new picture is certain to cover the frame, step 1 leaves the old frame out (unless an
+// OnBeforeNewFrame hook is there to see it): the result is the same, and the copy is saved.
 //
 // How a canvas drives a run: after preparing the frames, for every tick it sets FProgress to the tick's
 // value, calls DrawFrame, stores FrameResult::progress as its own progress and stops the run when
