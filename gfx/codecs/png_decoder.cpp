@@ -83,25 +83,35 @@ DecodedPicture decodePng(ByteSpan data, const std::string& name, const DecodeLim
     if (png_get_rowbytes(png, info) != static_cast<png_size_t>(w) * 4)
         png_error(png, "unexpected row layout");
 
-    bgra.resize(static_cast<std::size_t>(w) * h * 4);
-    rows.resize(h);
-    for (png_uint_32 y = 0; y < h; ++y) rows[y] = bgra.data() + static_cast<std::size_t>(y) * w * 4;
-    png_read_image(png, rows.data());
-    // The chunks after the image data are not needed: a file cut after its last IDAT still shows.
-    png_destroy_read_struct(&png, &info, nullptr);
-
     out.pixels = Bitmap(static_cast<int>(w), static_cast<int>(h));
     if (hasAlpha) out.alpha.resize(static_cast<std::size_t>(w) * h);
-    for (png_uint_32 y = 0; y < h; ++y) {
-        const std::uint8_t* s = rows[y];
+    auto split = [&](const std::uint8_t* s, png_uint_32 y) {
         std::uint8_t* d = out.pixels.scanLine(static_cast<int>(y));
+        std::uint8_t* a = hasAlpha ? out.alpha.data() + static_cast<std::size_t>(y) * w : nullptr;
         for (png_uint_32 x = 0; x < w; ++x, s += 4, d += 3) {
             d[0] = s[0];
             d[1] = s[1];
             d[2] = s[2];
-            if (hasAlpha) out.alpha[static_cast<std::size_t>(y) * w + x] = s[3];
+            if (a) a[x] = s[3];
         }
+    };
+    if (png_get_interlace_type(png, info) == PNG_INTERLACE_NONE) {
+        // Row by row through one row buffer: the picture is held only once.
+        bgra.resize(static_cast<std::size_t>(w) * 4);
+        for (png_uint_32 y = 0; y < h; ++y) {
+            png_read_row(png, bgra.data(), nullptr);
+            split(bgra.data(), y);
+        }
+    } else {
+        // Interlaced passes revisit every row: keep the whole picture until the last pass.
+        bgra.resize(static_cast<std::size_t>(w) * h * 4);
+        rows.resize(h);
+        for (png_uint_32 y = 0; y < h; ++y) rows[y] = bgra.data() + static_cast<std::size_t>(y) * w * 4;
+        png_read_image(png, rows.data());
+        for (png_uint_32 y = 0; y < h; ++y) split(rows[y], y);
     }
+    // The chunks after the image data are not needed: a file cut after its last IDAT still shows.
+    png_destroy_read_struct(&png, &info, nullptr);
     return out;
 }
 
