@@ -2,6 +2,8 @@
 
 #include "show/canvas/vorlinscreen.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <pthread.h>
 #include <sched.h>
@@ -16,10 +18,15 @@ bool applyThreadPriority(int priority) {
         param.sched_priority = 0;
         return pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) == 0;
     }
-    static constexpr int kNice[] = {0, 10, 5, 0, -5, -10, -20};
     if (priority < tpLowest || priority > tpTimeCritical || priority == tpNormal) return true;
-    // On Linux a nice value set for a thread id applies to that thread only.
-    return setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNice[priority]) == 0;
+    static constexpr int kNiceStep[] = {0, 10, 5, 0, -5, -10, -20};
+    // Relative to the thread's present nice value (inherited from the process), within -20..19. On
+    // Linux a nice value set for a thread id applies to that thread only.
+    const auto tid = static_cast<id_t>(gettid());
+    errno = 0;
+    const int base = getpriority(PRIO_PROCESS, tid);
+    if (base == -1 && errno != 0) return false;
+    return setpriority(PRIO_PROCESS, tid, std::clamp(base + kNiceStep[priority], -20, 19)) == 0;
 }
 
 TAnimateThread::TAnimateThread(TCustomVorlinscreen& owner, std::shared_ptr<CanvasLink> link,

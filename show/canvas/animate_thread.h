@@ -60,8 +60,9 @@ private:
 };
 
 // Gives the calling thread a scheduling priority for a TThreadPriority value: SCHED_IDLE for tpIdle,
-// otherwise a nice value (10, 5, 0, −5, −10, −20 from tpLowest to tpTimeCritical). Raising the priority
-// needs a privilege the process may not have; a refusal is ignored. Returns whether it was applied.
+// otherwise the thread's nice value moved by +10, +5, 0, −5, −10, −20 (tpLowest to tpTimeCritical),
+// kept within −20..19. Raising the priority needs a privilege the process may not have; the worker
+// ignores a refusal. Returns whether it was applied.
 bool applyThreadPriority(int priority);
 
 } // namespace vorlin::canvas

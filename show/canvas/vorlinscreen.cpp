@@ -397,25 +397,47 @@ void TCustomVorlinscreen::Update() {
 }
 
 void TCustomVorlinscreen::Paint() {
+    PaintArea(rectOfSize(width(), height()));
+}
+
+void TCustomVorlinscreen::PaintArea(Rect area) {
     const int cw = width(), ch = height();
-    if (FPaintBuffer.width() != cw || FPaintBuffer.height() != ch) FPaintBuffer.resize(cw, ch);
-    gfx::Bitmap& buffer = FPaintBuffer;
-    buffer.fill(FColor);
     const Rect client = rectOfSize(cw, ch);
+    if (FPaintBuffer.width() != cw || FPaintBuffer.height() != ch) {
+        FPaintBuffer.resize(cw, ch);
+        area = client;
+    }
+    // Stretched layers are composed whole: a stretch-copy cut to part of its destination would have to
+    // repeat the blit's sampling rule here.
+    if (FStretch || (FBgMode == bmStretched && !FBgPicture.isEmpty())) area = client;
+    area = intersect(area, client);
+    if (area.isEmpty()) return;
+    gfx::Bitmap& buffer = FPaintBuffer;
+    buffer.fillRect(area, FColor);
+
+    // Copies the part of `picture`, placed with its top-left at (x, y), that falls inside the area.
+    auto place = [&](const gfx::Bitmap& picture, int x, int y) {
+        const Rect placed{x, y, x + picture.width(), y + picture.height()};
+        const Rect part = intersect(placed, area);
+        if (!part.isEmpty()) gfx::copyRect(buffer, part.Left, part.Top, picture, part.translated(-x, -y));
+    };
 
     if (!FBgPicture.isEmpty()) {
         const int bw = FBgPicture.width(), bh = FBgPicture.height();
         switch (FBgMode) {
         case bmTiled:
-            for (int row = 0; row <= divTrunc(ch, bh); ++row)
-                for (int col = 0; col <= divTrunc(cw, bw); ++col)
-                    gfx::copyRect(buffer, col * bw, row * bh, FBgPicture, FBgPicture.rect());
+            // The tiles from the top-left corner, (width div bw + 1) by (height div bh + 1), of which
+            // only those meeting the area are drawn.
+            for (int row = area.Top / bh; row <= std::min(divTrunc(ch, bh), (area.Bottom - 1) / bh); ++row)
+                for (int col = area.Left / bw; col <= std::min(divTrunc(cw, bw), (area.Right - 1) / bw);
+                     ++col)
+                    place(FBgPicture, col * bw, row * bh);
             break;
         case bmStretched:
             gfx::stretchCopy(buffer, client, FBgPicture, FBgPicture.rect());
             break;
         case bmCentered:
-            gfx::copyRect(buffer, divTrunc(cw - bw, 2), divTrunc(ch - bh, 2), FBgPicture, FBgPicture.rect());
+            place(FBgPicture, divTrunc(cw - bw, 2), divTrunc(ch - bh, 2));
             break;
         case bmNone:
             break;
@@ -424,7 +446,7 @@ void TCustomVorlinscreen::Paint() {
 
     if (!FScreen.isEmpty()) {
         if (!FStretch)
-            gfx::copyRect(buffer, FDisplayRect.Left, FDisplayRect.Top, FScreen, FScreen.rect());
+            place(FScreen, FDisplayRect.Left, FDisplayRect.Top);
         else
             gfx::stretchCopy(buffer, shownRect(FDisplayRect, client, true, FStretchFine), FScreen,
                              FScreen.rect());
@@ -438,14 +460,24 @@ void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
     if (QThread::currentThread() != thread() || FPainting) return;
     FPainting = true;
     guarded([&] {
-        Paint();
+        const QRect r = event->rect();
+        PaintArea(Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
         if (FPaintBuffer.isEmpty()) return;
-        // The paint buffer's rows are already laid out as a 24-bit BGR image: wrapped, not copied.
-        const QImage image(FPaintBuffer.bits(), FPaintBuffer.width(), FPaintBuffer.height(),
-                           FPaintBuffer.stride(), QImage::Format_BGR888);
+        // The paint buffer's rows are already laid out as a 24-bit BGR image: wrapped, not copied. It goes
+        // to the screen in strips of at most 16 rows and 16384 pixels, which Qt blends and converts on
+        // this thread: larger draws are split over Qt's own thread pool, whose hand-over
+        // ThreadSanitizer cannot see (Debian's Qt is not instrumented), and its false reports would hide
+        // real ones.
+        const QRect area = event->rect().intersected(rect());
+        if (area.isEmpty()) return;
         QPainter painter(this);
-        const QRect area = event->rect();
-        painter.drawImage(area, image, area);
+        const int rowsPerStrip = std::clamp(16384 / area.width(), 1, 16);
+        for (int y = area.top(); y <= area.bottom(); y += rowsPerStrip) {
+            const int rows = std::min(rowsPerStrip, area.bottom() + 1 - y);
+            const QImage strip(FPaintBuffer.scanLine(y) + 3 * area.left(), area.width(), rows,
+                               FPaintBuffer.stride(), QImage::Format_BGR888);
+            painter.drawImage(QPoint(area.left(), y), strip);
+        }
     });
     FDirty -= event->region();
     FPainting = false;

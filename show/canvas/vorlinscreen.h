@@ -166,6 +166,9 @@ public:
 protected:
     // Composes FPaintBuffer (colour, background picture, FScreen) for the whole client area.
     virtual void Paint();
+    // The same for a part of it (a paint event's area); the rest of the buffer keeps what the last
+    // paints composed there, which is what the screen shows. The buffer is reused and only resized.
+    void PaintArea(Rect area);
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -10,7 +10,11 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <stdexcept>
 
 #include <memory>
 #include <string>
@@ -261,6 +265,50 @@ TEST_F(CanvasTest, ManualOffAndOnQuicklyKeepsOneWorker) {
     for (std::size_t i = 1; i < frames.size(); ++i) EXPECT_LT(frames[i - 1], frames[i]);
 }
 
+TEST_F(CanvasTest, UnthreadedRunSurvivesItsCanvasBeingDestroyedByAnEvent) {
+    canvas->SetThreaded(false);
+    canvas->SetDelay(10);
+    canvas->SetPicture(pattern(40, 30, 16));
+    record();
+    // The loop pumps events between frames; one of them destroys the canvas.
+    QTimer::singleShot(35, host.get(), [this] {
+        delete canvas;
+        canvas = nullptr;
+    });
+    TVorlinscreen* started = canvas;
+    started->StartTransition(); // returns once the loop sees its canvas gone
+    EXPECT_EQ(canvas, nullptr);
+    EXPECT_EQ(completions, 0);
+    EXPECT_FALSE(frames.empty());
+    EXPECT_LT(frames.back(), 100);
+}
+
+TEST_F(CanvasTest, MouseEventsReachTheOwnersHandlers) {
+    std::vector<std::string> seen;
+    canvas->OnMouseDown = [&](TCustomVorlinscreen&, Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+        seen.push_back("down " + std::to_string(int(b)) + " " + std::to_string(x) + "," + std::to_string(y));
+    };
+    canvas->OnMouseUp = [&](TCustomVorlinscreen&, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+        seen.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+    };
+    canvas->OnMouseMove = [&](TCustomVorlinscreen&, Qt::KeyboardModifiers m, int x, int y) {
+        seen.push_back("move " + std::to_string(x) + "," + std::to_string(y) +
+                       (m & Qt::ShiftModifier ? " shift" : ""));
+        throw std::runtime_error("kept inside the handler");
+    };
+    canvas->OnClick = [&](TCustomVorlinscreen&) { seen.push_back("click"); };
+    auto send = [&](QEvent::Type type, QPoint p, Qt::MouseButton b,
+                    Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QMouseEvent e(type, QPointF(p), canvas->mapToGlobal(QPointF(p)), b,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : b, m);
+        QCoreApplication::sendEvent(canvas, &e);
+    };
+    send(QEvent::MouseMove, {5, 6}, Qt::NoButton, Qt::ShiftModifier);
+    send(QEvent::MouseButtonPress, {10, 20}, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {11, 21}, Qt::LeftButton);
+    EXPECT_EQ(seen, (std::vector<std::string>{"move 5,6 shift", "down 1 10,20", "up 11,21", "click"}));
+}
+
 // ---- Loading ----
 
 class LoadTest : public CanvasTest {
@@ -396,6 +444,13 @@ TEST_F(CanvasTest, PlacementAfterARun) {
         canvas->SetDelay(0);
         canvas->SetPicture(solid(100, 50, kRed));
         ASSERT_TRUE(runToEnd()) << row.name;
+        // The paint buffer, composed piecewise by the frames' repaints, already holds the whole result.
+        const Bitmap& buffer = canvas->FPaintBuffer;
+        ASSERT_EQ(buffer.width(), 200);
+        for (int y = 0; y < 150; ++y)
+            for (int x = 0; x < 200; ++x)
+                ASSERT_EQ(buffer.pixel(x, y), row.expected.contains(x, y) ? kRed : kBlue)
+                    << row.name << " buffer at " << x << "," << y;
         const QImage image = shown();
         ASSERT_EQ(image.width(), 200);
         for (int y = 0; y < 150; ++y)

@@ -5,12 +5,20 @@
 #include "show/canvas/vorlinscreen.h"
 
 #include "canvas_test_util.h"
+#include "show/canvas/animate_thread.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
+#include <algorithm>
+#include <cerrno>
 #include <memory>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace canvas_test;
@@ -149,6 +157,36 @@ TEST(CanvasThreads, SeveralCanvasesRunSideBySide) {
         }
     }
     for (auto* c : canvases) delete c;
+}
+
+// The worker's priority: SCHED_IDLE for tpIdle, the nice value moved otherwise (lowering always works).
+TEST(CanvasThreads, ThreadPriorityReachesTheThread) {
+    struct Row {
+        TThreadPriority priority;
+        int policy;
+        int niceStep;
+    } rows[] = {{tpIdle, SCHED_IDLE, 0},
+                {tpLowest, SCHED_OTHER, 10},
+                {tpLower, SCHED_OTHER, 5},
+                {tpNormal, SCHED_OTHER, 0}};
+    const int base = getpriority(PRIO_PROCESS, 0);
+    for (const Row& row : rows) {
+        int policy = -1, nice = -100;
+        bool applied = false;
+        std::thread t([&] {
+            applied = applyThreadPriority(row.priority);
+            sched_param param{};
+            pthread_getschedparam(pthread_self(), &policy, &param);
+            errno = 0;
+            nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+        });
+        t.join();
+        EXPECT_TRUE(applied) << row.priority;
+        EXPECT_EQ(policy, row.policy) << row.priority;
+        if (row.policy == SCHED_OTHER) {
+            EXPECT_EQ(nice, std::min(base + row.niceStep, 19)) << row.priority;
+        }
+    }
 }
 
 } // namespace
