@@ -480,6 +480,12 @@ bool EmfPlayer::record(std::uint32_t type, const std::uint8_t* rec, std::uint32_
         p_.arc(kind, (*r)[0], (*r)[1], (*r)[2], (*r)[3], *s, *e);
         break;
     }
+    case U_EMR_ANGLEARC: {
+        U_EMRANGLEARC r;
+        if (!load(rec, size, r)) break;
+        p_.angleArc({double(r.ptlCenter.x), double(r.ptlCenter.y)}, r.nRadius, r.eStartAngle, r.eSweepAngle);
+        break;
+    }
     case U_EMR_BEGINPATH:
         p_.beginPath();
         break;

@@ -263,10 +263,8 @@ void Player::arc(ArcKind kind, double l, double t, double r, double b, PointD st
     case ArcKind::Arc:
         emit({mapContour(pts, false)}, false);
         break;
-    case ArcKind::ArcTo:
-        pts.insert(pts.begin(), dc.current);
-        dc.current = pts.back();
-        emit({mapContour(pts, false)}, false);
+    case ArcKind::ArcTo: // a line to the arc's start, the arc, all in the current figure
+        polylineTo(pts);
         break;
     case ArcKind::Pie:
         pts.push_back({cx, cy});
@@ -276,6 +274,12 @@ void Player::arc(ArcKind kind, double l, double t, double r, double b, PointD st
         emit({mapContour(pts, true)}, true);
         break;
     }
+}
+
+void Player::angleArc(PointD c, double r, double startDeg, double sweepDeg) {
+    if (!std::isfinite(startDeg) || !std::isfinite(sweepDeg) || !(r >= 0)) return;
+    const double a0 = startDeg * kPi / 180, sweep = std::clamp(sweepDeg, -3600.0, 3600.0) * kPi / 180;
+    polylineTo(ellipsePoints(c.x - r, c.y - r, c.x + r, c.y + r, a0, sweep, false));
 }
 
 void Player::polygon(const std::vector<PointD>& pts) {

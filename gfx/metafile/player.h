@@ -97,6 +97,9 @@ public:
     void ellipse(double l, double t, double r, double b);
     enum class ArcKind { Arc, Pie, Chord, ArcTo };
     void arc(ArcKind kind, double l, double t, double r, double b, PointD start, PointD end);
+    // AngleArc: a line from the current position to the arc's start, then the arc (degrees,
+    // counter-clockwise for a positive sweep); the current position moves to its end.
+    void angleArc(PointD centre, double radius, double startDeg, double sweepDeg);
     void polygon(const std::vector<PointD>& pts);
     void polyPolygon(const std::vector<std::vector<PointD>>& polys);
     void polyline(const std::vector<PointD>& pts);

@@ -586,3 +586,28 @@ TEST(EmfBrush, DibPatternTilesFromThePictureOrigin) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(EmfPath, ArcToAndAngleArcContinueTheCurrentFigure) {
+    // A tombstone: up the right side, over the top by an arc, down the left side, closed.
+    for (bool angleArc : {false, true}) {
+        SCOPED_TRACE(angleArc);
+        Emf e(96, 96);
+        emfBrush(e, 1, kSolid, kRed);
+        emfNoPen(e);
+        e.rec(59, {}).rec(27, {78, 70}).rec(54, {78, 40});
+        if (angleArc)
+            e.rec(41, {48, 40, 30, 0, 0x43340000}); // centre (48, 40), radius 30, from 0° through 180°
+        else
+            e.rec(55, {18, 10, 78, 70, 78, 40, 18, 40});
+        e.rec(54, {18, 70}).rec(61, {}).rec(60, {}).rec(62, {0, 0, 0, 0});
+        const DecodedPicture p = decode(e.finish());
+        EXPECT_TRUE(painted(p, 48, 20)) << "under the arc";
+        EXPECT_TRUE(painted(p, 48, 60)) << "between the sides";
+        EXPECT_FALSE(painted(p, 48, 75));
+        EXPECT_FALSE(painted(p, 20, 14)) << "outside the arc's corner";
+    }
+}
+
+} // namespace
