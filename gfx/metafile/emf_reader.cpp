@@ -480,6 +480,34 @@ bool EmfPlayer::record(std::uint32_t type, const std::uint8_t* rec, std::uint32_
         p_.arc(kind, (*r)[0], (*r)[1], (*r)[2], (*r)[3], *s, *e);
         break;
     }
+    case U_EMR_POLYDRAW:
+    case U_EMR_POLYDRAW16: {
+        // rclBounds, count (24), points, then one type byte per point.
+        if (size < 28) break;
+        const bool small = type == U_EMR_POLYDRAW16;
+        const std::uint32_t n = readU32(rec + 24);
+        const auto pts = points(rec, size, 28, n, small);
+        if (pts.size() != n || !fits(28 + std::uint64_t{n} * (small ? 4 : 8), n, 1, size)) break;
+        const std::uint8_t* types = rec + 28 + static_cast<std::size_t>(n) * (small ? 4 : 8);
+        PointD figureStart = p_.dc.current;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const int t = types[i] & ~1; // PT_CLOSEFIGURE is bit 0
+            if (t == 6) {                // PT_MOVETO
+                p_.moveTo(pts[i]);
+                figureStart = pts[i];
+            } else if (t == 4 && i + 2 < n) { // PT_BEZIERTO: three points
+                p_.polyBezier({pts[i], pts[i + 1], pts[i + 2]}, true);
+                i += 2;
+            } else { // PT_LINETO
+                p_.lineTo(pts[i]);
+            }
+            if (types[i] & 1) {
+                p_.lineTo(figureStart);
+                p_.closeFigure();
+            }
+        }
+        break;
+    }
     case U_EMR_ANGLEARC: {
         U_EMRANGLEARC r;
         if (!load(rec, size, r)) break;

@@ -611,3 +611,20 @@ TEST(EmfPath, ArcToAndAngleArcContinueTheCurrentFigure) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(EmfPath, PolyDrawMovesLinesAndClosesFigures) {
+    Emf e(96, 48);
+    emfBrush(e, 1, kSolid, kGreen);
+    emfNoPen(e);
+    // POLYDRAW16: bounds, 3 points, then PT_MOVETO, PT_LINETO, PT_LINETO | PT_CLOSEFIGURE.
+    e.rec(59, {}).rec(92, {0, 0, 0, 0, 3, (40 << 16) | 10, (5 << 16) | 50, (40 << 16) | 90, 0x030206});
+    e.rec(60, {}).rec(62, {0, 0, 0, 0});
+    const DecodedPicture p = decode(e.finish());
+    EXPECT_TRUE(painted(p, 50, 30));
+    EXPECT_FALSE(painted(p, 15, 10));
+    EXPECT_FALSE(painted(p, 50, 44));
+}
+
+} // namespace
