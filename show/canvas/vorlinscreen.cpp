@@ -215,13 +215,17 @@ void TCustomVorlinscreen::PrepareFrames() {
     const Rect source = shownRect(FDisplayRect, client, FStretch, FStretchFine);
     // Colour first: where the source lies outside the control, nothing was shown but the background.
     FOldFrame = std::make_shared<gfx::Bitmap>(FScreen.width(), FScreen.height(), FColor);
-    gfx::stretchCopy(*FOldFrame, FOldFrame->rect(), FPaintBuffer, source);
+    if (source.width() == FOldFrame->width() && source.height() == FOldFrame->height())
+        gfx::copyRect(*FOldFrame, 0, 0, FPaintBuffer, source); // unscaled: the same pixels, faster
+    else
+        gfx::stretchCopy(*FOldFrame, FOldFrame->rect(), FPaintBuffer, source);
     FNewFrame = std::make_shared<gfx::Bitmap>(FPicture);
 
-    // Until the start frame is drawn (it is not when the progress already has the start value) the
-    // screen buffer shows what the screen showed, not a stale or blank buffer.
-    gfx::copyRect(FScreen, 0, 0, *FOldFrame, FOldFrame->rect());
-    SetProgress(FReverse ? 100 : 0);
+    // The start frame is not drawn when the progress already has the start value: the screen buffer
+    // then shows what the screen showed, not a stale or blank buffer.
+    const int start = FReverse ? 100 : 0;
+    if (FProgress == start) gfx::copyRect(FScreen, 0, 0, *FOldFrame, FOldFrame->rect());
+    SetProgress(start);
 }
 
 void TCustomVorlinscreen::SetProgress(int Value) {
