@@ -93,8 +93,11 @@ void TFullscreenForm::FormShow() {
         CoverScreen();
         raise();
         activateWindow();
-        FGrabTries = 0;
-        FGrabTimer.start();
+        // Only X grabs the keyboard; other platforms (offscreen) deliver keys to the active window anyway.
+        if (QGuiApplication::platformName() == "xcb") {
+            FGrabTries = 0;
+            FGrabTimer.start();
+        }
     }
 }
 
