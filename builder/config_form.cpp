@@ -398,8 +398,8 @@ QWidget* TVorlinConfigForm::CreateEffectsPage() {
     auto* plusMinus = new QHBoxLayout;
     ExpandB = button("+", page);
     CollapseB = button("-", page);
-    ExpandB->setFixedWidth(28);
-    CollapseB->setFixedWidth(28);
+    ExpandB->setFixedWidth(36);
+    CollapseB->setFixedWidth(36);
     plusMinus->addWidget(ExpandB);
     plusMinus->addWidget(CollapseB);
     plusMinus->addStretch(1);
@@ -434,7 +434,7 @@ QWidget* TVorlinConfigForm::CreateOptionsPage() {
     auto* page = new QWidget;
     page->setObjectName("OptionsPage");
     auto* v = new QVBoxLayout(page);
-    auto* grid = new QHBoxLayout;
+    auto* columns = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     auto* right = new QVBoxLayout;
 
@@ -450,29 +450,9 @@ QWidget* TVorlinConfigForm::CreateOptionsPage() {
     RandomizeRadio = new QRadioButton("Shuffle", seq);
     seqL->addWidget(NormalizeRadio);
     seqL->addWidget(RandomizeRadio);
-    auto* transition = new QGroupBox("Transition Setting", page);
-    auto* trL = new QVBoxLayout(transition);
-    auto* colorRow = new QHBoxLayout;
-    colorRow->addWidget(new QLabel("Background Color: ", transition));
-    BackcolorCb = new QComboBox(transition);
-    BackcolorCb->setObjectName("BackcolorCb");
-    for (const auto& c : backgroundColors()) {
-        QPixmap swatch(12, 12);
-        swatch.fill(QColor(c.value & 0xFF, (c.value >> 8) & 0xFF, (c.value >> 16) & 0xFF));
-        BackcolorCb->addItem(QIcon(swatch), c.name, QVariant::fromValue<quint32>(c.value));
-    }
-    colorRow->addWidget(BackcolorCb);
-    trL->addLayout(colorRow);
-    auto* intervalRow = new QHBoxLayout;
-    intervalRow->addWidget(new QLabel("Redraw Interval (secs):", transition));
-    IntervalEdit = new QSpinBox(transition);
-    IntervalEdit->setObjectName("IntervalEdit");
-    IntervalEdit->setRange(1, 10);
-    intervalRow->addWidget(IntervalEdit);
-    trL->addLayout(intervalRow);
     left->addWidget(size);
     left->addWidget(seq);
-    left->addWidget(transition);
+    left->addStretch(1);
 
     auto* effects = new QGroupBox("Transition Effects", page);
     auto* efL = new QVBoxLayout(effects);
@@ -490,10 +470,29 @@ QWidget* TVorlinConfigForm::CreateOptionsPage() {
     right->addWidget(effects);
     right->addWidget(sounds);
     right->addStretch(1);
-    left->addStretch(1);
-    grid->addLayout(left);
-    grid->addLayout(right);
-    v->addLayout(grid, 1);
+    columns->addLayout(left, 0);
+    columns->addLayout(right, 1);
+    v->addLayout(columns, 1);
+
+    auto* transition = new QGroupBox("Transition Setting", page);
+    auto* trL = new QHBoxLayout(transition);
+    trL->addWidget(new QLabel("Background Color: ", transition));
+    BackcolorCb = new QComboBox(transition);
+    BackcolorCb->setObjectName("BackcolorCb");
+    for (const auto& c : backgroundColors()) {
+        QPixmap swatch(12, 12);
+        swatch.fill(QColor(c.value & 0xFF, (c.value >> 8) & 0xFF, (c.value >> 16) & 0xFF));
+        BackcolorCb->addItem(QIcon(swatch), c.name, QVariant::fromValue<quint32>(c.value));
+    }
+    trL->addWidget(BackcolorCb);
+    trL->addSpacing(12);
+    trL->addWidget(new QLabel("Redraw Interval (secs):", transition));
+    IntervalEdit = new QSpinBox(transition);
+    IntervalEdit->setObjectName("IntervalEdit");
+    IntervalEdit->setRange(1, 10);
+    trL->addWidget(IntervalEdit);
+    trL->addStretch(1);
+    v->addWidget(transition);
     v->addWidget(CreateBottomBar());
     return page;
 }

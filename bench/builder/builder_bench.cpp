@@ -1,0 +1,147 @@
+// The builder window with 1000 pictures.
+//
+// BM_AddThousandPictures: adds 1000 picture files as the Add button does and waits until every list
+// thumbnail has arrived, while a 10 ms QTimer ticks; the counter max_gap_ms is the longest time between
+// two ticks (the longest stall of the event loop; the target is under 100 ms).
+// BM_StoreThousandPictures: stores the controls with writing and writes the options for a list of 1000
+// pictures (the target is under 200 ms).
+// BM_FrameCopy: a plain copy of a 1024×768 24-bit frame, so that the other times can be read as ratios
+// on this machine (counter frame_copies).
+
+#include "builder/config_form.h"
+#include "gfx/bitmap.h"
+#include "platform/program_path.h"
+#include "platform/registry.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace vorlin;
+
+namespace {
+
+struct Scratch {
+    fs::path dir;
+    QStringList files;
+    Scratch() {
+        char tmpl[] = "/tmp/vorlin-builder-bench-XXXXXX";
+        dir = mkdtemp(tmpl);
+        fs::create_directories(dir / "pics");
+        const fs::path source = fs::path(VORLIN_TEST_DATA_DIR) / "pictures/bmp_24bit.bmp";
+        for (int i = 0; i < 1000; ++i) {
+            const fs::path p = dir / "pics" / ("picture" + std::to_string(i) + ".bmp");
+            fs::copy_file(source, p);
+            files << QString::fromStdString(p.string());
+        }
+        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        platform::setProgramPath((dir / "VorlinSaver").string());
+    }
+    ~Scratch() { fs::remove_all(dir); }
+};
+
+Scratch& scratch() {
+    static Scratch s;
+    return s;
+}
+
+builder::BuilderShell quietShell() {
+    builder::BuilderShell s;
+    s.openFiles = [](QWidget*, const QString&, const QString&, const QString&) { return QStringList(); };
+    s.openFile = [](QWidget*, const QString&, const QString&) { return QString(); };
+    s.saveFile = [](QWidget*, const QString&, const QString&) { return QString(); };
+    s.message = [](QWidget*, const QString&, const QString&) {};
+    s.openUrl = [](const QString&) { return false; };
+    return s;
+}
+
+struct OpenForm {
+    show::ShowSettingsFile settings;
+    std::unique_ptr<builder::TVorlinConfigForm> form;
+    OpenForm() {
+        std::ofstream(scratch().dir / "VorlinSaver.002", std::ios::trunc) << "[Set]\nImageInterval=3\n";
+        settings.read(platform::programPath(), platform::Registry());
+        form = std::make_unique<builder::TVorlinConfigForm>(settings, quietShell());
+        form->show();
+        QApplication::processEvents();
+    }
+};
+
+void BM_AddThousandPictures(benchmark::State& state) {
+    auto& s = scratch();
+    double worstGap = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        OpenForm open;
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 maxGap = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            maxGap = std::max(maxGap, now - last);
+            last = now;
+        });
+        state.ResumeTiming();
+        clock.start();
+        ticker.start();
+        // The add runs from the event loop, as a click would.
+        QTimer::singleShot(0, open.form.get(), [&] { open.form->AddPictureFiles(s.files); });
+        QApplication::processEvents();
+        // Until every thumbnail has been decoded and its result served.
+        while (open.form->ImageList->count() < 1000 || open.form->PendingThumbnails() > 0)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        QApplication::processEvents();
+        const qint64 now = clock.elapsed();
+        maxGap = std::max(maxGap, now - last);
+        state.PauseTiming();
+        worstGap = std::max(worstGap, static_cast<double>(maxGap));
+        open.form->close();
+        state.ResumeTiming();
+    }
+    state.counters["max_gap_ms"] = worstGap;
+}
+BENCHMARK(BM_AddThousandPictures)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_StoreThousandPictures(benchmark::State& state) {
+    OpenForm open;
+    open.form->AddPictureFiles(scratch().files);
+    for (auto _ : state) {
+        open.form->ChangeFlags = builder::cfPictures;
+        open.form->StoreControls(true);
+        open.form->WriteOptions();
+    }
+    state.counters["pictures"] = open.settings.settings.Pictures.size();
+}
+BENCHMARK(BM_StoreThousandPictures)->Unit(benchmark::kMillisecond);
+
+void BM_FrameCopy(benchmark::State& state) {
+    gfx::Bitmap from(1024, 768, gfx::Color{1, 2, 3});
+    gfx::Bitmap to(1024, 768);
+    for (auto _ : state) {
+        std::memcpy(to.bits(), from.bits(), static_cast<std::size_t>(from.stride()) * from.height());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FrameCopy)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
