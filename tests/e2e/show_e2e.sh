@@ -4,6 +4,8 @@
 # MODE: screen        MyShow.scr /s with its settings file beside it: the picture on screen, a key ends it
 #       preview       MyShow.scr /p <id> inside a window made here: the picture inside that window only,
 #                     and the process ends when the window goes
+#       hostwindow    MyShow.scr -root with XSCREENSAVER_WINDOW naming a small window (hex) and then a
+#                     screen-sized one (decimal): drawn inside it either way, ended by SIGTERM with status 0
 #       xscreensaver  the show as the program of the real xscreensaver daemon, activated by command,
 #                     ended by the daemon's SIGTERM (needs root to make the daemon's user; 77 = skipped)
 set -u
@@ -150,6 +152,49 @@ preview)
     wait_end $SHOW_PID 10 || fail "the preview did not end with its host window"
     SHOW_PID=
     [ "$status" = 0 ] || fail "exit status $status"
+    ;;
+hostwindow)
+    start_xvfb
+    # A small host is a preview pane: the picture is shrunk into it.
+    "$HOST_HELPER" 320 240 100 100 > "$WORK/host.id" &
+    HOST_PID=$!
+    for _ in $(seq 50); do
+        [ -s "$WORK/host.id" ] && break
+        sleep 0.1
+    done
+    HOST=$(head -n1 "$WORK/host.id")
+    [ -n "$HOST" ] || fail "no host window"
+    XSCREENSAVER_WINDOW=$(printf '0x%x' "$HOST") "$WORK/MyShow.scr" -root > "$WORK/show.log" 2>&1 &
+    SHOW_PID=$!
+    wait_for_picture 260 220 15 || fail "the picture is not inside the small host window"
+    [ "$(pixel 640 700)" = "0,0,0" ] || fail "the show reached beyond its small host"
+    [ "$(parent_of PreviewForm)" = "$(printf '0x%x' "$HOST")" ] || fail "not a preview inside the small host"
+    kill -TERM $SHOW_PID
+    wait_end $SHOW_PID 10 || fail "SIGTERM did not end the show in the small host"
+    SHOW_PID=
+    [ "$status" = 0 ] || fail "exit status $status after SIGTERM"
+    kill $HOST_PID
+    wait $HOST_PID 2> /dev/null
+    HOST_PID=
+
+    # A host as large as the screen: the full-screen show inside it.
+    : > "$WORK/host.id"
+    "$HOST_HELPER" 1280 1024 0 0 > "$WORK/host.id" &
+    HOST_PID=$!
+    for _ in $(seq 50); do
+        [ -s "$WORK/host.id" ] && break
+        sleep 0.1
+    done
+    HOST=$(head -n1 "$WORK/host.id")
+    [ -n "$HOST" ] || fail "no screen-sized host window"
+    XSCREENSAVER_WINDOW=$HOST "$WORK/MyShow.scr" -root > "$WORK/show.log" 2>&1 &
+    SHOW_PID=$!
+    wait_for_picture 640 512 15 || fail "the picture is not in the middle of the screen-sized host"
+    [ "$(parent_of "Screen Show")" = "$(printf '0x%x' "$HOST")" ] || fail "the show is not inside its host"
+    kill -TERM $SHOW_PID
+    wait_end $SHOW_PID 10 || fail "SIGTERM did not end the show"
+    SHOW_PID=
+    [ "$status" = 0 ] || fail "exit status $status after SIGTERM"
     ;;
 xscreensaver)
     if [ "$(id -u)" != 0 ] && ! id vorlin-e2e > /dev/null 2>&1; then
