@@ -530,6 +530,28 @@ TEST_F(CanvasTest, OldFrameIsWhatTheScreenShowed) {
     EXPECT_TRUE(oldFrame.samePixels(solid(80, 60, kGrey)));
 }
 
+// With the progress already at its start value no start frame is drawn; until the first frame the
+// screen buffer must show what the screen showed there, not the previous buffer's pixels moved about.
+TEST_F(CanvasTest, UndrawnStartFrameShowsWhatWasOnScreen) {
+    canvas->SetAutoSize(false);
+    canvas->resize(100, 100);
+    canvas->SetColor(kGrey);
+    canvas->SetCenter(true);
+    canvas->SetDelay(0);
+    canvas->SetPicture(solid(60, 60, kRed)); // shown at (20,20)
+    ASSERT_TRUE(runToEnd());
+    canvas->SetManual(true); // idle: progress back to 0, the forward start value
+    canvas->SetPicture(solid(100, 100, kBlue));
+    canvas->StartTransition();
+    ASSERT_TRUE(canvas->FAnimating);
+    EXPECT_EQ(canvas->FProgress, 0);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            ASSERT_EQ(canvas->FScreen.pixel(x, y), x >= 20 && x < 80 && y >= 20 && y < 80 ? kRed : kGrey)
+                << x << "," << y;
+    canvas->StopTransition();
+}
+
 TEST_F(CanvasTest, PropertyDefaultsAndAlign) {
     EXPECT_EQ(canvas->width(), 100);
     EXPECT_EQ(canvas->height(), 100);
