@@ -33,17 +33,7 @@ fail() {
     exit 1
 }
 
-python3 - "$WORK/pic.bmp" $R $G $B <<'PY'
-import struct, sys
-path, r, g, b = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
-w, h = 400, 300
-row = bytes([b, g, r]) * w
-size = len(row) * h
-with open(path, "wb") as f:
-    f.write(b"BM" + struct.pack("<IHHI", 54 + size, 0, 0, 54))
-    f.write(struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, size, 2835, 2835, 0, 0))
-    f.write(row * h)
-PY
+convert -size 400x300 "xc:rgb($R,$G,$B)" -type TrueColor BMP3:"$WORK/pic.bmp" || fail "cannot make the picture"
 cp "$PROGRAM" "$WORK/MyShow.scr"
 cat > "$WORK/MyShow.002" <<INI
 [Pictures]
