@@ -549,7 +549,12 @@ TEST_F(CanvasTest, UndrawnStartFrameShowsWhatWasOnScreen) {
         for (int x = 0; x < 100; ++x)
             ASSERT_EQ(canvas->FScreen.pixel(x, y), x >= 20 && x < 80 && y >= 20 && y < 80 ? kRed : kGrey)
                 << x << "," << y;
+    // A stop in Manual ends the transition too (no worker to wait for).
+    record();
     canvas->StopTransition();
+    EXPECT_FALSE(canvas->FAnimating);
+    EXPECT_FALSE(canvas->FOldFrame);
+    EXPECT_EQ(completions, 0);
 }
 
 TEST_F(CanvasTest, PropertyDefaultsAndAlign) {
