@@ -116,7 +116,7 @@ const std::vector<NamedColor>& backgroundColors() {
     return colors;
 }
 
-template <typename F> void TVorlinConfigForm::Guarded(F&& fn) {
+void TVorlinConfigForm::Guarded(const std::function<void()>& fn) {
     try {
         fn();
     } catch (const std::exception& e) {
@@ -307,6 +307,8 @@ QWidget* TVorlinConfigForm::CreateImagesPage() {
     connect(PreviewB2, &QPushButton::clicked, this, Slot(&TVorlinConfigForm::PreviewB2Click));
     connect(FullscreenB, &QPushButton::clicked, this, Slot(&TVorlinConfigForm::FullscreenPreview));
     connect(ImageList, &QListWidget::itemClicked, this, Slot(&TVorlinConfigForm::ImageListClick));
+    // Moving through the list with the keys shows the thumbnail too; programmatic moves block signals.
+    connect(ImageList, &QListWidget::currentRowChanged, this, Slot(&TVorlinConfigForm::ImageListClick));
     connect(ImageList, &QListWidget::itemChanged, this,
             [this](QListWidgetItem* it) { ImageListClickCheck(it); });
     return page;
@@ -1159,59 +1161,6 @@ void TVorlinConfigForm::closeEvent(QCloseEvent* event) {
     } catch (...) {
     }
     event->accept();
-}
-
-// ---------------------------------------------------------------- project files
-
-void TVorlinConfigForm::SaveProjectClick() {
-    Guarded([this] {
-        StoreControls(true);
-        WriteOptions();
-    });
-}
-
-void TVorlinConfigForm::SaveProjectAsClick() {
-    QString name = FShell.saveFile(this, "Save Project as...", kProjectFilter);
-    if (name.isEmpty()) return;
-    if (!name.contains(".fly", Qt::CaseInsensitive)) name += ".fly";
-    const std::string working = Settings.places.settingsFile;
-    const std::string backup = working + ".bak";
-    // A backup left by an earlier run must not be put back over a working file that did not exist.
-    platform::deleteFile(backup);
-    const bool backedUp = platform::copyFile(working, backup, false);
-    QString failure;
-    try {
-        StoreControls(true);
-        WriteOptions();
-    } catch (const std::exception& e) {
-        failure = QString::fromUtf8(e.what());
-    }
-    bool copied = false;
-    if (failure.isEmpty()) {
-        copied = platform::copyFile(working, ss(name), false);
-        if (!copied) failure = "The project file " + name + " could not be written.";
-    }
-    if (backedUp) {
-        platform::copyFile(backup, working, false);
-        platform::deleteFile(backup);
-    }
-    if (!failure.isEmpty()) FShell.message(this, kCaption, failure);
-}
-
-void TVorlinConfigForm::LoadProjectClick() {
-    const QString name = FShell.openFile(this, "Open", kProjectFilter);
-    if (name.isEmpty()) return;
-    if (!platform::fileExists(ss(name)) ||
-        !platform::copyFile(ss(name), Settings.places.settingsFile, false)) {
-        FShell.message(this, kCaption, "The project file " + name + " could not be loaded.");
-        return;
-    }
-    Guarded([this] {
-        ChangeFlags = 0;
-        TreeLoaded = false;
-        Settings.read(platform::programPath(), platform::Registry());
-        FillControls();
-    });
 }
 
 // ---------------------------------------------------------------- help

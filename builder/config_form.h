@@ -237,7 +237,7 @@ private:
     void StopPreviews();
     void ApplySkin();
     // Runs a handler, turning an escaping exception into a message box.
-    template <typename F> void Guarded(F&& fn);
+    void Guarded(const std::function<void()>& fn);
     // A slot that runs a handler through Guarded.
     std::function<void()> Slot(void (TVorlinConfigForm::*handler)());
 

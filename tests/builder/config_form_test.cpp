@@ -9,15 +9,18 @@
 #include "show/runner/run_vorlinscreen.h"
 #include <QApplication>
 
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -303,6 +306,35 @@ TEST_F(BuilderForm, AddRulesForDuplicatesAndFolders) {
     EXPECT_EQ(sectionText(readFile(working), "Music"), "[Music]\n" + pic("x.wav") + "=1\n");
 }
 
+// A drag from outside entering `target` and dropping `data` there.
+void dropOn(QWidget* target, const QMimeData& data) {
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+// Dropping files or folders from the file manager adds what Add would: pictures of the folder, sorted,
+// without the files of other kinds and without duplicates.
+TEST_F(BuilderForm, DroppedFoldersAndFilesAddAsAddDoes) {
+    open("[Pictures]\n" + pic("b.bmp") + "=1\n");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(pics.string()))});
+    dropOn(form->ImageList->viewport(), data);
+    QStringList paths;
+    for (int i = 0; i < form->ImageList->count(); ++i) paths << form->ImageList->item(i)->text();
+    const auto q = [this](const char* n) { return QString::fromStdString(pic(n)); };
+    EXPECT_EQ(paths, (QStringList{q("b.bmp"), q("a.bmp"), q("c.bmp"), q("d.bmp")}));
+    EXPECT_EQ(form->ChangeFlags, cfPictures);
+
+    QMimeData sound;
+    sound.setUrls({QUrl::fromLocalFile(q("y.wav")), QUrl::fromLocalFile(q("a.bmp"))});
+    dropOn(form->MusicList->viewport(), sound);
+    ASSERT_EQ(form->MusicList->count(), 1);
+    EXPECT_EQ(form->MusicList->item(0)->text(), q("y.wav"));
+    EXPECT_EQ(form->ChangeFlags, cfPictures | cfMusic);
+}
+
 TEST_F(BuilderForm, RemoveSelectsTheItemNowAtTheSamePlace) {
     openStandard();
     // Middle: the next item moves up into the place; last: the new last item.
@@ -555,6 +587,8 @@ TEST_F(BuilderForm, BuildPageNavigationAndMenuKeys) {
     ASSERT_EQ(shell.urls.size(), 2);
     EXPECT_EQ(shell.urls[0], TVorlinConfigForm::kMakerWebsite);
     EXPECT_EQ(shell.urls[1].toStdString(), (dir / "help.html").string());
+    form->EmailClick();
+    EXPECT_TRUE(shell.urls.last().startsWith("mailto:"));
 }
 
 TEST_F(BuilderForm, ReadmeLoadsFromATextFile) {

@@ -1,0 +1,68 @@
+// Project files: byte copies of the working settings file. The builder never parses a project: Save
+// Project stores into the working file, Save Project As stores, copies the working file out and puts the
+// previous working file back, Load Project copies a project over the working file and reloads it.
+//
+// A load whose file cannot be copied changes nothing (the edits since the last store are kept) and says
+// so; a Save As whose project cannot be written says so, and the working file is put back as always.
+
+#include "builder/config_form.h"
+#include "platform/files.h"
+#include "platform/program_path.h"
+#include "platform/registry.h"
+
+#include <exception>
+
+namespace vorlin::builder {
+
+void TVorlinConfigForm::SaveProjectClick() {
+    Guarded([this] {
+        StoreControls(true);
+        WriteOptions();
+    });
+}
+
+void TVorlinConfigForm::SaveProjectAsClick() {
+    QString name = FShell.saveFile(this, "Save Project as...", kProjectFilter);
+    if (name.isEmpty()) return;
+    if (!name.contains(".fly", Qt::CaseInsensitive)) name += ".fly";
+    const std::string working = Settings.places.settingsFile;
+    const std::string backup = working + ".bak";
+    // A backup left by an earlier run must not be put back over a working file that did not exist.
+    platform::deleteFile(backup);
+    const bool backedUp = platform::copyFile(working, backup, false);
+    QString failure;
+    try {
+        StoreControls(true);
+        WriteOptions();
+    } catch (const std::exception& e) {
+        failure = QString::fromUtf8(e.what());
+    }
+    bool copied = false;
+    if (failure.isEmpty()) {
+        copied = platform::copyFile(working, name.toStdString(), false);
+        if (!copied) failure = "The project file " + name + " could not be written.";
+    }
+    if (backedUp) {
+        platform::copyFile(backup, working, false);
+        platform::deleteFile(backup);
+    }
+    if (!failure.isEmpty()) FShell.message(this, kCaption, failure);
+}
+
+void TVorlinConfigForm::LoadProjectClick() {
+    const QString name = FShell.openFile(this, "Open", kProjectFilter);
+    if (name.isEmpty()) return;
+    if (!platform::fileExists(name.toStdString()) ||
+        !platform::copyFile(name.toStdString(), Settings.places.settingsFile, false)) {
+        FShell.message(this, kCaption, "The project file " + name + " could not be loaded.");
+        return;
+    }
+    Guarded([this] {
+        ChangeFlags = 0;
+        TreeLoaded = false;
+        Settings.read(platform::programPath(), platform::Registry());
+        FillControls();
+    });
+}
+
+} // namespace vorlin::builder
