@@ -142,6 +142,20 @@ preview)
     wait_end $SHOW_PID 10 || fail "the preview did not end with its host window"
     SHOW_PID=
     [ "$status" = 0 ] || fail "exit status $status"
+
+    # A window argument that is not a number: an ordinary top-level window of 517x392.
+    "$WORK/MyShow.scr" /p abc > "$WORK/show.log" 2>&1 &
+    SHOW_PID=$!
+    for _ in $(seq 100); do
+        xwininfo -name PreviewForm > "$WORK/info.txt" 2> /dev/null && break
+        sleep 0.1
+    done
+    grep -q "Width: 517" "$WORK/info.txt" && grep -q "Height: 392" "$WORK/info.txt" ||
+        fail "/p abc: $(grep -E 'Width|Height' "$WORK/info.txt" | tr -s ' ')"
+    [ "$(parent_of PreviewForm)" = "$(root_id)" ] || fail "/p abc is not a top-level window"
+    kill -TERM $SHOW_PID
+    wait_end $SHOW_PID 10 || fail "SIGTERM did not end the preview"
+    SHOW_PID=
     ;;
 hostwindow)
     start_xvfb
