@@ -55,7 +55,9 @@ DecodedPicture decodeIco(ByteSpan data, const std::string& name, const DecodeLim
             };
             const int channels[] = {1, 0, 3, 1, 2, 0, 4};
             const int colorType = r.u8(25);
-            c.area = static_cast<long long>(be32(16)) * be32(20);
+            // Sides beyond 2^31 are invalid PNG anyway; clamping keeps the product in range.
+            c.area =
+                static_cast<long long>(std::min(be32(16), 0x7FFFFFFFu)) * std::min(be32(20), 0x7FFFFFFFu);
             c.depth = r.u8(24) * (colorType <= 6 ? channels[colorType] : 0);
         } else {
             const auto shape = detail::peekDib(img, true);

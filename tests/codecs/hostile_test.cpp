@@ -126,6 +126,16 @@ Bytes icoWithBmpEntry(int w, int h) {
     return ico;
 }
 
+// An icon whose only image is a PNG with the given IHDR size.
+Bytes icoWithPngEntry(std::uint32_t w, std::uint32_t h) {
+    const Bytes png = pngWithSize(w, h);
+    Bytes ico = {0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+    test::put32(ico, 14, static_cast<std::uint32_t>(png.size()));
+    ico.resize(22 + png.size());
+    std::copy(png.begin(), png.end(), ico.begin() + 22);
+    return ico;
+}
+
 // The lossless picture in an extended file whose canvas claims the given size.
 Bytes webpCanvas(unsigned w, unsigned h) {
     const Bytes simple = test::pictureBytes("webp_lossless.webp");
@@ -155,6 +165,7 @@ TEST(Hostile, GiantSizesAreRefusedBeforeAllocating) {
         {"a.webp", [] { return webpCanvas(40000, 10); }},
         {"a.webp", [] { return webpCanvas(16000, 16000); }},
         {"a.ico", [] { return icoWithBmpEntry(40000, 40000); }},
+        {"a.ico", [] { return icoWithPngEntry(0xFFFFFFFF, 0xFFFFFFFF); }}, // sizes whose product overflows
     };
     for (const auto& [file, make] : cases) EXPECT_FALSE(decodes(decoderFor(file), make())) << file;
 }
