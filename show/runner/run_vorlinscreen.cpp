@@ -162,6 +162,9 @@ void TRunVorlinscreen::Tick() {
         Timer->setInterval(intervalMs(settings().ImageInterval));
         if (LoadNextPicture()) {
             StartNext();
+            // A transition that could not start would never report its end: wait one interval instead.
+            if (Display && !Display->FAnimating && !Timer->isActive() && Timer->interval() > 0)
+                Timer->start();
             return;
         }
         // Nothing loaded: try again one interval later (a second at the least, so that a show with an
