@@ -7,6 +7,7 @@
 #include "platform/registry.h"
 
 #include "show/runner/run_vorlinscreen.h"
+#include "startup/show_windows/fullscreen_form.h"
 #include <QApplication>
 
 #include <QDropEvent>
@@ -589,6 +590,36 @@ TEST_F(BuilderForm, BuildPageNavigationAndMenuKeys) {
     EXPECT_EQ(shell.urls[1].toStdString(), (dir / "help.html").string());
     form->EmailClick();
     EXPECT_TRUE(shell.urls.last().startsWith("mailto:"));
+}
+
+// Both previews store the controls first without writing; the runners and the full-screen window are made
+// once and reused.
+TEST_F(BuilderForm, PreviewsShowTheCurrentStateWithoutWriting) {
+    openStandard();
+    const std::string before = readFile(working);
+    form->ImageList->item(0)->setCheckState(Qt::Unchecked);
+    form->PreviewB2Click();
+    ASSERT_TRUE(form->PreviewRunner);
+    auto* runner = form->PreviewRunner.get();
+    EXPECT_EQ(settings->settings.Pictures, std::vector<std::string>{pic("c.bmp")});
+    EXPECT_FALSE(form->Image1->isVisible());
+    form->PreviewB2Click();
+    EXPECT_EQ(form->PreviewRunner.get(), runner);
+    // A click on the list brings the thumbnail back over the stopped preview.
+    form->ImageListClick();
+    EXPECT_TRUE(form->Image1->isVisible());
+    EXPECT_FALSE(form->PreviewRunner->Display->isVisible());
+
+    form->FullscreenPreview();
+    ASSERT_TRUE(form->FullscreenForm);
+    auto* fullscreen = form->FullscreenForm.get();
+    EXPECT_TRUE(fullscreen->isVisible());
+    fullscreen->CloseNow();
+    form->PreviewItem->trigger();
+    EXPECT_EQ(form->FullscreenForm.get(), fullscreen);
+    EXPECT_TRUE(fullscreen->isVisible());
+    fullscreen->CloseNow();
+    EXPECT_EQ(readFile(working), before);
 }
 
 TEST_F(BuilderForm, ReadmeLoadsFromATextFile) {
