@@ -1,0 +1,261 @@
+// The built settings file, the readme and the installer script of a build (see script_writer.h).
+#include "builder/installer/script_writer.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/files.h"
+#include "platform/ini_file.h"
+
+namespace vorlin::installer {
+namespace {
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string fileNameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string withoutExtension(const std::string& name) {
+    const auto dot = name.find_last_of('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string removeForbidden(std::string s) {
+    std::erase_if(s,
+                  [](char c) { return std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos; });
+    return s;
+}
+
+// Name text as the script carries it outside and inside quotes: a "{" would start a constant.
+std::string nameText(const std::string& name) {
+    std::string out;
+    for (char c : name) {
+        out += c;
+        if (c == '{') out += '{';
+    }
+    return out;
+}
+
+std::string quoted(const std::string& text) {
+    std::string q;
+    quoteScriptText(text, q); // callers pass only texts without line breaks
+    return q;
+}
+
+// Code points, so that a cut never splits a UTF-8 sequence.
+std::vector<std::string> characters(const std::string& s) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t n = 1;
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b >= 0xF0)
+            n = 4;
+        else if (b >= 0xE0)
+            n = 3;
+        else if (b >= 0xC0)
+            n = 2;
+        n = std::min(n, s.size() - i);
+        out.push_back(s.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+// A file name that can be an INI key as it is (the reader would trim blanks, and "=" ends a key).
+bool usableAsKey(const std::string& name) {
+    if (name.empty() || name.find('=') != std::string::npos) return false;
+    if (name.front() == '[' || name.front() == ';') return false;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    return !blank(name.front()) && !blank(name.back());
+}
+
+} // namespace
+
+std::string installerPathFor(const std::string& chosen) {
+    return lower(chosen).find(".run") == std::string::npos ? chosen + ".run" : chosen;
+}
+
+std::string trimBlanks(const std::string& text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+    return text.substr(b, e - b);
+}
+
+SaverName makeSaverName(const std::string& nameEdit, const std::string& installerPath,
+                        const std::function<int()>& randomBelow100) {
+    const auto clean = [](const std::string& s) {
+        std::string n = removeForbidden(trimBlanks(s));
+        // "." and ".." would name the folder itself or its parent once joined to a folder.
+        if (std::all_of(n.begin(), n.end(), [](char c) { return c == '.'; })) n.clear();
+        return n;
+    };
+    std::string name = clean(nameEdit);
+    if (name.empty()) name = clean(withoutExtension(fileNameOf(installerPath)));
+    if (name.empty())
+        return {{}, "The screen saver needs a name: type one in the name field or choose an installer name."};
+    if (lower(name) == "vorlinsaver") name += std::to_string(randomBelow100());
+    if (name.size() + 4 > 255)
+        return {{}, "The screen saver's name is too long for a file name: please choose a shorter name."};
+    return {name, {}};
+}
+
+std::string shortScrName(const std::string& scrName) {
+    const std::string ext = ".scr";
+    const auto at = scrName.find(ext);
+    const std::string part = at == std::string::npos ? scrName : scrName.substr(0, at);
+    std::vector<std::string> chars = characters(part);
+    const bool spaced = std::find(chars.begin(), chars.end(), " ") != chars.end();
+    if (spaced) std::erase(chars, std::string(" "));
+    const auto join = [&](std::size_t n) {
+        std::string s;
+        for (std::size_t i = 0; i < n && i < chars.size(); ++i) s += chars[i];
+        return s;
+    };
+    if (chars.size() < 9) return spaced ? join(chars.size()) + "~1" + ext : scrName;
+    return join(6) + "~1" + ext;
+}
+
+std::string filterProgressLine(const std::string& line) {
+    const std::string text = trimBlanks(line);
+    const bool bracketed = text.find('[') != std::string::npos && text.find(']') != std::string::npos;
+    if (text.empty() || bracketed || text.find("File: ") != std::string::npos) return {};
+    return text;
+}
+
+bool quoteScriptText(const std::string& text, std::string& out) {
+    out.clear();
+    for (char c : text) {
+        if (c == '\n' || c == '\r') return false;
+        out += c;
+        if (c == '"' || c == '{') out += c;
+    }
+    return true;
+}
+
+std::vector<std::string> scriptLines(const BuildInput& in, const std::vector<std::string>& pictures,
+                                     const std::vector<std::string>& music, bool withReadme,
+                                     const std::string& settingsFile) {
+    const std::string name = nameText(in.saverName);
+    const std::string scr = name + ".scr";
+    std::vector<std::string> l = {
+        "[Setup]",
+        "AppName=" + name,
+        "AppVerName=" + name,
+        "DefaultDirName={pf}/" + name,
+        "DefaultGroupName=" + name,
+        "outputdir=\"" + quoted(folderOf(in.installerPath)) + "\"",
+        "OutputBaseFilename=\"" + quoted(withoutExtension(fileNameOf(in.installerPath))) + "\"",
+        "[Files]",
+        "Source:\"" + quoted(in.programFolder) + "VorlinSaver.scr\"; DestDir: \"{sys}/\"; DestName: \"" +
+            scr + "\"",
+        "Source:\"" + quoted(in.programFolder) + "VorlinSaver.001\"; DestDir: \"{sys}/\"",
+    };
+    for (const auto& p : pictures) l.push_back("Source:\"" + quoted(p) + "\"; DestDir: \"{app}/sample\"");
+    for (const auto& m : music) l.push_back("Source:\"" + quoted(m) + "\"; DestDir: \"{app}/sample\"");
+    if (!music.empty())
+        l.push_back("Source:\"" + quoted(in.systemFolder) + "/libmpegdll.so\"; DestDir: \"{sys}/\"");
+    if (withReadme)
+        l.push_back("Source:\"" + quoted(in.compileFolder) +
+                    "Readme.txt\"; DestDir: \"{app}/\"; flags: isreadme");
+    l.push_back("Source:\"" + quoted(settingsFile) + "\"; DestDir: \"{sys}/\"; DestName: \"" + name +
+                ".002\"");
+    l.push_back("[Registry]");
+    l.push_back("Root: HKCU; Subkey: \"Software\\Mirtavo\\" + name +
+                "\"; ValueType: string; ValueName: \"\"; ValueData: {app}; flags: uninsdeletekey");
+    l.push_back("[INI]");
+    l.push_back("Filename: \"{win}/system.INI\"; Section: \"boot\"; Key: \"SCRNSAVE.EXE\"; String: \"{sys}/" +
+                nameText(shortScrName(in.saverName + ".scr")) + "\"");
+    l.push_back("[Icons]");
+    l.push_back("Name: \"{group}/" + name + "\"; Filename: \"{sys}/" + scr + "\"");
+    l.push_back("Name: \"{userdesktop}/" + name + "\"; Filename: \"{sys}/" + scr + "\"");
+    l.push_back("Name: \"{group}/Uninstall\"; Filename: \"{app}/unins000\"");
+    l.push_back("Name: \"{app}/" + name + "\"; Filename: \"{sys}/" + scr + "\"");
+    if (withReadme) l.push_back("Name: \"{group}/Readme\"; Filename: \"{app}/readme.txt\"");
+    return l;
+}
+
+BuildOutput writeBuildFiles(const BuildInput& in) {
+    BuildOutput out;
+    out.settingsFile = in.compileFolder + in.saverName + ".002";
+    out.scriptFile = in.compileFolder + "temp.iss";
+
+    std::vector<std::string> pictures, music;
+    platform::deleteFile(out.settingsFile);
+    try {
+        platform::IniFile built(out.settingsFile);
+        auto batch = built.batch();
+        if (!in.author.empty()) batch.writeString("Set", "Author", in.author);
+        if (in.website != "http://") batch.writeString("Set", "Website", in.website);
+        const auto working = platform::IniFile(in.workingSettingsFile).snapshot();
+        for (const char* section : {"Set", "Transitions"})
+            for (const auto& key : working.readKeys(section))
+                batch.writeString(section, key, working.readString(section, key, ""));
+        const auto addFiles = [&](const std::vector<ListedFile>& list, const char* section,
+                                  std::vector<std::string>& kept) {
+            for (const auto& f : list) {
+                if (!f.ticked || !platform::fileExists(f.path)) continue;
+                std::string q;
+                const std::string key = fileNameOf(f.path);
+                if (!quoteScriptText(f.path, q) || !usableAsKey(key)) {
+                    out.notes.push_back("Left out (its name cannot be carried by the installer): " + f.path);
+                    continue;
+                }
+                batch.writeBool(section, key, true);
+                kept.push_back(f.path);
+            }
+        };
+        addFiles(in.pictures, "Pictures", pictures);
+        addFiles(in.music, "Music", music);
+        batch.commit();
+    } catch (const platform::WriteError&) {
+        throw BuildWriteError("Unable to write to " + out.settingsFile);
+    }
+
+    const bool withReadme = !in.readme.empty();
+    if (withReadme) {
+        out.readmeFile = in.compileFolder + "Readme.txt";
+        std::string text;
+        std::size_t from = 0;
+        while (from <= in.readme.size()) {
+            auto nl = in.readme.find('\n', from);
+            if (nl == std::string::npos) nl = in.readme.size();
+            std::string line = in.readme.substr(from, nl - from);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            text += line + "\r\n";
+            from = nl + 1;
+        }
+        try {
+            platform::replaceFileAtomically(out.readmeFile, text);
+        } catch (const platform::WriteError&) {
+            throw BuildWriteError("Cannot create file " + out.readmeFile);
+        }
+    }
+
+    std::string script;
+    for (const auto& line : scriptLines(in, pictures, music, withReadme, out.settingsFile))
+        script += line + "\r\n";
+    try {
+        platform::replaceFileAtomically(out.scriptFile, script);
+    } catch (const platform::WriteError&) {
+        throw BuildWriteError("Cannot create file " + out.scriptFile);
+    }
+    return out;
+}
+
+void cleanUpBuildFiles(const BuildOutput& out) {
+    for (const auto* f : {&out.scriptFile, &out.settingsFile, &out.readmeFile})
+        if (!f->empty()) platform::deleteFile(*f);
+}
+
+} // namespace vorlin::installer
