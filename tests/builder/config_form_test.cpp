@@ -532,6 +532,21 @@ TEST_F(BuilderForm, FailedProjectCommandsSayWhyAndKeepTheShow) {
     EXPECT_FALSE(fs::exists(dir / "VorlinSaver.002.bak"));
 }
 
+// Without a working file there is nothing to put back, so a backup left over from an earlier run must not
+// replace the show just stored.
+TEST_F(BuilderForm, SaveAsWithoutWorkingFileKeepsTheCurrentShow) {
+    openStandard();
+    fs::remove(working);
+    writeFile(dir / "VorlinSaver.002.bak", "[Set]\nImageInterval=9\n");
+    form->IntervalEdit->setValue(2);
+    shell.saveAnswer = QString::fromStdString((dir / "new.fly").string());
+    form->SaveProjectAsClick();
+    EXPECT_TRUE(shell.messages.isEmpty());
+    EXPECT_EQ(readFile(working), readFile(dir / "new.fly"));
+    EXPECT_NE(readFile(working).find("ImageInterval=2"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "VorlinSaver.002.bak"));
+}
+
 TEST_F(BuilderForm, LoadProjectWhileOnEffectsPageRefillsOnlyWhenShownAgain) {
     writeFile(dir / "project.fly", "[Transitions]\n177=0\n");
     open("");
