@@ -105,7 +105,8 @@ SaverName makeSaverName(const std::string& nameEdit, const std::string& installe
     if (name.empty())
         return {{}, "The screen saver needs a name: type one in the name field or choose an installer name."};
     if (lower(name) == "vorlinsaver") name += std::to_string(randomBelow100());
-    if (name.size() + 4 > 255)
+    // The longest file a name leads to is the temporary of a desktop entry, "<name>.desktop.tmpXXXXXX".
+    if (name.size() + 18 > 255)
         return {{}, "The screen saver's name is too long for a file name: please choose a shorter name."};
     return {name, {}};
 }

@@ -35,7 +35,8 @@ struct SaverName {
 // The name rules: the name edit trimmed; when empty, the installer's file name without its extension; the
 // characters \ / : * ? " < > | removed from either; a name of dots only counts as empty. "vorlinsaver" in
 // any letter case gets randomBelow100() appended. An empty result, or one too long for a file name
-// ("<name>.scr" over 255 bytes), is refused.
+// (the files and temporaries it names, up to
+// "<name>.desktop" plus 10 bytes, over 255 bytes), is refused.
 SaverName makeSaverName(const std::string& nameEdit, const std::string& installerPath,
                         const std::function<int()>& randomBelow100);
 

@@ -184,8 +184,8 @@ TEST(SaverNames, Rules) {
     const SaverName none = makeSaverName("\"*?", "/o/<>.run", fixed);
     EXPECT_TRUE(none.name.empty());
     EXPECT_FALSE(none.error.empty());
-    EXPECT_EQ(makeSaverName(std::string(251, 'a'), "/o/x.run", fixed).name.size(), 251u);
-    EXPECT_FALSE(makeSaverName(std::string(252, 'a'), "/o/x.run", fixed).error.empty());
+    EXPECT_EQ(makeSaverName(std::string(237, 'a'), "/o/x.run", fixed).name.size(), 237u);
+    EXPECT_FALSE(makeSaverName(std::string(238, 'a'), "/o/x.run", fixed).error.empty());
 }
 
 TEST(SaverNames, InstallerPathAndShortName) {

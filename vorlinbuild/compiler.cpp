@@ -1,0 +1,155 @@
+// vorlinbuild's compile step (see compiler.h).
+#include "vorlinbuild/compiler.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include "platform/files.h"
+#include "platform/ini_file.h"
+#include "vorlinbuild/iss_script.h"
+
+namespace fs = std::filesystem;
+
+namespace vorlin::vorlinbuild {
+namespace {
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// makeself's header refuses options it does not know; ours hands them to the installer program, so that
+// "installer.run --yes" works as well as "installer.run -- --yes".
+std::string headerPassingOptions() {
+    const std::string stock = slurp("/usr/share/makeself/makeself-header.sh");
+    const std::string refuse = "    -*)\n\techo Unrecognized flag : \"\\$1\" >&2\n\tMS_Help\n\texit 1\n\t;;";
+    const auto at = stock.find(refuse);
+    if (at == std::string::npos) return {};
+    std::string patched = stock;
+    patched.replace(at, refuse.size(), "    -*)\n\tbreak ;;");
+    return patched;
+}
+
+// Runs a program with its standard output sent to standard error (ours carries the reports).
+int run(const std::vector<std::string>& args) {
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        dup2(2, 1);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+int compileInstaller(const std::string& scriptPath, const std::string& installerProgram,
+                     std::ostream& report) {
+    const auto progress = [&](const std::string& text) { report << "10000 " << text << std::endl; };
+    const auto finish = [&](int code) {
+        report << code << std::endl;
+        return code;
+    };
+    IssScript script;
+    std::string output;
+    try {
+        progress("Reading the script " + scriptPath);
+        script = readScript(scriptPath);
+        for (const char* k : {"appname", "defaultdirname", "outputdir", "outputbasefilename"})
+            if (!script.setup.count(k)) throw ScriptError(scriptPath + ": [Setup] lacks " + std::string(k));
+        const std::string dir = expandConstants(script.setup["outputdir"], {});
+        output = (dir.empty() || dir.back() == '/' ? dir : dir + "/") +
+                 expandConstants(script.setup["outputbasefilename"], {}) + ".run";
+        for (const auto& e : script.files)
+            if (!e.count("source") || !e.count("destdir"))
+                throw ScriptError(scriptPath + ": a [Files] line lacks Source or DestDir");
+    } catch (const std::exception& e) {
+        progress(std::string("Error: ") + e.what());
+        return finish(1);
+    }
+
+    std::string tmpl = (fs::temp_directory_path() / "vorlinbuild.XXXXXX").string();
+    const char* made = mkdtemp(tmpl.data());
+    if (!made) {
+        progress("Error: no temporary folder");
+        return finish(3);
+    }
+    const fs::path work(made);
+    const fs::path pack = work / "installer";
+    fs::create_directories(pack / "payload");
+    int code = 0;
+    try {
+        int n = 0;
+        for (auto& e : script.files) {
+            const std::string source = expandConstants(e["source"], {});
+            if (!platform::fileExists(source)) {
+                progress("Error: the source file " + source + " does not exist");
+                code = 2;
+                break;
+            }
+            progress("File: " + source);
+            const std::string name = "payload/" + std::to_string(++n);
+            fs::copy_file(source, pack / name);
+            // A name taken from the source path is plain text: its "{" must not start a constant.
+            if (!e.count("destname")) {
+                std::string plain;
+                for (char ch : fs::path(source).filename().string())
+                    plain += ch == '{' ? "{{" : std::string(1, ch);
+                e["destname"] = plain;
+            }
+            e["source"] = name;
+        }
+        if (code == 0) {
+            platform::replaceFileAtomically((pack / "setup.iss").string(), formatScript(script));
+            fs::copy_file(installerProgram, pack / "vorlin-install");
+            fs::permissions(pack / "vorlin-install", fs::perms::owner_all, fs::perm_options::add);
+            progress("Compressing the files into " + output);
+            std::vector<std::string> args = {"makeself", "--quiet", "--nox11"};
+            const std::string header = headerPassingOptions();
+            if (!header.empty()) {
+                platform::replaceFileAtomically((work / "header.sh").string(), header);
+                args.insert(args.end(), {"--header", (work / "header.sh").string()});
+            }
+            fs::remove(output);
+            // makeself copies the label into shell code unquoted: only plain characters go into it.
+            std::string label;
+            for (char ch : script.setup["appname"])
+                if (std::isalnum(static_cast<unsigned char>(ch)) || ch == ' ' || ch == '.' || ch == '-' ||
+                    ch == '_')
+                    label += ch;
+            args.insert(args.end(), {pack.string(), output, label + " installer", "./vorlin-install"});
+            const int rc = run(args);
+            if (rc != 0 || !platform::fileExists(output)) {
+                progress("Error: makeself ended with " + std::to_string(rc));
+                code = 3;
+            } else {
+                progress("Installer written: " + output);
+            }
+        }
+    } catch (const std::exception& e) {
+        progress(std::string("Error: ") + e.what());
+        code = 3;
+    }
+    std::error_code ec;
+    fs::remove_all(work, ec);
+    return finish(code);
+}
+
+} // namespace vorlin::vorlinbuild
