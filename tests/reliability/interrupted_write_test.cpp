@@ -1,0 +1,113 @@
+// A settings writer killed at random moments: the file is always one whole version, never a cut one, and
+// the temporary files of killed writers do not pile up beside it.
+
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using vorlin::platform::IniFile;
+
+namespace {
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Writes generation `gen` of a large show-like file: 3000 keys whose values all carry the generation.
+void writeGeneration(IniFile& ini, int gen) {
+    auto batch = ini.batch();
+    for (int i = 0; i < 3000; ++i)
+        batch.writeString("Pictures", "Image" + std::to_string(i),
+                          "/home/user/pictures/holiday-" + std::to_string(i) + "-gen" + std::to_string(gen) +
+                              ".jpg");
+    batch.writeInteger("Settings", "Generation", gen);
+    batch.commit();
+}
+
+struct Folder {
+    fs::path path;
+    Folder() {
+        std::string pattern = (fs::temp_directory_path() / "vorlin-kill-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+int countOthers(const fs::path& folder, const std::string& keep) {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename() != keep) ++n;
+    return n;
+}
+
+TEST(InterruptedWrite, KilledWriterLeavesOldOrNewFileAndNoPileOfTemporaries) {
+    Folder dir;
+    const std::string path = (dir.path / "Show.002").string();
+    std::string versions[2];
+    {
+        IniFile ini(path);
+        writeGeneration(ini, 0);
+        versions[0] = readAll(path);
+        writeGeneration(ini, 1);
+        versions[1] = readAll(path);
+    }
+    ASSERT_GT(versions[0].size(), 100000u);
+    ASSERT_NE(versions[0], versions[1]);
+
+    std::mt19937 rng(20261208);
+    std::uniform_int_distribution<int> delayUs(0, 30000);
+    int killedMidway = 0;
+    const int rounds = 300;
+    for (int round = 0; round < rounds; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Rewrites the file forever, alternating the two versions.
+            try {
+                IniFile ini(path);
+                for (int gen = round & 1;; gen ^= 1) writeGeneration(ini, gen);
+            } catch (...) {
+            }
+            _exit(3);
+        }
+        usleep(useconds_t(delayUs(rng)));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended by itself in round " << round;
+
+        const std::string now = readAll(path);
+        ASSERT_TRUE(now == versions[0] || now == versions[1])
+            << "round " << round << ": the file holds " << now.size() << " bytes, neither version";
+        const int others = countOthers(dir.path, "Show.002");
+        if (others > 0) ++killedMidway;
+        ASSERT_LE(others, 1) << "round " << round << ": temporary files pile up beside the settings file";
+    }
+    std::printf("%d of %d kills left a temporary file behind (removed by the next writer)\n", killedMidway,
+                rounds);
+    // The kills must actually have landed inside writes for the test to mean anything.
+    EXPECT_GT(killedMidway, rounds / 20);
+
+    // A later write by a live writer still works and leaves nothing else behind.
+    IniFile ini(path);
+    writeGeneration(ini, 0);
+    EXPECT_EQ(readAll(path), versions[0]);
+    EXPECT_EQ(countOthers(dir.path, "Show.002"), 0);
+}
+
+} // namespace
