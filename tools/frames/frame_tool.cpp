@@ -21,7 +21,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: vorlin-frames --old FILE --new FILE (--effect N | --sheet) --progress LIST [--step S]\n"
     "                     [--seed K] [--reverse] [--format png|bmp] --out DIR\n"
-    "  LIST  comma-separated progress values 0..100, or 'all' for the values a run draws\n";
+    "  LIST     comma-separated progress values 0..100, or 'all' for the values a run draws\n"
+    "  writes DIR/e<N>-p<P>.<format> per progress value; with --sheet, DIR/sheet-p<P>.<format>, a\n"
+    "  labelled grid of every effect at that progress\n";
 
 bool parseInt(const std::string& text, long long lo, long long hi, long long& value) {
     const char* first = text.data();
