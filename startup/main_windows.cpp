@@ -7,6 +7,11 @@
 #include "show/settings/show_settings.h"
 #endif
 
+#ifdef VORLIN_HAVE_CONFIG_DIALOG
+#include "builder/installer/about_form.h"
+#include "show/settings/show_settings.h"
+#endif
+
 #ifdef VORLIN_HAVE_SHOW_WINDOWS
 #include "startup/show_windows/fullscreen_form.h"
 #include "startup/show_windows/host_window.h"
@@ -30,7 +35,11 @@ QWidget* createBuilderWindow() {
 }
 
 QWidget* createConfigDialog() {
+#ifdef VORLIN_HAVE_CONFIG_DIALOG
+    return new builder::TDistributeConfigForm(show::showSettingsFile());
+#else
     return nullptr;
+#endif
 }
 
 #ifdef VORLIN_HAVE_SHOW_WINDOWS

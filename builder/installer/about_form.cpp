@@ -1,0 +1,232 @@
+// The about box and the configuration dialog of a built screen saver (see about_form.h).
+#include "builder/installer/about_form.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStyle>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "builder/config_form.h"
+#include "show/settings/show_settings.h"
+
+namespace vorlin::builder {
+namespace {
+
+// Blue, underlined, with the hand cursor; a click calls `onClick`.
+class TLink : public QLabel {
+public:
+    TLink(const QString& text, std::function<void()> onClick, QWidget* parent)
+        : QLabel(text, parent), onClick_(std::move(onClick)) {
+        setStyleSheet("color: blue; text-decoration: underline;");
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        try {
+            if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick_)
+                onClick_();
+        } catch (...) {
+        }
+    }
+
+private:
+    std::function<void()> onClick_;
+};
+
+void centre(QWidget* w, int width, int height) {
+    w->setFixedSize(width, height);
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect g = s->availableGeometry();
+        w->move(g.center() - QPoint(width / 2, height / 2));
+    }
+}
+
+std::function<bool(const QString&)> desktopOpen() {
+    return [](const QString& url) { return QDesktopServices::openUrl(QUrl::fromUserInput(url)); };
+}
+
+} // namespace
+
+TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
+    setWindowTitle("About");
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    auto* layout = new QHBoxLayout(this);
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_DesktopIcon).pixmap(32, 32));
+    icon->setAlignment(Qt::AlignTop);
+    layout->addWidget(icon);
+    auto* text = new QVBoxLayout;
+    auto* title = new QLabel(TVorlinConfigForm::kCaption, this);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    text->addWidget(title);
+    text->addWidget(new QLabel("Version  1.0", this));
+    text->addWidget(new QLabel("Copyright (C) Mirtavo. All rights reserved.", this));
+    // The address opened is the one held as the label's hint.
+    LinkLabel = new TLink(
+        TVorlinConfigForm::kMakerWebsite, [this] { desktopOpen()(LinkLabel->toolTip()); }, this);
+    LinkLabel->setToolTip(TVorlinConfigForm::kMakerWebsite);
+    text->addWidget(LinkLabel);
+    text->addStretch();
+    auto* ok = new QPushButton("&OK", this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(ok);
+    text->addLayout(row);
+    layout->addLayout(text);
+    centre(this, 382, 210);
+}
+
+TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
+                                             std::function<bool(const QString&)> openUrl, QWidget* parent)
+    : QDialog(parent), Settings(settings), FOpenUrl(openUrl ? std::move(openUrl) : desktopOpen()) {
+    setWindowTitle("Config Screen Saver");
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    auto* main = new QVBoxLayout(this);
+
+    auto* options = new QGroupBox("Options", this);
+    auto* optL = new QVBoxLayout(options);
+    auto* transition = new QGroupBox("Transition Setting", options);
+    auto* trL = new QVBoxLayout(transition);
+    const auto row = [&](const char* caption, QWidget* w) {
+        auto* r = new QHBoxLayout;
+        r->addWidget(new QLabel(caption, transition));
+        r->addWidget(w);
+        trL->addLayout(r);
+    };
+    BackcolorCb = new QComboBox(transition);
+    for (const auto& c : backgroundColors())
+        BackcolorCb->addItem(c.name, QVariant::fromValue<quint32>(c.value));
+    row("Background Color: ", BackcolorCb);
+    IntervalEdit = new QSpinBox(transition);
+    IntervalEdit->setRange(1, 10);
+    row("Redraw Interval (secs):", IntervalEdit);
+    SpeedEdit = new QSpinBox(transition);
+    SpeedEdit->setRange(1, 5);
+    row("Effect Speed:", SpeedEdit);
+    ClearOldCheck = new QCheckBox("Clear old image before drawing", transition);
+    trL->addWidget(ClearOldCheck);
+    optL->addWidget(transition);
+
+    auto* pair = new QHBoxLayout;
+    auto* size = new QGroupBox("Image Size", options);
+    auto* sizeL = new QVBoxLayout(size);
+    OriginalRadio = new QRadioButton("Original Size", size);
+    StretchRadio = new QRadioButton("Stretch", size);
+    sizeL->addWidget(OriginalRadio);
+    sizeL->addWidget(StretchRadio);
+    auto* sequence = new QGroupBox("Image Sequence", options);
+    auto* seqL = new QVBoxLayout(sequence);
+    NormalizeRadio = new QRadioButton("Normalize", sequence);
+    RandomizeRadio = new QRadioButton("Shuffle", sequence);
+    seqL->addWidget(NormalizeRadio);
+    seqL->addWidget(RandomizeRadio);
+    pair->addWidget(size);
+    pair->addWidget(sequence);
+    optL->addLayout(pair);
+    PlayMusicCheck = new QCheckBox("Play background music", options);
+    optL->addWidget(PlayMusicCheck);
+    main->addWidget(options);
+
+    auto* info = new QGroupBox("Information", this);
+    auto* infoL = new QHBoxLayout(info);
+    AuthorLabel = new QLabel("Author: ", info);
+    WebsiteLabel = new TLink(
+        {}, [this] { FOpenUrl(WebsiteLabel->text()); }, info);
+    WebsiteLabel->hide();
+    infoL->setSpacing(1);
+    infoL->addWidget(AuthorLabel);
+    infoL->addWidget(WebsiteLabel);
+    infoL->addStretch();
+    main->addWidget(info);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* ok = new QPushButton("&OK", this);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton("&Cancel", this);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    main->addLayout(buttons);
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    main->addWidget(line);
+    auto* powered = new QHBoxLayout;
+    powered->addWidget(new QLabel("Powered by: 2Vorlin Screen Saver Builder", this));
+    MakerLabel = new TLink(
+        TVorlinConfigForm::kMakerWebsite, [this] { FOpenUrl(MakerLabel->text()); }, this);
+    powered->addWidget(MakerLabel);
+    powered->addStretch();
+    main->addLayout(powered);
+
+    connect(ok, &QPushButton::clicked, this, [this] {
+        try {
+            OKBClick();
+        } catch (...) {
+        }
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    centre(this, 412, 304);
+    FormShow();
+}
+
+void TDistributeConfigForm::FormShow() {
+    const show::ShowSettings& s = Settings.settings;
+    QString author = "Author: " + QString::fromStdString(s.Author);
+    if (!s.Website.empty()) {
+        author += ", Web site: ";
+        WebsiteLabel->setText(QString::fromStdString(s.Website));
+        WebsiteLabel->show();
+    }
+    AuthorLabel->setText(author);
+    (s.StetchImage ? StretchRadio : OriginalRadio)->setChecked(true);
+    (s.RandomImage ? RandomizeRadio : NormalizeRadio)->setChecked(true);
+    ClearOldCheck->setChecked(s.ClearOldImage);
+    const int color =
+        BackcolorCb->findData(QVariant::fromValue<quint32>(static_cast<quint32>(s.BackgroundColor)));
+    if (color >= 0) {
+        BackcolorCb->setCurrentIndex(color);
+    } else {
+        BackcolorCb->addItem("Custom", QVariant::fromValue<quint32>(static_cast<quint32>(s.BackgroundColor)));
+        BackcolorCb->setCurrentIndex(BackcolorCb->count() - 1);
+    }
+    IntervalEdit->setValue(s.ImageInterval);
+    SpeedEdit->setValue(s.EffectSpeed);
+    PlayMusicCheck->setEnabled(!s.Music.empty());
+    PlayMusicCheck->setChecked(!s.Music.empty() && s.PlayMusic);
+}
+
+void TDistributeConfigForm::OKBClick() {
+    show::ShowSettings& s = Settings.settings;
+    s.BackgroundColor = static_cast<std::int32_t>(BackcolorCb->currentData().value<quint32>());
+    s.ImageInterval = IntervalEdit->value();
+    s.EffectSpeed = SpeedEdit->value();
+    s.ClearOldImage = ClearOldCheck->isChecked();
+    s.StetchImage = StretchRadio->isChecked();
+    s.RandomImage = RandomizeRadio->isChecked();
+    s.PlayMusic = PlayMusicCheck->isChecked();
+    try {
+        Settings.writeOptions();
+    } catch (const std::exception&) {
+        // The settings layer decides about write failures; the dialog closes either way.
+    }
+    accept();
+}
+
+} // namespace vorlin::builder

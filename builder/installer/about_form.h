@@ -1,0 +1,55 @@
+#pragma once
+// The builder's about box and the configuration dialog of a built screen saver.
+//
+// TDistributeConfigForm edits the seven display options that have controls and shows the show's author
+// and web site; "&OK" copies them into the show settings and rewrites all twelve [Set] options of the
+// screen saver's own settings file (the five without controls keep their loaded values). Cancel and the
+// close box write nothing. Main thread only; no exception leaves a handler.
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QRadioButton;
+class QSpinBox;
+
+namespace vorlin::show {
+class ShowSettingsFile;
+}
+
+namespace vorlin::builder {
+
+class TAboutForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutForm(QWidget* parent = nullptr);
+    QLabel* LinkLabel = nullptr;
+};
+
+class TDistributeConfigForm : public QDialog {
+    Q_OBJECT
+public:
+    // `settings` has been read and must outlive the dialog. `openUrl` opens a web address (default: the
+    // desktop's program); failures are not reported.
+    explicit TDistributeConfigForm(show::ShowSettingsFile& settings,
+                                   std::function<bool(const QString&)> openUrl = {},
+                                   QWidget* parent = nullptr);
+
+    void FormShow();
+    void OKBClick();
+
+    QComboBox* BackcolorCb = nullptr;
+    QSpinBox *IntervalEdit = nullptr, *SpeedEdit = nullptr;
+    QCheckBox *ClearOldCheck = nullptr, *PlayMusicCheck = nullptr;
+    QRadioButton *OriginalRadio = nullptr, *StretchRadio = nullptr, *NormalizeRadio = nullptr,
+                 *RandomizeRadio = nullptr;
+    QLabel *AuthorLabel = nullptr, *WebsiteLabel = nullptr, *MakerLabel = nullptr;
+
+private:
+    show::ShowSettingsFile& Settings;
+    std::function<bool(const QString&)> FOpenUrl;
+};
+
+} // namespace vorlin::builder

@@ -1,0 +1,131 @@
+// What "Build" and "&About" of the builder window do (builder/build_page_hooks.h).
+#include <QApplication>
+#include <QCursor>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStackedWidget>
+
+#include "base/random.h"
+#include "builder/build_page_hooks.h"
+#include "builder/config_form.h"
+#include "builder/installer/about_form.h"
+#include "builder/installer/installer_build.h"
+#include "platform/ini_file.h"
+#include "platform/system_folder.h"
+
+namespace vorlin::builder {
+namespace {
+
+using installer::InstallerBuild;
+
+std::vector<installer::ListedFile> listedFiles(const platform::IniFile::Snapshot& ini, const char* section) {
+    std::vector<installer::ListedFile> out;
+    for (const auto& key : ini.readKeys(section)) out.push_back({key, ini.readBool(section, key, true)});
+    return out;
+}
+
+void restoreCursor() {
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
+void startCompiler(TVorlinConfigForm& form, InstallerBuild& build) {
+    form.BuildB->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    form.StatusMemo->clear();
+    for (const auto& note : build.output().notes)
+        form.StatusMemo->appendPlainText(QString::fromStdString(note));
+    form.Notebook->setCurrentIndex(3);
+    form.NextB->setEnabled(false);
+    form.repaint();
+    build.start();
+}
+
+void buildEnded(TVorlinConfigForm& form, InstallerBuild& build, int code) {
+    restoreCursor();
+    const auto& ask = installer::buildQuestion();
+    if (code == 0) {
+        if (ask(&form, "Confirm", "Build Successful, Would you like to test the installation now?"))
+            form.Shell().openUrl(QString::fromStdString(build.input().installerPath));
+    } else if (ask(&form, "Confirm", "Build Failed, Please try it again.")) {
+        startCompiler(form, build);
+        return;
+    }
+    build.cleanUp();
+    form.BuildB->setEnabled(true);
+    form.NextB->setEnabled(true);
+}
+
+InstallerBuild& buildOf(TVorlinConfigForm& form) {
+    if (auto* b = form.findChild<InstallerBuild*>("InstallerBuild", Qt::FindDirectChildrenOnly)) return *b;
+    auto* b = new InstallerBuild(&form);
+    b->setObjectName("InstallerBuild");
+    QObject::connect(b, &InstallerBuild::progressLine, &form, [&form](const QString& text) {
+        restoreCursor();
+        form.StatusMemo->appendPlainText(text);
+    });
+    QObject::connect(b, &InstallerBuild::finished, &form, [&form, b](int code) {
+        try {
+            buildEnded(form, *b, code);
+        } catch (const std::exception& e) {
+            form.Shell().message(&form, TVorlinConfigForm::kCaption, QString::fromUtf8(e.what()));
+            form.BuildB->setEnabled(true);
+            form.NextB->setEnabled(true);
+        }
+    });
+    return *b;
+}
+
+} // namespace
+
+void RunInstallerBuild(TVorlinConfigForm& form) {
+    try {
+        InstallerBuild& build = buildOf(form);
+        if (build.running()) return;
+        const QString chosen =
+            form.Shell().saveFile(&form, "Save screen saver installation as...", "*.run|*.run");
+        if (chosen.isEmpty()) return;
+        // The working settings file holds the current show before the built one is made from it.
+        form.StoreControls(true);
+        form.WriteOptions();
+        auto& settings = form.SettingsFile();
+        installer::BuildRequest r;
+        r.chosenPath = chosen.toStdString();
+        r.nameEdit = form.NameEdit->text().toStdString();
+        r.author = form.AuthorEdit->text().toStdString();
+        r.website = form.WebsiteEdit->text().toStdString();
+        r.readme = form.ReadmeMemo->toPlainText().toStdString();
+        r.programFolder = settings.places.programFolder;
+        r.installationFolder = settings.places.installationFolder;
+        r.systemFolder = platform::systemFolder();
+        r.workingSettingsFile = settings.places.settingsFile;
+        const auto working = platform::IniFile(r.workingSettingsFile).snapshot();
+        r.pictures = listedFiles(working, "Pictures");
+        r.music = listedFiles(working, "Music");
+        form.StatusMemo->clear();
+        const QString error = build.prepare(r, [] { return static_cast<int>(vorlin::random(100)); });
+        if (!error.isEmpty()) {
+            form.Shell().message(&form, TVorlinConfigForm::kCaption, error);
+            return;
+        }
+        const auto& in = build.input();
+        form.BuildNames = {in.compileFolder, in.saverName, in.saverName + ".scr", in.installerPath,
+                           build.output().settingsFile};
+        startCompiler(form, build);
+    } catch (const std::exception& e) {
+        restoreCursor();
+        form.Shell().message(&form, TVorlinConfigForm::kCaption, QString::fromUtf8(e.what()));
+    }
+}
+
+void ShowAboutBox(QWidget* parent) {
+    try {
+        static QPointer<TAboutForm> box;
+        if (!box) box = new TAboutForm(parent);
+        box->exec();
+    } catch (...) {
+    }
+}
+
+} // namespace vorlin::builder

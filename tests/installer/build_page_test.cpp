@@ -1,0 +1,253 @@
+// "Build" in the builder window with the real compiler, and the configuration dialog of a built screen saver.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "builder/config_form.h"
+#include "builder/installer/about_form.h"
+#include "builder/installer/installer_build.h"
+#include "platform/ini_file.h"
+#include "platform/program_path.h"
+#include "platform/registry.h"
+#include "show/settings/show_settings.h"
+
+namespace fs = std::filesystem;
+using namespace vorlin;
+
+namespace {
+
+void spit(const fs::path& p, const std::string& text) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Folder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vorlin-buildpage-XXXXXX";
+        dir = mkdtemp(tmpl);
+        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        setenv("VORLIN_SYSTEM_DIR", (dir / "sys").c_str(), 1);
+        unsetenv("VORLIN_REGISTRY");
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    fs::path dir;
+};
+
+struct Answers {
+    QStringList questions, messages, urls;
+    QString save;
+    std::vector<bool> replies;
+};
+
+class BuildPage : public Folder {
+protected:
+    void SetUp() override {
+        Folder::SetUp();
+        spit(dir / "VorlinSaver.scr", "saver");
+        spit(dir / "VorlinSaver.001", "[Effects]\n");
+        spit(dir / "sys/libmpegdll.so", "lib");
+        spit(dir / "pics/a.jpg", "a");
+        spit(dir / "pics/b.jpg", "b");
+        spit(dir / "pics/song.wav", "w");
+        fs::create_directories(dir / "Compile");
+        fs::create_directories(dir / "out");
+        for (const char* p : {"vorlinbuild", "vorlin-install"})
+            fs::create_symlink(fs::path(VORLIN_BINARY_DIR) / "vorlinbuild" / p, dir / "Compile" / p);
+        platform::Registry().writeString(show::installationKey("VorlinSaver"), "", dir.string());
+        platform::setProgramPath((dir / "VorlinSaver").string());
+        spit(dir / "VorlinSaver.002", "[Pictures]\n" + (dir / "pics/a.jpg").string() + "=1\n" +
+                                          (dir / "pics/b.jpg").string() + "=1\n[Music]\n" +
+                                          (dir / "pics/song.wav").string() + "=1\n[Set]\nImageInterval=5\n");
+        settings.read(platform::programPath(), platform::Registry());
+        builder::BuilderShell shell;
+        shell.saveFile = [this](QWidget*, const QString&, const QString&) { return answers.save; };
+        shell.message = [this](QWidget*, const QString&, const QString& t) { answers.messages << t; };
+        shell.openUrl = [this](const QString& u) {
+            answers.urls << u;
+            return true;
+        };
+        shell.openFile = [](QWidget*, const QString&, const QString&) { return QString(); };
+        shell.openFiles = [](QWidget*, const QString&, const QString&, const QString&) {
+            return QStringList();
+        };
+        installer::buildQuestion() = [this](QWidget*, const QString&, const QString& text) {
+            answers.questions << text;
+            const bool yes = answers.replies.size() >= static_cast<std::size_t>(answers.questions.size()) &&
+                             answers.replies[answers.questions.size() - 1];
+            return yes;
+        };
+        form = std::make_unique<builder::TVorlinConfigForm>(settings, shell);
+        form->show();
+        form->NameEdit->setText("  Holiday Pictures ");
+        form->AuthorEdit->setText("Ann");
+        form->ReadmeMemo->setPlainText("Enjoy");
+        answers.save = QString::fromStdString((dir / "out/Holiday").string());
+    }
+    void TearDown() override {
+        form.reset();
+        Folder::TearDown();
+    }
+    bool compileFilesGone() {
+        for (const auto& e : fs::directory_iterator(dir / "Compile"))
+            if (e.path().filename() != "vorlinbuild" && e.path().filename() != "vorlin-install") return false;
+        return true;
+    }
+
+    show::ShowSettingsFile settings;
+    Answers answers;
+    std::unique_ptr<builder::TVorlinConfigForm> form;
+};
+
+TEST_F(BuildPage, BuildsTheInstallerAndOffersATest) {
+    answers.replies = {true};
+    form->BuildB->click();
+    EXPECT_FALSE(form->BuildB->isEnabled());
+    EXPECT_FALSE(form->NextB->isEnabled());
+    EXPECT_EQ(form->Notebook->currentIndex(), 3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.questions.isEmpty(); }, 60000));
+    EXPECT_EQ(answers.questions,
+              QStringList{"Build Successful, Would you like to test the installation now?"});
+    const std::string installer = (dir / "out/Holiday.run").string();
+    EXPECT_TRUE(fs::exists(installer));
+    EXPECT_EQ(answers.urls, QStringList{QString::fromStdString(installer)});
+    EXPECT_EQ(form->BuildNames.SaverName, "Holiday Pictures");
+    EXPECT_TRUE(compileFilesGone());
+    EXPECT_TRUE(form->BuildB->isEnabled());
+    EXPECT_TRUE(form->NextB->isEnabled());
+    // The memo shows progress but none of the per-file lines.
+    const QString memo = form->StatusMemo->toPlainText();
+    EXPECT_FALSE(memo.isEmpty());
+    EXPECT_FALSE(memo.contains("File: "));
+    EXPECT_FALSE(memo.contains("a.jpg"));
+}
+
+TEST_F(BuildPage, ACompilerThatCannotStartIsAFailureWithRetry) {
+    fs::remove(dir / "Compile/vorlinbuild");
+    answers.replies = {true, false};
+    form->BuildB->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.questions.size() == 2; }, 30000));
+    QTest::qWait(50);
+    EXPECT_EQ(answers.questions,
+              QStringList({"Build Failed, Please try it again.", "Build Failed, Please try it again."}));
+    EXPECT_TRUE(compileFilesGone());
+    EXPECT_TRUE(form->BuildB->isEnabled());
+    EXPECT_TRUE(answers.urls.isEmpty());
+}
+
+TEST_F(BuildPage, UnwritableCompileFolderStopsBeforeTheCompiler) {
+    fs::remove_all(dir / "Compile");
+    form->BuildB->click();
+    EXPECT_EQ(answers.messages,
+              QStringList{QString::fromStdString("Unable to write to " +
+                                                 (dir / "Compile/Holiday Pictures.002").string())});
+    EXPECT_TRUE(form->BuildB->isEnabled());
+    EXPECT_NE(form->Notebook->currentIndex(), 3);
+    // Cancelling the save dialog changes nothing.
+    answers.save.clear();
+    answers.messages.clear();
+    form->BuildB->click();
+    EXPECT_TRUE(answers.messages.isEmpty());
+}
+
+class ConfigDialog : public Folder {
+protected:
+    // A built screen saver "Sea.scr" with its settings file.
+    void open(const std::string& text) {
+        spit(dir / "Sea.002", text);
+        spit(dir / "tune.wav", "w");
+        settings.read((dir / "Sea.scr").string(), platform::Registry());
+        dialog = std::make_unique<builder::TDistributeConfigForm>(settings, [this](const QString& u) {
+            urls << u;
+            return true;
+        });
+        dialog->show();
+        QApplication::processEvents();
+    }
+    show::ShowSettingsFile settings;
+    std::unique_ptr<builder::TDistributeConfigForm> dialog;
+    QStringList urls;
+};
+
+TEST_F(ConfigDialog, AuthorAndWebsiteLabels) {
+    struct Row {
+        std::string set;
+        QString label;
+        bool link;
+    } rows[] = {
+        {"", "Author: ", false},
+        {"Author=Ann\n", "Author: Ann", false},
+        {"Website=not an address\n", "Author: , Web site: ", true},
+        {"Author=Ann\nWebsite=http://ann.example\n", "Author: Ann, Web site: ", true},
+    };
+    for (const auto& r : rows) {
+        open("[Set]\n" + r.set);
+        EXPECT_EQ(dialog->AuthorLabel->text(), r.label);
+        EXPECT_EQ(dialog->WebsiteLabel->isVisible(), r.link);
+        if (!r.link) continue;
+        const QRect a = dialog->AuthorLabel->geometry(), w = dialog->WebsiteLabel->geometry();
+        EXPECT_EQ(w.left(), a.left() + a.width() + 1);
+        EXPECT_EQ(w.top(), a.top());
+        QTest::mouseClick(dialog->WebsiteLabel, Qt::LeftButton);
+        EXPECT_EQ(urls.back(), QString::fromStdString(settings.settings.Website));
+    }
+    EXPECT_EQ(dialog->windowTitle(), "Config Screen Saver");
+}
+
+TEST_F(ConfigDialog, MusicCheckAndOkRewriteAllTwelveKeys) {
+    open("[Music]\nmissing.wav=1\n[Set]\nPlayMusic=1\nStetchImage=1\nRandomImage=0\nLoopMusic=1\nMusicPath=/"
+         "m\n");
+    EXPECT_FALSE(dialog->PlayMusicCheck->isEnabled());
+    EXPECT_FALSE(dialog->PlayMusicCheck->isChecked());
+    EXPECT_TRUE(dialog->StretchRadio->isChecked());
+    EXPECT_TRUE(dialog->NormalizeRadio->isChecked());
+    dialog->IntervalEdit->setValue(9);
+    dialog->OKBClick();
+    const auto ini = platform::IniFile((dir / "Sea.002").string()).snapshot();
+    EXPECT_EQ(ini.readKeys("Set"),
+              (std::vector<std::string>{"PlayMusic", "StetchImage", "RandomImage", "LoopMusic", "MusicPath",
+                                        "AllowReverseTransition", "ClearOldImage", "RandomMusic",
+                                        "ImageInterval", "BackgroundColor", "EffectSpeed", "PicturePath"}));
+    EXPECT_EQ(ini.readString("Set", "PlayMusic", ""), "0");
+    EXPECT_EQ(ini.readString("Set", "ImageInterval", ""), "9");
+    EXPECT_EQ(ini.readString("Set", "LoopMusic", ""), "1");
+    EXPECT_EQ(ini.readString("Set", "MusicPath", ""), "/m");
+
+    // With music found the check follows PlayMusic; Cancel writes nothing.
+    open("[Music]\ntune.wav=1\n[Set]\nPlayMusic=1\n");
+    EXPECT_TRUE(dialog->PlayMusicCheck->isEnabled());
+    EXPECT_TRUE(dialog->PlayMusicCheck->isChecked());
+    const std::string before = slurp(dir / "Sea.002");
+    dialog->IntervalEdit->setValue(2);
+    dialog->reject();
+    EXPECT_EQ(slurp(dir / "Sea.002"), before);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
