@@ -18,7 +18,10 @@ mkdir -p "$sys"
 "$stage/vorlin-registry" set 'Software\Mirtavo\VorlinSaver' '' "$stage"
 echo "Installation folder: $stage"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display: set DISPLAY (or run under xvfb-run) to see the program's windows."
+  echo "No display: rendering the demo show into an animation instead (set DISPLAY to open the builder)."
+  if [ -x "$stage/vorlin-demo-render" ]; then
+    exec "$stage/vorlin-demo-render"
+  fi
   exec "$stage/VorlinSaver" --info "$@"
 fi
 exec "$stage/VorlinSaver" "$@"
