@@ -108,8 +108,12 @@ TEST_F(ShowWindowTest, FourQuickMovesKeepTheShowAndTheFifthEndsIt) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return form.MouseTimerTicks > before; }, 3000));
         const int ticks = form.MouseTimerTicks;
         for (int i = 0; i < 4; ++i) {
+            // Each move is its own X event; wait until the form has counted it, since on a busy machine
+            // queued motion events may otherwise reach Qt together and be merged into one.
+            const int allowanceBefore = form.MouseAllowance;
             xdotool({"mousemove", QString::number(300 + 40 * i), QString::number(200 + 30 * i)});
-            QTest::qWait(30);
+            QTest::qWaitFor([&] { return form.MouseAllowance != allowanceBefore || !form.isVisible(); }, 500);
+            QTest::qWait(20);
         }
         const bool openAfterFour = form.isVisible();
         const int allowance = form.MouseAllowance;
