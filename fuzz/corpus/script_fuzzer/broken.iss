@@ -1,0 +1,5 @@
+[Files]
+Source:"unclosed; DestDir: x
+[Odd
+; comment
+Name "no colon"
