@@ -14,6 +14,14 @@ std::string lower(std::string s) {
     return s;
 }
 
+// Directive and parameter names are words: letters, digits and "_".
+bool isWord(const std::string& s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    return true;
+}
+
 std::string trim(const std::string& s) {
     std::size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
@@ -49,7 +57,7 @@ ScriptEntry parseParameters(const std::string& line, const std::function<void(co
         const auto colon = line.find(':', i);
         if (colon == std::string::npos) fail("a parameter without \":\"");
         const std::string name = lower(trim(line.substr(i, colon - i)));
-        if (name.empty()) fail("a parameter without a name");
+        if (!isWord(name)) fail("a parameter name that is not a word");
         i = colon + 1;
         while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
         std::string value;
@@ -104,7 +112,9 @@ IssScript parseScript(const std::string& text, const std::string& name) {
                 if (!readQuoted(value, i, unq) || i != value.size()) fail("a badly quoted value");
                 value = unq;
             }
-            script.setup[lower(trim(t.substr(0, eq)))] = value;
+            const std::string directive = lower(trim(t.substr(0, eq)));
+            if (!isWord(directive)) fail("a directive name that is not a word");
+            script.setup[directive] = value;
         } else if (section == "files" || section == "registry" || section == "ini" || section == "icons") {
             ScriptEntry e = parseParameters(t, fail);
             auto& list = section == "files"      ? script.files

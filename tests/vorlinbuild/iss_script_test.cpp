@@ -39,6 +39,8 @@ TEST(IssScript, MalformedLinesNameFileAndLine) {
         {"[Files]\nno colon here\n", "s.iss: line 2: a parameter without \":\""},
         {"[Code]\nx\n", "s.iss: line 2: a line in the unknown section [code]"},
         {"[Setup\n", "s.iss: line 1: a section name without \"]\""},
+        {"[Files]\nSource: a; [x: b\n", "s.iss: line 2: a parameter name that is not a word"},
+        {"[Setup]\n;x=1\n[Setup]\na b=1\n", "s.iss: line 4: a directive name that is not a word"},
     };
     for (const auto& r : rows) {
         try {
