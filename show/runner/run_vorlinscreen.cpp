@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 namespace vorlin::runner {
@@ -178,6 +180,9 @@ void TRunVorlinscreen::Tick() {
 
 void TRunVorlinscreen::TransitionDone() {
     try {
+        // VORLIN_TRACE=1: one line per finished transition, for soak and fault tests watching the process.
+        if (static const bool trace = std::getenv("VORLIN_TRACE"); trace)
+            std::fprintf(stderr, "vorlin-trace: transition %s\n", CurrentFile.c_str());
         if (Timer && Timer->interval() > 0) Timer->start();
     } catch (...) {
     }

@@ -1,0 +1,221 @@
+#!/bin/bash
+# A built show run full screen on an X server of its own while things go wrong around it.
+#   show_under_faults.sh PROGRAM DATA_DIR MODE
+# MODE: files    pictures deleted or overwritten with corrupt data and a music track removed while the show
+#                runs: transitions go on, a key still ends the show with status 0
+#       nosound  no audio output can be opened (an unknown SDL driver, then the disk driver writing into a
+#                missing folder): the show goes on silently and ends with status 0
+#       soak     VORLIN_SOAK_SECONDS (default 120) of a show of 60 generated pictures of every format up
+#                to 4000x3000 (10 % corrupt or cut), music looping, interval 1 and speed 1: prints the
+#                figures; fails on a crash, a stall, or peak memory still growing after the first 30 s
+# The show prints one line per finished transition (VORLIN_TRACE=1); this script counts them.
+set -u
+PROGRAM=$1
+DATA=$2
+MODE=$3
+
+WORK=$(mktemp -d /tmp/vorlin_faults.XXXXXX)
+XVFB_PID= SHOW_PID=
+cleanup() {
+    for pid in $SHOW_PID $XVFB_PID; do kill "$pid" 2> /dev/null; done
+    wait 2> /dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$WORK/show.log" ] && tail -n 20 "$WORK/show.log" | grep -v '^vorlin-trace' >&2
+    exit 1
+}
+
+export VORLIN_REGISTRY=$WORK/registry.ini VORLIN_SYSTEM_DIR=$WORK/system VORLIN_TRACE=1
+export SDL_AUDIODRIVER=dummy
+unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
+cp "$PROGRAM" "$WORK/MyShow.scr"
+mkdir -p "$WORK/pics" "$WORK/music"
+
+# Starts Xvfb on a display of its own (a random number well away from the low ones other programs take)
+# and checks that a client can talk to it; tries again elsewhere when that fails. No reset when the last
+# client leaves: a show started during a reset could not connect.
+start_xvfb() {
+    local n
+    for _ in 1 2 3 4 5; do
+        n=$((200 + RANDOM % 700))
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -br -ac -noreset -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=:$n
+        for _ in $(seq 50); do
+            xdotool getdisplaygeometry > /dev/null 2>&1 && return 0
+            kill -0 "$XVFB_PID" 2> /dev/null || break
+            sleep 0.2
+        done
+        kill "$XVFB_PID" 2> /dev/null
+        wait "$XVFB_PID" 2> /dev/null
+        XVFB_PID=
+    done
+    fail "Xvfb did not start"
+}
+
+# Settings file: every file in pics/ and music/ (sorted), then the [Set] lines given.
+write_settings() {
+    {
+        echo "[Pictures]"
+        for f in "$WORK"/pics/*; do echo "$f=1"; done
+        echo "[Music]"
+        for f in "$WORK"/music/*; do echo "$f=1"; done
+        echo "[Set]"
+        printf '%s\n' "$@"
+    } > "$WORK/MyShow.002"
+}
+
+transitions() {
+    local n
+    n=$(grep -c '^vorlin-trace: transition' "$WORK/show.log" 2> /dev/null)
+    echo "${n:-0}"
+}
+
+start_show() {
+    : > "$WORK/show.log"
+    "$WORK/MyShow.scr" /s > /dev/null 2>> "$WORK/show.log" &
+    SHOW_PID=$!
+}
+
+# Waits up to $2 seconds for at least $1 finished transitions; the show must stay alive meanwhile.
+wait_transitions() {
+    local deadline=$((SECONDS + $2))
+    while [ "$(transitions)" -lt "$1" ]; do
+        kill -0 "$SHOW_PID" 2> /dev/null || fail "the show ended after $(transitions) transitions"
+        [ $SECONDS -ge $deadline ] && fail "only $(transitions) of $1 transitions within $2 s"
+        sleep 0.2
+    done
+}
+
+# A key ends the show; it must end within 15 s with status 0.
+end_show() {
+    local deadline=$((SECONDS + 15)) tick=0
+    while kill -0 "$SHOW_PID" 2> /dev/null; do
+        [ $SECONDS -ge $deadline ] && fail "a key did not end the show"
+        # Pressed again every 2 s in case the show's window was not yet taking keys.
+        [ $((tick % 20)) = 0 ] && xdotool key a
+        tick=$((tick + 1))
+        sleep 0.1
+    done
+    wait "$SHOW_PID"
+    local status=$?
+    SHOW_PID=
+    [ "$status" = 0 ] || fail "exit status $status"
+}
+
+small_pictures() {
+    local i=0
+    for fmt in bmp jpg png gif webp ico bmp jpg; do
+        i=$((i + 1))
+        convert -size 200x150 "gradient:rgb($((i * 30)),40,90)-rgb(20,$((i * 25)),200)" "$WORK/pics/p$i.$fmt" ||
+            fail "cannot make p$i.$fmt"
+    done
+    cp "$DATA/metafiles/drawing-paths.emf" "$DATA/metafiles/drawing-text.wmf" "$WORK/pics/"
+}
+
+music_tracks() {
+    cp "$DATA/music/tone_half_44k_stereo.wav" "$WORK/music/t1.wav"
+    cp "$DATA/music/scale.mid" "$WORK/music/t2.mid"
+    cp "$DATA/music/tone_half_11k_mono.wav" "$WORK/music/t3.wav"
+    cp "$DATA/music/tone_half_44k_stereo.wav" "$WORK/music/t4.wav"
+}
+
+case $MODE in
+files)
+    small_pictures
+    music_tracks
+    write_settings ImageInterval=1 EffectSpeed=1 PlayMusic=1 LoopMusic=1 RandomImage=0
+    start_xvfb
+    xdotool mousemove 1 1
+    start_show
+    wait_transitions 4 40
+    # Two pictures go, two become garbage, one is cut in half, a music track goes.
+    rm -f "$WORK/pics/p2.jpg" "$WORK/pics/p5.webp" "$WORK/music/t3.wav"
+    head -c 300 /dev/urandom > "$WORK/pics/p1.bmp"
+    echo "not a picture" > "$WORK/pics/p3.png"
+    size=$(stat -c %s "$WORK/pics/p7.bmp")
+    truncate -s $((size / 2)) "$WORK/pics/p7.bmp"
+    before=$(transitions)
+    # More than a full round of the list after the damage.
+    wait_transitions $((before + 12)) 60
+    grep -q "transition $WORK/pics/p4.gif" <(tail -n +"$before" "$WORK/show.log") ||
+        fail "an intact picture was not shown again after the damage"
+    echo "files: $before transitions before the damage, $(transitions) in all"
+    end_show
+    ;;
+nosound)
+    small_pictures
+    music_tracks
+    write_settings ImageInterval=1 EffectSpeed=1 PlayMusic=1 LoopMusic=1
+    start_xvfb
+    xdotool mousemove 1 1
+    for driver in nosuchdriver disk; do
+        export SDL_AUDIODRIVER=$driver SDL_DISKAUDIOFILE=$WORK/no/such/folder/out.raw
+        start_show
+        wait_transitions 6 40
+        echo "nosound ($driver): $(transitions) transitions"
+        end_show
+    done
+    ;;
+soak)
+    seconds=${VORLIN_SOAK_SECONDS:-120}
+    sizes=(4000x3000 1920x1080 1024x768 640x480 3000x2000)
+    formats=(jpg png bmp gif webp jpg)
+    for s in "${sizes[@]}"; do
+        convert -size "$s" gradient:navy-orange -swirl 90 "$WORK/base-$s.png" || fail "cannot make $s"
+    done
+    for i in $(seq 1 60); do
+        s=${sizes[$((i % 5))]} fmt=${formats[$((i % 6))]}
+        name=$(printf 'p%02d.%s' "$i" "$fmt")
+        if [ "$fmt" = webp ] && [ "$s" = 4000x3000 ]; then s=3000x2000; fi
+        convert "$WORK/base-$s.png" -fill "rgb($((i * 4)),90,40)" -draw "rectangle 0,0 $((i * 20)),$((i * 15))" \
+            "$WORK/pics/$name" || fail "cannot make $name"
+    done
+    cp "$DATA/metafiles/drawing-paths.emf" "$WORK/pics/p61.emf"
+    convert "$WORK/base-640x480.png" -resize 256x192 "$WORK/pics/p62.ico"
+    # 10 %: three cut in half, three plain garbage.
+    for i in 7 19 31; do
+        f=$(ls "$WORK"/pics/p$i.*)
+        truncate -s $(($(stat -c %s "$f") / 2)) "$f"
+    done
+    for i in 13 37 49; do
+        head -c 4096 /dev/urandom > "$(ls "$WORK"/pics/p$i.*)"
+    done
+    music_tracks
+    write_settings ImageInterval=1 EffectSpeed=1 PlayMusic=1 LoopMusic=1 RandomImage=0 StetchImage=1
+    start_xvfb
+    xdotool mousemove 1 1
+    start_show
+    start=$SECONDS last_count=0 last_change=$SECONDS max_gap=0 rss=0 hwm=0 hwm30=0
+    while [ $((SECONDS - start)) -lt "$seconds" ]; do
+        sleep 1
+        kill -0 "$SHOW_PID" 2> /dev/null || fail "the show died after $((SECONDS - start)) s"
+        rss=$(awk '/^VmRSS/ {print $2}' /proc/$SHOW_PID/status)
+        hwm=$(awk '/^VmHWM/ {print $2}' /proc/$SHOW_PID/status)
+        [ $((SECONDS - start)) -le 30 ] && hwm30=$hwm
+        count=$(transitions)
+        if [ "$count" != "$last_count" ]; then
+            last_count=$count last_change=$SECONDS
+        elif [ "$count" -gt 0 ]; then
+            gap=$((SECONDS - last_change))
+            [ $gap -gt $max_gap ] && max_gap=$gap
+            # Interval 1 s, a 4000x3000 decode and scale on a busy machine, 1 s of slack: 12 s is a stall.
+            [ $gap -gt 12 ] && fail "stall: no transition for $gap s (after $count)"
+        fi
+    done
+    shown=$(grep '^vorlin-trace: transition' "$WORK/show.log" | sort -u | wc -l)
+    echo "soak: ${seconds} s, $last_count transitions, $shown different pictures," \
+        "longest gap ${max_gap} s, RSS ${rss} kB, peak ${hwm} kB (${hwm30} kB at 30 s)"
+    [ "$last_count" -gt 0 ] || fail "no transition at all"
+    [ $((hwm * 100)) -le $((hwm30 * 105)) ] || fail "peak memory grew from $hwm30 kB to $hwm kB after 30 s"
+    end_show
+    ;;
+*)
+    fail "unknown mode $MODE"
+    ;;
+esac
+echo PASS
