@@ -2,10 +2,13 @@
 
 #include "effects/effect_table.h"
 #include "effects/frame_values.h"
+#include "effects/regions/region_effects.h"
 #include "gfx/blit.h"
+#include "gfx/region.h"
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace vorlin::effects {
 namespace {
@@ -27,8 +30,31 @@ struct FrameJob {
     const FrameValues& v;
     Rect D; // destination in the screen buffer; invalidated at the end of the frame
     Rect S; // source in the new frame
+    // The clip region of a region effect, built once per frame (regionBuilt), released in step 6.
+    std::optional<gfx::Region> R;
+    bool regionBuilt = false;
     bool cut = false;
 };
+
+// Region effects draw the new picture through a clip region R; per-pixel effects write the frame
+// themselves over the old one.
+bool isRegionFamily(Family f) {
+    switch (f) {
+    case Family::Arc:
+    case Family::Triangle:
+    case Family::Line:
+    case Family::Wave:
+    case Family::Swarm:
+    case Family::RandomBlock:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isPixelFamily(Family f) {
+    return f == Family::CrossFade || f == Family::Rotation;
+}
 
 void drawCut(const EffectRow&, FrameJob& job) {
     FrameContext& ctx = job.ctx;
@@ -58,34 +84,52 @@ void drawRectangles(const EffectRow& row, FrameJob& job) {
     job.S = row.finalCopy().s.eval(job.v);
 }
 
+// Builds R at most once per frame. It is built at every progress, 0 and 100 included, although only
+// 1..99 draw through it: the random builders draw from the shared generator, and every later frame of a
+// run depends on every earlier frame having drawn its numbers.
+void buildRegion(FrameJob& job) {
+    if (job.regionBuilt) return;
+    job.R = regions::buildRegion(job.ctx.Style, job.v);
+    job.regionBuilt = true;
+}
+
+void drawPixels(FrameJob& job) {
+    regions::drawPixelEffect(job.ctx.Style, job.v, job.ctx.FNewFrame, job.ctx.FScreen);
+}
+
 void dispatch(const EffectRow& row, FrameJob& job) {
-    switch (row.family) {
-    case Family::Rectangle:
+    if (row.family == Family::Rectangle)
         drawRectangles(row, job);
-        return;
-    case Family::Cut:
-    default:
+    else if (isRegionFamily(row.family))
+        buildRegion(job);
+    else if (isPixelFamily(row.family))
+        drawPixels(job);
+    else
         drawCut(row, job);
-        return;
-    }
 }
 
 // Step 5 of a frame for progress strictly between 0 and 100.
 void finishInBetween(const EffectRow& row, FrameJob& job) {
-    switch (row.family) {
-    case Family::Rectangle:
+    if (row.family == Family::Rectangle) {
         canvasCopy(job.ctx.FScreen, job.D, job.ctx.FNewFrame, job.S);
-        return;
-    // A custom-drawn cut composes the frame itself; nothing is drawn over it.
-    default:
-        return;
+    } else if (isRegionFamily(row.family) && job.R) {
+        // An empty region is a frame where nothing of the new picture shows yet, not "no clip".
+        gfx::copyThroughRegion(job.ctx.FScreen, job.ctx.FNewFrame, *job.R);
     }
+    // The per-pixel effects have drawn the frame in step 4; a custom-drawn cut composes the frame itself.
+}
+
+// The three bitmaps have one size (the skipping of the old frame relies on it).
+bool sameSizes(const FrameContext& ctx) {
+    const Rect screen = ctx.FScreen.rect();
+    return !screen.isEmpty() && screen == ctx.FOldFrame.rect() && screen == ctx.FNewFrame.rect();
 }
 
 // The parts of the screen that this frame's copies will certainly draw from the new picture, whatever
 // their order: the whole screen at progress 100; otherwise every plain copy (partial or final, the final
 // one only past progress 0) whose source lies inside the new frame, clipped to the screen (a copy draws
 // every destination pixel whose source pixel lies inside the bitmap). Mirrored copies are left out.
+// At progress 100 this holds for every family, since the frame's finish draws the new picture whole.
 // Nothing when an OnBeforeNewFrame hook is assigned: it is owed the whole old frame.
 struct Covered {
     std::array<Rect, kMaxRectCopies> rects{};
@@ -94,13 +138,13 @@ struct Covered {
 
 Covered coveredByNewPicture(const FrameContext& ctx, const EffectRow& row, const FrameValues& v) {
     Covered c;
-    if (ctx.OnBeforeNewFrame || row.family != Family::Rectangle) return c;
+    if (ctx.OnBeforeNewFrame || !sameSizes(ctx)) return c;
     const Rect screen = ctx.FScreen.rect();
-    if (screen.isEmpty() || screen != ctx.FOldFrame.rect() || screen != ctx.FNewFrame.rect()) return c;
     if (v.progress >= 100) {
         c.rects[c.count++] = screen;
         return c;
     }
+    if (row.family != Family::Rectangle) return c;
     const int copies = v.progress > 0 ? row.copyCount : row.copyCount - 1;
     for (int i = 0; i < copies; ++i) {
         const RectCopy& copy = row.copies[i];
@@ -154,6 +198,21 @@ void drawOldFrameAround(gfx::Bitmap& screen, const gfx::Bitmap& oldFrame, const 
     }
 }
 
+// Step 1 for a region effect drawing through R at progress 1..99: the old frame outside R only, since
+// the finish draws the new picture over all of R. R is built here, ahead of step 4, which then reuses
+// it; with no OnBeforeNewFrame hook nothing draws random numbers between the two steps, so the frame
+// draws the same numbers in the same order. Returns false (drawing nothing) where this does not apply.
+bool drawOldFrameOutsideRegion(FrameJob& job, const EffectRow& row) {
+    FrameContext& ctx = job.ctx;
+    if (!isRegionFamily(row.family) || ctx.OnBeforeNewFrame || !sameSizes(ctx) || job.v.progress <= 0 ||
+        job.v.progress >= 100)
+        return false;
+    buildRegion(job);
+    if (!job.R) return false;
+    gfx::copyThroughRegion(ctx.FScreen, ctx.FOldFrame, gfx::Region(ctx.FScreen.rect()) - *job.R);
+    return true;
+}
+
 } // namespace
 
 void MirrorBlt(gfx::Bitmap& dst, Rect d, const gfx::Bitmap& src, bool mirrorVertically,
@@ -182,12 +241,13 @@ FrameResult DrawFrame(FrameContext& ctx) {
         computeFrameValues(ctx.FNewFrame.width(), ctx.FNewFrame.height(), progress, ctx.Step);
     const EffectRow& row = effectRow(ctx.Style);
 
-    // 1–2: the old frame underneath, then the caller's hook.
-    drawOldFrameAround(ctx.FScreen, ctx.FOldFrame, coveredByNewPicture(ctx, row, v));
-    if (ctx.OnBeforeNewFrame) ctx.OnBeforeNewFrame(ctx.FNewFrame, ctx.FScreen);
+    // 3 (first, see above): D and S start as the whole picture, R is not made yet.
+    FrameJob job{ctx, v, rectOfSize(v.W, v.H), rectOfSize(v.W, v.H), std::nullopt};
 
-    // 3: D and S start as the whole picture.
-    FrameJob job{ctx, v, rectOfSize(v.W, v.H), rectOfSize(v.W, v.H)};
+    // 1–2: the old frame underneath, then the caller's hook.
+    if (!drawOldFrameOutsideRegion(job, row))
+        drawOldFrameAround(ctx.FScreen, ctx.FOldFrame, coveredByNewPicture(ctx, row, v));
+    if (ctx.OnBeforeNewFrame) ctx.OnBeforeNewFrame(ctx.FNewFrame, ctx.FScreen);
 
     // 4: the effect's own drawing.
     dispatch(row, job);
@@ -199,7 +259,8 @@ FrameResult DrawFrame(FrameContext& ctx) {
     } else if (ctx.FProgress > 0)
         finishInBetween(row, job);
 
-    // 6: no family the table draws yet makes a clip region, so there is none to release.
+    // 6: release the clip region of a region effect.
+    job.R.reset();
     // 7–9: invalidate, the caller's hook, repaint.
     if (ctx.InvalidateFrameRect) ctx.InvalidateFrameRect(job.D);
     if (ctx.OnAfterNewFrame) ctx.OnAfterNewFrame(ctx.FNewFrame, ctx.FScreen);

@@ -4,9 +4,9 @@
 // 54–57 are written out. The small asymmetries (+1 on one side only, OW beside OW + 1) belong to the
 // effects' look and are kept as they are.
 //
-// Rows 58–127 (arcs, triangles, lines, waves, swarms, random blocks, cross-fade, rotations) are not
-// drawn by the engine yet: until their routines land they are cut rows, so such an effect shows the new
-// picture at once and ends its run.
+// Rows 58–127 (arcs, triangles, lines, waves, swarms, random blocks, cross-fade, rotations) name only
+// their family: the region builders and per-pixel routines keep every parameter of those effects in
+// their own table (effects/regions), keyed by the effect number.
 
 #include "effects/effect_table.h"
 
@@ -110,7 +110,10 @@ constexpr EffectTable buildTable() {
                   copy(R(W - HX, OH - 1, W + MX, H), R(OW + 1, OH - 1, W, H)),
                   copy(R(Zero, H - HY, OW + 1, H + MY), R(Zero, OH + 1, OW + 1, H))});
 
-    // 58–127: cut rows until their families land (EffectRow's default).
+    // 58–127: region and per-pixel effects, one row per number with its family.
+    for (const EffectRange& range : kEffectRanges)
+        if (range.first > kLastRectangleEffect)
+            for (int n = range.first; n <= range.last; ++n) t[n].family = range.family;
     return t;
 }
 
@@ -122,6 +125,9 @@ static_assert(std::all_of(kTable.begin() + kFirstRectangleEffect, kTable.begin()
                               return r.family == Family::Rectangle && r.copyCount > 0;
                           }),
               "every rectangle effect has its copies");
+static_assert(std::all_of(kTable.begin() + kLastRectangleEffect + 1, kTable.end(),
+                          [](const EffectRow& r) { return r.family != Family::Cut && r.copyCount == 0; }),
+              "every effect past the rectangles has a family and no rectangle copies");
 // Spot checks that the exchanged axes give the vertical rows as they read when written out.
 static_assert(kTable[18].finalCopy().d == R(Zero, KV, W, H));
 static_assert(kTable[31].copies[0] ==

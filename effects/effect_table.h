@@ -1,7 +1,8 @@
 #pragma once
 // The effect table: one row per effect number, naming the family routine that draws it and the
 // parameters that routine reads. Adding an effect means adding a row; adding a family means one routine
-// and its rows. Rows whose family the engine does not draw yet are cut rows (see effect_table.cpp).
+// and its rows. Rows 58–127 carry only their family: their parameters live in the region effects' own
+// table (effects/regions/region_effects.cpp).
 
 #include "effects/catalogue.h"
 #include "effects/geometry_expr.h"
