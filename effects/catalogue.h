@@ -30,8 +30,7 @@ enum class Family : unsigned char {
 
 std::string_view familyName(Family f);
 
-// The technique each effect number is drawn with (what the number means, whether or not the engine
-// draws that family yet). Numbers outside 0..127 give Family::Cut.
+// The technique each effect number is drawn with. Numbers outside 0..127 give Family::Cut.
 Family techniqueOf(int effect);
 
 // Inclusive ranges of effect numbers per family, as the catalogue lists them.
