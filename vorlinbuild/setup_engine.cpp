@@ -521,13 +521,14 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             const std::string link = place(get("name") + ".desktop");
             const std::string target = resolveTarget(place(get("filename")));
             std::error_code ec;
-            const bool program = lower(fs::path(target).extension().string()) == ".scr" ||
-                                 fs::path(target).filename() == "unins000";
+            // The uninstaller asks before it removes anything: it runs in a terminal.
+            const bool uninstaller = fs::path(target).filename() == "unins000";
+            const bool program = lower(fs::path(target).extension().string()) == ".scr" || uninstaller;
             const std::string exec = program ? execArgument(target) : "xdg-open " + execArgument(target);
             inst.writeText(link, "[Desktop Entry]\nType=Application\nName=" +
                                      desktopString(fs::path(get("name")).filename().string()) +
-                                     "\nExec=" + exec +
-                                     "\nTerminal=false\nX-Vorlin-Target=" + desktopString(target) + "\n");
+                                     "\nExec=" + exec + "\nTerminal=" + (uninstaller ? "true" : "false") +
+                                     "\nX-Vorlin-Target=" + desktopString(target) + "\n");
             if (fs::path(link).parent_path() == fs::path(places.userdesktop))
                 fs::permissions(link, fs::perms::owner_exec, fs::perm_options::add, ec);
         }
