@@ -156,6 +156,22 @@ TEST_F(BuildPage, ACompilerThatCannotStartIsAFailureWithRetry) {
     EXPECT_TRUE(answers.urls.isEmpty());
 }
 
+TEST_F(BuildPage, ACompilerEndingWithoutAReportIsAFailure) {
+    fs::remove(dir / "Compile/vorlinbuild");
+    spit(dir / "Compile/vorlinbuild", "#!/bin/sh\necho '10000   Compiling  '\necho '10000 Reading [Files]'\n"
+                                      "echo '10000 File: /x.jpg'\necho '10000 ['\nexit 0\n");
+    fs::permissions(dir / "Compile/vorlinbuild", fs::perms::owner_all, fs::perm_options::add);
+    answers.replies = {false};
+    form->BuildB->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.questions.isEmpty(); }, 30000));
+    EXPECT_EQ(answers.questions, QStringList{"Build Failed, Please try it again."});
+    EXPECT_EQ(form->StatusMemo->toPlainText(),
+              "Compiling\n[\nThe installer compiler ended without a report.");
+    EXPECT_TRUE(form->BuildB->isEnabled());
+    EXPECT_TRUE(form->NextB->isEnabled());
+    EXPECT_TRUE(compileFilesGone());
+}
+
 TEST_F(BuildPage, UnwritableCompileFolderStopsBeforeTheCompiler) {
     fs::remove_all(dir / "Compile");
     form->BuildB->click();
