@@ -47,7 +47,8 @@ void buildEnded(TVorlinConfigForm& form, InstallerBuild& build, int code) {
     const auto& ask = installer::buildQuestion();
     if (code == 0) {
         if (ask(&form, "Confirm", "Build Successful, Would you like to test the installation now?"))
-            form.Shell().openUrl(QString::fromStdString(build.input().installerPath));
+            installer::installerLauncher()(QString::fromStdString(build.input().installerPath),
+                                           form.Shell().openUrl);
     } else if (ask(&form, "Confirm", "Build Failed, Please try it again.")) {
         startCompiler(form, build);
         return;

@@ -3,6 +3,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include "platform/files.h"
 
@@ -127,6 +128,18 @@ BuildQuestion& buildQuestion() {
         return box.clickedButton() == yes;
     };
     return ask;
+}
+
+InstallerLauncher& installerLauncher() {
+    static InstallerLauncher launch = [](const QString& installer,
+                                         const std::function<bool(const QString&)>& openUrl) {
+        for (const char* terminal : {"x-terminal-emulator", "xterm"}) {
+            const QString program = QStandardPaths::findExecutable(terminal);
+            if (!program.isEmpty() && QProcess::startDetached(program, {"-e", installer})) return;
+        }
+        openUrl(installer);
+    };
+    return launch;
 }
 
 } // namespace vorlin::installer

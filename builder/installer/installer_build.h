@@ -71,4 +71,10 @@ private:
 using BuildQuestion = std::function<bool(QWidget* parent, const QString& title, const QString& text)>;
 BuildQuestion& buildQuestion();
 
+// Runs a freshly built installer for "test the installation": in a terminal emulator when one is found
+// (the installer asks its questions there), else through `openUrl`. Replaceable for tests.
+using InstallerLauncher =
+    std::function<void(const QString& installer, const std::function<bool(const QString&)>& openUrl)>;
+InstallerLauncher& installerLauncher();
+
 } // namespace vorlin::installer

@@ -98,6 +98,10 @@ protected:
                              answers.replies[answers.questions.size() - 1];
             return yes;
         };
+        installer::installerLauncher() = [](const QString& installer,
+                                            const std::function<bool(const QString&)>& open) {
+            open(installer);
+        };
         form = std::make_unique<builder::TVorlinConfigForm>(settings, shell);
         form->show();
         form->NameEdit->setText("  Holiday Pictures ");
