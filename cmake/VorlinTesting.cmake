@@ -15,7 +15,7 @@ function(vorlin_add_test name)
     VORLIN_BINARY_DIR="${CMAKE_BINARY_DIR}")
   if(T_XVFB)
     add_test(NAME ${name}
-      COMMAND xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" $<TARGET_FILE:${name}>)
+      COMMAND xvfb-run -a -s "-screen 0 1280x1024x24 -noreset -nolisten tcp" $<TARGET_FILE:${name}>)
   else()
     add_test(NAME ${name} COMMAND ${name})
   endif()

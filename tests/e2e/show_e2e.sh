@@ -52,7 +52,7 @@ unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
 
 start_xvfb() {
     exec 5> "$WORK/displayfd"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -br -ac -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -br -ac -noreset -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     exec 5>&-
     for _ in $(seq 100); do
