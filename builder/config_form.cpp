@@ -266,12 +266,17 @@ QWidget* TVorlinConfigForm::CreateImagesPage() {
 
     auto* side = new QVBoxLayout;
     AddImageB = button("Add", page);
+    AddImageB->setObjectName("AddImageB");
     RemoveImageB = button("Remove", page);
+    RemoveImageB->setObjectName("RemoveImageB");
     ClearImageB = button("Clear", page);
+    ClearImageB->setObjectName("ClearImageB");
     ImageUpB = button(QString(), page);
+    ImageUpB->setObjectName("ImageUpB");
     ImageUpB->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
     ImageUpB->setAccessibleName("Up");
     ImageDownB = button(QString(), page);
+    ImageDownB->setObjectName("ImageDownB");
     ImageDownB->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     ImageDownB->setAccessibleName("Down");
     auto* arrows = new QHBoxLayout;
@@ -286,7 +291,9 @@ QWidget* TVorlinConfigForm::CreateImagesPage() {
     Image1->setGeometry(0, 0, 125, 96);
     Image1->setAlignment(Qt::AlignCenter);
     PreviewB2 = button("Preview", page);
+    PreviewB2->setObjectName("PreviewB2");
     FullscreenB = button("Fullscreen", page);
+    FullscreenB->setObjectName("FullscreenB");
     auto* previewRow = new QHBoxLayout;
     previewRow->addWidget(PreviewB2);
     previewRow->addWidget(FullscreenB);
@@ -328,14 +335,21 @@ QWidget* TVorlinConfigForm::CreateMusicPage() {
     h->addWidget(MusicList, 1);
     auto* side = new QVBoxLayout;
     AddMusicB = button("Add", page);
+    AddMusicB->setObjectName("AddMusicB");
     RemoveMusicB = button("Remove", page);
+    RemoveMusicB->setObjectName("RemoveMusicB");
     ClearMusicB = button("Clear", page);
+    ClearMusicB->setObjectName("ClearMusicB");
     PlayB = button("Play", page);
+    PlayB->setObjectName("PlayB");
     StopB = button("Stop", page);
+    StopB->setObjectName("StopB");
     MusicUpB = button(QString(), page);
+    MusicUpB->setObjectName("MusicUpB");
     MusicUpB->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
     MusicUpB->setAccessibleName("Up");
     MusicDownB = button(QString(), page);
+    MusicDownB->setObjectName("MusicDownB");
     MusicDownB->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     MusicDownB->setAccessibleName("Down");
     for (auto* b : {AddMusicB, RemoveMusicB, ClearMusicB, PlayB, StopB}) side->addWidget(b);
@@ -390,7 +404,9 @@ QWidget* TVorlinConfigForm::CreateEffectsPage() {
     treeColumn->addWidget(StyleList, 1);
     auto* below = new QHBoxLayout;
     SelectAllB = button("Select All", page);
+    SelectAllB->setObjectName("SelectAllB");
     DisableAllB = button("Disable All", page);
+    DisableAllB->setObjectName("DisableAllB");
     below->addWidget(SelectAllB);
     below->addWidget(DisableAllB);
     treeColumn->addLayout(below);
@@ -399,7 +415,9 @@ QWidget* TVorlinConfigForm::CreateEffectsPage() {
     auto* side = new QVBoxLayout;
     auto* plusMinus = new QHBoxLayout;
     ExpandB = button("+", page);
+    ExpandB->setObjectName("ExpandB");
     CollapseB = button("-", page);
+    CollapseB->setObjectName("CollapseB");
     ExpandB->setFixedWidth(36);
     CollapseB->setFixedWidth(36);
     plusMinus->addWidget(ExpandB);
@@ -551,6 +569,7 @@ QWidget* TVorlinConfigForm::CreateBuildPage() {
     ReadmeMemo->setObjectName("ReadmeMemo");
     l2->addWidget(ReadmeMemo, 1);
     LoadReadmeB = button("Load From File...", p2);
+    LoadReadmeB->setObjectName("LoadReadmeB");
     auto* lr = new QHBoxLayout;
     lr->addWidget(LoadReadmeB);
     lr->addStretch(1);
@@ -571,8 +590,11 @@ QWidget* TVorlinConfigForm::CreateBuildPage() {
     auto* nav = new QHBoxLayout;
     nav->addStretch(1);
     BackB = button("<< Back", page);
+    BackB->setObjectName("BackB");
     NextB = button("Next >>", page);
+    NextB->setObjectName("NextB");
     BuildB = button("Build", page);
+    BuildB->setObjectName("BuildB");
     for (auto* b : {BackB, NextB, BuildB}) nav->addWidget(b);
     v->addLayout(nav);
 
