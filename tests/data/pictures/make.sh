@@ -21,7 +21,7 @@ $C -size 23x37 gradient:orange-navy -rotate 90 +antialias -fill red -draw "recta
 $C -size 37x23 xc:none +antialias -fill red -draw "rectangle 0,0 17,10" -fill lime -draw "rectangle 18,0 36,10" \
    -fill 'rgba(0,0,255,0.5)' -draw "rectangle 0,11 17,22" -fill black -draw "rectangle 3,3 6,6" "$T/alpha.png"
 
-ref() { # ref <file> [<frame spec and options>...]: the reference decode of <file>
+ref() { # ref <file> [<frame selector and options>...]: the reference decode of <file>
     f=$1; shift
     $C "$@" -depth 8 "rgba:$f.rgba"
 }
