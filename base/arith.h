@@ -31,7 +31,7 @@ inline std::int64_t roundHalfEven(double v) {
     return (fi % 2 == 0) ? fi : fi + 1;
 }
 
-// Integer division truncating toward zero (Pascal's div). C++ already truncates; the name says it is meant.
+// Integer division truncating toward zero (the geometry rules' "div"). C++ already truncates; the name says it is meant.
 constexpr int divTrunc(int a, int b) { return a / b; }
 constexpr int modTrunc(int a, int b) { return a % b; }
 
