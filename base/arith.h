@@ -31,8 +31,13 @@ inline std::int64_t roundHalfEven(double v) {
     return (fi % 2 == 0) ? fi : fi + 1;
 }
 
-// Integer division truncating toward zero (the geometry rules' "div"). C++ already truncates; the name says it is meant.
-constexpr int divTrunc(int a, int b) { return a / b; }
-constexpr int modTrunc(int a, int b) { return a % b; }
+// Integer division truncating toward zero (the geometry rules' "div"). C++ already truncates; the name says
+// it is meant.
+constexpr int divTrunc(int a, int b) {
+    return a / b;
+}
+constexpr int modTrunc(int a, int b) {
+    return a % b;
+}
 
 } // namespace vorlin

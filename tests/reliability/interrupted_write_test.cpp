@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -59,32 +61,49 @@ TEST(InterruptedWrite, KilledWriterLeavesOldOrNewFileAndNoPileOfTemporaries) {
     Folder dir;
     const std::string path = (dir.path / "Show.002").string();
     std::string versions[2];
+    std::chrono::steady_clock::duration writeTime{};
     {
         IniFile ini(path);
         writeGeneration(ini, 0);
         versions[0] = readAll(path);
+        const auto start = std::chrono::steady_clock::now();
         writeGeneration(ini, 1);
+        writeTime = std::chrono::steady_clock::now() - start;
         versions[1] = readAll(path);
     }
     ASSERT_GT(versions[0].size(), 100000u);
     ASSERT_NE(versions[0], versions[1]);
 
+    // Kills land at random moments within about two writes after the writer's first finished write, so
+    // that they hit every phase of a write however fast this build is.
     std::mt19937 rng(20261208);
-    std::uniform_int_distribution<int> delayUs(0, 30000);
+    const auto writeUs = std::chrono::duration_cast<std::chrono::microseconds>(writeTime).count();
+    std::uniform_int_distribution<long> delayUs(0, std::max<long>(2 * writeUs, 1000));
     int killedMidway = 0;
-    const int rounds = 300;
+    const int rounds = 200;
     for (int round = 0; round < rounds; ++round) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            // Rewrites the file forever, alternating the two versions.
+            // Rewrites the file forever, alternating the two versions; tells the parent after the first.
+            close(ready[0]);
             try {
                 IniFile ini(path);
-                for (int gen = round & 1;; gen ^= 1) writeGeneration(ini, gen);
+                for (int gen = round & 1, n = 0;; gen ^= 1, ++n) {
+                    writeGeneration(ini, gen);
+                    if (n == 0) (void)!write(ready[1], "w", 1);
+                }
             } catch (...) {
             }
             _exit(3);
         }
+        close(ready[1]);
+        char byte = 0;
+        const bool started = read(ready[0], &byte, 1) == 1;
+        close(ready[0]);
+        ASSERT_TRUE(started) << "the writer ended before its first write in round " << round;
         usleep(useconds_t(delayUs(rng)));
         kill(child, SIGKILL);
         int status = 0;
@@ -101,7 +120,7 @@ TEST(InterruptedWrite, KilledWriterLeavesOldOrNewFileAndNoPileOfTemporaries) {
     std::printf("%d of %d kills left a temporary file behind (removed by the next writer)\n", killedMidway,
                 rounds);
     // The kills must actually have landed inside writes for the test to mean anything.
-    EXPECT_GT(killedMidway, rounds / 20);
+    EXPECT_GT(killedMidway, rounds / 50);
 
     // A later write by a live writer still works and leaves nothing else behind.
     IniFile ini(path);
