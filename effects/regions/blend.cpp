@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "effects/regions/avx2_clones.h"
+
 namespace vorlin::effects::regions {
 namespace {
 
@@ -10,10 +12,8 @@ namespace {
 // (the file is built at -O3); the arithmetic is exactly the per-byte formula, in 16 bits (255 · 100 fits).
 // A second copy for processors with AVX2 (picked once at load time) moves twice as many bytes per step;
 // integer arithmetic gives the same bytes either way.
-__attribute__((target_clones("avx2", "default"))) void blendRow(std::uint8_t* __restrict screen,
-                                                                const std::uint8_t* __restrict fresh,
-                                                                int count, std::uint16_t keep,
-                                                                std::uint16_t take) {
+VORLIN_AVX2_CLONES void blendRow(std::uint8_t* __restrict screen, const std::uint8_t* __restrict fresh,
+                                 int count, std::uint16_t keep, std::uint16_t take) {
     for (int k = 0; k < count; ++k) {
         const std::uint16_t a = static_cast<std::uint16_t>(screen[k] * keep) / 100;
         const std::uint16_t b = static_cast<std::uint16_t>(fresh[k] * take) / 100;

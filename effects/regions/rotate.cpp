@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "effects/regions/avx2_clones.h"
+
 namespace vorlin::effects::regions {
 namespace {
 
@@ -47,9 +49,9 @@ template <typename F> std::pair<int, int> runWithin(F f, int n, int limit) {
 // for processors with AVX2 (picked once at load time) does four columns per step. Both copies compute
 // the same IEEE operations in the same order (no fused multiply-add: the file is built with contraction
 // off), so they give the same offsets.
-__attribute__((target_clones("avx2", "default"))) void
-sourceOffsets(std::int32_t* __restrict off, const double* __restrict colCos, const double* __restrict colSin,
-              int lo, int hi, double rowSin, double rowCos, int cx, int cy, int stride) {
+VORLIN_AVX2_CLONES void sourceOffsets(std::int32_t* __restrict off, const double* __restrict colCos,
+                                      const double* __restrict colSin, int lo, int hi, double rowSin,
+                                      double rowCos, int cx, int cy, int stride) {
     for (int o = lo; o < hi; ++o) {
         const std::int32_t u = cx + roundEven(colCos[o] - rowSin);
         const std::int32_t v = cy + roundEven(colSin[o] + rowCos);
