@@ -1097,8 +1097,12 @@ void TVorlinConfigForm::FullscreenPreview() {
 }
 
 void TVorlinConfigForm::StopPreviews() {
-    if (PreviewRunner && PreviewRunner->Display) PreviewRunner->Display->StopTransition();
-    if (DemoRunner && DemoRunner->Display) DemoRunner->Display->StopTransition();
+    // The timers first: a tick after this would start the next transition on a closed window.
+    for (runner::TRunVorlinscreen* r : {PreviewRunner.get(), DemoRunner.get()}) {
+        if (!r) continue;
+        if (r->Timer) r->Timer->stop();
+        if (r->Display) r->Display->StopTransition();
+    }
 }
 
 // ---------------------------------------------------------------- navigation
@@ -1179,7 +1183,8 @@ void TVorlinConfigForm::closeEvent(QCloseEvent* event) {
         StopPreviews();
         music::ClearMusicList();
         music::StopMusic();
-        if (FullscreenForm) FullscreenForm->hide();
+        // Closing (not hiding) ends its show: transition, timer, music and the saver flag.
+        if (FullscreenForm) FullscreenForm->CloseNow();
     } catch (...) {
     }
     event->accept();
