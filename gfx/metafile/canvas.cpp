@@ -92,6 +92,10 @@ ClipRegion ClipRegion::fromRects(const std::vector<pixman_box32_t>& boxes) {
     return r;
 }
 
+long long ClipRegion::size() const {
+    return pixman_region32_n_rects(const_cast<pixman_region32_t*>(&region_));
+}
+
 const pixman_box32_t* ClipRegion::rects(int& count) const {
     return pixman_region32_rectangles(const_cast<pixman_region32_t*>(&region_), &count);
 }
@@ -102,6 +106,29 @@ namespace {
 
 // Keeps hostile coordinates in a range where every conversion to int is defined.
 constexpr double kCoordLimit = 1e8;
+
+// Work units. One unit is about one pixel written by a fill (1 to 2 ns in an optimised build); steps
+// that take longer count several, so that the budget bounds the time whatever a file makes us do.
+// Measured against a solid fill: an edge on a row ~3×, a wide pen's piece point ~4×, a pixel of a
+// one-pixel line (each on another row: a cache miss) ~8×, a pattern or image pixel ~3×, a blended pixel
+// ~24×, each level of the search for a clipped span's rectangles ~8×.
+constexpr long long kEdgeCost = 3;         // an edge on one row; a step of the crossing sort; a point read
+constexpr long long kPiecePointCost = 4;   // a point of the pieces a wide pen is built from
+constexpr long long kLinePixelCost = 8;    // a pixel of a one-pixel line, styled or not
+constexpr long long kPatternPixelCost = 3; // a pixel filled from a pattern brush
+constexpr long long kImagePixelCost = 3;   // a pixel sampled from a source image
+constexpr long long kBlendPixelCost = 24;  // a pixel alpha-blended or colour-keyed
+constexpr long long kClipSearchCost = 8;   // a level of the binary search for a span's clip rectangles
+
+// ceil(log2(n + 1)): the depth of a binary search or a comparison sort over n items.
+long long searchDepth(std::size_t n) {
+    long long d = 0;
+    while (n) {
+        n >>= 1;
+        ++d;
+    }
+    return d;
+}
 
 double clampCoord(double v) {
     if (!std::isfinite(v)) return 0;
@@ -136,14 +163,15 @@ double signedArea(const std::vector<PointD>& pts) {
     return a / 2;
 }
 
-Contour circle(PointD c, double r) {
-    Contour k;
-    k.closed = true;
+// The points of a circle of radius r around the origin (about one per π pixels of radius, 8 to 128); a
+// disc at p is p plus each of them.
+std::vector<PointD> circleOffsets(double r) {
     const int n = std::clamp(static_cast<int>(std::ceil(std::numbers::pi * r)), 8, 128);
-    k.pts.reserve(n);
+    std::vector<PointD> k;
+    k.reserve(n);
     for (int i = 0; i < n; ++i) {
         const double t = 2 * std::numbers::pi * i / n;
-        k.pts.push_back({c.x + r * std::cos(t), c.y + r * std::sin(t)});
+        k.push_back({r * std::cos(t), r * std::sin(t)});
     }
     return k;
 }
@@ -160,10 +188,12 @@ void Canvas::writeRun(int y, int x0, int x1, const Paint& paint) {
     if (paint.pattern && !paint.pattern->isEmpty()) {
         const Bitmap& p = *paint.pattern;
         const std::uint8_t* prow = p.scanLine(y % p.height());
-        for (int x = x0; x < x1; ++x) {
-            const std::uint8_t* s = prow + 3 * (x % p.width());
+        const int pw = p.width();
+        for (int x = x0, px = x0 % pw; x < x1; ++x) {
+            const std::uint8_t* s = prow + 3 * px;
             std::copy(s, s + 3, row + 3 * x);
             cov[x] = 255;
+            if (++px == pw) px = 0;
         }
         return;
     }
@@ -185,7 +215,8 @@ void Canvas::paintSpan(int y, int x0, int x1, const Paint& paint) {
     x0 = std::max(x0, 0);
     x1 = std::min(x1, width());
     if (x0 >= x1) return;
-    budget_ -= x1 - x0;
+    budget_ -= (paint.pattern ? kPatternPixelCost : 1) * (x1 - x0);
+    if (clip_) budget_ -= kClipSearchCost * searchDepth(static_cast<std::size_t>(clip_->size()));
     forClippedRuns(y, x0, x1, [&](int a, int b) { writeRun(y, a, b, paint); });
 }
 
@@ -196,16 +227,27 @@ template <class F> void Canvas::forClippedRuns(int y, int x0, int x1, F&& f) con
     }
     int n = 0;
     const pixman_box32_t* r = clip_->rects(n);
+    const pixman_box32_t* end = r + n;
     // Bands are sorted by y: skip to the first rectangle whose bottom lies below this row.
     const pixman_box32_t* it =
-        std::partition_point(r, r + n, [y](const pixman_box32_t& b) { return b.y2 <= y; });
-    for (; it != r + n && it->y1 <= y; ++it) {
+        std::partition_point(r, end, [y](const pixman_box32_t& b) { return b.y2 <= y; });
+    if (it == end || it->y1 > y) return;
+    // The rectangles of row y's band share its top and bottom and are sorted by x: visit only those that
+    // meet [x0, x1), so that a one-pixel span costs a search, not a walk over a band of thousands.
+    const pixman_box32_t* bandEnd =
+        std::partition_point(it, end, [y](const pixman_box32_t& b) { return b.y1 <= y; });
+    it = std::partition_point(it, bandEnd, [x0](const pixman_box32_t& b) { return b.x2 <= x0; });
+    for (; it != bandEnd && it->x1 < x1; ++it) {
         const int a = std::max(x0, it->x1), b = std::min(x1, it->x2);
         if (a < b) f(a, b);
     }
 }
 
 void Canvas::scan(const Outline& outline, FillRule rule, const std::function<void(int, int, int)>& out) {
+    // What the walk costs, in edge steps: every outline point, the sort of the edges by their first row
+    // (n log n), and on every row each active edge (moved to the row, then a span boundary), each step the
+    // insertion sort takes to restore the order of the crossings (edges that crossed since the row above),
+    // and the sort and merge of edges that join. Spans are charged by whoever paints them.
     struct Edge {
         double x0, y0, slope;
         int yStart, yEnd, dir;
@@ -214,6 +256,7 @@ void Canvas::scan(const Outline& outline, FillRule rule, const std::function<voi
     const int H = height();
     for (const Contour& k : outline) {
         const std::size_t n = k.pts.size();
+        budget_ -= kEdgeCost * static_cast<long long>(n);
         if (n < 2) continue;
         for (std::size_t i = 0; i < n; ++i) {
             PointD p{clampCoord(k.pts[i].x), clampCoord(k.pts[i].y)};
@@ -230,32 +273,58 @@ void Canvas::scan(const Outline& outline, FillRule rule, const std::function<voi
             edges.push_back({p.x, p.y, (q.x - p.x) / (q.y - p.y), ys, ye, dir});
         }
     }
-    if (edges.empty()) return;
+    if (edges.empty() || budget_ < 0) return;
+    budget_ -= kEdgeCost * static_cast<long long>(edges.size()) * searchDepth(edges.size());
+    if (budget_ < 0) return;
     std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.yStart < b.yStart; });
-    budget_ -= static_cast<long long>(edges.size());
 
-    std::vector<const Edge*> active;
-    std::vector<std::pair<double, int>> xs;
+    // The edges that meet the current row with their crossings, kept sorted by x from row to row: the
+    // order changes only where edges cross, so restoring it is cheap where a full sort per row is not.
+    struct Crossing {
+        double x;
+        Edge e; // a copy: the walk reads it on every row, and a copy keeps the reads in one place
+    };
+    const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
+    std::vector<Crossing> active;
     std::size_t next = 0;
     int yEndAll = 0;
     for (const Edge& e : edges) yEndAll = std::max(yEndAll, e.yEnd);
     for (int y = edges.front().yStart; y < yEndAll && budget_ >= 0; ++y) {
-        while (next < edges.size() && edges[next].yStart <= y) active.push_back(&edges[next++]);
-        std::erase_if(active, [y](const Edge* e) { return e->yEnd <= y; });
+        std::erase_if(active, [y](const Crossing& c) { return c.e.yEnd <= y; });
         if (active.empty()) {
-            if (next < edges.size()) y = edges[next].yStart - 1;
-            continue;
+            if (next == edges.size()) break;
+            y = std::max(y, edges[next].yStart);
         }
-        budget_ -= static_cast<long long>(active.size()) + 1;
-        xs.clear();
-        for (const Edge* e : active) xs.emplace_back(e->x0 + (y - e->y0) * e->slope, e->dir);
-        std::sort(xs.begin(), xs.end());
+        for (Crossing& c : active) c.x = c.e.x0 + (y - c.e.y0) * c.e.slope;
+        budget_ -= kEdgeCost * (static_cast<long long>(active.size()) + 1);
+        for (std::size_t i = 1; i < active.size(); ++i) {
+            const Crossing c = active[i];
+            std::size_t j = i;
+            for (; j > 0 && active[j - 1].x > c.x; --j) active[j] = active[j - 1];
+            active[j] = c;
+            budget_ -= kEdgeCost * static_cast<long long>(i - j);
+            if (budget_ < 0) return;
+        }
+        if (next < edges.size() && edges[next].yStart <= y) {
+            const std::size_t first = active.size();
+            for (; next < edges.size() && edges[next].yStart <= y; ++next) {
+                const Edge& e = edges[next];
+                active.push_back({e.x0 + (y - e.y0) * e.slope, e});
+            }
+            const std::size_t joined = active.size() - first;
+            budget_ -= kEdgeCost * (static_cast<long long>(joined) * searchDepth(joined) +
+                                    static_cast<long long>(active.size()));
+            if (budget_ < 0) return;
+            std::sort(active.begin() + static_cast<std::ptrdiff_t>(first), active.end(), byX);
+            std::inplace_merge(active.begin(), active.begin() + static_cast<std::ptrdiff_t>(first),
+                               active.end(), byX);
+        }
         int wind = 0;
-        for (std::size_t i = 0; i + 1 < xs.size(); ++i) {
-            wind = rule == FillRule::Alternate ? (wind ^ 1) : wind + xs[i].second;
+        for (std::size_t i = 0; i + 1 < active.size(); ++i) {
+            wind = rule == FillRule::Alternate ? (wind ^ 1) : wind + active[i].e.dir;
             if (wind == 0) continue;
-            const double a = std::clamp(std::ceil(xs[i].first), -1.0, static_cast<double>(width()) + 1);
-            const double b = std::clamp(std::ceil(xs[i + 1].first), -1.0, static_cast<double>(width()) + 1);
+            const double a = std::clamp(std::ceil(active[i].x), -1.0, static_cast<double>(width()) + 1);
+            const double b = std::clamp(std::ceil(active[i + 1].x), -1.0, static_cast<double>(width()) + 1);
             if (a < b) out(y, static_cast<int>(a), static_cast<int>(b));
         }
     }
@@ -301,6 +370,8 @@ void Canvas::thinLine(PointD a, PointD b, const Paint& paint, Dash& dash) {
     }
     long long err = dx + dy;
     while (!(x0 == x1 && y0 == y1) && budget_ >= 0) {
+        // paintSpan charges one of the line pixel's units.
+        budget_ -= kLinePixelCost - 1;
         if (dash.step())
             paintSpan(static_cast<int>(y0), static_cast<int>(x0), static_cast<int>(x0) + 1, paint);
         else
@@ -337,8 +408,14 @@ void Canvas::stroke(const Outline& outline, double width, const Paint& paint, in
 
 void Canvas::wideStroke(const Outline& outline, double width, const Paint& paint) {
     // A wide pen: one quadrilateral per segment and a disc at every vertex (round joins and caps), all
-    // turned the same way so that the winding fill paints their union.
+    // turned the same way so that the winding fill paints their union. The points of the pieces are
+    // charged before they are made: a long outline with a wide pen makes very many.
     const double r = std::min(width, 1e6) / 2;
+    const std::vector<PointD> disc = circleOffsets(r);
+    long long points = 0;
+    for (const Contour& k : outline) points += static_cast<long long>(k.pts.size());
+    budget_ -= kPiecePointCost * points * static_cast<long long>(disc.size() + 4);
+    if (budget_ < 0) return;
     Outline pieces;
     auto addPiece = [&pieces](Contour c) {
         if (signedArea(c.pts) < 0) std::reverse(c.pts.begin(), c.pts.end());
@@ -356,8 +433,13 @@ void Canvas::wideStroke(const Outline& outline, double width, const Paint& paint
                 {{p.x + nx, p.y + ny}, {q.x + nx, q.y + ny}, {q.x - nx, q.y - ny}, {p.x - nx, p.y - ny}},
                 true});
         }
-        for (const PointD& p : k.pts) addPiece(circle(p, r));
-        if (budget_ < 0) return;
+        for (const PointD& p : k.pts) {
+            Contour c;
+            c.closed = true;
+            c.pts.reserve(disc.size());
+            for (const PointD& d : disc) c.pts.push_back({p.x + d.x, p.y + d.y});
+            addPiece(std::move(c));
+        }
     }
     fill(pieces, FillRule::Winding, paint);
 }
@@ -396,7 +478,10 @@ void Canvas::drawImage(const Bitmap& src, long long sx, long long sy, long long 
     const int iy1 = static_cast<int>(std::min(static_cast<double>(height()), std::ceil(y1)));
     const int op = static_cast<int>((rop >> 16) & 0xFF);
 
-    std::vector<long long> cols(static_cast<std::size_t>(std::max(0, ix1 - ix0)));
+    if (ix0 >= ix1 || iy0 >= iy1) return;
+    // The source column of each destination column, once per call.
+    budget_ -= ix1 - ix0;
+    std::vector<long long> cols(static_cast<std::size_t>(ix1 - ix0));
     for (int x = ix0; x < ix1; ++x) {
         const long long k = clampToInt((x - x0 + 0.5) / (x1 - x0) * sw, 0, static_cast<int>(sw - 1));
         cols[x - ix0] = sx + (flipX ? sw - 1 - k : k);
@@ -408,7 +493,8 @@ void Canvas::drawImage(const Bitmap& src, long long sx, long long sy, long long 
         // Runs of destination pixels go through the clip; within them each pixel samples its column.
         std::uint8_t* line = pixels_.scanLine(y);
         std::uint8_t* cov = coverage_.data() + static_cast<std::size_t>(y) * width();
-        budget_ -= ix1 - ix0;
+        budget_ -= (blend ? kBlendPixelCost : kImagePixelCost) * (ix1 - ix0);
+        if (clip_) budget_ -= kClipSearchCost * searchDepth(static_cast<std::size_t>(clip_->size()));
         forClippedRuns(y, ix0, ix1, [&](int a, int b) {
             for (int x = a; x < b; ++x) {
                 const long long col = cols[x - ix0];
@@ -480,6 +566,9 @@ void Canvas::blendPixel(std::uint8_t* d, std::uint8_t& cov, Color s, const Bitma
 
 void Canvas::drawMask(const std::uint8_t* mask, int pitch, int left, int top, int w, int h,
                       const Paint& paint) {
+    // The mask's area is charged whether or not it lands on the canvas: making it (a rendered glyph) and
+    // reading it cost about as much.
+    budget_ -= static_cast<long long>(std::max(w, 0)) * std::max(h, 0);
     for (int j = 0; j < h && budget_ >= 0; ++j) {
         const int y = top + j;
         if (y < 0 || y >= height()) continue;

@@ -5,8 +5,10 @@
 // Rules the rasteriser keeps, as GDI does: a pixel belongs to a filled outline when its centre lies inside
 // it, with left and top edges inclusive and right and bottom edges exclusive (so Rectangle(0,0,10,10)
 // covers pixels 0..9); a one-pixel line leaves out its last point. Every operation charges the budget
-// with the pixels and edge crossings it visits; once the budget is spent the canvas ignores further
-// drawing, so that a hostile file ends as a partial picture instead of running for hours.
+// for the work it does, painted or not: pixels, edges on every row they cross, the points a wide pen is
+// built from, clip searches, glyph masks (the weights are in canvas.cpp). Once the budget is spent the
+// canvas ignores further drawing, so that a hostile file ends as a partial picture instead of running
+// for minutes.
 
 #include "gfx/bitmap.h"
 #include "gfx/metafile/geometry2d.h"
@@ -50,6 +52,8 @@ public:
     static ClipRegion fromRects(const std::vector<pixman_box32_t>& boxes);
 
     const pixman_box32_t* rects(int& count) const;
+    // The number of rectangles: what an operation on the region costs.
+    long long size() const;
 
 private:
     pixman_region32_t region_;
@@ -74,6 +78,10 @@ public:
     int width() const { return pixels_.width(); }
     int height() const { return pixels_.height(); }
     bool exhausted() const { return budget_ < 0; }
+    // The work left; below zero once spent.
+    long long budget() const { return budget_; }
+    // Charges work done outside the canvas on its behalf (such as clip region algebra).
+    void charge(long long units) { budget_ -= units; }
 
     // Drawing is limited to this region; null means the whole canvas.
     void setClip(std::shared_ptr<const ClipRegion> clip) { clip_ = std::move(clip); }

@@ -701,7 +701,7 @@ DecodedPicture playEmf(const std::uint8_t* data, std::size_t size, const std::st
         devToPic = {1, 0, 0, 1, -double(h.rclBounds.left), -double(h.rclBounds.top)};
     }
 
-    Canvas canvas(static_cast<int>(W), static_cast<int>(H), limits.workBudget);
+    Canvas canvas(static_cast<int>(W), static_cast<int>(H), workBudget(W, H, limits));
     Player player(canvas, devToPic, false);
     player.deviceUnitsPerMm = upm;
     EmfPlayer emf(player);

@@ -3,8 +3,10 @@
 #include "gfx/metafile/canvas.h"
 #include "gfx/metafile/readers.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 namespace vorlin::gfx {
@@ -60,6 +62,14 @@ void checkPictureSize(long long width, long long height, const std::string& name
         width * height > kMaxPicturePixels)
         throw PictureError(name + ": picture too large (" + std::to_string(width) + " x " +
                            std::to_string(height) + " pixels)");
+}
+
+long long workBudget(long long width, long long height, const MetafileLimits& limits) {
+    // Saturates instead of overflowing: callers may pass anything.
+    constexpr long long kMax = std::numeric_limits<long long>::max() / 2;
+    const long long pixels = std::max(0LL, width) * std::max(0LL, height);
+    const long long perPixel = std::clamp(limits.workPerPixel, 0LL, kMax / std::max(1LL, pixels));
+    return std::min(std::max(0LL, limits.workBudget), kMax) + perPixel * pixels;
 }
 
 DecodedPicture finishPicture(Canvas& canvas) {

@@ -22,8 +22,13 @@ namespace vorlin::gfx {
 struct MetafileLimits {
     // Largest picture (in pixels) the decoder allocates; larger ones are a PictureError.
     long long maxPixels = kMaxPicturePixels;
-    // Pixels and edge crossings the rasteriser may visit before it stops drawing (a partial picture).
-    long long workBudget = 4'000'000'000LL;
+    // Work the rasteriser may do before it stops drawing, leaving a partial picture: workBudget units plus
+    // workPerPixel for each pixel of the picture, so that a large picture can be painted over several
+    // times while a small one cannot keep the decoder busy for long. A unit is about one pixel filled
+    // (1 to 3 ns in an optimised build); edges, line pixels, blends and the like count several. With the
+    // defaults a file takes at most about a second, and the largest picture a few.
+    long long workBudget = 300'000'000;
+    long long workPerPixel = 5;
 };
 
 // Reads and decodes the file. Throws PictureError.

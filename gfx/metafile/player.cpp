@@ -15,6 +15,8 @@ constexpr std::size_t kMaxPathPoints = 16'000'000;
 // Points one bézier record may flatten into: segments get fewer points when a record has very many.
 constexpr std::size_t kMaxBezierPoints = 4'000'000;
 constexpr double kPi = std::numbers::pi;
+// Work units (about one pixel written each) one clip rectangle costs in region algebra.
+constexpr long long kRegionRectCost = 4;
 
 PenObject pen(int style, Color c) {
     PenObject p;
@@ -411,6 +413,8 @@ void Player::strokeAndFillPath() {
 
 void Player::applyClip(ClipRegion region, int mode) {
     ClipRegion current = dc.clip ? *dc.clip : ClipRegion(Rect{0, 0, canvas_.width(), canvas_.height()});
+    // Region algebra is linear in the rectangles of both sides, the copy above included.
+    canvas_.charge(kRegionRectCost * (2 * current.size() + region.size() + 1));
     current.combine(region, mode);
     dc.clip = std::make_shared<const ClipRegion>(std::move(current));
 }
@@ -444,6 +448,7 @@ void Player::excludeClipRect(double l, double t, double r, double b) {
 void Player::offsetClip(double dx, double dy) {
     if (!dc.clip) return;
     const PointD v = logicalToPicture().mapVector({dx, dy});
+    canvas_.charge(kRegionRectCost * (dc.clip->size() + 1));
     auto moved = std::make_shared<ClipRegion>(*dc.clip);
     moved->translate(static_cast<int>(std::lround(std::clamp(v.x, -1e8, 1e8))),
                      static_cast<int>(std::lround(std::clamp(v.y, -1e8, 1e8))));

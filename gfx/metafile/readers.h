@@ -43,6 +43,9 @@ inline bool fits(std::uint64_t offset, std::uint64_t count, std::uint64_t unit, 
 void checkPictureSize(long long width, long long height, const std::string& name,
                       const MetafileLimits& limits);
 
+// The work budget for a picture of width × height pixels (see MetafileLimits).
+long long workBudget(long long width, long long height, const MetafileLimits& limits);
+
 // The canvas's pixels and coverage as a decoded picture.
 DecodedPicture finishPicture(class Canvas& canvas);
 

@@ -459,7 +459,7 @@ DecodedPicture playWmf(const std::uint8_t* data, std::size_t size, const std::st
     }
     checkPictureSize(W, H, name, limits);
 
-    Canvas canvas(static_cast<int>(W), static_cast<int>(H), limits.workBudget);
+    Canvas canvas(static_cast<int>(W), static_cast<int>(H), workBudget(W, H, limits));
     Player player(canvas, Affine{}, true);
     player.dc.windowOrg = org;
     player.dc.windowExt = ext;
