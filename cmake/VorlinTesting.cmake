@@ -1,8 +1,8 @@
 # vorlin_add_test(<name> SOURCES ... [LIBS ...] [QT] [XVFB] [LABELS ...] [TIMEOUT s] [ENV k=v ...])
 #   One GoogleTest executable registered as one CTest test.
-#   QT     the test needs Qt: skipped in engine-only (sanitizer) builds; runs on the offscreen platform.
+#   QT     the test needs Qt: skipped in Qt-free builds (VORLIN_WITH_QT=OFF); runs on the offscreen platform.
 #   XVFB   the test needs a real X server: run under xvfb-run.
-#   Labels: every test is "engine" unless it is QT or XVFB ("gui"); sanitizer builds run the engine set.
+#   Labels: every test is "engine" unless it is QT or XVFB ("gui"); "thread" tests also run under TSan.
 function(vorlin_add_test name)
   cmake_parse_arguments(T "QT;XVFB" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
   if((T_QT OR T_XVFB) AND NOT VORLIN_WITH_QT)
