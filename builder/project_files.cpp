@@ -2,11 +2,14 @@
 // Project stores into the working file, Save Project As stores, copies the working file out and puts the
 // previous working file back, Load Project copies a project over the working file and reloads it.
 //
-// A load whose file cannot be copied changes nothing (the edits since the last store are kept) and says
-// so; a Save As whose project cannot be written says so, and the working file is put back as always.
+// A load whose file cannot be read, or is plainly not a project (see project_check.h), changes nothing:
+// the working file, the lists and the change flags stay, and a message names the file and the reason.
+// A Save As whose project cannot be written says so, and the working file is put back as always.
 
 #include "builder/config_form.h"
+#include "builder/project_check.h"
 #include "platform/files.h"
+#include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
 
@@ -52,9 +55,18 @@ void TVorlinConfigForm::SaveProjectAsClick() {
 void TVorlinConfigForm::LoadProjectClick() {
     const QString name = FShell.openFile(this, "Open", kProjectFilter);
     if (name.isEmpty()) return;
-    if (!platform::fileExists(name.toStdString()) ||
-        !platform::copyFile(name.toStdString(), Settings.places.settingsFile, false)) {
-        FShell.message(this, kCaption, "The project file " + name + " could not be loaded.");
+    const QString failed = "The project file " + name + " could not be loaded. ";
+    // Read and judge the pick first, then write exactly those bytes: a picture, a folder or a huge file
+    // chosen by mistake must not replace the show.
+    const ProjectRead project = readProjectFile(name.toStdString());
+    if (!project.ok()) {
+        FShell.message(this, kCaption, failed + QString::fromStdString(project.fault));
+        return;
+    }
+    try {
+        platform::replaceFileAtomically(Settings.places.settingsFile, project.content);
+    } catch (const platform::WriteError& e) {
+        FShell.message(this, kCaption, failed + QString::fromUtf8(e.what()));
         return;
     }
     Guarded([this] {
