@@ -2,11 +2,17 @@
 #include "mpegdll/decoder.h"
 
 #include <mpg123.h>
+#include <sys/stat.h>
 
 #include <mutex>
 
 namespace vorlin::mpegdll {
 namespace {
+
+int64_t fileSize(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? int64_t(st.st_size) : 0;
+}
 
 class Mpg123Decoder final : public Decoder {
 public:
@@ -26,9 +32,18 @@ public:
         if (mpg123_open(h_, path.c_str()) != MPG123_OK) fail(3, path, "cannot open the file");
         long rate = 0;
         int channels = 0, encoding = 0;
-        if (mpg123_getformat(h_, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels < 1 ||
-            channels > 2)
-            fail(3, path, "no MPEG audio frames found");
+        bool found = mpg123_getformat(h_, &rate, &channels, &encoding) == MPG123_OK;
+        // libmpg123 converts a stream whose frames change rate by counting through every frame the
+        // Xing/Info header claims, one by one: a header claiming four billion frames makes one call
+        // run for minutes. Every frame takes at least its 4-byte header, so a claim beyond a quarter of
+        // the file's size is false; such a header is ignored (with the gapless trim it carries).
+        if (found && int64_t(mpg123_framelength(h_)) > fileSize(path) / 4) {
+            mpg123_close(h_);
+            mpg123_param(h_, MPG123_ADD_FLAGS, MPG123_IGNORE_INFOFRAME, 0.0);
+            found = mpg123_open(h_, path.c_str()) == MPG123_OK &&
+                    mpg123_getformat(h_, &rate, &channels, &encoding) == MPG123_OK;
+        }
+        if (!found || rate <= 0 || channels < 1 || channels > 2) fail(3, path, "no MPEG audio frames found");
         // Keep exactly this format: a stream whose later frames differ is converted by libmpg123.
         mpg123_format_none(h_);
         mpg123_format(h_, rate, channels, MPG123_ENC_SIGNED_16);

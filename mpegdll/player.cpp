@@ -4,6 +4,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace vorlin::mpegdll {
@@ -39,6 +41,16 @@ bool niceFor(int32_t priority, int& nice) {
     default:
         return false;
     }
+}
+
+// Milliseconds for a frame count, held to the entries' 32-bit range. libsndfile gives the largest 64-bit
+// count for a stream of unknown length (a FLAC or Ogg stream without its total), which the plain
+// multiplication by 1000 would overflow.
+int32_t framesToMs(int64_t frames, int rate) {
+    if (frames <= 0 || rate <= 0) return 0;
+    const int64_t limit = int64_t(INT32_MAX);
+    if (frames / rate >= limit / 1000) return INT32_MAX;
+    return int32_t(std::min(frames * 1000 / rate, limit));
 }
 
 } // namespace
@@ -236,13 +248,12 @@ int Player::resetMode() {
 
 int32_t Player::positionMs() const {
     if (!decoder_) return 0;
-    const int64_t frames = seekBase_.load() + (sink_ ? sink_->played() : 0);
-    return int32_t(frames * 1000 / decoder_->rate());
+    return framesToMs(seekBase_.load() + (sink_ ? sink_->played() : 0), decoder_->rate());
 }
 
 int32_t Player::lengthMs() const {
     if (!decoder_) return 0;
-    return int32_t(decoder_->lengthFrames() * 1000 / decoder_->rate());
+    return framesToMs(decoder_->lengthFrames(), decoder_->rate());
 }
 
 } // namespace vorlin::mpegdll

@@ -432,4 +432,66 @@ TEST_F(MpegDll, BadFilesFailOrEndNeverHang) {
     EXPECT_LT(lib().GetLength(), 900);
 }
 
+// Found by fuzzing: a cut 22.05 kHz mono stream whose Info header claims 4294967295 frames, with a
+// 48 kHz header among its bytes. libmpg123 took 48 kHz for the stream, so the 22.05 kHz frames needed a
+// rate conversion, and it walked through every claimed frame while setting that up: one Open ran for
+// minutes and reported 48 kHz. A claim the file's size cannot hold is now ignored, and the stream plays
+// at the rate its first frames give.
+TEST_F(MpegDll, InfoHeaderClaimingBillionsOfFramesIsIgnored) {
+    const std::string name = VORLIN_TEST_DATA_DIR "/mpegdll/xing_claims_4g_frames_rate_change.mp3";
+    ASSERT_EQ(lib().open(name), 0);
+    EXPECT_EQ(lib().GetFrequency(), 22050);
+    // 1467 bytes hold a few frames of 576 samples: well under a second.
+    EXPECT_GT(lib().GetLength(), 0);
+    EXPECT_LT(lib().GetLength(), 1000);
+    uint8_t ended = 0;
+    const Pcm pcm = playToFile(name, ended);
+    EXPECT_EQ(pcm.rate, 22050);
+    EXPECT_EQ(pcm.channels, 1);
+    EXPECT_LE(lib().GetCurrentPos(), lib().GetLength());
+}
+
+// Found by fuzzing: a FLAC stream's header gives its total length, which libsndfile passes on; a total of
+// 0 means "unknown" and comes back as the largest 64-bit count. Lengths beyond the entries' 32-bit
+// milliseconds overflowed (a negative length, or undefined arithmetic); they now read as the largest
+// length the entries can give, and the stream plays what it holds.
+TEST_F(MpegDll, FlacClaimingAnEndlessLengthGivesTheLargestLength) {
+    const fs::path dir = tempDir();
+    const fs::path plain = dir / "plain.flac";
+    constexpr int kFrames = 800;
+    {
+        SF_INFO info{};
+        info.samplerate = 8000;
+        info.channels = 1;
+        info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+        SNDFILE* f = sf_open(plain.c_str(), SFM_WRITE, &info);
+        ASSERT_NE(f, nullptr);
+        std::vector<int16_t> ramp(kFrames);
+        for (int i = 0; i < kFrames; ++i) ramp[size_t(i)] = int16_t((i % 40) * 500);
+        sf_writef_short(f, ramp.data(), kFrames);
+        sf_close(f);
+    }
+    const std::vector<char> flac = readBytes(plain.string());
+    ASSERT_GT(flac.size(), 26u);
+    // STREAMINFO follows "fLaC" and its 4-byte block header; the total is its 36 bits from bit 108.
+    struct Row {
+        const char* name;
+        uint8_t fill;
+    } rows[] = {{"unknown.flac", 0x00}, {"99days.flac", 0xFF}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::vector<char> bytes = flac;
+        char* total = bytes.data() + 8 + 13;
+        total[0] = char((uint8_t(total[0]) & 0xF0) | (r.fill & 0x0F));
+        for (int i = 1; i <= 4; ++i) total[i] = char(r.fill);
+        writeBytes(dir / r.name, bytes);
+        ASSERT_EQ(lib().open((dir / r.name).string()), 0);
+        EXPECT_EQ(lib().GetLength(), INT32_MAX);
+        uint8_t ended = 0;
+        const Pcm pcm = playToFile((dir / r.name).string(), ended);
+        EXPECT_EQ(pcm.samples.size(), size_t(kFrames));
+        EXPECT_EQ(lib().GetCurrentPos(), kFrames * 1000 / 8000);
+    }
+}
+
 } // namespace
