@@ -107,7 +107,7 @@ namespace {
 // Keeps hostile coordinates in a range where every conversion to int is defined.
 constexpr double kCoordLimit = 1e8;
 
-// Work units. One unit is about one pixel written by a fill (1 to 2 ns in an optimised build); steps
+// Work units. One unit is about one pixel written by a fill (1 to 3 ns in an optimised build); steps
 // that take longer count several, so that the budget bounds the time whatever a file makes us do.
 // Measured against a solid fill: an edge on a row ~3×, a wide pen's piece point ~4×, a pixel of a
 // one-pixel line (each on another row: a cache miss) ~8×, a pattern or image pixel ~3×, a blended pixel
