@@ -49,19 +49,7 @@ export SDL_AUDIODRIVER=dummy
 export VORLIN_REGISTRY=$WORK/registry.ini
 export VORLIN_SYSTEM_DIR=$WORK/system
 unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
-
-start_xvfb() {
-    exec 5> "$WORK/displayfd"
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -br -ac -noreset -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    exec 5>&-
-    for _ in $(seq 100); do
-        [ -s "$WORK/displayfd" ] && break
-        sleep 0.1
-    done
-    [ -s "$WORK/displayfd" ] || fail "Xvfb did not start"
-    export DISPLAY=:$(head -n1 "$WORK/displayfd")
-}
+. "$(dirname "$0")/../lib/x_session.sh"
 
 # "r,g,b" of the screen's pixel at x,y.
 pixel() {
@@ -89,17 +77,6 @@ root_id() {
     xwininfo -root | awk '/Window id/ {print $4}'
 }
 
-# Waits up to $2 seconds for process $1 (a child of this shell) to end; its exit status goes to $status.
-wait_end() {
-    local deadline=$((SECONDS + $2))
-    while kill -0 "$1" 2> /dev/null; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-    wait "$1"
-    status=$?
-}
-
 case $MODE in
 screen)
     start_xvfb
@@ -120,14 +97,7 @@ screen)
     ;;
 preview)
     start_xvfb
-    "$HOST_HELPER" 320 240 100 100 > "$WORK/host.id" &
-    HOST_PID=$!
-    for _ in $(seq 50); do
-        [ -s "$WORK/host.id" ] && break
-        sleep 0.1
-    done
-    HOST=$(head -n1 "$WORK/host.id")
-    [ -n "$HOST" ] || fail "no host window"
+    start_host 320 240 100 100
     "$WORK/MyShow.scr" /p "$HOST" > "$WORK/show.log" 2>&1 &
     SHOW_PID=$!
     wait_for_picture 260 220 15 || fail "the picture is not inside the host window"
@@ -136,9 +106,7 @@ preview)
     [ "$(pixel 260 345)" = "0,0,0" ] || fail "below the host window is $(pixel 260 345)"
     [ "$(pixel 640 700)" = "0,0,0" ] || fail "the preview reached beyond its host"
     [ "$(parent_of PreviewForm)" = "$(printf '0x%x' "$HOST")" ] || fail "the preview is not the host's child"
-    kill $HOST_PID
-    wait $HOST_PID 2> /dev/null
-    HOST_PID=
+    stop_host
     wait_end $SHOW_PID 10 || fail "the preview did not end with its host window"
     SHOW_PID=
     [ "$status" = 0 ] || fail "exit status $status"
@@ -160,14 +128,7 @@ preview)
 hostwindow)
     start_xvfb
     # A small host is a preview pane: the picture is shrunk into it.
-    "$HOST_HELPER" 320 240 100 100 > "$WORK/host.id" &
-    HOST_PID=$!
-    for _ in $(seq 50); do
-        [ -s "$WORK/host.id" ] && break
-        sleep 0.1
-    done
-    HOST=$(head -n1 "$WORK/host.id")
-    [ -n "$HOST" ] || fail "no host window"
+    start_host 320 240 100 100
     XSCREENSAVER_WINDOW=$(printf '0x%x' "$HOST") "$WORK/MyShow.scr" -root > "$WORK/show.log" 2>&1 &
     SHOW_PID=$!
     wait_for_picture 260 220 15 || fail "the picture is not inside the small host window"
@@ -177,20 +138,10 @@ hostwindow)
     wait_end $SHOW_PID 10 || fail "SIGTERM did not end the show in the small host"
     SHOW_PID=
     [ "$status" = 0 ] || fail "exit status $status after SIGTERM"
-    kill $HOST_PID
-    wait $HOST_PID 2> /dev/null
-    HOST_PID=
+    stop_host
 
     # A host as large as the screen: the full-screen show inside it.
-    : > "$WORK/host.id"
-    "$HOST_HELPER" 1280 1024 0 0 > "$WORK/host.id" &
-    HOST_PID=$!
-    for _ in $(seq 50); do
-        [ -s "$WORK/host.id" ] && break
-        sleep 0.1
-    done
-    HOST=$(head -n1 "$WORK/host.id")
-    [ -n "$HOST" ] || fail "no screen-sized host window"
+    start_host 1280 1024 0 0
     XSCREENSAVER_WINDOW=$HOST "$WORK/MyShow.scr" -root > "$WORK/show.log" 2>&1 &
     SHOW_PID=$!
     wait_for_picture 640 512 15 || fail "the picture is not in the middle of the screen-sized host"

@@ -39,28 +39,7 @@ unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
 cp "$PROGRAM" "$WORK/MyShow.scr"
 mkdir -p "$WORK/pics" "$WORK/music"
 
-# Starts Xvfb on a display of its own (a random number well away from the low ones other programs take)
-# and checks that a client can talk to it; tries again elsewhere when that fails. No reset when the last
-# client leaves: a show started during a reset could not connect.
-start_xvfb() {
-    local n
-    for _ in 1 2 3 4 5; do
-        n=$((200 + RANDOM % 700))
-        [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -br -ac -noreset -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=:$n
-        for _ in $(seq 50); do
-            xdotool getdisplaygeometry > /dev/null 2>&1 && return 0
-            kill -0 "$XVFB_PID" 2> /dev/null || break
-            sleep 0.2
-        done
-        kill "$XVFB_PID" 2> /dev/null
-        wait "$XVFB_PID" 2> /dev/null
-        XVFB_PID=
-    done
-    fail "Xvfb did not start"
-}
+. "$(dirname "$0")/../lib/x_session.sh"
 
 # Settings file: every file in pics/ and music/ (sorted), then the [Set] lines given.
 write_settings() {
@@ -94,18 +73,6 @@ wait_transitions() {
         [ $SECONDS -ge $deadline ] && fail "only $(transitions) of $1 transitions within $2 s"
         sleep 0.2
     done
-}
-
-# Waits up to $1 seconds for the show to end by itself; its exit status goes to $status.
-wait_end() {
-    local deadline=$((SECONDS + $1))
-    while kill -0 "$SHOW_PID" 2> /dev/null; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-    wait "$SHOW_PID"
-    status=$?
-    SHOW_PID=
 }
 
 # A key ends the show; it must end within 15 s with status 0.
@@ -183,38 +150,24 @@ preview)
     write_settings ImageInterval=1 EffectSpeed=1 PlayMusic=0
     start_xvfb
     for delay in 0 0.3 1 2.5 4; do
-        "$HOST_HELPER" 320 240 100 100 > "$WORK/host.id" &
-        HOST_PID=$!
-        for _ in $(seq 50); do
-            [ -s "$WORK/host.id" ] && break
-            sleep 0.1
-        done
-        HOST=$(head -n1 "$WORK/host.id")
-        [ -n "$HOST" ] || fail "no host window"
+        start_host 320 240 100 100
         : > "$WORK/show.log"
         "$WORK/MyShow.scr" /p "$HOST" > /dev/null 2>> "$WORK/show.log" &
         SHOW_PID=$!
         sleep "$delay"
-        kill "$HOST_PID"
-        wait "$HOST_PID" 2> /dev/null
-        HOST_PID=
-        wait_end 10 || fail "the preview outlived its host by 10 s (host gone after $delay s)"
+        stop_host
+        wait_end "$SHOW_PID" 10 || fail "the preview outlived its host by 10 s (host gone after $delay s)"
+        SHOW_PID=
         [ "$status" = 0 ] || fail "exit status $status when the host went after $delay s"
         echo "preview: host gone after $delay s, $(transitions) transitions, ended with 0"
     done
     # A window id that no longer names a window.
-    "$HOST_HELPER" 320 240 100 100 > "$WORK/host.id" &
-    HOST_PID=$!
-    for _ in $(seq 50); do
-        [ -s "$WORK/host.id" ] && break
-        sleep 0.1
-    done
-    kill "$HOST_PID"
-    wait "$HOST_PID" 2> /dev/null
-    HOST_PID=
+    start_host 320 240 100 100
+    stop_host
     "$WORK/MyShow.scr" /p "$(head -n1 "$WORK/host.id")" > /dev/null 2>> "$WORK/show.log" &
     SHOW_PID=$!
-    wait_end 10 || fail "a preview for a window that is gone did not end"
+    wait_end "$SHOW_PID" 10 || fail "a preview for a window that is gone did not end"
+    SHOW_PID=
     [ "$status" = 0 ] || fail "exit status $status for a window that is gone"
     ;;
 soak)
