@@ -3,6 +3,9 @@
 //   g++ -std=c++20 -O2 ../../mpegdll/make_seeds.cpp -lsndfile -o /tmp/make_seeds && /tmp/make_seeds
 // MPEG layer III through libsndfile's MPEG writer (LAME); WAV, FLAC and Ogg Vorbis through libsndfile;
 // an ID3v2-tagged MP3 and a RIFF/WAVE file carrying MPEG audio (format tag 0x55) are put together here.
+// The other files of the corpus were found by fuzzing: xing_claims_4g_frames_rate_change.mp3 (an Open
+// that took minutes), flac_total_642_hours.flac (a length past the 32-bit milliseconds) and
+// ogg_broken_vorbis_headers.ogg (libsndfile's own leak, see lsan.supp).
 #include <sndfile.h>
 
 #include <cmath>
