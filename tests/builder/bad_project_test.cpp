@@ -3,10 +3,8 @@
 // working settings file, the lists, the record and the change flags stay exactly as they were. Text that
 // is merely odd (empty, one enormous line, no known section, 8-bit bytes) loads as any project does.
 
-#include "builder/config_form.h"
 #include "builder/project_check.h"
-#include "platform/program_path.h"
-#include "platform/registry.h"
+#include "builder_fixture.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -32,17 +30,8 @@ using builder::TVorlinConfigForm;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void writeFile(const fs::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+using vorlin::testing::readFile;
+using vorlin::testing::writeFile;
 
 // A file of `size` bytes that takes no disk space and no time to make (a hole reads as NUL bytes).
 void makeSparse(const fs::path& p, off_t size) {
@@ -60,50 +49,12 @@ std::string randomBytes(size_t n, unsigned seed, int lowest) {
     return s;
 }
 
-struct TestShell {
-    QString fileAnswer;
-    QStringList messages;
-
-    builder::BuilderShell make() {
-        builder::BuilderShell s;
-        s.openFiles = [](QWidget*, const QString&, const QString&, const QString&) { return QStringList(); };
-        s.openFile = [this](QWidget*, const QString&, const QString&) { return fileAnswer; };
-        s.saveFile = [](QWidget*, const QString&, const QString&) { return QString(); };
-        s.message = [this](QWidget*, const QString&, const QString& text) { messages << text; };
-        s.openUrl = [](const QString&) { return true; };
-        return s;
-    }
-};
-
-class BadProject : public ::testing::Test {
+class BadProject : public vorlin::testing::BuilderFixture {
 public:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vorlin-badproject-XXXXXX";
-        dir = mkdtemp(tmpl);
-        pics = dir / "pics";
-        fs::create_directories(pics);
-        for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
-            fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "pictures/bmp_24bit.bmp", pics / name);
-        writeFile(pics / "x.wav", "not really sound");
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        platform::setProgramPath((dir / "VorlinSaver").string());
-        working = dir / "VorlinSaver.002";
-    }
-    void TearDown() override {
-        form.reset();
-        fs::remove_all(dir);
-    }
-
-    std::string pic(const char* name) const { return (pics / name).string(); }
-
     // Opens the window on a show of three pictures and one music file.
     void openStandard() {
-        writeFile(working, "[Pictures]\n" + pic("a.bmp") + "=1\n" + pic("b.bmp") + "=0\n" + pic("c.bmp") +
-                               "=1\n[Music]\n" + (pics / "x.wav").string() + "=1\n[Set]\nImageInterval=4\n");
-        settings = std::make_unique<show::ShowSettingsFile>();
-        settings->read(platform::programPath(), platform::Registry());
-        form = std::make_unique<TVorlinConfigForm>(*settings, shell.make());
-        form->show();
+        open("[Pictures]\n" + pic("a.bmp") + "=1\n" + pic("b.bmp") + "=0\n" + pic("c.bmp") + "=1\n[Music]\n" +
+             pic("x.wav") + "=1\n[Set]\nImageInterval=4\n");
     }
 
     QStringList listTexts(QListWidget* list) const {
@@ -117,11 +68,6 @@ public:
         shell.fileAnswer = QString::fromStdString(p.string());
         form->LoadProjectClick();
     }
-
-    fs::path dir, pics, working;
-    TestShell shell;
-    std::unique_ptr<show::ShowSettingsFile> settings;
-    std::unique_ptr<TVorlinConfigForm> form;
 };
 
 // Each row makes a pick (returning its path) and names the reason the message must give.

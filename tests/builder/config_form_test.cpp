@@ -2,9 +2,7 @@
 // into the working settings file (and what it must leave alone), the effect tree's fill and group rules,
 // closing with and without storing, and project files. Dialogs are answered through a test shell.
 
-#include "builder/config_form.h"
-#include "platform/program_path.h"
-#include "platform/registry.h"
+#include "builder_fixture.h"
 
 #include "show/runner/run_vorlinscreen.h"
 #include "startup/show_windows/fullscreen_form.h"
@@ -37,17 +35,8 @@ using builder::TVorlinConfigForm;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void writeFile(const fs::path& p, const std::string& text) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out << text;
-}
+using vorlin::testing::readFile;
+using vorlin::testing::writeFile;
 
 // The lines of one section, header included, as they stand in the file.
 std::string sectionText(const std::string& file, const std::string& name) {
@@ -61,67 +50,8 @@ std::string sectionText(const std::string& file, const std::string& name) {
     return out;
 }
 
-struct TestShell {
-    QStringList filesAnswer;
-    QString fileAnswer;
-    QString saveAnswer;
-    QStringList messages;
-    QStringList urls;
-    QStringList filters;
-
-    builder::BuilderShell make() {
-        builder::BuilderShell s;
-        s.openFiles = [this](QWidget*, const QString&, const QString&, const QString& filter) {
-            filters << filter;
-            return filesAnswer;
-        };
-        s.openFile = [this](QWidget*, const QString&, const QString& filter) {
-            filters << filter;
-            return fileAnswer;
-        };
-        s.saveFile = [this](QWidget*, const QString&, const QString& filter) {
-            filters << filter;
-            return saveAnswer;
-        };
-        s.message = [this](QWidget*, const QString&, const QString& text) { messages << text; };
-        s.openUrl = [this](const QString& url) {
-            urls << url;
-            return true;
-        };
-        return s;
-    }
-};
-
-class BuilderForm : public ::testing::Test {
+class BuilderForm : public vorlin::testing::BuilderFixture {
 public:
-    void SetUp() override {
-        char tmpl[] = "/tmp/vorlin-builder-XXXXXX";
-        dir = mkdtemp(tmpl);
-        pics = dir / "pics";
-        fs::create_directories(pics);
-        for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
-            fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "pictures/bmp_24bit.bmp", pics / name);
-        for (const char* name : {"x.wav", "y.wav"}) writeFile(pics / name, "not really sound");
-        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        platform::setProgramPath((dir / "VorlinSaver").string());
-        working = dir / "VorlinSaver.002";
-    }
-    void TearDown() override {
-        form.reset();
-        fs::remove_all(dir);
-    }
-
-    std::string pic(const char* name) const { return (pics / name).string(); }
-
-    // Writes the working settings file, reads it and opens the window on it.
-    void open(const std::string& text) {
-        writeFile(working, text);
-        settings = std::make_unique<show::ShowSettingsFile>();
-        settings->read(platform::programPath(), platform::Registry());
-        form = std::make_unique<TVorlinConfigForm>(*settings, shell.make());
-        form->show();
-    }
-
     // A show of three pictures (b unticked), one music file, one missing picture kept in the file.
     void openStandard() {
         open("[Pictures]\n" + pic("a.bmp") + "=1\n/nowhere/gone.bmp=1\n" + pic("b.bmp") + "=0\n" +
@@ -130,11 +60,6 @@ public:
     }
 
     QTreeWidgetItem* leaf(int group, int index) { return form->StyleList->topLevelItem(group)->child(index); }
-
-    fs::path dir, pics, working;
-    TestShell shell;
-    std::unique_ptr<show::ShowSettingsFile> settings;
-    std::unique_ptr<TVorlinConfigForm> form;
 };
 
 TEST_F(BuilderForm, OpensWithFixedClientPagesAndFilledLists) {

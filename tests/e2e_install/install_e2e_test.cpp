@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "../lib/test_files.h"
 #include "builder/installer/script_writer.h"
 #include "platform/ini_file.h"
 #include "platform/registry.h"
@@ -22,12 +23,7 @@ using namespace vorlin::installer;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using vorlin::testing::readFile;
 
 void spit(const fs::path& p, const std::string& text) {
     fs::create_directories(p.parent_path());
@@ -144,7 +140,7 @@ TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
           sys / "libmpegdll.so", app / "sample/beach.jpg", app / "sample/sunset.jpg",
           app / "sample/waves.mp3", app / "Readme.txt", app / "unins000"})
         EXPECT_TRUE(fs::is_regular_file(f)) << f;
-    EXPECT_EQ(slurp(app / "sample/beach.jpg"), std::string(3000, 'b'));
+    EXPECT_EQ(readFile(app / "sample/beach.jpg"), std::string(3000, 'b'));
     EXPECT_EQ(fs::read_symlink(sys / "Holida~1.scr"), "Holiday Pictures.scr");
     const auto built = vorlin::platform::IniFile((sys / "Holiday Pictures.002").string()).snapshot();
     EXPECT_EQ(built.readString("Set", "Author", ""), "Ann");
@@ -153,7 +149,7 @@ TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
     vorlin::platform::Registry reg;
     EXPECT_EQ(reg.readString("Software\\Mirtavo\\Holiday Pictures", "").value_or("-"), app.string());
 
-    const std::string xss = slurp(home / ".xscreensaver");
+    const std::string xss = readFile(home / ".xscreensaver");
     const std::string entry = "\"Holiday Pictures\"  \"" + (sys / "Holida~1.scr").string() + "\" /s";
     EXPECT_NE(xss.find("mode:\t\tone\n"), std::string::npos) << xss;
     EXPECT_NE(xss.find("selected:\t\t0\n"), std::string::npos) << xss;
@@ -164,7 +160,7 @@ TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
     for (const auto& f : fs::recursive_directory_iterator(home))
         if (f.path().extension() == ".desktop") {
             ++entries;
-            const std::string text = slurp(f.path());
+            const std::string text = readFile(f.path());
             const auto at = text.find("X-Vorlin-Target=");
             ASSERT_NE(at, std::string::npos) << f.path();
             const std::string target = text.substr(at + 16, text.find('\n', at) - at - 16);
@@ -175,7 +171,7 @@ TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
     EXPECT_TRUE(fs::exists(home / ".local/share/applications/Holiday Pictures/Readme.desktop"));
 
     // The installed configuration entry starts the saver without arguments.
-    const std::string desktop = slurp(home / "Desktop/Holiday Pictures.desktop");
+    const std::string desktop = readFile(home / "Desktop/Holiday Pictures.desktop");
     EXPECT_NE(desktop.find("Exec=\"" + (sys / "Holiday Pictures.scr").string() + "\"\n"), std::string::npos)
         << desktop;
 
@@ -184,7 +180,7 @@ TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
     auto [log2, rc2] = sh(q(installer.string()) + " --yes");
     ASSERT_EQ(rc2, 0) << log2;
     EXPECT_EQ(tree(home), installed);
-    const std::string xss2 = slurp(home / ".xscreensaver");
+    const std::string xss2 = readFile(home / ".xscreensaver");
     EXPECT_EQ(xss2.find(entry), xss2.rfind(entry));
 
     auto [ulog, urc] = sh(q((app / "unins000").string()) + " --yes");
@@ -202,14 +198,14 @@ TEST_F(InstallEndToEnd, KeepsTheUsersXscreensaverSettings) {
     build(input("Sea"));
     auto [log, rc] = sh(q((root / "out/Holiday.run").string()) + " --yes");
     ASSERT_EQ(rc, 0) << log;
-    const std::string xss = slurp(home / ".xscreensaver");
+    const std::string xss = readFile(home / ".xscreensaver");
     for (const char* kept :
          {"timeout:\t0:10:00\n", "\"Qix\"  qix -root \\n\\\n", "- \"Maze\"  maze -root \\n\\\n",
           "pointerHysteresis: 10\n", "mode:\t\tone\n", "selected:\t\t2\n"})
         EXPECT_NE(xss.find(kept), std::string::npos) << kept << "\n" << xss;
     auto [ulog, urc] = sh(q((home / ".local/share/vorlinsaver/programs/Sea/unins000").string()) + " --yes");
     ASSERT_EQ(urc, 0) << ulog;
-    const std::string after = slurp(home / ".xscreensaver");
+    const std::string after = readFile(home / ".xscreensaver");
     for (const char* back : {"mode:\t\trandom\n", "selected:\t\t1\n", "\"Qix\"", "\"Maze\""})
         EXPECT_NE(after.find(back), std::string::npos) << back << "\n" << after;
     EXPECT_EQ(after.find("Sea"), std::string::npos) << after;

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../lib/test_files.h"
 #include "builder/config_form.h"
 #include "builder/installer/about_form.h"
 #include "builder/installer/installer_build.h"
@@ -30,16 +31,11 @@ using namespace vorlin;
 
 namespace {
 
+using vorlin::testing::readFile;
+
 void spit(const fs::path& p, const std::string& text) {
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << text;
-}
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 class Folder : public ::testing::Test {
@@ -258,10 +254,10 @@ TEST_F(ConfigDialog, MusicCheckAndOkRewriteAllTwelveKeys) {
     open("[Music]\ntune.wav=1\n[Set]\nPlayMusic=1\n");
     EXPECT_TRUE(dialog->PlayMusicCheck->isEnabled());
     EXPECT_TRUE(dialog->PlayMusicCheck->isChecked());
-    const std::string before = slurp(dir / "Sea.002");
+    const std::string before = readFile(dir / "Sea.002");
     dialog->IntervalEdit->setValue(2);
     dialog->reject();
-    EXPECT_EQ(slurp(dir / "Sea.002"), before);
+    EXPECT_EQ(readFile(dir / "Sea.002"), before);
 }
 
 } // namespace

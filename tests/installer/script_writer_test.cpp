@@ -1,4 +1,5 @@
 // The bytes of the built settings file and "temp.iss", and the name, short-name and progress-line rules.
+#include "../lib/test_files.h"
 #include "builder/installer/script_writer.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +13,7 @@ using namespace vorlin::installer;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using vorlin::testing::readFile;
 
 void spit(const fs::path& p, const std::string& text) {
     std::ofstream(p, std::ios::binary) << text;
@@ -96,14 +92,14 @@ TEST_F(BuildFiles, ScriptAndSettingsBytesWithMusicAndReadme) {
         "Name: \"{group}/Uninstall\"; Filename: \"{app}/unins000\"\r\n"
         "Name: \"{app}/Holiday Pictures\"; Filename: \"{sys}/Holiday Pictures.scr\"\r\n"
         "Name: \"{group}/Readme\"; Filename: \"{app}/readme.txt\"\r\n";
-    EXPECT_EQ(slurp(out.scriptFile), expected);
+    EXPECT_EQ(readFile(out.scriptFile), expected);
     // Author and Website first, then the working file's [Set] and [Transitions]; one key for the two
     // pictures named sea.jpg; the unticked and the missing ones left out.
     EXPECT_EQ(
-        slurp(out.settingsFile),
+        readFile(out.settingsFile),
         "[Set]\nAuthor=Ann\nWebsite=http://ann.example\nStetchImage=1\nImageInterval=7\nPicturePath=/a\n"
         "[Transitions]\n15=0\n363=0\n[Pictures]\nsea.jpg=1\n[Music]\nsong.mp3=1\n");
-    EXPECT_EQ(slurp(out.readmeFile), "Hello\r\nSecond line\r\n");
+    EXPECT_EQ(readFile(out.readmeFile), "Hello\r\nSecond line\r\n");
     cleanUpBuildFiles(out);
     EXPECT_TRUE(fs::is_empty(root / "compile"));
 }
@@ -122,8 +118,8 @@ TEST_F(BuildFiles, NoMusicNoReadmeAndWebsiteRules) {
         in.author = r.author;
         in.website = r.website;
         const BuildOutput out = writeBuildFiles(in);
-        EXPECT_EQ(slurp(out.settingsFile).substr(0, r.set.size()), r.set) << r.website;
-        const std::string script = slurp(out.scriptFile);
+        EXPECT_EQ(readFile(out.settingsFile).substr(0, r.set.size()), r.set) << r.website;
+        const std::string script = readFile(out.scriptFile);
         EXPECT_EQ(script.find("libmpegdll"), std::string::npos);
         EXPECT_EQ(script.find("Readme"), std::string::npos);
         EXPECT_TRUE(out.readmeFile.empty());
@@ -138,7 +134,7 @@ TEST_F(BuildFiles, HostilePathsAreQuotedOrLeftOut) {
     in.pictures = {
         {p("a/say \"hi\" {app}; x.jpg"), true}, {p("a/two\nlines.jpg"), true}, {p("a/k=v.jpg"), true}};
     const BuildOutput out = writeBuildFiles(in);
-    const std::string script = slurp(out.scriptFile);
+    const std::string script = readFile(out.scriptFile);
     EXPECT_NE(
         script.find("Source:\"" + p("a/say \"\"hi\"\" {{app}; x.jpg") + "\"; DestDir: \"{app}/sample\"\r\n"),
         std::string::npos);

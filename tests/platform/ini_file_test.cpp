@@ -1,5 +1,5 @@
 #include "platform/ini_file.h"
-#include "test_dir.h"
+#include "../lib/test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/files.h"
 #include "platform/registry.h"
-#include "test_dir.h"
+#include "../lib/test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,8 @@
 #include "platform/program_path.h"
 #include "platform/registry.h"
 
+#include "../lib/test_files.h"
+
 #include <QApplication>
 #include <QListWidget>
 #include <QRadioButton>
@@ -21,12 +23,7 @@ using namespace vorlin;
 
 namespace {
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using vorlin::testing::readFile;
 
 TEST(BuilderStore, SettingsFolderGoneThenBack) {
     char tmpl[] = "/tmp/vorlin-store-XXXXXX";

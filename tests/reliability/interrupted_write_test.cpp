@@ -1,6 +1,7 @@
 // A settings writer killed at random moments: the file is always one whole version, never a cut one, and
 // the temporary files of killed writers do not pile up beside it.
 
+#include "../lib/test_files.h"
 #include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +23,7 @@ using vorlin::platform::IniFile;
 
 namespace {
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using vorlin::testing::readFile;
 
 // Writes generation `gen` of a large show-like file: 500 long keys whose values all carry the generation.
 // Few, long entries keep the time spent in memory small next to the time the file is being written.
@@ -66,11 +64,11 @@ TEST(InterruptedWrite, KilledWriterLeavesOldOrNewFileAndNoPileOfTemporaries) {
     {
         IniFile ini(path);
         writeGeneration(ini, 0);
-        versions[0] = readAll(path);
+        versions[0] = readFile(path);
         const auto start = std::chrono::steady_clock::now();
         writeGeneration(ini, 1);
         writeTime = std::chrono::steady_clock::now() - start;
-        versions[1] = readAll(path);
+        versions[1] = readFile(path);
     }
     ASSERT_GT(versions[0].size(), 100000u);
     ASSERT_NE(versions[0], versions[1]);
@@ -111,7 +109,7 @@ TEST(InterruptedWrite, KilledWriterLeavesOldOrNewFileAndNoPileOfTemporaries) {
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended by itself in round " << round;
 
-        const std::string now = readAll(path);
+        const std::string now = readFile(path);
         ASSERT_TRUE(now == versions[0] || now == versions[1])
             << "round " << round << ": the file holds " << now.size() << " bytes, neither version";
         const int others = countOthers(dir.path, "Show.002");
@@ -126,7 +124,7 @@ TEST(InterruptedWrite, KilledWriterLeavesOldOrNewFileAndNoPileOfTemporaries) {
     // A later write by a live writer still works and leaves nothing else behind.
     IniFile ini(path);
     writeGeneration(ini, 0);
-    EXPECT_EQ(readAll(path), versions[0]);
+    EXPECT_EQ(readFile(path), versions[0]);
     EXPECT_EQ(countOthers(dir.path, "Show.002"), 0);
 }
 

@@ -1,4 +1,4 @@
-#include "../platform/test_dir.h"
+#include "../lib/test_files.h"
 #include "show/settings/show_settings.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "../platform/test_dir.h"
+#include "../lib/test_files.h"
 #include "startup/command_line.h"
 #include "startup/info_json.h"
 #include "startup/password_change.h"

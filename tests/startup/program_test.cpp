@@ -1,7 +1,7 @@
 // The built program, copied or linked under screen-saver names, started as a host would start it; what it
 // reports with --info is checked field by field.
 
-#include "../platform/test_dir.h"
+#include "../lib/test_files.h"
 #include "platform/registry.h"
 
 #include <QJsonArray>

@@ -1,9 +1,10 @@
 #pragma once
-// A fresh temporary folder per test, removed afterwards.
+// Files for tests: a fresh temporary folder per test (removed afterwards), and whole-file reads and writes.
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace vorlin::testing {
@@ -29,12 +30,14 @@ private:
     std::filesystem::path path_;
 };
 
-inline void writeFile(const std::string& path, const std::string& content) {
+// Replaces the file with exactly these bytes.
+inline void writeFile(const std::filesystem::path& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
 }
 
-inline std::string readFile(const std::string& path) {
+// The file's bytes; empty when it cannot be read.
+inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -1,0 +1,94 @@
+#pragma once
+// The builder window on a show in a temporary folder of its own, with every dialog answered by a test
+// shell that records what was asked and said.
+
+#include "builder/config_form.h"
+#include "platform/program_path.h"
+#include "platform/registry.h"
+
+#include "../lib/test_files.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace vorlin::testing {
+
+// Answers the builder's dialogs with the answers set beforehand; records filters, messages and links.
+struct BuilderTestShell {
+    QStringList filesAnswer;
+    QString fileAnswer;
+    QString saveAnswer;
+    QStringList messages;
+    QStringList urls;
+    QStringList filters;
+
+    builder::BuilderShell make() {
+        builder::BuilderShell s;
+        s.openFiles = [this](QWidget*, const QString&, const QString&, const QString& filter) {
+            filters << filter;
+            return filesAnswer;
+        };
+        s.openFile = [this](QWidget*, const QString&, const QString& filter) {
+            filters << filter;
+            return fileAnswer;
+        };
+        s.saveFile = [this](QWidget*, const QString&, const QString& filter) {
+            filters << filter;
+            return saveAnswer;
+        };
+        s.message = [this](QWidget*, const QString&, const QString& text) { messages << text; };
+        s.openUrl = [this](const QString& url) {
+            urls << url;
+            return true;
+        };
+        return s;
+    }
+};
+
+// A temporary folder holding the program's place (its working settings file is `working`) and pictures
+// a.bmp..d.bmp and "music" x.wav, y.wav in `pics`; the registry lives in the folder too.
+class BuilderFixture : public ::testing::Test {
+public:
+    void SetUp() override {
+        char tmpl[] = "/tmp/vorlin-builder-XXXXXX";
+        dir = mkdtemp(tmpl);
+        pics = dir / "pics";
+        std::filesystem::create_directories(pics);
+        for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
+            std::filesystem::copy_file(std::filesystem::path(VORLIN_TEST_DATA_DIR) / "pictures/bmp_24bit.bmp",
+                                       pics / name);
+        for (const char* name : {"x.wav", "y.wav"}) writeFile(pics / name, "not really sound");
+        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        platform::setProgramPath((dir / "VorlinSaver").string());
+        working = dir / "VorlinSaver.002";
+    }
+    void TearDown() override {
+        form.reset();
+        std::filesystem::remove_all(dir);
+    }
+
+    std::string pic(const char* name) const { return (pics / name).string(); }
+
+    // Writes the working settings file, reads it and opens the window on it.
+    void open(const std::string& text) {
+        writeFile(working, text);
+        settings = std::make_unique<show::ShowSettingsFile>();
+        settings->read(platform::programPath(), platform::Registry());
+        form = std::make_unique<builder::TVorlinConfigForm>(*settings, shell.make());
+        form->show();
+    }
+
+    std::filesystem::path dir, pics, working;
+    BuilderTestShell shell;
+    std::unique_ptr<show::ShowSettingsFile> settings;
+    std::unique_ptr<builder::TVorlinConfigForm> form;
+};
+
+} // namespace vorlin::testing
