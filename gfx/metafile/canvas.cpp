@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace vorlin::gfx::metafile {
@@ -107,11 +108,12 @@ namespace {
 // Keeps hostile coordinates in a range where every conversion to int is defined.
 constexpr double kCoordLimit = 1e8;
 
-// Work units. One unit is about one pixel written by a fill (1 to 3 ns in an optimised build); steps
-// that take longer count several, so that the budget bounds the time whatever a file makes us do.
-// Measured against a solid fill: an edge on a row ~3×, a wide pen's piece point ~4×, a pixel of a
-// one-pixel line (each on another row: a cache miss) ~8×, a pattern or image pixel ~3×, a blended pixel
-// ~24×, each level of the search for a clipped span's rectangles ~8×.
+// Work units. A unit is at most about 3 ns of work in an optimised build (a pixel of a solid or hatched
+// fill is one unit and takes 0.4 to 2 ns); steps that take longer count several, so that the budget
+// bounds the time whatever a file makes us do. The weights were measured per kind of step: an edge on a
+// row, a pattern or image pixel ~3, a wide pen's piece point ~4, a pixel of a one-pixel line (each on
+// another row: a cache miss) ~8, an alpha-blended pixel ~24, a level of the search for a clipped
+// span's rectangles ~8.
 constexpr long long kEdgeCost = 3;         // an edge on one row; a step of the crossing sort; a point read
 constexpr long long kPiecePointCost = 4;   // a point of the pieces a wide pen is built from
 constexpr long long kLinePixelCost = 8;    // a pixel of a one-pixel line, styled or not
@@ -197,6 +199,22 @@ void Canvas::writeRun(int y, int x0, int x1, const Paint& paint) {
         }
         return;
     }
+    if (paint.hatch < 0) {
+        // A solid run: one pixel, then copies of what is already filled (doubling each time), so that a
+        // long run costs a few block copies rather than a store per byte.
+        std::uint8_t* d = row + 3 * x0;
+        const int n = x1 - x0;
+        d[0] = paint.color.b;
+        d[1] = paint.color.g;
+        d[2] = paint.color.r;
+        for (int done = 1; done < n;) {
+            const int k = std::min(done, n - done);
+            std::memcpy(d + 3 * done, d, 3 * static_cast<std::size_t>(k));
+            done += k;
+        }
+        std::memset(cov + x0, 255, static_cast<std::size_t>(n));
+        return;
+    }
     for (int x = x0; x < x1; ++x) {
         Color c = paint.color;
         if (paint.hatch >= 0 && !hatchHit(paint.hatch, x, y)) {
@@ -244,16 +262,30 @@ template <class F> void Canvas::forClippedRuns(int y, int x0, int x1, F&& f) con
 }
 
 void Canvas::scan(const Outline& outline, FillRule rule, const std::function<void(int, int, int)>& out) {
-    // What the walk costs, in edge steps: every outline point, the sort of the edges by their first row
-    // (n log n), and on every row each active edge (moved to the row, then a span boundary), each step the
-    // insertion sort takes to restore the order of the crossings (edges that crossed since the row above),
-    // and the sort and merge of edges that join. Spans are charged by whoever paints them.
+    // Rows are walked top to bottom with the crossings of each row in x order; a pixel is inside when the
+    // crossings at or left of its centre wind (or count odd), and runs are reported between crossings
+    // with their ends rounded up and kept within [-1, width + 1].
+    //
+    // Edges wholly left of the canvas (all of their crossings round to -1) only add to the winding of the
+    // rows they span, and edges wholly right of it (all round to width + 1) only end a run there: neither
+    // kind is walked row by row. This keeps outlines far larger than the picture (a zoomed-in drawing, a
+    // very wide pen) as cheap as what they show.
+    //
+    // What the walk costs, in edge steps: every outline point, the sort of the walked edges by their
+    // first row (n log n), every row, and on every row each walked edge (moved to the row, then a run
+    // boundary), each step the insertion sort takes to restore the order of the crossings (edges that
+    // crossed since the row above), and the sort and merge of edges that join. Runs are charged by
+    // whoever paints them.
     struct Edge {
         double x0, y0, slope;
         int yStart, yEnd, dir;
     };
     std::vector<Edge> edges;
     const int H = height();
+    const double right = static_cast<double>(width()) + 1;
+    // Per row (as differences from the row above): the winding, or the count, of the edges left of it.
+    std::vector<int> leftDiff;
+    int yFirst = H, yLast = 0;
     for (const Contour& k : outline) {
         const std::size_t n = k.pts.size();
         budget_ -= kEdgeCost * static_cast<long long>(n);
@@ -270,16 +302,27 @@ void Canvas::scan(const Outline& outline, FillRule rule, const std::function<voi
             const int ys = static_cast<int>(std::max(0.0, std::ceil(p.y)));
             const int ye = static_cast<int>(std::min(static_cast<double>(H), std::ceil(q.y)));
             if (ys >= ye) continue;
+            yFirst = std::min(yFirst, ys);
+            yLast = std::max(yLast, ye);
+            // A margin of one pixel keeps rounding in the crossing formula from moving a crossing across.
+            if (std::max(p.x, q.x) < -2) {
+                if (leftDiff.empty()) leftDiff.assign(static_cast<std::size_t>(H) + 1, 0);
+                const int v = rule == FillRule::Alternate ? 1 : dir;
+                leftDiff[ys] += v;
+                leftDiff[ye] -= v;
+                continue;
+            }
+            if (std::min(p.x, q.x) > right + 1) continue;
             edges.push_back({p.x, p.y, (q.x - p.x) / (q.y - p.y), ys, ye, dir});
         }
     }
-    if (edges.empty() || budget_ < 0) return;
+    if (yFirst >= yLast || budget_ < 0) return;
     budget_ -= kEdgeCost * static_cast<long long>(edges.size()) * searchDepth(edges.size());
     if (budget_ < 0) return;
     std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.yStart < b.yStart; });
 
-    // The edges that meet the current row with their crossings, kept sorted by x from row to row: the
-    // order changes only where edges cross, so restoring it is cheap where a full sort per row is not.
+    // The walked edges that meet the current row with their crossings, kept sorted by x from row to row:
+    // the order changes only where edges cross, so restoring it is cheap where a full sort per row is not.
     struct Crossing {
         double x;
         Edge e; // a copy: the walk reads it on every row, and a copy keeps the reads in one place
@@ -287,11 +330,12 @@ void Canvas::scan(const Outline& outline, FillRule rule, const std::function<voi
     const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
     std::vector<Crossing> active;
     std::size_t next = 0;
-    int yEndAll = 0;
-    for (const Edge& e : edges) yEndAll = std::max(yEndAll, e.yEnd);
-    for (int y = edges.front().yStart; y < yEndAll && budget_ >= 0; ++y) {
+    int left = 0; // the running sum of leftDiff
+    for (int y = 0; y < yFirst && !leftDiff.empty(); ++y) left += leftDiff[y];
+    for (int y = yFirst; y < yLast && budget_ >= 0; ++y) {
+        if (!leftDiff.empty()) left += leftDiff[y];
         std::erase_if(active, [y](const Crossing& c) { return c.e.yEnd <= y; });
-        if (active.empty()) {
+        if (active.empty() && leftDiff.empty()) {
             if (next == edges.size()) break;
             y = std::max(y, edges[next].yStart);
         }
@@ -319,14 +363,16 @@ void Canvas::scan(const Outline& outline, FillRule rule, const std::function<voi
             std::inplace_merge(active.begin(), active.begin() + static_cast<std::ptrdiff_t>(first),
                                active.end(), byX);
         }
-        int wind = 0;
-        for (std::size_t i = 0; i + 1 < active.size(); ++i) {
-            wind = rule == FillRule::Alternate ? (wind ^ 1) : wind + active[i].e.dir;
-            if (wind == 0) continue;
-            const double a = std::clamp(std::ceil(active[i].x), -1.0, static_cast<double>(width()) + 1);
-            const double b = std::clamp(std::ceil(active[i + 1].x), -1.0, static_cast<double>(width()) + 1);
-            if (a < b) out(y, static_cast<int>(a), static_cast<int>(b));
+        // The edges on the left all cross at -1; those on the right all at width + 1, after every other.
+        int wind = rule == FillRule::Alternate ? (left & 1) : left;
+        double from = -1;
+        for (const Crossing& c : active) {
+            const double at = std::clamp(std::ceil(c.x), -1.0, right);
+            if (wind != 0 && from < at) out(y, static_cast<int>(from), static_cast<int>(at));
+            wind = rule == FillRule::Alternate ? (wind ^ 1) : wind + c.e.dir;
+            from = at;
         }
+        if (wind != 0 && from < right) out(y, static_cast<int>(from), static_cast<int>(right));
     }
 }
 

@@ -25,9 +25,11 @@ struct MetafileLimits {
     // Work the rasteriser may do before it stops drawing, leaving a partial picture: workBudget units plus
     // workPerPixel for each pixel of the picture, so that a large picture can be painted over several
     // times while a small one cannot keep the decoder busy for long. A unit is about one pixel filled
-    // (1 to 3 ns in an optimised build); edges, line pixels, blends and the like count several. With the
-    // defaults a file takes at most about a second, and the largest picture a few.
-    long long workBudget = 300'000'000;
+    // (at most about 3 ns in an optimised build); edges, line pixels, blends and the like count several. With
+    // the defaults a file of a few million pixels takes at most about half a second in an optimised build
+    // (several seconds under the sanitizers), the largest picture a few seconds; real drawings use well
+    // under the budget (about one unit a pixel).
+    long long workBudget = 200'000'000;
     long long workPerPixel = 5;
 };
 

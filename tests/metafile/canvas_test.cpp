@@ -97,6 +97,23 @@ const Shape kShapes[] = {
          }
          return Outline{k};
      }},
+    // Most edges wholly left or right of the picture, some across it, a few inside; two figures.
+    {"edges beside the picture",
+     [](std::mt19937& rng) {
+         Outline o;
+         for (int f = 0; f < 2; ++f) {
+             Contour k{{}, true};
+             for (int i = 0; i < 40; ++i) {
+                 const int side = std::uniform_int_distribution<int>(0, 4)(rng);
+                 const double x = side < 2   ? coord(rng, -300, -3)
+                                  : side < 4 ? coord(rng, kW + 3, kW + 300)
+                                             : coord(rng, 0, kW);
+                 k.pts.push_back({x, coord(rng, -20, kH + 20)});
+             }
+             o.push_back(k);
+         }
+         return o;
+     }},
     // Axis-aligned pieces with horizontal edges, overlapping.
     {"overlapping boxes",
      [](std::mt19937& rng) {
