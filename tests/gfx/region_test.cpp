@@ -541,3 +541,27 @@ TEST(CopyThroughRegion, CopiesExactlyTheRegionInsideBothBitmaps) {
             }
     }
 }
+
+// Narrow spans take a short-copy path by byte count: every width from 1 to 40 pixels at several
+// offsets, each beside untouched neighbours, copies exactly its own pixels.
+TEST(CopyThroughRegion, NarrowSpansOfEveryWidthCopyExactlyTheirPixels) {
+    Bitmap src(96, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 96; ++x)
+            src.setPixel(x, y, {static_cast<std::uint8_t>(x + 1), static_cast<std::uint8_t>(y + 100), 55});
+    const Color old{9, 8, 7};
+    for (int width = 1; width <= 40; ++width)
+        for (int left = 0; left < 5; ++left) {
+            // Two spans in one band with a one-pixel gap, so a copy running past its end would show.
+            const Rect rs[] = {{left, 1, left + width, 3}, {left + width + 1, 1, left + 2 * width + 1, 3}};
+            Bitmap dst(96, 4, old);
+            copyThroughRegion(dst, src, Region::fromRects(rs));
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 96; ++x) {
+                    const bool inside =
+                        y >= 1 && y < 3 && x >= left && x < left + 2 * width + 1 && x != left + width;
+                    ASSERT_EQ(dst.pixel(x, y), inside ? src.pixel(x, y) : old)
+                        << "width " << width << " left " << left << " at " << x << "," << y;
+                }
+        }
+}
