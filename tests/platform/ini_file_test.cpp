@@ -1,5 +1,5 @@
-#include "platform/ini_file.h"
 #include "../lib/test_files.h"
+#include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
 

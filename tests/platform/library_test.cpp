@@ -1,7 +1,7 @@
+#include "../lib/test_files.h"
 #include "platform/library.h"
 #include "platform/program_path.h"
 #include "platform/system_folder.h"
-#include "../lib/test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "../lib/test_files.h"
 #include "platform/files.h"
 #include "platform/registry.h"
-#include "../lib/test_files.h"
 
 #include <gtest/gtest.h>
 
