@@ -174,9 +174,10 @@ CFG
         runuser -u vorlin-e2e -- env HOME="$USER_HOME" DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
             XDG_CONFIG_HOME="$USER_HOME/.config" "$@"
     }
-    # The daemon sometimes starts silently or shows nothing on its first activation: one retry.
+    # The daemon sometimes starts silently, shows nothing on its first activation, or takes a stray event
+    # on the fresh server for activity and blanks again at once: up to two retries.
     shown=
-    for attempt in 1 2; do
+    for attempt in 1 2 3; do
         as_user xscreensaver -no-splash > "$WORK/daemon.log" 2>&1 &
         DAEMON_PID=$!
         started=
@@ -188,7 +189,7 @@ CFG
             sleep 0.2
         done
         if [ -n "$started" ] && as_user timeout 10 xscreensaver-command -activate > /dev/null 2>&1 &&
-            wait_for_picture 640 512 12; then
+            wait_for_picture 640 512 12 && pgrep -f "$WORK/MyShow.scr" > /dev/null; then
             shown=1
             break
         fi
