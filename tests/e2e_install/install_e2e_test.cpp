@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "../lib/shell.h"
 #include "../lib/test_files.h"
 #include "builder/installer/script_writer.h"
 #include "platform/ini_file.h"
@@ -30,21 +31,8 @@ void spit(const fs::path& p, const std::string& text) {
     std::ofstream(p, std::ios::binary) << text;
 }
 
-// Output and exit status of a shell command.
-std::pair<std::string, int> sh(const std::string& command) {
-    std::string out;
-    FILE* f = popen((command + " 2>&1").c_str(), "r");
-    std::array<char, 4096> buf;
-    while (std::size_t n = fread(buf.data(), 1, buf.size(), f)) out.append(buf.data(), n);
-    const int st = pclose(f);
-    return {out, WIFEXITED(st) ? WEXITSTATUS(st) : -1};
-}
-
-std::string q(const std::string& s) {
-    std::string o = "'";
-    for (char c : s) o += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return o + "'";
-}
+using vorlin::testing::runShell;
+using vorlin::testing::shellQuote;
 
 // Every path under a folder (links not followed).
 std::set<std::string> tree(const fs::path& root) {
@@ -102,8 +90,9 @@ protected:
     // Builds and returns vorlinbuild's report lines.
     std::string build(const BuildInput& in) {
         const BuildOutput out = writeBuildFiles(in);
-        const auto [report, rc] = sh(q(std::string(VORLIN_BINARY_DIR) + "/vorlinbuild/vorlinbuild") + " " +
-                                     q("\"" + out.scriptFile + "\"") + " 2>/dev/null");
+        const auto [report, rc] =
+            runShell(shellQuote(std::string(VORLIN_BINARY_DIR) + "/vorlinbuild/vorlinbuild") + " " +
+                     shellQuote("\"" + out.scriptFile + "\"") + " 2>/dev/null");
         EXPECT_EQ(rc, 0) << report;
         cleanUpBuildFiles(out);
         return report;
@@ -128,11 +117,11 @@ TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
     const auto before = tree(home);
 
     // Without an answer nothing is installed.
-    auto [refused, rc0] = sh(q(installer.string()) + " </dev/null");
+    auto [refused, rc0] = runShell(shellQuote(installer.string()) + " </dev/null");
     EXPECT_NE(rc0, 0) << refused;
     EXPECT_FALSE(fs::exists(sys));
 
-    auto [log, rc] = sh(q(installer.string()) + " --yes");
+    auto [log, rc] = runShell(shellQuote(installer.string()) + " --yes");
     ASSERT_EQ(rc, 0) << log;
     const fs::path app = home / ".local/share/vorlinsaver/programs/Holiday Pictures";
     for (const fs::path& f :
@@ -177,13 +166,13 @@ TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
 
     // A second install replaces: same files, one xscreensaver entry.
     const auto installed = tree(home);
-    auto [log2, rc2] = sh(q(installer.string()) + " --yes");
+    auto [log2, rc2] = runShell(shellQuote(installer.string()) + " --yes");
     ASSERT_EQ(rc2, 0) << log2;
     EXPECT_EQ(tree(home), installed);
     const std::string xss2 = readFile(home / ".xscreensaver");
     EXPECT_EQ(xss2.find(entry), xss2.rfind(entry));
 
-    auto [ulog, urc] = sh(q((app / "unins000").string()) + " --yes");
+    auto [ulog, urc] = runShell(shellQuote((app / "unins000").string()) + " --yes");
     ASSERT_EQ(urc, 0) << ulog;
     EXPECT_EQ(tree(home), before) << ulog;
     EXPECT_FALSE(vorlin::platform::Registry().keyExists("Software\\Mirtavo\\Holiday Pictures"));
@@ -196,14 +185,15 @@ TEST_F(InstallEndToEnd, KeepsTheUsersXscreensaverSettings) {
         "pointerHysteresis: 10\n";
     spit(home / ".xscreensaver", mine);
     build(input("Sea"));
-    auto [log, rc] = sh(q((root / "out/Holiday.run").string()) + " --yes");
+    auto [log, rc] = runShell(shellQuote((root / "out/Holiday.run").string()) + " --yes");
     ASSERT_EQ(rc, 0) << log;
     const std::string xss = readFile(home / ".xscreensaver");
     for (const char* kept :
          {"timeout:\t0:10:00\n", "\"Qix\"  qix -root \\n\\\n", "- \"Maze\"  maze -root \\n\\\n",
           "pointerHysteresis: 10\n", "mode:\t\tone\n", "selected:\t\t2\n"})
         EXPECT_NE(xss.find(kept), std::string::npos) << kept << "\n" << xss;
-    auto [ulog, urc] = sh(q((home / ".local/share/vorlinsaver/programs/Sea/unins000").string()) + " --yes");
+    auto [ulog, urc] =
+        runShell(shellQuote((home / ".local/share/vorlinsaver/programs/Sea/unins000").string()) + " --yes");
     ASSERT_EQ(urc, 0) << ulog;
     const std::string after = readFile(home / ".xscreensaver");
     for (const char* back : {"mode:\t\trandom\n", "selected:\t\t1\n", "\"Qix\"", "\"Maze\""})
@@ -223,8 +213,8 @@ TEST_F(InstallEndToEnd, HostileNamesStayInsideTheInstallersPlaces) {
         BuildInput in = input(name.name);
         in.pictures.push_back({(root / "pics/q\"uo'te; {app} ..jpg").string(), true});
         build(in);
-        auto [log, rc] =
-            sh("cd " + q(root.string()) + " && " + q((root / "out/Holiday.run").string()) + " --yes");
+        auto [log, rc] = runShell("cd " + shellQuote(root.string()) + " && " +
+                                  shellQuote((root / "out/Holiday.run").string()) + " --yes");
         ASSERT_EQ(rc, 0) << log;
         // Nothing was written outside HOME, the compile and output folders stay as they were.
         EXPECT_FALSE(fs::exists(root / "pwned"));
@@ -236,7 +226,7 @@ TEST_F(InstallEndToEnd, HostileNamesStayInsideTheInstallersPlaces) {
                 << e.path();
         const fs::path app = home / ".local/share/vorlinsaver/programs" / name.name;
         EXPECT_TRUE(fs::exists(app / "sample/q\"uo'te; {app} ..jpg"));
-        auto [ulog, urc] = sh(q((app / "unins000").string()) + " --yes");
+        auto [ulog, urc] = runShell(shellQuote((app / "unins000").string()) + " --yes");
         ASSERT_EQ(urc, 0) << ulog;
         EXPECT_FALSE(fs::exists(home / ".local/share/vorlinsaver"));
     }

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../lib/shell.h"
 #include "builder/installer/script_writer.h"
 #include "platform/ini_file.h"
 
@@ -21,20 +22,8 @@ using namespace vorlin::installer;
 
 namespace {
 
-std::pair<std::string, int> sh(const std::string& command) {
-    std::string out;
-    FILE* f = popen((command + " 2>&1").c_str(), "r");
-    std::array<char, 4096> buf;
-    while (std::size_t n = fread(buf.data(), 1, buf.size(), f)) out.append(buf.data(), n);
-    const int st = pclose(f);
-    return {out, WIFEXITED(st) ? WEXITSTATUS(st) : -1};
-}
-
-std::string q(const std::string& s) {
-    std::string o = "'";
-    for (char c : s) o += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return o + "'";
-}
+using vorlin::testing::runShell;
+using vorlin::testing::shellQuote;
 
 TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
     const fs::path root = fs::temp_directory_path() / ("vorlin_saver_e2e_" + std::to_string(::getpid()));
@@ -47,10 +36,10 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
     std::ofstream(root / "prog/VorlinSaver.002") << "[Set]\nStetchImage=1\nImageInterval=1\nEffectSpeed=1\n";
     fs::copy_file(bin / "mpegdll/libmpegdll.so", root / "buildsys/libmpegdll.so");
     fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "music/tone_1s_44k_stereo.mp3", root / "pics/tone.mp3");
-    ASSERT_EQ(sh("convert -size 64x48 xc:'#ff0000' " + q((root / "pics/red.bmp").string()) +
-                 " && convert -size 64x48 "
-                 "xc:'#0000ff' " +
-                 q((root / "pics/blue.bmp").string()))
+    ASSERT_EQ(runShell("convert -size 64x48 xc:'#ff0000' " + shellQuote((root / "pics/red.bmp").string()) +
+                       " && convert -size 64x48 "
+                       "xc:'#0000ff' " +
+                       shellQuote((root / "pics/blue.bmp").string()))
                   .second,
               0);
     for (const char* p : {"vorlinbuild", "vorlin-install"})
@@ -68,47 +57,50 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
     in.pictures = {{(root / "pics/red.bmp").string(), true}, {(root / "pics/blue.bmp").string(), true}};
     in.music = {{(root / "pics/tone.mp3").string(), true}};
     const BuildOutput out = writeBuildFiles(in);
-    auto [report, rc] = sh(q(in.compileFolder + "vorlinbuild") + " " + q("\"" + out.scriptFile + "\""));
+    auto [report, rc] = runShell(shellQuote(in.compileFolder + "vorlinbuild") + " " +
+                                 shellQuote("\"" + out.scriptFile + "\""));
     ASSERT_EQ(rc, 0) << report;
 
     const fs::path home = root / "home";
-    const std::string env = "env HOME=" + q(home.string()) +
+    const std::string env = "env HOME=" + shellQuote(home.string()) +
                             " XDG_DATA_HOME= XDG_CONFIG_HOME= VORLIN_SYSTEM_DIR= "
                             "VORLIN_REGISTRY= SDL_AUDIODRIVER=dummy ";
-    auto [log, irc] = sh(env + q(in.installerPath) + " --yes");
+    auto [log, irc] = runShell(env + shellQuote(in.installerPath) + " --yes");
     ASSERT_EQ(irc, 0) << log;
     const fs::path sys = home / ".local/share/vorlinsaver/system";
 
     // The show under the short name xscreensaver starts: within 10 s the screen's centre turns red or blue.
     const fs::path shot = root / "shot.png";
-    auto [show, src] =
-        sh(env + "sh -c " +
-           q("timeout -s TERM 12 " + q((sys / "Holida~1.scr").string()) +
-             " /s & pid=$!; sleep 2; for i in $(seq 8); do "
-             "sleep 1; import -window root " +
-             q(shot.string()) + " && p=$(convert " + q(shot.string()) +
-             " -format '%[pixel:p{640,512}]' info:) && case $p in red|blue|*'rgb(255,0,0)'|*'rgb(0,0,255)') "
-             "kill -0 $pid "
-             "&& echo shown $p; kill $pid; exit 0;; esac; done; kill $pid; echo last $p; exit 1"));
+    auto [show, src] = runShell(
+        env + "sh -c " +
+        shellQuote(
+            "timeout -s TERM 12 " + shellQuote((sys / "Holida~1.scr").string()) +
+            " /s & pid=$!; sleep 2; for i in $(seq 8); do "
+            "sleep 1; import -window root " +
+            shellQuote(shot.string()) + " && p=$(convert " + shellQuote(shot.string()) +
+            " -format '%[pixel:p{640,512}]' info:) && case $p in red|blue|*'rgb(255,0,0)'|*'rgb(0,0,255)') "
+            "kill -0 $pid "
+            "&& echo shown $p; kill $pid; exit 0;; esac; done; kill $pid; echo last $p; exit 1"));
     EXPECT_EQ(src, 0) << show;
     EXPECT_NE(show.find("shown"), std::string::npos) << show;
 
     // The configuration dialog: the interval field is second in the tab order; Enter presses OK.
-    auto [cfg, crc] =
-        sh(env + "sh -c " +
-           q(q((sys / "Holiday Pictures.scr").string()) +
-             " & pid=$!; "
-             "w=$(xdotool search --sync --name 'Config Screen Saver' | head -1); sleep 0.5; "
-             "xdotool windowfocus --sync $w; xdotool key Tab ctrl+a 7 Return; "
-             "for i in $(seq 50); do kill -0 $pid 2>/dev/null || exit 0; sleep 0.1; done; kill $pid; "
-             "exit 1"));
+    auto [cfg, crc] = runShell(
+        env + "sh -c " +
+        shellQuote(shellQuote((sys / "Holiday Pictures.scr").string()) +
+                   " & pid=$!; "
+                   "w=$(xdotool search --sync --name 'Config Screen Saver' | head -1); sleep 0.5; "
+                   "xdotool windowfocus --sync $w; xdotool key Tab ctrl+a 7 Return; "
+                   "for i in $(seq 50); do kill -0 $pid 2>/dev/null || exit 0; sleep 0.1; done; kill $pid; "
+                   "exit 1"));
     EXPECT_EQ(crc, 0) << cfg;
     EXPECT_EQ(vorlin::platform::IniFile((sys / "Holiday Pictures.002").string())
                   .readString("Set", "ImageInterval", ""),
               "7");
 
-    auto [ulog, urc] = sh(
-        env + q((home / ".local/share/vorlinsaver/programs/Holiday Pictures/unins000").string()) + " --yes");
+    auto [ulog, urc] = runShell(
+        env + shellQuote((home / ".local/share/vorlinsaver/programs/Holiday Pictures/unins000").string()) +
+        " --yes");
     EXPECT_EQ(urc, 0) << ulog;
     std::string left;
     for (const auto& e : fs::recursive_directory_iterator(home)) left += e.path().string() + "\n";

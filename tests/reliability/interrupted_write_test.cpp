@@ -37,18 +37,6 @@ void writeGeneration(IniFile& ini, int gen) {
     batch.commit();
 }
 
-struct Folder {
-    fs::path path;
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "vorlin-kill-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
 int countOthers(const fs::path& folder, const std::string& keep) {
     int n = 0;
     for (const auto& e : fs::directory_iterator(folder))
@@ -57,8 +45,8 @@ int countOthers(const fs::path& folder, const std::string& keep) {
 }
 
 TEST(InterruptedWrite, KilledWriterLeavesOldOrNewFileAndNoPileOfTemporaries) {
-    Folder dir;
-    const std::string path = (dir.path / "Show.002").string();
+    vorlin::testing::TempDir dir;
+    const std::string path = (dir.path() / "Show.002").string();
     std::string versions[2];
     std::chrono::steady_clock::duration writeTime{};
     {
@@ -112,7 +100,7 @@ TEST(InterruptedWrite, KilledWriterLeavesOldOrNewFileAndNoPileOfTemporaries) {
         const std::string now = readFile(path);
         ASSERT_TRUE(now == versions[0] || now == versions[1])
             << "round " << round << ": the file holds " << now.size() << " bytes, neither version";
-        const int others = countOthers(dir.path, "Show.002");
+        const int others = countOthers(dir.path(), "Show.002");
         if (others > 0) ++killedMidway;
         ASSERT_LE(others, 1) << "round " << round << ": temporary files pile up beside the settings file";
     }
@@ -125,7 +113,7 @@ TEST(InterruptedWrite, KilledWriterLeavesOldOrNewFileAndNoPileOfTemporaries) {
     IniFile ini(path);
     writeGeneration(ini, 0);
     EXPECT_EQ(readFile(path), versions[0]);
-    EXPECT_EQ(countOthers(dir.path, "Show.002"), 0);
+    EXPECT_EQ(countOthers(dir.path(), "Show.002"), 0);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Shows with a thousand pictures and a thousand tracks: read, options rewritten, read again, in order and
 // whole, with the names people give files (spaces, non-ASCII, ";" and brackets inside).
 
+#include "../lib/test_files.h"
 #include "platform/ini_file.h"
 #include "platform/registry.h"
 #include "show/settings/show_settings.h"
@@ -20,18 +21,6 @@ using vorlin::show::ShowSettingsFile;
 
 namespace {
 
-struct Folder {
-    fs::path path;
-    Folder() {
-        std::string pattern = (fs::temp_directory_path() / "vorlin-large-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
 std::vector<std::string> makeFiles(const fs::path& folder, const std::string& stem, const std::string& ext,
                                    int count) {
     fs::create_directories(folder);
@@ -47,10 +36,10 @@ std::vector<std::string> makeFiles(const fs::path& folder, const std::string& st
 }
 
 TEST(LargeShow, ThousandPicturesAndTracksSurviveAReadWriteRoundTrip) {
-    Folder dir;
-    const auto pictures = makeFiles(dir.path / "pictures", "photo", ".jpg", 1000);
-    const auto tracks = makeFiles(dir.path / "music", "track", ".mp3", 1000);
-    const std::string settingsPath = (dir.path / "Big.002").string();
+    vorlin::testing::TempDir dir;
+    const auto pictures = makeFiles(dir.path() / "pictures", "photo", ".jpg", 1000);
+    const auto tracks = makeFiles(dir.path() / "music", "track", ".mp3", 1000);
+    const std::string settingsPath = (dir.path() / "Big.002").string();
     {
         IniFile ini(settingsPath);
         auto batch = ini.batch();
@@ -65,8 +54,8 @@ TEST(LargeShow, ThousandPicturesAndTracksSurviveAReadWriteRoundTrip) {
     expectedPictures.erase(expectedPictures.begin() + 500);
     expectedTracks.pop_back();
 
-    Registry registry((dir.path / "registry.ini").string());
-    const std::string program = (dir.path / "Big.scr").string();
+    Registry registry((dir.path() / "registry.ini").string());
+    const std::string program = (dir.path() / "Big.scr").string();
     ShowSettingsFile first;
     first.read(program, registry);
     ASSERT_EQ(first.settings.Pictures, expectedPictures);
