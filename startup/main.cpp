@@ -104,6 +104,10 @@ int run(int argc, char** argv) {
         window.reset(createConfigDialog());
         break;
     case MainWindow::FullscreenShow:
+        if (showHostGone()) {
+            std::fprintf(stderr, "VorlinSaver: the host's window is gone; no show\n");
+            return 0;
+        }
         window.reset(createFullscreenShow());
         break;
     case MainWindow::PreviewWindow:

@@ -17,6 +17,7 @@
 #include "startup/show_windows/host_window.h"
 #include "startup/show_windows/preview_form.h"
 #include "startup/show_windows/termination.h"
+#include "startup/show_windows/x_host.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -76,6 +77,11 @@ QWidget* createPreviewWindow(std::uint32_t hostWindow) {
     return endOnTerminate(new showwindows::TPreviewForm(hostWindow));
 }
 
+bool showHostGone() {
+    const auto host = showwindows::xscreensaverWindow();
+    return host && !showwindows::hostWindowExists(*host);
+}
+
 #else
 
 QWidget* createFullscreenShow() {
@@ -84,6 +90,10 @@ QWidget* createFullscreenShow() {
 
 QWidget* createPreviewWindow(std::uint32_t /*hostWindow*/) {
     return nullptr;
+}
+
+bool showHostGone() {
+    return false;
 }
 
 #endif

@@ -20,6 +20,9 @@ QWidget* createBuilderWindow();
 QWidget* createConfigDialog();
 // Show mode: the full-screen show window.
 QWidget* createFullscreenShow();
+// Show mode started by a host (xscreensaver) whose window no longer exists: the host has ended the screen
+// saver already, so there is nothing to draw into and no screen to take over.
+bool showHostGone();
 // Preview mode: the preview window, to become a child of the host's window `hostWindow` (0: none).
 QWidget* createPreviewWindow(std::uint32_t hostWindow);
 

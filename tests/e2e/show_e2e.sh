@@ -5,7 +5,8 @@
 #       preview       MyShow.scr /p <id> inside a window made here: the picture inside that window only,
 #                     and the process ends when the window goes
 #       hostwindow    MyShow.scr -root with XSCREENSAVER_WINDOW naming a small window (hex) and then a
-#                     screen-sized one (decimal): drawn inside it either way, ended by SIGTERM with status 0
+#                     screen-sized one (decimal): drawn inside it either way, ended by SIGTERM with status 0;
+#                     naming a window that is gone: ends at once with status 0, no window
 #       xscreensaver  the show as the program of the real xscreensaver daemon, activated by command,
 #                     ended by the daemon's SIGTERM (needs root to make the daemon's user; 77 = skipped)
 set -u
@@ -23,6 +24,7 @@ cleanup() {
     for pid in $SHOW_PID $HOST_PID $DAEMON_PID $XVFB_PID; do
         kill "$pid" 2>/dev/null
     done
+    [ "$MODE" = xscreensaver ] && pkill -u vorlin-e2e 2> /dev/null
     wait 2>/dev/null
     rm -rf "$WORK"
 }
@@ -150,6 +152,17 @@ hostwindow)
     wait_end $SHOW_PID 10 || fail "SIGTERM did not end the show"
     SHOW_PID=
     [ "$status" = 0 ] || fail "exit status $status after SIGTERM"
+    stop_host
+
+    # A host window that is already gone (the daemon ended the screen saver before the show started):
+    # the show ends at once with status 0 and never takes the screen in a window of its own.
+    XSCREENSAVER_WINDOW=$HOST "$WORK/MyShow.scr" -root > "$WORK/show.log" 2>&1 &
+    SHOW_PID=$!
+    wait_end $SHOW_PID 10 || fail "the show runs on after its host's window is gone"
+    SHOW_PID=
+    [ "$status" = 0 ] || fail "exit status $status with a gone host window"
+    [ -z "$(parent_of "Screen Show")" ] || fail "the show opened a window of its own for a gone host"
+    grep -q "window is gone" "$WORK/show.log" || fail "no word on the gone host: $(cat "$WORK/show.log")"
     ;;
 xscreensaver)
     if [ "$(id -u)" != 0 ] && ! id vorlin-e2e > /dev/null 2>&1; then
@@ -174,11 +187,33 @@ CFG
         runuser -u vorlin-e2e -- env HOME="$USER_HOME" DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
             XDG_CONFIG_HOME="$USER_HOME/.config" "$@"
     }
+    # What a failed attempt leaves to look at: the daemon's log, the processes and the named windows.
+    report() {
+        {
+            echo "$1"
+            sed 's/^/  daemon: /' "$WORK/daemon.log"
+            pgrep -a -u vorlin-e2e | sed 's/^/  process: /'
+            xwininfo -root -tree | grep -v 'has no name' | sed 's/^/  window: /'
+        } >&2
+    }
+    # Ends the daemon and everything it started; the user exists for this test alone.
+    stop_daemon() {
+        pkill -u vorlin-e2e
+        for _ in $(seq 50); do
+            pgrep -u vorlin-e2e > /dev/null || break
+            sleep 0.2
+        done
+        pkill -KILL -u vorlin-e2e
+        [ -n "$DAEMON_PID" ] && wait "$DAEMON_PID" 2> /dev/null
+        DAEMON_PID=
+    }
     # The daemon sometimes starts silently, shows nothing on its first activation, or takes a stray event
-    # on the fresh server for activity and blanks again at once: up to two retries.
+    # on the fresh server for activity and blanks again at once: up to two retries. A show that is on
+    # screen in a window of its own instead of the daemon's fails at once.
+    stop_daemon
     shown=
     for attempt in 1 2 3; do
-        as_user xscreensaver -no-splash > "$WORK/daemon.log" 2>&1 &
+        as_user xscreensaver -no-splash -verbose > "$WORK/daemon.log" 2>&1 &
         DAEMON_PID=$!
         started=
         for _ in $(seq 50); do
@@ -188,25 +223,30 @@ CFG
             fi
             sleep 0.2
         done
-        if [ -n "$started" ] && as_user timeout 10 xscreensaver-command -activate > /dev/null 2>&1 &&
-            wait_for_picture 640 512 12 && pgrep -f "$WORK/MyShow.scr" > /dev/null; then
-            shown=1
-            break
+        if [ -z "$started" ]; then
+            report "attempt $attempt: the daemon does not answer"
+        elif ! as_user timeout 10 xscreensaver-command -activate > /dev/null 2>&1; then
+            report "attempt $attempt: the daemon refused to activate"
+        elif ! wait_for_picture 640 512 12; then
+            report "attempt $attempt: the picture is not on screen"
+        else
+            parent=$(parent_of "Screen Show")
+            if [ -z "$parent" ] && [ -n "$(parent_of PreviewForm)" ]; then
+                report "the show is a preview"
+                fail "the show took the daemon's window for a preview pane"
+            elif [ -z "$parent" ]; then
+                report "attempt $attempt: the show was on screen and is gone"
+            elif [ "$parent" = "$(root_id)" ]; then
+                report "the show is in a window of its own"
+                fail "the show did not draw into the daemon's window"
+            else
+                shown=1
+                break
+            fi
         fi
-        echo "attempt $attempt: daemon answered: ${started:-no}; show running: $(pgrep -f "$WORK/MyShow.scr" > /dev/null && echo yes || echo no); $(cat "$WORK/daemon.log")" >&2
-        kill $DAEMON_PID 2> /dev/null
-        wait $DAEMON_PID 2> /dev/null
-        DAEMON_PID=
-        for _ in $(seq 50); do
-            pgrep -f "$WORK/MyShow.scr" > /dev/null || break
-            sleep 0.2
-        done
+        stop_daemon
     done
     [ -n "$shown" ] || fail "the show is not on screen under the daemon"
-    pgrep -f "$WORK/MyShow.scr" > /dev/null || fail "the show is not running"
-    # Drawn into the daemon's window, not a window of its own.
-    parent=$(parent_of "Screen Show")
-    [ -n "$parent" ] && [ "$parent" != "$(root_id)" ] || fail "the show did not draw into the daemon's window"
     as_user timeout 10 xscreensaver-command -deactivate > /dev/null 2>&1 || fail "deactivate"
     deadline=$((SECONDS + 10))
     while pgrep -f "$WORK/MyShow.scr" > /dev/null; do
