@@ -1,5 +1,6 @@
-// The builder storing a show whose settings file cannot be written: the person is told, the window stays
-// open with the edits, and once the folder is back the same close stores them.
+// The builder storing a show whose settings file cannot be written (in ways that hold for root too): the
+// person is told, the window stays open with the edits, nothing on disk is harmed, and once the obstacle is
+// gone the same close stores them.
 
 #include "builder/config_form.h"
 #include "platform/program_path.h"
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -25,7 +27,14 @@ namespace {
 
 using vorlin::testing::readFile;
 
-TEST(BuilderStore, SettingsFolderGoneThenBack) {
+struct StoreCase {
+    // Makes the settings file unwritable.
+    std::function<void(const fs::path& dir, const fs::path& working)> block;
+    // Checks that nothing on disk was harmed by the failed store, then removes the obstacle.
+    std::function<void(const fs::path& dir, const fs::path& working, const std::string& original)> unblock;
+};
+
+void storeBlockedThenFreed(const StoreCase& c) {
     char tmpl[] = "/tmp/vorlin-store-XXXXXX";
     const fs::path dir = mkdtemp(tmpl);
     const fs::path program = dir / "prog", pics = dir / "pics";
@@ -55,18 +64,16 @@ TEST(BuilderStore, SettingsFolderGoneThenBack) {
     ASSERT_EQ(form->ImageList->count(), 2);
     form->StretchRadio->setChecked(true);
 
-    // The program's folder disappears (unmounted, deleted by another program) before the close stores.
-    fs::rename(program, dir / "away");
+    c.block(dir, working);
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("VorlinSaver.002")) << messages[0].toStdString();
     EXPECT_EQ(form->ImageList->count(), 2);
     EXPECT_TRUE(form->StretchRadio->isChecked());
-    EXPECT_EQ(readFile(dir / "away" / "VorlinSaver.002"), original); // the old file was not touched
+    c.unblock(dir, working, original);
 
-    // The folder is back: the next close stores what was edited.
-    fs::rename(dir / "away", program);
+    // The obstacle is gone: the next close stores what was edited.
     EXPECT_TRUE(form->close());
     EXPECT_EQ(messages.size(), 1);
     const std::string stored = readFile(working);
@@ -74,6 +81,41 @@ TEST(BuilderStore, SettingsFolderGoneThenBack) {
     EXPECT_NE(stored.find((pics / "b.bmp").string()), std::string::npos) << stored;
     form.reset();
     fs::remove_all(dir);
+}
+
+TEST(BuilderStore, SettingsFolderGoneThenBack) {
+    // The program's folder disappears (unmounted, deleted by another program) before the close stores.
+    storeBlockedThenFreed({[](const fs::path& dir, const fs::path& working) {
+                               fs::rename(working.parent_path(), dir / "away");
+                           },
+                           [](const fs::path& dir, const fs::path& working, const std::string& original) {
+                               // The old file was not touched.
+                               EXPECT_EQ(readFile(dir / "away" / working.filename()), original);
+                               fs::rename(dir / "away", working.parent_path());
+                           }});
+}
+
+TEST(BuilderStore, FolderWhereTheSettingsFileShouldBe) {
+    // Another program moved the settings file aside and put a folder with something in it in its place.
+    storeBlockedThenFreed({[](const fs::path& dir, const fs::path& working) {
+                               fs::rename(working, dir / "aside.002");
+                               fs::create_directory(working);
+                               std::ofstream(working / "keep.txt") << "somebody's file";
+                           },
+                           [](const fs::path& dir, const fs::path& working, const std::string& original) {
+                               // The folder and what is in it are left alone, no temporary is left beside
+                               // it, and the file moved aside was not touched.
+                               EXPECT_TRUE(fs::is_directory(working));
+                               EXPECT_EQ(readFile(working / "keep.txt"), "somebody's file");
+                               std::size_t entries = 0;
+                               for ([[maybe_unused]] const auto& e :
+                                    fs::directory_iterator(working.parent_path()))
+                                   ++entries;
+                               EXPECT_EQ(entries, 1u);
+                               EXPECT_EQ(readFile(dir / "aside.002"), original);
+                               fs::rename(working, dir / "moved-away");
+                               fs::rename(dir / "aside.002", working);
+                           }});
 }
 
 } // namespace
