@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +27,17 @@ bool fileExists(const std::string& path) {
 int intervalMs(std::int32_t seconds) {
     const std::int64_t ms = std::int64_t{seconds} * 1000;
     return static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT_MAX));
+}
+
+// VORLIN_TRACE=1: lines on stderr for the soak and fault tests that watch the process from outside.
+bool tracing() {
+    static const bool on = std::getenv("VORLIN_TRACE") != nullptr;
+    return on;
+}
+
+long long traceClockMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 } // namespace
@@ -162,8 +174,16 @@ void TRunVorlinscreen::Tick() {
         ++TickCount;
         Timer->stop();
         Timer->setInterval(intervalMs(settings().ImageInterval));
+        const long long tickAt = tracing() ? traceClockMs() : 0;
         if (LoadNextPicture()) {
             StartNext();
+            // The time from the tick to the transition's start: the picture's load (broken files tried on
+            // the way included) and its preparation.
+            if (tracing() && Display && Display->FAnimating) {
+                const long long now = traceClockMs();
+                std::fprintf(stderr, "vorlin-trace: load %lld ms\nvorlin-trace: start %lld\n", now - tickAt,
+                             now);
+            }
             // A transition that could not start would never report its end: wait one interval instead.
             if (Display && !Display->FAnimating && !Timer->isActive() && Timer->interval() > 0)
                 Timer->start();
@@ -180,9 +200,9 @@ void TRunVorlinscreen::Tick() {
 
 void TRunVorlinscreen::TransitionDone() {
     try {
-        // VORLIN_TRACE=1: one line per finished transition, for soak and fault tests watching the process.
-        if (static const bool trace = std::getenv("VORLIN_TRACE"); trace)
-            std::fprintf(stderr, "vorlin-trace: transition %s\n", CurrentFile.c_str());
+        if (tracing())
+            std::fprintf(stderr, "vorlin-trace: transition %s\nvorlin-trace: end %lld\n", CurrentFile.c_str(),
+                         traceClockMs());
         if (Timer && Timer->interval() > 0) Timer->start();
     } catch (...) {
     }

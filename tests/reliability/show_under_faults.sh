@@ -10,8 +10,9 @@
 #                process ends by itself within 10 s with status 0 (needs HOST_WINDOW_HELPER)
 #       soak     VORLIN_SOAK_SECONDS (default 120) of a show of 300 pictures of every format up to
 #                4000x3000 (10 % corrupt or cut), music looping, interval 1 and speed 1: prints the
-#                figures; fails on a crash, a stall, or peak memory growing by 5 % or more after the first
-#                minute
+#                figures; fails on a crash, a stall (a pause between two transitions longer than the
+#                interval plus the slowest load plus 1 s, or no transition for 12 s), or peak memory
+#                growing by 5 % or more after the first minute
 # The show prints one line per finished transition (VORLIN_TRACE=1); this script counts them.
 set -u
 PROGRAM=$1
@@ -235,9 +236,18 @@ soak)
         fi
     done
     shown=$(grep '^vorlin-trace: transition' "$WORK/show.log" | sort -u | wc -l)
-    echo "soak: ${seconds} s, $good good and $broken broken pictures; $last_count transitions, $shown different pictures," \
-        "longest gap ${max_gap} s, RSS ${rss} kB, peak ${hwm} kB (${hwm60} kB at ${base_at:-the end} s)"
+    # From the show's own clock: the slowest load (tick to the transition's start, broken pictures tried on
+    # the way included) and the longest pause between one transition's end and the next one's start.
+    slowest=$(awk '$2 == "load" && $3 > m {m = $3} END {print m + 0}' "$WORK/show.log")
+    pause=$(awk '$2 == "end" {e = $3} $2 == "start" && e != "" {if ($3 - e > m) m = $3 - e; e = ""}
+        END {print m + 0}' "$WORK/show.log")
+    echo "soak: ${seconds} s, $good good and $broken broken pictures; $last_count transitions, $shown different" \
+        "pictures; slowest load ${slowest} ms, longest pause between transitions ${pause} ms; RSS ${rss} kB," \
+        "peak ${hwm} kB (${hwm60} kB at ${base_at:-the end} s)"
     [ "$last_count" -gt 0 ] || fail "no transition at all"
+    # A stall: a pause longer than the interval (1 s) plus the slowest load plus 1 s.
+    [ "$pause" -le $((1000 + slowest + 1000)) ] ||
+        fail "stall: ${pause} ms between two transitions, over 1 s + ${slowest} ms + 1 s"
     if [ -n "$base_at" ]; then
         [ $((hwm * 100)) -le $((hwm60 * 105)) ] || fail "peak memory grew from $hwm60 kB to $hwm kB after $base_at s"
     else
