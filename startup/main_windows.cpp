@@ -61,14 +61,15 @@ QWidget* endOnTerminate(QWidget* window) {
 
 QWidget* createFullscreenShow() {
     // Started by xscreensaver: draw into its window. A window smaller than the screen is a preview pane.
+    // A window that is already gone means the host has ended the screen saver: no window at all.
     if (const auto host = showwindows::xscreensaverWindow()) {
-        if (const auto g = showwindows::hostGeometry(*host)) {
-            const QScreen* screen = QGuiApplication::primaryScreen();
-            const QSize full = screen ? screen->geometry().size() : QSize(g->width, g->height);
-            if (g->width < full.width() || g->height < full.height())
-                return endOnTerminate(new showwindows::TPreviewForm(*host));
-            return endOnTerminate(new showwindows::TFullscreenForm(*host));
-        }
+        const auto g = showwindows::hostGeometry(*host);
+        if (!g) return nullptr;
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QSize full = screen ? screen->geometry().size() : QSize(g->width, g->height);
+        if (g->width < full.width() || g->height < full.height())
+            return endOnTerminate(new showwindows::TPreviewForm(*host));
+        return endOnTerminate(new showwindows::TFullscreenForm(*host));
     }
     return endOnTerminate(new showwindows::TFullscreenForm());
 }

@@ -18,7 +18,7 @@ namespace vorlin::startup {
 QWidget* createBuilderWindow();
 // Default and Configure modes under any other base name: the screen saver's configuration dialog.
 QWidget* createConfigDialog();
-// Show mode: the full-screen show window.
+// Show mode: the full-screen show window; nullptr as well when the host's window is gone (see below).
 QWidget* createFullscreenShow();
 // Show mode started by a host (xscreensaver) whose window no longer exists: the host has ended the screen
 // saver already, so there is nothing to draw into and no screen to take over.
