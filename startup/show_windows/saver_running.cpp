@@ -74,13 +74,19 @@ void SaverRunningFlag::set(bool running) {
 }
 
 void SaverRunningFlag::deactivateOthers() {
-    // The daemon's command tool answers quickly and prints an error when no daemon runs; either way
-    // its output is not wanted.
-    static const QString tool = QStandardPaths::findExecutable("xscreensaver-command");
+    // Only the daemon of the show's own X display is told, and by name: the command tool, left without
+    // a display, would go to ":0", which may be another server with a screen saver of its own running
+    // (even this show's, when it is that server's screen saver). Without X there is no daemon to tell.
+    Display* display = x11Display();
+    const char* name = display ? DisplayString(display) : nullptr;
+    if (!name || !*name) return;
+    const QString tool = QStandardPaths::findExecutable("xscreensaver-command");
     if (tool.isEmpty()) return;
+    // The tool answers quickly and prints an error when no daemon runs; either way its output is not
+    // wanted.
     QProcess process;
     process.setProgram(tool);
-    process.setArguments({"-deactivate"});
+    process.setArguments({"-display", QString::fromLocal8Bit(name), "-deactivate"});
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     if (process.startDetached()) ++deactivations_;

@@ -7,8 +7,9 @@
 // override cursor) while the counter is below 0. Callers keep their calls balanced.
 //
 // Other screen savers: the X server's own saver is suspended (XScreenSaverSuspend) while the show runs,
-// and, when the xscreensaver daemon is there, it is told to deactivate at the start and every 30 s, so
-// that it never starts on top of the show. Main thread only.
+// and, when the xscreensaver daemon is there, the daemon of the show's own display is told to deactivate
+// at the start and every 30 s, so that it never starts on top of the show. Off X (offscreen, Wayland)
+// neither happens. Main thread only.
 
 #include <QObject>
 #include <QTimer>

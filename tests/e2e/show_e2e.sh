@@ -7,8 +7,9 @@
 #       hostwindow    MyShow.scr -root with XSCREENSAVER_WINDOW naming a small window (hex) and then a
 #                     screen-sized one (decimal): drawn inside it either way, ended by SIGTERM with status 0;
 #                     naming a window that is gone: ends at once with status 0, no window
-#       xscreensaver  the show as the program of the real xscreensaver daemon, activated by command,
-#                     ended by the daemon's SIGTERM (needs root to make the daemon's user; 77 = skipped)
+#       xscreensaver  the show as the program of the real xscreensaver daemon, activated by command; then a
+#                     show in a window of its own on that display makes the daemon stand down, which ends
+#                     its show by SIGTERM (needs root to make the daemon's user; 77 = skipped)
 set -u
 PROGRAM=$1
 HOST_HELPER=$2
@@ -247,12 +248,22 @@ CFG
         stop_daemon
     done
     [ -n "$shown" ] || fail "the show is not on screen under the daemon"
-    as_user timeout 10 xscreensaver-command -deactivate > /dev/null 2>&1 || fail "deactivate"
-    deadline=$((SECONDS + 10))
-    while pgrep -f "$WORK/MyShow.scr" > /dev/null; do
-        [ $SECONDS -ge $deadline ] && fail "the show did not end on the daemon's SIGTERM"
+    # A show in a window of its own on the same display (as the builder's full-screen preview is) tells
+    # the daemon of that display to stand down: the daemon ends its show with SIGTERM.
+    "$WORK/MyShow.scr" /s > "$WORK/own.log" 2>&1 &
+    SHOW_PID=$!
+    deadline=$((SECONDS + 15))
+    while pgrep -u vorlin-e2e -f "$WORK/MyShow.scr" > /dev/null; do
+        if [ $SECONDS -ge $deadline ]; then
+            report "the daemon's show still runs beside a show of its own"
+            grep -q "DEACTIVATE: deactivating" "$WORK/daemon.log" ||
+                fail "a show of its own did not make the daemon stand down"
+            fail "the show did not end on the daemon's SIGTERM"
+        fi
         sleep 0.2
     done
+    grep -q "DEACTIVATE: deactivating" "$WORK/daemon.log" || fail "the daemon's show ended without a deactivation"
+    kill -0 $SHOW_PID 2> /dev/null || fail "the show of its own ended: $(cat "$WORK/own.log")"
     ;;
 *)
     fail "unknown mode $MODE"

@@ -246,4 +246,41 @@ TEST_F(Program, ProgramOptionsAndNoDisplay) {
     }
 }
 
+// A show off X (here on the offscreen platform) has no screen-saver daemon to tell anything. The daemon's
+// command tool, given no display, would go to ":0", another server, perhaps running this very screen saver
+// as its own: it must not be run at all.
+TEST_F(Program, ShowOffXLeavesScreenSaverDaemonsAlone) {
+    const std::string tools = root / "tools";
+    const std::string calls = root / "calls.txt";
+    fs::create_directories(tools);
+    writeFile(tools + "/xscreensaver-command", "#!/bin/sh\necho \"$*\" >> '" + calls + "'\n");
+    fs::permissions(tools + "/xscreensaver-command", fs::perms::owner_all);
+    fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "pictures/bmp_24bit.bmp", folder + "a.bmp");
+    writeFile(folder + "MyShow.002", "[Pictures]\na.bmp=1\n[Set]\nPlayMusic=0\nImageInterval=60\n");
+
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("PATH", QString::fromStdString(tools) + ":" + env.value("PATH"));
+    env.insert("VORLIN_REGISTRY", QString::fromStdString(registryFile));
+    env.insert("VORLIN_SYSTEM_DIR", QString::fromStdString(system));
+    env.insert("VORLIN_REPORT_FIRST_FRAME", "1");
+    p.setProcessEnvironment(env);
+    p.start(QString::fromStdString(install("MyShow.scr")), {"/s"});
+    ASSERT_TRUE(p.waitForStarted());
+    // The show is running once its first frame is drawn; the daemon would have been told before that.
+    QByteArray err;
+    for (int i = 0; i < 100 && !err.contains("first-frame"); ++i) {
+        p.waitForReadyRead(200);
+        err += p.readAllStandardError();
+    }
+    EXPECT_TRUE(err.contains("first-frame")) << err.toStdString();
+    p.waitForFinished(1500); // time for a started tool to write its line
+    p.kill();
+    p.waitForFinished();
+    EXPECT_FALSE(fs::exists(calls)) << readFile(calls);
+}
+
 } // namespace
