@@ -208,9 +208,9 @@ CFG
         [ -n "$DAEMON_PID" ] && wait "$DAEMON_PID" 2> /dev/null
         DAEMON_PID=
     }
-    # The daemon sometimes starts silently, shows nothing on its first activation, or takes a stray event
-    # on the fresh server for activity and blanks again at once: up to two retries. A show that is on
-    # screen in a window of its own instead of the daemon's fails at once.
+    # The daemon sometimes starts silently or shows nothing on its first activation: up to two retries,
+    # also when the show was on screen and went away (a program elsewhere told the daemon to stand down;
+    # the report shows it). A show in a window of its own, or taken for a preview, fails at once.
     stop_daemon
     shown=
     for attempt in 1 2 3; do

@@ -44,10 +44,9 @@ protected:
         return path;
     }
 
-    // Runs `program` without a display; `withQt` keeps the offscreen platform the test runs under.
-    Result run(const std::string& program, const QStringList& args, bool withQt = false,
-               const QStringList& extraEnv = {}, const std::string& cwd = {}) {
-        QProcess p;
+    // The environment of a program started without a display, its registry and system folder in the
+    // test's folder; `withQt` keeps the offscreen platform the test runs under; `extraEnv` holds "K=V"s.
+    QProcessEnvironment environment(bool withQt, const QStringList& extraEnv) const {
         auto env = QProcessEnvironment::systemEnvironment();
         env.remove("DISPLAY");
         env.remove("WAYLAND_DISPLAY");
@@ -56,7 +55,14 @@ protected:
         env.insert("VORLIN_SYSTEM_DIR", QString::fromStdString(system));
         env.insert("VORLIN_TEST_MPR_RECORD", QString::fromStdString(root / "record.txt"));
         for (const auto& kv : extraEnv) env.insert(kv.section('=', 0, 0), kv.section('=', 1));
-        p.setProcessEnvironment(env);
+        return env;
+    }
+
+    // Runs `program` to its end (see environment()).
+    Result run(const std::string& program, const QStringList& args, bool withQt = false,
+               const QStringList& extraEnv = {}, const std::string& cwd = {}) {
+        QProcess p;
+        p.setProcessEnvironment(environment(withQt, extraEnv));
         if (!cwd.empty()) p.setWorkingDirectory(QString::fromStdString(cwd));
         p.start(QString::fromStdString(program), args);
         Result r;
@@ -259,15 +265,9 @@ TEST_F(Program, ShowOffXLeavesScreenSaverDaemonsAlone) {
     writeFile(folder + "MyShow.002", "[Pictures]\na.bmp=1\n[Set]\nPlayMusic=0\nImageInterval=60\n");
 
     QProcess p;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("PATH", QString::fromStdString(tools) + ":" + env.value("PATH"));
-    env.insert("VORLIN_REGISTRY", QString::fromStdString(registryFile));
-    env.insert("VORLIN_SYSTEM_DIR", QString::fromStdString(system));
-    env.insert("VORLIN_REPORT_FIRST_FRAME", "1");
-    p.setProcessEnvironment(env);
+    const QString path = QString::fromStdString(tools) + ":" + qEnvironmentVariable("PATH");
+    p.setProcessEnvironment(
+        environment(true, {"QT_QPA_PLATFORM=offscreen", "VORLIN_REPORT_FIRST_FRAME=1", "PATH=" + path}));
     p.start(QString::fromStdString(install("MyShow.scr")), {"/s"});
     ASSERT_TRUE(p.waitForStarted());
     // The show is running once its first frame is drawn; the daemon would have been told before that.
