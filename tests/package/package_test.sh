@@ -53,9 +53,11 @@ dpkg_locked() {
     return 1
 }
 
-# Runs an installed program with nothing of this build's environment: a fresh HOME and the X server.
-installed_env() {
-    env -i HOME="$1" PATH="$2" DISPLAY="${DISPLAY:-}" SDL_AUDIODRIVER=dummy LANG=C.UTF-8 "${@:3}"
+# RUN: the command prefix that starts an installed program with nothing of this build's environment, only
+# the HOME $1, the PATH $2 and the X server. (A prefix, not a function: a function started in the
+# background is a subshell, and its PID is not the program's.)
+use_env() {
+    RUN=(env -i HOME="$1" PATH="$2" DISPLAY="${DISPLAY:-}" SDL_AUDIODRIVER=dummy LANG=C.UTF-8)
 }
 
 # Waits up to 30 s for the builder's window on the X server; the program's PID is APP_PID.
@@ -153,9 +155,10 @@ sleep 1
 HOME1=$WORK/home1
 mkdir -p "$HOME1"
 PATH1=$ROOT/usr/bin:/usr/bin:/bin
-version=$(installed_env "$HOME1" "$PATH1" vorlinsaver --version) || fail "--version failed: $version"
+use_env "$HOME1" "$PATH1"
+version=$("${RUN[@]}" vorlinsaver --version) || fail "--version failed: $version"
 [ "$version" = "VorlinSaver $(field Version)" ] || fail "--version says '$version', the package $(field Version)"
-info=$(installed_env "$HOME1" "$PATH1" vorlinsaver --info) || fail "--info failed: $info"
+info=$("${RUN[@]}" vorlinsaver --info) || fail "--info failed: $info"
 for want in "\"programFolder\":\"$PROG/\"" \
     "\"installationFolder\":\"$HOME1/.local/share/vorlinsaver/builder/\"" \
     "\"settingsFile\":\"$HOME1/.local/share/vorlinsaver/builder/VorlinSaver.002\""; do
@@ -166,7 +169,8 @@ done
 step "first start of the builder on an X server"
 . "$HERE/../lib/x_session.sh"
 start_xvfb
-installed_env "$HOME1" "$PATH1" vorlinsaver > "$WORK/builder.log" 2>&1 &
+use_env "$HOME1" "$PATH1"
+"${RUN[@]}" vorlinsaver > "$WORK/builder.log" 2>&1 &
 APP_PID=$!
 wait_for_builder || fail "no builder window: $(cat "$WORK/builder.log")"
 stop_app
@@ -179,7 +183,7 @@ step "the demo show full screen"
 for p in "$DATA"/demo/*.jpg; do
     convert "$p" -resize '1280x1024!' -resize 160x128 "$WORK/want-${p##*/}.png"
 done
-installed_env "$HOME1" "$PATH1" vorlinsaver /s > "$WORK/show.log" 2>&1 &
+"${RUN[@]}" vorlinsaver /s > "$WORK/show.log" 2>&1 &
 APP_PID=$!
 shown=
 for _ in $(seq 40); do
@@ -198,6 +202,8 @@ for _ in $(seq 40); do
 done
 stop_app
 [ -n "$shown" ] || fail "no demo picture reached the screen"
+left=$(xdotool search --name '.' 2> /dev/null | while read -r w; do xdotool getwindowname "$w"; done | grep -v '^Qt ')
+[ -z "$left" ] || fail "windows left on the screen after the program ended: $left"
 echo "shown: ${shown%.png}"
 changed=$(find "$ROOT" -newer "$WORK/stamp")
 [ -z "$changed" ] || fail "written into the installed files: $changed"
@@ -229,7 +235,8 @@ exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/net.mirtavo.VorlinSaver
 HOME2=$WORK/home2
 mkdir -p "$HOME2"
 # The menu's command, as a desktop starts it: through PATH.
-installed_env "$HOME2" /usr/bin:/bin sh -c "exec $exec_line" > "$WORK/menu.log" 2>&1 &
+use_env "$HOME2" /usr/bin:/bin
+"${RUN[@]}" sh -c "exec $exec_line" > "$WORK/menu.log" 2>&1 &
 APP_PID=$!
 wait_for_builder || fail "no builder window from '$exec_line': $(cat "$WORK/menu.log")"
 stop_app
