@@ -175,6 +175,9 @@ APP_PID=$!
 wait_for_builder || fail "no builder window: $(cat "$WORK/builder.log")"
 stop_app
 check_first_start "$HOME1" "$PROG" "$DATA/demo"
+# The builder now reads the demo show: its five pictures, from the working folder's sample/.
+pictures=$("${RUN[@]}" vorlinsaver --info | grep -o "\"$HOME1/.local/share/vorlinsaver/builder/sample/demo[0-9].jpg\"" | wc -l)
+[ "$pictures" -eq 5 ] || fail "the working show has $pictures of the five demo pictures"
 changed=$(find "$ROOT" -newer "$WORK/stamp")
 [ -z "$changed" ] || fail "written into the installed files: $changed"
 
