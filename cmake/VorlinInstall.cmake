@@ -20,7 +20,7 @@
 # "install" and CPack build only install_parts, not every test and benchmark: see
 # CMAKE_SKIP_INSTALL_ALL_DEPENDENCY below.
 
-set(VORLIN_APP_ID net.mirtavo.VorlinSaver)
+set(VORLIN_APP_ID net.mirtavo.vorlinsaver)
 set(VORLIN_INSTALL_PROGRAM_DIR lib/vorlinsaver)
 set(VORLIN_INSTALL_DATA_DIR share/vorlinsaver)
 set(VORLIN_MAINTAINER "VorlinSaver maintainers <maintainers@vorlinsaver.invalid>")
