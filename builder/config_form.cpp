@@ -2,6 +2,7 @@
 
 #include "builder/build_page_hooks.h"
 #include "builder/effect_tree_layout.h"
+#include "builder/monitors_box.h"
 #include "gfx/codecs/picture_loader.h"
 #include "music/playlist/playlist.h"
 #include "platform/dispatcher/dispatcher.h"
@@ -487,8 +488,14 @@ QWidget* TVorlinConfigForm::CreateOptionsPage() {
     RandomMusicCheck = new QCheckBox("Shuffle Play", sounds);
     LoopMusicCheck = new QCheckBox("Loop Play", sounds);
     for (auto* c : {PlayMusicCheck, RandomMusicCheck, LoopMusicCheck}) soL->addWidget(c);
+    auto* monitors = new QGroupBox("Monitors", page);
+    auto* moL = new QVBoxLayout(monitors);
+    moL->addWidget(new QLabel(TMonitorsBox::kCaption, monitors));
+    MonitorsCb = new TMonitorsBox(monitors);
+    moL->addWidget(MonitorsCb);
     right->addWidget(effects);
     right->addWidget(sounds);
+    right->addWidget(monitors);
     right->addStretch(1);
     columns->addLayout(left, 0);
     columns->addLayout(right, 1);
@@ -699,6 +706,7 @@ void TVorlinConfigForm::FillControls() {
     BackcolorCb->setCurrentIndex(index);
     IntervalEdit->setValue(s.ImageInterval);
     SpeedEdit->setValue(s.EffectSpeed);
+    MonitorsCb->SetMode(s.Monitors);
 }
 
 void TVorlinConfigForm::StoreControls(bool write) {
@@ -761,6 +769,7 @@ void TVorlinConfigForm::StoreControls(bool write) {
     s.BackgroundColor = static_cast<std::int32_t>(BackcolorCb->currentData().value<quint32>());
     s.ImageInterval = IntervalEdit->value();
     s.EffectSpeed = SpeedEdit->value();
+    s.Monitors = MonitorsCb->Mode();
 }
 
 void TVorlinConfigForm::WriteOptions() {

@@ -127,7 +127,8 @@ bool TRunVorlinscreen::NextPicture() {
             else
                 return false;
         } else if (!s.Pictures.empty()) {
-            const int index = choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, PictureIndex);
+            const int index =
+                choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, PictureIndex, PictureTaken);
             CurrentFile = s.Pictures[index];
         } else {
             return false;

@@ -3,6 +3,8 @@
 #include "base/random.h"
 #include "music/playlist/playlist.h"
 #include "platform/registry.h"
+#include "show/settings/show_settings.h"
+#include "startup/show_windows/monitor_layout.h"
 #include "startup/show_windows/password_check.h"
 
 #include <QCloseEvent>
@@ -73,18 +75,19 @@ void TFullscreenForm::FormCreate() {
 
 void TFullscreenForm::FormShow() {
     SetSaverRunning(true);
+    const int mode = HostWindow == 0 ? show::showSettings().Monitors : show::mmSame;
+    // A runner made for a spanning show draws off screen: it cannot serve another arrangement.
+    if (Runner && Runner->Display &&
+        (Runner->Display->parentWidget() == FSpanCanvasHolder.get()) != (mode == show::mmSpan)) {
+        const QPointer<canvas::TVorlinscreen> old = Runner->Display;
+        guarded([&] { old->StopTransition(); });
+        Runner.reset();
+        delete old.data();
+    }
     if (!Runner) {
-        ++RunnersCreated;
-        Runner = std::make_unique<runner::TRunVorlinscreen>(
-            this, [this](canvas::TCustomVorlinscreen&, Qt::KeyboardModifiers, int, int) { FormMouseMove(); },
-            [this](canvas::TCustomVorlinscreen&, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-                FormMouseDown();
-            },
-            [this](canvas::TCustomVorlinscreen&, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-                FormMouseUp();
-            },
-            false, false, 1);
+        CreateRunner(mode);
         ReportFirstFrame();
+        if (HostWindow != 0) SpreadOverHostMonitors();
     } else if (Runner->Display) {
         Runner->Display->StartTransition();
     }
@@ -93,12 +96,60 @@ void TFullscreenForm::FormShow() {
         CoverScreen();
         raise();
         activateWindow();
+        EndMonitorSurfaces();
+        Monitors = std::make_unique<TMonitorSurfaces>(*this, mode);
         // Only X grabs the keyboard; other platforms (offscreen) deliver keys to the active window anyway.
         if (QGuiApplication::platformName() == "xcb") {
             FGrabTries = 0;
             FGrabTimer.start();
         }
     }
+}
+
+void TFullscreenForm::CreateRunner(int monitorMode) {
+    ++RunnersCreated;
+    QWidget* parent = monitorMode == show::mmSpan ? SpanCanvasHolder() : this;
+    Runner = std::make_unique<runner::TRunVorlinscreen>(
+        parent, [this](canvas::TCustomVorlinscreen&, Qt::KeyboardModifiers, int, int) { FormMouseMove(); },
+        [this](canvas::TCustomVorlinscreen&, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            FormMouseDown();
+        },
+        [this](canvas::TCustomVorlinscreen&, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            FormMouseUp();
+        },
+        false, false, 1);
+}
+
+void TFullscreenForm::EndMonitorSurfaces() {
+    if (!Monitors) return;
+    Monitors->Detach();
+    // The close may come from a surface's own event handler: the surfaces go once that has returned.
+    Monitors.release()->deleteLater();
+}
+
+QWidget* TFullscreenForm::SpanCanvasHolder() {
+    if (!FSpanCanvasHolder) FSpanCanvasHolder = std::make_unique<QWidget>();
+    return FSpanCanvasHolder.get();
+}
+
+void TFullscreenForm::SpreadOverHostMonitors() {
+    const auto& s = show::showSettings();
+    if (s.Monitors != show::mmDifferent || !Runner) return;
+    const auto host = hostGeometry(HostWindow);
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (!host || screens.size() < 2) return;
+    std::vector<Rect> monitors;
+    for (const QScreen* screen : screens) {
+        const QRect g = screen->geometry();
+        monitors.push_back(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+    }
+    const int at = monitorOf(Rect{host->x, host->y, host->x + host->width, host->y + host->height}, monitors);
+    if (at < 0) return;
+    const int rank = positionRank(monitors, at);
+    const int count = static_cast<int>(monitors.size());
+    Runner->PictureIndex = runner::monitorStartIndex(rank, count, static_cast<int>(s.Pictures.size())) - 1;
+    // Random order has no place to start from: each monitor keeps to its own share of the list.
+    if (s.RandomImage) Runner->PictureTaken = [rank, count](int index) { return index % count != rank; };
 }
 
 void TFullscreenForm::ReportFirstFrame() {
@@ -124,6 +175,7 @@ void TFullscreenForm::GrabKeyboardWhenMapped() {
 
 void TFullscreenForm::FormClose() {
     FGrabTimer.stop();
+    EndMonitorSurfaces();
     if (QWindow* w = windowHandle()) w->setKeyboardGrabEnabled(false);
     guarded([] { music::ClearMusicList(); });
     guarded([] { music::StopMusic(); });

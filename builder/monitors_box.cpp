@@ -1,0 +1,23 @@
+#include "builder/monitors_box.h"
+
+#include "show/settings/show_settings.h"
+
+namespace vorlin::builder {
+
+TMonitorsBox::TMonitorsBox(QWidget* parent) : QComboBox(parent) {
+    setObjectName("MonitorsCb");
+    addItem("The same picture on every monitor", int(show::mmSame));
+    addItem("A different picture on each monitor", int(show::mmDifferent));
+    addItem("One picture across all monitors", int(show::mmSpan));
+}
+
+int TMonitorsBox::Mode() const {
+    return currentData().toInt();
+}
+
+void TMonitorsBox::SetMode(int mode) {
+    const int index = findData(mode);
+    setCurrentIndex(index >= 0 ? index : 0);
+}
+
+} // namespace vorlin::builder
