@@ -4,7 +4,8 @@
 # daemon; checked by screenshots of the root window:
 #   - /s covers both monitors; Monitors=0 the same picture on both, 1 different pictures, 2 one picture
 #     across both; one key (xdotool) ends the show everywhere with status 0;
-#   - a monitor switched off and on again while the show runs gets the show back within a second;
+#   - a monitor switched off while the show runs loses its surface (the show goes on), and switched on
+#     again gets the show back within a second;
 #   - two processes drawing into one window per monitor (as xscreensaver starts them) with Monitors=1 start
 #     at different places in the list, by their window's monitor.
 #   monitors_x11_e2e.sh PROGRAM HOST_WINDOW_HELPER   (77 = skipped: not root, or Xorg's dummy driver missing)
@@ -128,7 +129,11 @@ for xy in "1 1" "320 240" "638 478" "641 1" "960 240" "1278 478"; do
 done
 echo "== the second monitor off and on again"
 xrandr --output DUMMY1 --off
-sleep 1
+for _ in $(seq 20); do
+    grep -q "monitors 1 screens, 0 surfaces" "$WORK/show.log" && break
+    sleep 0.1
+done
+grep -q "monitors 1 screens, 0 surfaces" "$WORK/show.log" || fail "the switched-off monitor's surface stayed"
 kill -0 "$SHOW_PID" 2> /dev/null || fail "the show ended with the monitor"
 second_on
 on=$(date +%s%N)
@@ -163,9 +168,9 @@ for _ in $(seq 50); do
     [ -s "$WORK/host.id" ] && [ -s "$WORK/host2.id" ] && break
     sleep 0.1
 done
-XSCREENSAVER_WINDOW=$(head -n1 "$WORK/host2.id") "$WORK/MyShow.scr" > "$WORK/show2.log" 2>&1 &
+XSCREENSAVER_WINDOW=$(head -n1 "$WORK/host2.id") "$WORK/MyShow.scr" /s > "$WORK/show2.log" 2>&1 &
 SHOW2_PID=$!
-XSCREENSAVER_WINDOW=$(head -n1 "$WORK/host.id") "$WORK/MyShow.scr" > "$WORK/show.log" 2>&1 &
+XSCREENSAVER_WINDOW=$(head -n1 "$WORK/host.id") "$WORK/MyShow.scr" /s > "$WORK/show.log" 2>&1 &
 SHOW_PID=$!
 wait_colour $RED 320 240 || fail "the left process does not start at the list's start"
 wait_colour $GREEN 960 240 || fail "the right process does not start at its monitor's place in the list"
