@@ -16,6 +16,7 @@
 #include "startup/show_windows/fullscreen_form.h"
 #include "startup/show_windows/host_window.h"
 #include "startup/show_windows/monitor_layout.h"
+#include "startup/show_windows/monitor_surfaces.h"
 #include "startup/show_windows/preview_form.h"
 #include "startup/show_windows/termination.h"
 #include "startup/show_windows/x_host.h"
@@ -69,11 +70,7 @@ QWidget* createFullscreenShow() {
         const auto g = showwindows::hostGeometry(*host);
         if (!g) return nullptr;
         // Full screen means the whole of the monitor the window is on (one window per monitor).
-        std::vector<Rect> monitors;
-        for (const QScreen* s : QGuiApplication::screens()) {
-            const QRect r = s->geometry();
-            monitors.push_back(Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
-        }
+        const std::vector<Rect> monitors = showwindows::monitorRects();
         const int at = showwindows::monitorOf(Rect{g->x, g->y, g->x + g->width, g->y + g->height}, monitors);
         const QSize full =
             at >= 0 ? QSize(monitors[at].width(), monitors[at].height()) : QSize(g->width, g->height);

@@ -17,6 +17,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+
+#include <unistd.h>
 
 namespace vorlin::showwindows {
 
@@ -75,7 +78,7 @@ void TFullscreenForm::FormCreate() {
 
 void TFullscreenForm::FormShow() {
     SetSaverRunning(true);
-    const int mode = HostWindow == 0 ? show::showSettings().Monitors : show::mmSame;
+    const int mode = show::showSettings().Monitors;
     // A runner made for a spanning show draws off screen: it cannot serve another arrangement.
     if (Runner && Runner->Display &&
         (Runner->Display->parentWidget() == FSpanCanvasHolder.get()) != (mode == show::mmSpan)) {
@@ -91,7 +94,9 @@ void TFullscreenForm::FormShow() {
     } else if (Runner->Display) {
         Runner->Display->StartTransition();
     }
-    Runner->StartMusic();
+    const auto place = HostWindow != 0 ? HostMonitor() : std::nullopt;
+    // One process per monitor: only the first monitor's plays the music.
+    if (!place || place->rank == 0) Runner->StartMusic();
     if (HostWindow == 0) {
         CoverScreen();
         raise();
@@ -102,6 +107,14 @@ void TFullscreenForm::FormShow() {
         if (QGuiApplication::platformName() == "xcb") {
             FGrabTries = 0;
             FGrabTimer.start();
+        }
+    } else if (place && mode != show::mmDifferent) {
+        // The processes a host started for its monitors make the same choices from one seed, so that
+        // they show the same pictures in step (or the parts of one picture) without talking to each other.
+        vorlin::setRandomSeed(sharedShowSeed());
+        if (mode == show::mmSpan) {
+            EndMonitorSurfaces();
+            Monitors = std::make_unique<TMonitorSurfaces>(*this, mode);
         }
     }
 }
@@ -132,21 +145,26 @@ QWidget* TFullscreenForm::SpanCanvasHolder() {
     return FSpanCanvasHolder.get();
 }
 
+std::optional<TFullscreenForm::HostPlace> TFullscreenForm::HostMonitor() const {
+    const auto host = HostWindow != 0 ? hostGeometry(HostWindow) : std::nullopt;
+    const std::vector<Rect> monitors = monitorRects();
+    if (!host || monitors.size() < 2) return std::nullopt;
+    const int at = monitorOf(Rect{host->x, host->y, host->x + host->width, host->y + host->height}, monitors);
+    if (at < 0) return std::nullopt;
+    return HostPlace{positionRank(monitors, at), static_cast<int>(monitors.size()), monitors[at]};
+}
+
+std::uint32_t TFullscreenForm::sharedShowSeed() {
+    // The host starts its processes together: they share their parent and, almost always, the minute.
+    const auto minute = static_cast<std::uint32_t>(std::time(nullptr) / 60);
+    return static_cast<std::uint32_t>(::getppid()) * 2654435761u ^ minute;
+}
+
 void TFullscreenForm::SpreadOverHostMonitors() {
     const auto& s = show::showSettings();
-    if (s.Monitors != show::mmDifferent || !Runner) return;
-    const auto host = hostGeometry(HostWindow);
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    if (!host || screens.size() < 2) return;
-    std::vector<Rect> monitors;
-    for (const QScreen* screen : screens) {
-        const QRect g = screen->geometry();
-        monitors.push_back(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
-    }
-    const int at = monitorOf(Rect{host->x, host->y, host->x + host->width, host->y + host->height}, monitors);
-    if (at < 0) return;
-    const int rank = positionRank(monitors, at);
-    const int count = static_cast<int>(monitors.size());
+    const auto place = HostMonitor();
+    if (s.Monitors != show::mmDifferent || !Runner || !place) return;
+    const int rank = place->rank, count = place->count;
     Runner->PictureIndex = runner::monitorStartIndex(rank, count, static_cast<int>(s.Pictures.size())) - 1;
     // Random order has no place to start from: each monitor keeps to its own share of the list.
     if (s.RandomImage) Runner->PictureTaken = [rank, count](int index) { return index % count != rank; };

@@ -18,9 +18,11 @@
 //
 // Given a host window (a screen-saver host's window), the show is drawn into that foreign window instead:
 // no window of its own, nothing done to other screen savers, and the process ends when the host goes.
-// Such a host starts one process per monitor; with different pictures on each monitor, the process starts
+// Such a host starts one process per monitor. With different pictures on each monitor, the process starts
 // its pictures at its monitor's place in the list (list order) or keeps to every n-th picture of it (random
-// order, n monitors), so that neighbours never show the same picture.
+// order, n monitors), so that neighbours never show the same picture; otherwise all processes draw their
+// choices from one seed, showing the same pictures in step, or each its monitor's part of a spanning
+// canvas. Only the first monitor's process plays music.
 // Main thread only; no exception leaves a handler.
 
 #include "show/runner/run_vorlinscreen.h"
@@ -33,6 +35,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace vorlin::showwindows {
 
@@ -61,6 +64,14 @@ public:
     void CoverScreen();
     // The never-shown parent of the canvas of a show spanning all monitors (made on first use).
     QWidget* SpanCanvasHolder();
+    // Drawing into a host's window on one of several monitors: that monitor, its place among them (left
+    // to right, then top to bottom) and how many there are. Nothing with one monitor or no host.
+    struct HostPlace {
+        int rank;
+        int count;
+        Rect area;
+    };
+    std::optional<HostPlace> HostMonitor() const;
 
     QTimer MouseTimer;
     int MouseAllowance = kMouseAllowance;
@@ -91,6 +102,8 @@ private:
     void EndMonitorSurfaces();
     // A host's process on one of several monitors: where its pictures start (different pictures mode).
     void SpreadOverHostMonitors();
+    // The random seed every process of one host activation computes alike.
+    static std::uint32_t sharedShowSeed();
 
     bool FExitAllowed = false;
     bool FSaverRunning = false;

@@ -35,12 +35,6 @@ QRect toQRect(const Rect& r) {
     return QRect(r.Left, r.Top, r.width(), r.height());
 }
 
-std::vector<Rect> screenRects(const QList<QScreen*>& screens) {
-    std::vector<Rect> rects;
-    for (const QScreen* s : screens) rects.push_back(toRect(s->geometry()));
-    return rects;
-}
-
 void makeBlack(QWidget& w) {
     w.setAutoFillBackground(true);
     QPalette p = w.palette();
@@ -49,6 +43,12 @@ void makeBlack(QWidget& w) {
 }
 
 } // namespace
+
+std::vector<Rect> monitorRects() {
+    std::vector<Rect> rects;
+    for (const QScreen* s : QGuiApplication::screens()) rects.push_back(toRect(s->geometry()));
+    return rects;
+}
 
 // ---------------------------------------------------------------- TCanvasView
 
@@ -224,6 +224,12 @@ void TMonitorSurfaces::Sync() {
     if (FDetached) return;
     ++Syncs;
     const QList<QScreen*> screens = QGuiApplication::screens();
+    if (FForm.HostWindow != 0) {
+        // In a host's window: no surfaces of its own (the host covers the other monitors).
+        if (FMode == show::mmSpan) ArrangeSpan();
+        WatchScreens();
+        return;
+    }
     QScreen* own = FForm.screen();
     // Surfaces whose screen is gone, or is the show window's now, go.
     std::erase_if(FSurfaces, [&](const std::unique_ptr<TShowSurface>& s) {
@@ -257,7 +263,7 @@ void TMonitorSurfaces::Sync() {
 
 void TMonitorSurfaces::ArrangeSpan() {
     const QList<QScreen*> screens = QGuiApplication::screens();
-    const Rect box = boundingBox(screenRects(screens));
+    const Rect box = boundingBox(monitorRects());
     QWidget* holder = FForm.SpanCanvasHolder();
     canvas::TVorlinscreen* shared = FForm.Runner ? FForm.Runner->Display.data() : nullptr;
     if (!holder || !shared || box.isEmpty()) return;
@@ -265,9 +271,11 @@ void TMonitorSurfaces::ArrangeSpan() {
     holder->setGeometry(0, 0, box.width(), box.height());
     shared->setGeometry(0, 0, box.width(), box.height());
     shared->UpdateDisplayRect();
-    if (QScreen* own = FForm.screen()) {
+    const auto place = FForm.HostWindow != 0 ? FForm.HostMonitor() : std::nullopt;
+    if (place)
+        FFormView->SetSource(shared, toQRect(spanPart(place->area, box)));
+    else if (QScreen* own = FForm.screen())
         FFormView->SetSource(shared, toQRect(spanPart(toRect(own->geometry()), box)));
-    }
     for (const auto& s : FSurfaces)
         if (s->Screen && s->View)
             s->View->SetSource(shared, toQRect(spanPart(toRect(s->Screen->geometry()), box)));
@@ -281,7 +289,7 @@ void TMonitorSurfaces::AssignPictureRules() {
         if (s->Runner) runners.push_back(s->Runner.get()), screensOf.push_back(s->Screen);
 
     const QList<QScreen*> screens = QGuiApplication::screens();
-    const std::vector<Rect> rects = screenRects(screens);
+    const std::vector<Rect> rects = monitorRects();
     const int count = static_cast<int>(show::showSettings().Pictures.size());
     for (std::size_t k = 0; k < runners.size(); ++k) {
         runner::TRunVorlinscreen* r = runners[k];

@@ -9,12 +9,15 @@
 //    order they start spread over the list, so no two monitors show one picture while there are enough;
 //  - mmSpan: a view of its own part of one canvas laid over the monitors' bounding box; the show window
 //    shows its part the same way (the canvas itself is never on screen).
+// In a host's window (one process per monitor) there are no surfaces; with mmSpan the window shows its
+// monitor's part of the spanning canvas.
 // Every surface hands its keys, mouse events and close requests to the show window's exit rules, so a key
 // or the spent mouse allowance on any screen ends the show on all of them. The show window's close calls
 // Detach (every surface hidden at once, the show window's runner given back as it was) and then deletes
 // this object later: the close may come from inside a surface's own event. Main thread only; no exception
 // leaves a handler.
 
+#include "base/geometry.h"
 #include "show/runner/run_vorlinscreen.h"
 
 #include <QMetaObject>
@@ -31,6 +34,9 @@ class QScreen;
 namespace vorlin::showwindows {
 
 class TFullscreenForm;
+
+// The geometry of every screen (QScreen), in Qt's order, as desktop rectangles.
+std::vector<Rect> monitorRects();
 
 // Paints an area of another widget (a canvas), scaled to fill the view. Mouse events pass through to
 // the window under it.

@@ -6,8 +6,9 @@
 #     across both; one key (xdotool) ends the show everywhere with status 0;
 #   - a monitor switched off while the show runs loses its surface (the show goes on), and switched on
 #     again gets the show back within a second;
-#   - two processes drawing into one window per monitor (as xscreensaver starts them) with Monitors=1 start
-#     at different places in the list, by their window's monitor.
+#   - two processes drawing into one window per monitor (as xscreensaver starts them): with Monitors=1 they
+#     start at different places in the list, by their window's monitor; with 0 (random order) they show the
+#     same pictures; with 2 each shows its monitor's half of the one picture.
 #   monitors_x11_e2e.sh PROGRAM HOST_WINDOW_HELPER   (77 = skipped: not root, or Xorg's dummy driver missing)
 set -u
 PROGRAM=$1
@@ -156,8 +157,7 @@ for xy in "1 1" "320 240" "638 478"; do wait_colour $ORANGE $xy || fail "left ha
 for xy in "641 1" "960 240" "1278 478"; do wait_colour $PURPLE $xy || fail "right half missing at $xy"; done
 end_with_key $ORANGE $PURPLE
 
-echo "== Monitors=1 with one process per monitor, each in a window of its own"
-monitor_settings 1 red green blue
+echo "== one process per monitor, each drawing into a window of its own there (as xscreensaver starts them)"
 : > "$WORK/host.id"
 "$HOST_HELPER" 640 480 0 0 > "$WORK/host.id" &
 HOST_PID=$!
@@ -168,14 +168,40 @@ for _ in $(seq 50); do
     [ -s "$WORK/host.id" ] && [ -s "$WORK/host2.id" ] && break
     sleep 0.1
 done
-XSCREENSAVER_WINDOW=$(head -n1 "$WORK/host2.id") "$WORK/MyShow.scr" /s > "$WORK/show2.log" 2>&1 &
-SHOW2_PID=$!
-XSCREENSAVER_WINDOW=$(head -n1 "$WORK/host.id") "$WORK/MyShow.scr" /s > "$WORK/show.log" 2>&1 &
-SHOW_PID=$!
+# run_hosted: both processes on the current settings, right one first; stop_hosted ends them by SIGTERM.
+run_hosted() {
+    XSCREENSAVER_WINDOW=$(head -n1 "$WORK/host2.id") "$WORK/MyShow.scr" /s > "$WORK/show2.log" 2>&1 &
+    SHOW2_PID=$!
+    XSCREENSAVER_WINDOW=$(head -n1 "$WORK/host.id") "$WORK/MyShow.scr" /s > "$WORK/show.log" 2>&1 &
+    SHOW_PID=$!
+}
+stop_hosted() {
+    kill -TERM "$SHOW_PID" "$SHOW2_PID"
+    wait "$SHOW_PID" || fail "the left process ended with status $?"
+    wait "$SHOW2_PID" || fail "the right process ended with status $?"
+    SHOW_PID= SHOW2_PID=
+}
+echo "   Monitors=1: each starts at its monitor's place in the list"
+monitor_settings 1 red green blue
+run_hosted
 wait_colour $RED 320 240 || fail "the left process does not start at the list's start"
 wait_colour $GREEN 960 240 || fail "the right process does not start at its monitor's place in the list"
-kill -TERM "$SHOW_PID" "$SHOW2_PID"
-wait "$SHOW_PID" || fail "the left process ended with status $?"
-wait "$SHOW2_PID" || fail "the right process ended with status $?"
-SHOW_PID= SHOW2_PID=
+stop_hosted
+echo "   Monitors=0 in random order: the same pictures, from one seed"
+monitor_settings 0 red green blue
+sed -i 's/^RandomImage=0/RandomImage=1/' "$WORK/MyShow.002"
+for round in 1 2 3; do
+    run_hosted
+    sleep 1.5
+    left=$(pixel 320 240)
+    [ "$left" = "$RED" ] || [ "$left" = "$GREEN" ] || [ "$left" = "$BLUE" ] || fail "no picture on the left: $left"
+    [ "$(pixel 960 240)" = "$left" ] || fail "round $round: the right monitor shows $(pixel 960 240), the left $left"
+    stop_hosted
+done
+echo "   Monitors=2: each shows its monitor's part of the one picture"
+monitor_settings 2 wide
+run_hosted
+wait_colour $ORANGE 320 240 || fail "the left process does not show the left half"
+wait_colour $PURPLE 960 240 || fail "the right process does not show the right half"
+stop_hosted
 echo "PASS"
