@@ -13,6 +13,7 @@
 #include "show/runner/run_vorlinscreen.h"
 #include "startup/show_windows/fullscreen_form.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -471,8 +472,17 @@ QWidget* TVorlinConfigForm::CreateOptionsPage() {
     RandomizeRadio = new QRadioButton("Shuffle", seq);
     seqL->addWidget(NormalizeRadio);
     seqL->addWidget(RandomizeRadio);
+    // The left column is narrow: the box shows the start of its choice, its list the whole texts.
+    auto* monitors = new QGroupBox(TMonitorsBox::kCaption, page);
+    auto* moL = new QVBoxLayout(monitors);
+    MonitorsCb = new TMonitorsBox(monitors);
+    MonitorsCb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    MonitorsCb->setMinimumContentsLength(12);
+    MonitorsCb->view()->setMinimumWidth(MonitorsCb->view()->sizeHintForColumn(0) + 24);
+    moL->addWidget(MonitorsCb);
     left->addWidget(size);
     left->addWidget(seq);
+    left->addWidget(monitors);
     left->addStretch(1);
 
     auto* effects = new QGroupBox("Transition Effects", page);
@@ -488,14 +498,8 @@ QWidget* TVorlinConfigForm::CreateOptionsPage() {
     RandomMusicCheck = new QCheckBox("Shuffle Play", sounds);
     LoopMusicCheck = new QCheckBox("Loop Play", sounds);
     for (auto* c : {PlayMusicCheck, RandomMusicCheck, LoopMusicCheck}) soL->addWidget(c);
-    auto* monitors = new QGroupBox("Monitors", page);
-    auto* moL = new QVBoxLayout(monitors);
-    moL->addWidget(new QLabel(TMonitorsBox::kCaption, monitors));
-    MonitorsCb = new TMonitorsBox(monitors);
-    moL->addWidget(MonitorsCb);
     right->addWidget(effects);
     right->addWidget(sounds);
-    right->addWidget(monitors);
     right->addStretch(1);
     columns->addLayout(left, 0);
     columns->addLayout(right, 1);

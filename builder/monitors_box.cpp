@@ -9,6 +9,9 @@ TMonitorsBox::TMonitorsBox(QWidget* parent) : QComboBox(parent) {
     addItem("The same picture on every monitor", int(show::mmSame));
     addItem("A different picture on each monitor", int(show::mmDifferent));
     addItem("One picture across all monitors", int(show::mmSpan));
+    // Where the box is narrower than its text, the tip shows the whole choice.
+    setToolTip(currentText());
+    connect(this, &QComboBox::currentTextChanged, this, &QWidget::setToolTip);
 }
 
 int TMonitorsBox::Mode() const {

@@ -262,7 +262,6 @@ void TMonitorSurfaces::Sync() {
 }
 
 void TMonitorSurfaces::ArrangeSpan() {
-    const QList<QScreen*> screens = QGuiApplication::screens();
     const Rect box = boundingBox(monitorRects());
     QWidget* holder = FForm.SpanCanvasHolder();
     canvas::TVorlinscreen* shared = FForm.Runner ? FForm.Runner->Display.data() : nullptr;
@@ -272,9 +271,9 @@ void TMonitorSurfaces::ArrangeSpan() {
     shared->setGeometry(0, 0, box.width(), box.height());
     shared->UpdateDisplayRect();
     const auto place = FForm.HostWindow != 0 ? FForm.HostMonitor() : std::nullopt;
-    if (place)
+    if (FFormView && place)
         FFormView->SetSource(shared, toQRect(spanPart(place->area, box)));
-    else if (QScreen* own = FForm.screen())
+    else if (QScreen* own = FForm.screen(); FFormView && own)
         FFormView->SetSource(shared, toQRect(spanPart(toRect(own->geometry()), box)));
     for (const auto& s : FSurfaces)
         if (s->Screen && s->View)
