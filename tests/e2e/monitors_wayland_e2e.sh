@@ -6,8 +6,9 @@
 #     across both (its left half on the left output, its right half on the right one);
 #   - an output added while the show runs gets the show within a second (and one taken away leaves the
 #     show running on the others, where the compositor can switch a headless output off);
-#   - one key, typed through the virtual-keyboard protocol, ends the show on every output (status 0); the
-#     time from the key to the last of its windows gone is printed.
+#   - one key, typed through the virtual-keyboard protocol, ends the show on every output and the process
+#     with status 0 (its exit must not hang in the Wayland connection's teardown); the time from the key to
+#     the last of its windows gone is printed.
 #   monitors_wayland_e2e.sh PROGRAM        (77 = skipped: not root, or sway/grim/wtype/qt6-wayland missing)
 set -u
 PROGRAM=$1
@@ -22,7 +23,9 @@ WORK=$(mktemp -d /tmp/vorlin_monitors.XXXXXX)
 chmod 755 "$WORK"
 SWAY_PID= SHOW_PID= KEYBOARD_PID=
 cleanup() {
-    for pid in $SHOW_PID $KEYBOARD_PID $SWAY_PID; do
+    # A show stuck in its exit no longer serves SIGTERM.
+    [ -n "$SHOW_PID" ] && kill -KILL "$SHOW_PID" 2> /dev/null
+    for pid in $KEYBOARD_PID $SWAY_PID; do
         kill "$pid" 2> /dev/null
     done
     wait 2> /dev/null
