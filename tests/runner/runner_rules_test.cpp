@@ -192,7 +192,9 @@ TEST(MonitorChoice, NoTwoMonitorsShowOnePictureWhileThereAreEnough) {
                 ASSERT_TRUE(allDifferent(shown)) << "random " << randomImage << ", monitors " << monitors;
             // Each monitor still changes its picture (with 5 monitors and 5 pictures random order must keep
             // the one it has: the only free one).
-            if (monitors < 5) EXPECT_NE(screens[0][0], screens[monitors][0]);
+            if (monitors < 5) {
+                EXPECT_NE(screens[0][0], screens[monitors][0]);
+            }
         }
 }
 
