@@ -1,9 +1,10 @@
 # Shell helpers for tests that run the show on a headless sway compositor. Sourced by a script that defines
 # WORK (its scratch folder, readable by others) and fail (reports and exits). sway refuses to run as root,
-# so the compositor and every client run as a user made here (SWAY_USER); setpriv keeps their process ids
-# in $! (runuser forks). Sets SWAY_PID for the caller's clean-up.
+# so the compositor and every client run as a user made here (SWAY_USER: a user of its own, since another
+# test ends every process of its daemon's user); setpriv keeps their process ids in $! (runuser forks).
+# Sets SWAY_PID for the caller's clean-up.
 
-SWAY_USER=${SWAY_USER:-vorlin-e2e}
+SWAY_USER=${SWAY_USER:-vorlin-sway}
 
 # Makes the user when it is missing; returns 77 (skip) when that is not possible (not root).
 ensure_sway_user() {
