@@ -1,13 +1,14 @@
 #!/bin/bash
 # The full-screen show on an X server with two monitors: Xorg with the dummy video driver and two RandR
-# outputs of 640x480 side by side (Xvfb cannot make two monitors), no window manager, no screen-saver
-# daemon; checked by screenshots of the root window:
+# outputs side by side, 640x480 and a smaller 640x400 (Xvfb cannot make two monitors), no window manager,
+# no screen-saver daemon; checked by screenshots of the root window:
 #   - /s covers both monitors; Monitors=0 the same picture on both, 1 different pictures, 2 one picture
 #     across both; one key (xdotool) ends the show everywhere with status 0;
 #   - a monitor switched off while the show runs loses its surface (the show goes on), and switched on
 #     again gets the show back within a second;
 #   - two processes drawing into one window per monitor (as xscreensaver starts them): with Monitors=1 they
-#     start at different places in the list, by their window's monitor; with 0 (random order) they show the
+#     start at different places in the list, by their window's monitor (the smaller monitor's window is a
+#     full screen there, not a preview pane); with 0 (random order) they show the
 #     same pictures; with 2 each shows its monitor's half of the one picture.
 #   monitors_x11_e2e.sh PROGRAM HOST_WINDOW_HELPER   (77 = skipped: not root, or Xorg's dummy driver missing)
 set -u
@@ -81,8 +82,8 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 second_on() {
-    xrandr --addmode DUMMY1 640x480 2> /dev/null
-    xrandr --output DUMMY1 --mode 640x480 --right-of DUMMY0 || fail "cannot switch the second monitor on"
+    xrandr --addmode DUMMY1 640x400 2> /dev/null
+    xrandr --output DUMMY1 --mode 640x400 --right-of DUMMY0 || fail "cannot switch the second monitor on"
 }
 second_on
 [ "$(xrandr --listmonitors | head -n1)" = "Monitors: 2" ] || fail "no two monitors: $(xrandr --listmonitors)"
@@ -125,7 +126,7 @@ end_with_key() {
 echo "== Monitors=0: the same picture on both monitors"
 monitor_settings 0 red green blue
 start_show
-for xy in "1 1" "320 240" "638 478" "641 1" "960 240" "1278 478"; do
+for xy in "1 1" "320 240" "638 478" "641 1" "960 240" "1278 398"; do
     wait_colour $RED $xy || fail "no first picture at $xy"
 done
 echo "== the second monitor off and on again"
@@ -154,7 +155,7 @@ echo "== Monitors=2: one picture across both"
 monitor_settings 2 wide
 start_show
 for xy in "1 1" "320 240" "638 478"; do wait_colour $ORANGE $xy || fail "left half missing at $xy"; done
-for xy in "641 1" "960 240" "1278 478"; do wait_colour $PURPLE $xy || fail "right half missing at $xy"; done
+for xy in "641 1" "960 240" "1278 398"; do wait_colour $PURPLE $xy || fail "right half missing at $xy"; done
 end_with_key $ORANGE $PURPLE
 
 echo "== one process per monitor, each drawing into a window of its own there (as xscreensaver starts them)"
@@ -162,7 +163,7 @@ echo "== one process per monitor, each drawing into a window of its own there (a
 "$HOST_HELPER" 640 480 0 0 > "$WORK/host.id" &
 HOST_PID=$!
 : > "$WORK/host2.id"
-"$HOST_HELPER" 640 480 640 0 > "$WORK/host2.id" &
+"$HOST_HELPER" 640 400 640 0 > "$WORK/host2.id" &
 HOST2_PID=$!
 for _ in $(seq 50); do
     [ -s "$WORK/host.id" ] && [ -s "$WORK/host2.id" ] && break
