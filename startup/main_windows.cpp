@@ -15,6 +15,8 @@
 #ifdef VORLIN_HAVE_SHOW_WINDOWS
 #include "startup/show_windows/fullscreen_form.h"
 #include "startup/show_windows/host_window.h"
+#include "startup/show_windows/monitor_layout.h"
+#include "startup/show_windows/monitor_surfaces.h"
 #include "startup/show_windows/preview_form.h"
 #include "startup/show_windows/show_marker.h"
 #include "startup/show_windows/termination.h"
@@ -24,6 +26,8 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+
+#include <vector>
 #endif
 
 namespace vorlin::startup {
@@ -70,8 +74,11 @@ QWidget* createFullscreenShow() {
     if (const auto host = showwindows::xscreensaverWindow()) {
         const auto g = showwindows::hostGeometry(*host);
         if (!g) return nullptr;
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const QSize full = screen ? screen->geometry().size() : QSize(g->width, g->height);
+        // Full screen means the whole of the monitor the window is on (one window per monitor).
+        const std::vector<Rect> monitors = showwindows::monitorRects();
+        const int at = showwindows::monitorOf(Rect{g->x, g->y, g->x + g->width, g->y + g->height}, monitors);
+        const QSize full =
+            at >= 0 ? QSize(monitors[at].width(), monitors[at].height()) : QSize(g->width, g->height);
         if (g->width < full.width() || g->height < full.height())
             return endOnTerminate(new showwindows::TPreviewForm(*host));
         return endOnTerminate(new showwindows::TFullscreenForm(*host));

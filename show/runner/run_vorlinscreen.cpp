@@ -127,7 +127,8 @@ bool TRunVorlinscreen::NextPicture() {
             else
                 return false;
         } else if (!s.Pictures.empty()) {
-            const int index = choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, PictureIndex);
+            const int index =
+                choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, PictureIndex, PictureTaken);
             const std::string shown = CurrentFile;
             CurrentFile = s.Pictures[index];
             if (LoadCurrentFile()) return true;

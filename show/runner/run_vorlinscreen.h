@@ -15,6 +15,7 @@
 // leaves an operation.
 
 #include "show/canvas/vorlinscreen.h"
+#include "show/runner/runner_rules.h"
 #include "show/settings/show_settings.h"
 
 #include <QPointer>
@@ -66,6 +67,9 @@ public:
     bool Windowed = false;
     bool Demonstration = false;
     int DemonstrationStyle = 1;
+    // Pictures the next choice passes over while others are free (a show on several monitors names
+    // those the other monitors show); empty: none.
+    TPictureTaken PictureTaken;
 
     // How many ticks and load attempts ran (for the owner's diagnostics and tests).
     int TickCount = 0;

@@ -113,6 +113,8 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
     settings.MusicPath = str("MusicPath");
     settings.Author = str("Author");
     settings.Website = str("Website");
+    const std::int32_t monitors = snap.readInteger("Set", "Monitors", mmSame);
+    settings.Monitors = monitors >= mmSame && monitors <= mmSpan ? monitors : mmSame;
 }
 
 void ShowSettingsFile::writeOptions() {
@@ -130,6 +132,7 @@ void ShowSettingsFile::writeOptions() {
     b.writeInteger("Set", "EffectSpeed", settings.EffectSpeed);
     b.writeString("Set", "PicturePath", settings.PicturePath);
     b.writeString("Set", "MusicPath", settings.MusicPath);
+    b.writeInteger("Set", "Monitors", settings.Monitors);
     b.commit();
 }
 

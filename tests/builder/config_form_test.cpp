@@ -2,6 +2,7 @@
 // into the working settings file (and what it must leave alone), the effect tree's fill and group rules,
 // closing with and without storing, and project files. Dialogs are answered through a test shell.
 
+#include "builder/monitors_box.h"
 #include "builder_fixture.h"
 
 #include "show/runner/run_vorlinscreen.h"
@@ -370,10 +371,14 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     form->NavBarClick(2);
     form->DisableAllBClick();
     form->StretchRadio->setChecked(true);
+    EXPECT_EQ(form->MonitorsCb->Mode(), show::mmSame);
+    EXPECT_EQ(form->MonitorsCb->count(), 3);
+    form->MonitorsCb->setCurrentIndex(2);
     EXPECT_TRUE(form->close());
     const std::string after = readFile(working);
     EXPECT_EQ(after.find(pic("x.wav")), std::string::npos);
     EXPECT_NE(after.find("StetchImage=1"), std::string::npos);
+    EXPECT_NE(after.find("Monitors=2"), std::string::npos);
     // Without a catalogue every leaf is effect 59: disabling all writes its one key.
     EXPECT_EQ(sectionText(after, "Transitions"), "[Transitions]\n177=0\n");
     // The reopened window shows what was stored.
@@ -381,6 +386,7 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     settings = std::make_unique<show::ShowSettingsFile>();
     settings->read(platform::programPath(), platform::Registry());
     EXPECT_TRUE(settings->settings.StetchImage);
+    EXPECT_EQ(settings->settings.Monitors, show::mmSpan);
     EXPECT_TRUE(settings->settings.Music.empty());
     EXPECT_FALSE(settings->settings.EnabledEffects.test(59));
     EXPECT_TRUE(settings->settings.EnabledEffects.test(10)); // the old key 30 is gone
