@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -274,7 +275,10 @@ private:
 
 bool wantsWindow() {
     const char* display = std::getenv("DISPLAY");
-    return display && *display && !isatty(0);
+    if (!display || !*display || isatty(0)) return false;
+    // Answers piped in or read from a file are still read as typed answers.
+    struct stat st {};
+    return fstat(0, &st) != 0 || !(S_ISFIFO(st.st_mode) || S_ISREG(st.st_mode) || S_ISSOCK(st.st_mode));
 }
 
 int askInWindow(const std::string& title, const std::string& text, const std::vector<std::string>& buttons) {

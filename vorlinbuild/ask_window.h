@@ -16,7 +16,8 @@ inline constexpr int kNoWindow = -2;
 // and waits for the answer. The first button is the default (Enter).
 int askInWindow(const std::string& title, const std::string& text, const std::vector<std::string>& buttons);
 
-// Whether questions go to a window: a display is named and standard input is not a terminal.
+// Whether questions go to a window: a display is named and standard input is neither a terminal nor
+// answers piped in or read from a file (a program started from a file manager reads /dev/null).
 bool wantsWindow();
 
 } // namespace vorlin::vorlinbuild

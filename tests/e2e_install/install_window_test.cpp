@@ -103,6 +103,11 @@ TEST_F(InstallWindow, AsksInAWindowInstallsOnInstallAndTellsTheResult) {
     ASSERT_FALSE(removed.empty());
     press(removed, "Return");
     EXPECT_EQ(status(), 0) << readFile(root / "log");
+
+    // Answers piped in are read as typed ones, display or not.
+    auto [log, rc] = runShell("printf 'y\\n' | " + shellQuote(installer.string()));
+    EXPECT_EQ(rc, 0) << log;
+    EXPECT_TRUE(fs::is_regular_file(sys / "Holiday Pictures.scr"));
 }
 
 } // namespace
