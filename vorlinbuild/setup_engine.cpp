@@ -400,7 +400,7 @@ void removeRecord(const Record& r, const std::vector<InstallList>& others, std::
         } else if (kind == "store" && r.size() > 1) {
             // A settings file the installation created (or shares), when nothing is left in it.
             if (fs::exists(r[1], ec) && platform::IniFile(r[1]).readSections().empty()) fs::remove(r[1], ec);
-        } else if (kind == "xss" && r.size() > 5) {
+        } else if (kind == "xss" && r.size() > 5 && fs::exists(r[1], ec)) {
             XssPrevious prev{r[3], r[4], r[5] == "1"};
             const std::string text = slurp(r[1]);
             const std::string rest = xssRemoveProgram(text, r[2], prev, xssShowsOf(others, r[1]));
