@@ -14,6 +14,7 @@
 
 #include "../lib/shell.h"
 #include "builder/installer/script_writer.h"
+#include "builder_parts.h"
 
 namespace vorlin::testing {
 
@@ -84,9 +85,8 @@ protected:
     // Builds and returns vorlinbuild's report lines.
     std::string build(const installer::BuildInput& in) {
         const installer::BuildOutput out = installer::writeBuildFiles(in);
-        const auto [report, rc] =
-            runShell(shellQuote(std::string(VORLIN_BINARY_DIR) + "/vorlinbuild/vorlinbuild") + " " +
-                     shellQuote("\"" + out.scriptFile + "\"") + " 2>/dev/null");
+        const auto [report, rc] = runShell(shellQuote(builderParts().compiler.string()) + " " +
+                                           shellQuote("\"" + out.scriptFile + "\"") + " 2>/dev/null");
         EXPECT_EQ(rc, 0) << report;
         installer::cleanUpBuildFiles(out);
         return report;
