@@ -1077,7 +1077,7 @@ void TVorlinConfigForm::PreviewB2Click() {
                                                                    false, 1, &Settings);
     } else {
         PreviewRunner->ApplySettings();
-        if (PreviewRunner->Display) PreviewRunner->Display->StartTransition();
+        PreviewRunner->Resume();
     }
     Image1->hide();
     if (PreviewRunner->Display) {

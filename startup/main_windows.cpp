@@ -16,6 +16,7 @@
 #include "startup/show_windows/fullscreen_form.h"
 #include "startup/show_windows/host_window.h"
 #include "startup/show_windows/preview_form.h"
+#include "startup/show_windows/show_marker.h"
 #include "startup/show_windows/termination.h"
 #include "startup/show_windows/x_host.h"
 
@@ -26,6 +27,10 @@
 #endif
 
 namespace vorlin::startup {
+
+namespace {
+bool g_displayTaken = false;
+} // namespace
 
 QWidget* createBuilderWindow() {
 #ifdef VORLIN_HAVE_BUILDER
@@ -71,6 +76,10 @@ QWidget* createFullscreenShow() {
             return endOnTerminate(new showwindows::TPreviewForm(*host));
         return endOnTerminate(new showwindows::TFullscreenForm(*host));
     }
+    if (!showwindows::claimShowMarker()) {
+        g_displayTaken = true;
+        return nullptr;
+    }
     return endOnTerminate(new showwindows::TFullscreenForm());
 }
 
@@ -98,5 +107,9 @@ bool showHostGone() {
 }
 
 #endif
+
+bool showDisplayTaken() {
+    return g_displayTaken;
+}
 
 } // namespace vorlin::startup

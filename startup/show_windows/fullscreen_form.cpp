@@ -85,8 +85,8 @@ void TFullscreenForm::FormShow() {
             },
             false, false, 1);
         ReportFirstFrame();
-    } else if (Runner->Display) {
-        Runner->Display->StartTransition();
+    } else {
+        Runner->Resume();
     }
     Runner->StartMusic();
     if (HostWindow == 0) {

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -560,6 +561,43 @@ TEST_F(BuilderForm, PreviewsShowTheCurrentStateWithoutWriting) {
     EXPECT_TRUE(fullscreen->isVisible());
     fullscreen->CloseNow();
     EXPECT_EQ(readFile(working), before);
+}
+
+// A preview first opened while the list is empty starts when it is opened again after pictures were
+// added, in the panel and full screen alike. The full-screen window reads the process-wide show, as in
+// the program: the builder works on that one here.
+TEST_F(BuilderForm, PreviewsOpenedBeforeThereWerePicturesShowThemLater) {
+    writeFile(working, "[Set]\nImageInterval=1\nEffectSpeed=1\n");
+    show::ShowSettingsFile& global = show::showSettingsFile();
+    global.read(platform::programPath(), platform::Registry());
+    form = std::make_unique<TVorlinConfigForm>(global, shell.make());
+    form->show();
+    form->PreviewB2Click();
+    form->FullscreenPreview();
+    auto* panel = form->PreviewRunner->Display.data();
+    auto* fullscreen = form->FullscreenForm.get();
+    ASSERT_TRUE(panel && fullscreen->Runner && fullscreen->Runner->Display);
+    // Both first ticks find nothing to show.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return form->PreviewRunner->TickCount > 0 && fullscreen->Runner->TickCount > 0; }, 3000));
+    fullscreen->CloseNow();
+
+    shell.filesAnswer = {QString::fromStdString(pic("a.bmp"))};
+    form->AddImageBClick();
+    form->PreviewB2Click();
+    form->FullscreenPreview();
+    // Each shows the picture: a finished transition, and its pixels on the control.
+    auto showsPicture = [](canvas::TVorlinscreen* d) {
+        if (d->Picture().isEmpty() || d->FAnimating || d->FScreen.isEmpty()) return false;
+        const QImage image = d->grab().toImage();
+        const QPoint centre = image.rect().center();
+        return image.pixel(centre) != qRgb(0, 0, 0);
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsPicture(panel); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsPicture(fullscreen->Runner->Display.data()); }, 5000));
+    fullscreen->CloseNow();
+    form.reset();
+    global.settings = show::ShowSettings();
 }
 
 TEST_F(BuilderForm, ReadmeLoadsFromATextFile) {
