@@ -10,7 +10,6 @@
 #include <functional>
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
@@ -20,6 +19,8 @@ class ShowSettingsFile;
 }
 
 namespace vorlin::builder {
+
+class TColorBox;
 
 class TAboutForm : public QDialog {
     Q_OBJECT
@@ -40,7 +41,7 @@ public:
     void FormShow();
     void OKBClick();
 
-    QComboBox* BackcolorCb = nullptr;
+    TColorBox* BackcolorCb = nullptr;
     QSpinBox *IntervalEdit = nullptr, *SpeedEdit = nullptr;
     QCheckBox *ClearOldCheck = nullptr, *PlayMusicCheck = nullptr;
     QRadioButton *OriginalRadio = nullptr, *StretchRadio = nullptr, *NormalizeRadio = nullptr,
