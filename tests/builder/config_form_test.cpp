@@ -235,6 +235,11 @@ TEST_F(BuilderForm, AddRulesForDuplicatesAndFolders) {
         paths.join('\n').toStdString(),
         QStringList({q("a.bmp"), q("b.bmp"), q("c.bmp"), q("A.BMP"), q("d.bmp")}).join('\n').toStdString());
     EXPECT_EQ(form->ImageList->currentRow(), 4);
+    // "a.bmp" and "A.BMP" are kept apart in the working file too, so the next start lists both.
+    form->StoreControls(true);
+    const std::string pictures = sectionText(readFile(working), "Pictures");
+    EXPECT_NE(pictures.find(pic("a.bmp") + "=1\n"), std::string::npos) << pictures;
+    EXPECT_NE(pictures.find(pic("A.BMP") + "=1\n"), std::string::npos) << pictures;
     EXPECT_EQ(settings->settings.PicturePath, pics.string() + "/");
 
     // Music keeps duplicates in the list, but the stored section holds the file once.
