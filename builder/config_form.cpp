@@ -247,7 +247,10 @@ QWidget* TVorlinConfigForm::CreateImagesPage() {
     auto* page = new QWidget;
     page->setObjectName("ImagesPage");
     auto* v = new QVBoxLayout(page);
-    v->addWidget(new QLabel("Add images here (GIF, JPG, BMP, WMF, EMF, ICO, PNG, WebP), Up to 1000:", page));
+    auto* heading =
+        new QLabel("Add images here (GIF, JPG, BMP, WMF, EMF, ICO, PNG, WebP), Up to 1000:", page);
+    heading->setWordWrap(true); // on a second line where a larger font would cut it
+    v->addWidget(heading);
     auto* h = new QHBoxLayout;
     ImageList = new QListWidget(page);
     ImageList->setObjectName("ImageList");

@@ -599,6 +599,10 @@ TEST_F(BuilderForm, ShowsItsTextsWholeWithTheShippedSkin) {
     ASSERT_TRUE(heading);
     for (const char* format : {"GIF", "JPG", "BMP", "WMF", "EMF", "ICO", "PNG", "WebP"})
         EXPECT_TRUE(heading->text().contains(format)) << heading->text().toStdString() << " lacks " << format;
+    const QRect room = heading->contentsRect();
+    const QRect text = heading->fontMetrics().boundingRect(room, heading->wordWrap() ? Qt::TextWordWrap : 0,
+                                                           heading->text());
+    EXPECT_TRUE(room.contains(text)) << "the heading needs " << text.width() << "x" << text.height();
 
     // Each entry of the opened list gets at least the width the list itself asks for it; narrower, the
     // list draws "M...n" for "Maroon".
