@@ -247,8 +247,10 @@ QWidget* TVorlinConfigForm::CreateImagesPage() {
     auto* page = new QWidget;
     page->setObjectName("ImagesPage");
     auto* v = new QVBoxLayout(page);
-    auto* heading =
-        new QLabel("Add images here (GIF, JPG, BMP, WMF, EMF, ICO, PNG, WebP), Up to 1000:", page);
+    // Non-breaking spaces keep "up to 1000" together when the heading wraps.
+    auto* heading = new QLabel(
+        QString::fromUtf8("Add images (GIF, JPG, BMP, WMF, EMF, ICO, PNG, WebP), up\u00A0to\u00A01000:"),
+        page);
     heading->setWordWrap(true); // on a second line where a larger font would cut it
     v->addWidget(heading);
     auto* h = new QHBoxLayout;
