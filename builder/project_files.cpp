@@ -13,6 +13,8 @@
 #include "platform/program_path.h"
 #include "platform/registry.h"
 
+#include <QStatusBar>
+
 #include <exception>
 
 namespace vorlin::builder {
@@ -21,6 +23,8 @@ void TVorlinConfigForm::SaveProjectClick() {
     Guarded([this] {
         StoreControls(true);
         WriteOptions();
+        statusBar()->showMessage("Project saved to " + QString::fromStdString(Settings.places.settingsFile),
+                                 kStatusMessageMs);
     });
 }
 

@@ -28,6 +28,8 @@ struct BuilderTestShell {
     QStringList messages;
     QStringList urls;
     QStringList filters;
+    // What openUrl answers: false stands for a desktop without a program for the address.
+    bool urlOpens = true;
 
     builder::BuilderShell make() {
         builder::BuilderShell s;
@@ -46,7 +48,7 @@ struct BuilderTestShell {
         s.message = [this](QWidget*, const QString&, const QString& text) { messages << text; };
         s.openUrl = [this](const QString& url) {
             urls << url;
-            return true;
+            return urlOpens;
         };
         return s;
     }
