@@ -17,6 +17,7 @@
 #include "platform/registry.h"
 #include "platform/system_folder.h"
 #include "vorlinbuild/iss_script.h"
+#include "vorlinbuild/watcher_setup.h"
 
 namespace fs = std::filesystem;
 
@@ -76,7 +77,8 @@ struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Desktop-entry string value.
+} // namespace
+
 std::string desktopString(const std::string& s) {
     std::string o;
     for (char c : s) {
@@ -104,6 +106,8 @@ std::string execArgument(const std::string& s) {
     }
     return desktopString(q + "\"");
 }
+
+namespace {
 
 bool isInside(const fs::path& p, const fs::path& root) {
     const auto rel = p.lexically_normal().lexically_relative(root.lexically_normal());
@@ -289,6 +293,8 @@ void removeRecord(const Record& r, std::ostream& out) {
         } else if (kind == "store" && r.size() > 1) {
             // The registry store file, when the installation created it and nothing else is left in it.
             if (platform::IniFile(r[1]).readSections().empty()) fs::remove(r[1], ec);
+        } else if (kind == "watch" && r.size() > 1) {
+            removeWatcher(WatcherPlaces::fromEnvironment(), r[1], out);
         } else if (kind == "xss" && r.size() > 5) {
             XssPrevious prev{r[3], r[4], r[5] == "1"};
             const std::string text = slurp(r[1]);
@@ -300,6 +306,18 @@ void removeRecord(const Record& r, std::ostream& out) {
         }
     } catch (const std::exception& e) {
         out << "Could not undo " << kind << " " << (r.size() > 1 ? r[1] : "") << ": " << e.what() << "\n";
+    }
+}
+
+// The installed saver (the first ".scr" copied) becomes the user's idle watcher.
+template <typename Copies>
+void addIdleWatcher(const Copies& copies, const std::string& title, std::vector<Record>& log,
+                    std::ostream& out) {
+    for (const auto& cp : copies) {
+        if (lower(fs::path(cp.to).extension().string()) != ".scr") continue;
+        log.push_back({"watch", cp.to});
+        addWatcher(WatcherPlaces::fromEnvironment(), {cp.to, title}, out);
+        return;
     }
 }
 
@@ -443,6 +461,7 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         out << "This installs \"" << title << "\" for " << places.home << ":\n";
         for (const auto& cp : copies) out << "  " << cp.to << "\n";
         out << "  and makes it the screen saver of xscreensaver (" << places.home << "/.xscreensaver).\n";
+        out << "  and starts it when the session is idle (a systemd user unit and an autostart entry).\n";
         if (!ask(yes, "Go on?", in, out)) {
             out << "Nothing was installed.\n";
             return 2;
@@ -532,6 +551,7 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             if (fs::path(link).parent_path() == fs::path(places.userdesktop))
                 fs::permissions(link, fs::perms::owner_exec, fs::perm_options::add, ec);
         }
+        addIdleWatcher(copies, title, inst.log, out);
         std::string list = "title\t" + escapeField(title) + "\n";
         for (const auto& r : inst.log) {
             std::string line;

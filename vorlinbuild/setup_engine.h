@@ -39,6 +39,11 @@ struct XssPrevious {
 std::string xssAddProgram(const std::string& text, const std::string& entry, XssPrevious& previous);
 std::string xssRemoveProgram(const std::string& text, const std::string& entry, const XssPrevious& previous);
 
+// A desktop-entry string value ("\\", newline, return and tab escaped).
+std::string desktopString(const std::string& s);
+// One desktop-entry Exec argument: quoted, the characters the Exec rules reserve escaped, "%" doubled.
+std::string execArgument(const std::string& s);
+
 // The text inside double quotes for /bin/sh ("\", "\"", "$" and "`" escaped).
 std::string shellQuote(const std::string& text);
 

@@ -142,6 +142,16 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     optL->addLayout(pair);
     PlayMusicCheck = new QCheckBox("Play background music", options);
     optL->addWidget(PlayMusicCheck);
+    // "Start after N minutes": the idle time before the saver's watcher starts the show.
+    auto* idleRow = new QHBoxLayout;
+    idleRow->addWidget(new QLabel("Start after", options));
+    IdleMinutesEdit = new QSpinBox(options);
+    IdleMinutesEdit->setObjectName("IdleMinutesEdit");
+    IdleMinutesEdit->setRange(show::kIdleMinutesMin, show::kIdleMinutesMax);
+    idleRow->addWidget(IdleMinutesEdit);
+    idleRow->addWidget(new QLabel("minutes", options));
+    idleRow->addStretch();
+    optL->addLayout(idleRow);
     main->addWidget(options);
 
     auto* info = new QGroupBox("Information", this);
@@ -208,6 +218,7 @@ void TDistributeConfigForm::FormShow() {
     }
     IntervalEdit->setValue(s.ImageInterval);
     SpeedEdit->setValue(s.EffectSpeed);
+    IdleMinutesEdit->setValue(show::clampIdleMinutes(s.IdleMinutes));
     PlayMusicCheck->setEnabled(!s.Music.empty());
     PlayMusicCheck->setChecked(!s.Music.empty() && s.PlayMusic);
 }
@@ -217,6 +228,7 @@ void TDistributeConfigForm::OKBClick() {
     s.BackgroundColor = static_cast<std::int32_t>(BackcolorCb->currentData().value<quint32>());
     s.ImageInterval = IntervalEdit->value();
     s.EffectSpeed = SpeedEdit->value();
+    s.IdleMinutes = IdleMinutesEdit->value();
     s.ClearOldImage = ClearOldCheck->isChecked();
     s.StetchImage = StretchRadio->isChecked();
     s.RandomImage = RandomizeRadio->isChecked();

@@ -1,8 +1,9 @@
 #pragma once
 // The builder's about box and the configuration dialog of a built screen saver.
 //
-// TDistributeConfigForm edits the seven display options that have controls and shows the show's author
-// and web site; "&OK" copies them into the show settings and rewrites all twelve [Set] options of the
+// TDistributeConfigForm edits the eight display options that have controls (the idle
+// time of the watcher among them) and shows the show's author
+// and web site; "&OK" copies them into the show settings and rewrites all thirteen [Set] options of the
 // screen saver's own settings file (the five without controls keep their loaded values). Cancel and the
 // close box write nothing. Main thread only; no exception leaves a handler.
 #include <QDialog>
@@ -42,6 +43,7 @@ public:
 
     QComboBox* BackcolorCb = nullptr;
     QSpinBox *IntervalEdit = nullptr, *SpeedEdit = nullptr;
+    QSpinBox* IdleMinutesEdit = nullptr; // "Start after N minutes" (IdleMinutes)
     QCheckBox *ClearOldCheck = nullptr, *PlayMusicCheck = nullptr;
     QRadioButton *OriginalRadio = nullptr, *StretchRadio = nullptr, *NormalizeRadio = nullptr,
                  *RandomizeRadio = nullptr;
