@@ -183,8 +183,9 @@ std::string watcherAutostart(const Watcher& w, bool unitEnabled) {
            execArgument(w.saver) +
            " --watch-idle\n"
            "NoDisplay=true\n"
-           "X-GNOME-Autostart-enabled=true\n" +
-           std::string(unitEnabled ? "X-systemd-skip=true\n" : "");
+           "X-GNOME-Autostart-enabled=true\n"
+           "X-Vorlin-Target=" +
+           desktopString(w.saver) + "\n" + std::string(unitEnabled ? "X-systemd-skip=true\n" : "");
 }
 
 std::vector<Watcher> readWatchers(const WatcherPlaces& places) {

@@ -39,7 +39,8 @@ INI
 mkdir -m 700 "$WORK/run"
 export SDL_AUDIODRIVER=dummy VORLIN_REGISTRY=$WORK/registry.ini VORLIN_SYSTEM_DIR=$WORK/system
 export XDG_RUNTIME_DIR=$WORK/run HOME=$WORK VORLIN_TRACE_IDLE=1
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY XSCREENSAVER_WINDOW DBUS_SESSION_BUS_ADDRESS
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY XSCREENSAVER_WINDOW DISPLAY
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/no-bus
 . "$(dirname "$0")/../lib/x_session.sh"
 
 middle() {
@@ -65,6 +66,12 @@ wait_log() {
     done
     return 1
 }
+
+# No session to watch at all: one line, status 1 (a desktop entry must not restart it in a loop).
+"$WORK/MyShow.scr" --watch-idle > "$WORK/none.log" 2>&1
+[ $? = 1 ] || fail "a watcher without an idle source did not end with status 1"
+[ "$(wc -l < "$WORK/none.log")" = 1 ] && grep -q "no idle source" "$WORK/none.log" ||
+    fail "without an idle source: $(cat "$WORK/none.log")"
 
 start_xvfb
 xdotool mousemove 5 5
