@@ -100,6 +100,7 @@ sleep 6
 grep -q "held:" "$WORK/watch.log" || fail "the watcher did not say the session is held awake"
 stop_host
 wait_log "show-start" $((shows + 1)) 15 || fail "no show after the full-screen window went"
+wait_screen on 20 || fail "the show after the full-screen window is not on screen"
 xdotool key a
 wait_log "show-end 0" $((shows + 1)) 10 || fail "a key did not end the show after the full-screen window"
 
