@@ -5,7 +5,11 @@
 
 #include <QFileInfo>
 
+#include <sys/prctl.h>
+
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vorlin::idle {
 
@@ -20,6 +24,8 @@ IdleWatcher::IdleWatcher(std::unique_ptr<IdleSource> source, Options options)
     show_.setProgram(options_.program);
     show_.setArguments(options_.showArguments);
     show_.setProcessChannelMode(QProcess::ForwardedChannels);
+    // A watcher that is killed outright takes its show with it.
+    show_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     holdRecheck_.setInterval(kHoldRecheckMs);
     reloadDelay_.setSingleShot(true);
     reloadDelay_.setInterval(kReloadDelayMs);
@@ -83,7 +89,11 @@ void IdleWatcher::tryShow() {
         holdRecheck_.stop();
         return;
     }
-    if (xscreensaverDaemonRuns()) {
+    // X is asked only in an X session: on Wayland, DISPLAY names Xwayland (which GNOME would start just
+    // for the question), where neither the daemon nor a full-screen X window says anything about the
+    // session.
+    const bool x11 = std::getenv("WAYLAND_DISPLAY") == nullptr || !*std::getenv("WAYLAND_DISPLAY");
+    if (x11 && xscreensaverDaemonRuns()) {
         trace("quiet: the xscreensaver daemon runs");
         holdRecheck_.stop();
         return;
@@ -93,7 +103,7 @@ void IdleWatcher::tryShow() {
         holdRecheck_.stop();
         return;
     }
-    if (idleInhibited() || focusedWindowFullScreen()) {
+    if (idleInhibited() || (x11 && focusedWindowFullScreen())) {
         trace("held: something holds the session awake");
         if (!holdRecheck_.isActive()) holdRecheck_.start();
         return;

@@ -6,9 +6,11 @@
 //
 // At the moment idleness is reached no show starts while
 //  - a show of ours still runs;
-//  - the xscreensaver daemon runs on the X display (it starts the saver itself: one show, not two);
+//  - the xscreensaver daemon runs on the X display of an X session (it starts the saver itself: one
+//    show, not two);
 //  - the session is locked;
-//  - something holds the session awake (GNOME's idle inhibit, a full-screen focused X11 window); these
+//  - something holds the session awake (GNOME's idle inhibit; in an X session a full-screen focused
+//    window; Wayland compositors count their inhibitors themselves); these
 //    are asked again every few seconds while the session stays idle.
 // The timeout comes from `timeoutMs`, asked at start and again whenever `watchedFile` changes (the
 // configuration dialog rewrites it), so a new value reaches a running watcher within a second or so.
