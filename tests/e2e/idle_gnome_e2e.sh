@@ -46,16 +46,30 @@ export XDG_RUNTIME_DIR=$WORK/run HOME=$WORK SDL_AUDIODRIVER=dummy VORLIN_REGISTR
 export VORLIN_SYSTEM_DIR=$WORK/system VORLIN_TRACE_IDLE=1 VORLIN_REPORT_FIRST_FRAME=1 QT_QPA_PLATFORM=wayland
 unset DISPLAY WAYLAND_DISPLAY
 
-mutter --headless --wayland --no-x11 --virtual-monitor 1280x720 > "$WORK/mutter.log" 2>&1 &
-MUTTER_PID=$!
-for _ in $(seq 100); do
-    [ -S "$WORK/run/wayland-0" ] && gdbus introspect --session --dest org.gnome.Mutter.IdleMonitor \
-        --object-path /org/gnome/Mutter/IdleMonitor/Core > /dev/null 2>&1 && break
-    kill -0 "$MUTTER_PID" 2> /dev/null || fail "mutter did not start"
-    sleep 0.1
-done
-[ -S "$WORK/run/wayland-0" ] || fail "mutter made no Wayland socket"
-export WAYLAND_DISPLAY=wayland-0
+start_mutter() {
+    rm -f "$WORK/run/wayland-0"
+    unset WAYLAND_DISPLAY
+    mutter --headless --wayland --no-x11 --virtual-monitor 1280x720 > "$WORK/mutter.log" 2>&1 &
+    MUTTER_PID=$!
+    for _ in $(seq 100); do
+        [ -S "$WORK/run/wayland-0" ] && gdbus introspect --session --dest org.gnome.Mutter.IdleMonitor \
+            --object-path /org/gnome/Mutter/IdleMonitor/Core > /dev/null 2>&1 && break
+        kill -0 "$MUTTER_PID" 2> /dev/null || fail "mutter did not start"
+        sleep 0.1
+    done
+    [ -S "$WORK/run/wayland-0" ] || fail "mutter made no Wayland socket"
+    export WAYLAND_DISPLAY=wayland-0
+}
+wait_end() {
+    local deadline=$((SECONDS + $2))
+    while kill -0 "$1" 2> /dev/null; do
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.1
+    done
+    wait "$1"
+    status=$?
+}
+start_mutter
 
 "$WORK/MyShow.scr" --watch-idle --idle-after 2 > "$WORK/watch.log" 2>&1 &
 WATCH_PID=$!
@@ -71,16 +85,19 @@ grep -q "show-end" "$WORK/watch.log" && fail "the show ended without input"
 kill "$MUTTER_PID"
 wait "$MUTTER_PID" 2> /dev/null
 MUTTER_PID=
-wait_end() {
-    local deadline=$((SECONDS + $2))
-    while kill -0 "$1" 2> /dev/null; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-    wait "$1"
-    status=$?
-}
 wait_end "$WATCH_PID" 10 || fail "the watcher outlived mutter"
 WATCH_PID=
 [ "$status" = 0 ] || fail "the watcher ended with status $status when mutter went"
+
+# The session bus goes away (the session's end): the watcher ends with status 0 too.
+start_mutter
+"$WORK/MyShow.scr" --watch-idle --idle-after 600 > "$WORK/watch.log" 2>&1 &
+WATCH_PID=$!
+wait_log "through GNOME org.gnome.Mutter.IdleMonitor" 1 10 || fail "the second watcher did not start"
+BUS_PID=$(pgrep -P "$PPID" -x dbus-daemon)
+[ -n "$BUS_PID" ] || fail "no session bus daemon beside this script"
+kill "$BUS_PID"
+wait_end "$WATCH_PID" 15 || fail "the watcher outlived the session bus"
+WATCH_PID=
+[ "$status" = 0 ] || fail "the watcher ended with status $status when the session bus went"
 echo "PASS"

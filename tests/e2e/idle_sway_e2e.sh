@@ -175,7 +175,7 @@ wait_outputs on 20 || fail "the second show does not cover both outputs"
 wait_log "show-end 0" 2 10 || fail "a key did not end the second show"
 "${AS_USER[@]}" "$INHIBITOR" > "$WORK/hold.log" 2>&1 &
 HOLD_PID=$!
-for _ in $(seq 50); do grep -q held "$WORK/hold.log" && break; sleep 0.1; done
+for _ in $(seq 50); do grep -qs held "$WORK/hold.log" && break; sleep 0.1; done
 grep -q held "$WORK/hold.log" || fail "the inhibitor client: $(cat "$WORK/hold.log")"
 "${AS_USER[@]}" wtype a
 shows=$(grep -c show-start "$WORK/watch.log")
