@@ -39,7 +39,7 @@ struct BuilderTestShell {
             filters << filter;
             return fileAnswer;
         };
-        s.saveFile = [this](QWidget*, const QString&, const QString& filter) {
+        s.saveFile = [this](QWidget*, const QString&, const QString& filter, const auto&) {
             filters << filter;
             return saveAnswer;
         };
