@@ -604,7 +604,8 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         if (copies.size() > kShown)
             shown += "  and " + std::to_string(copies.size() - kShown) + " more files\n";
         const std::string selects =
-            "  and makes it the screen saver of xscreensaver (" + places.home + "/.xscreensaver),\n"
+            "  and makes it the screen saver of xscreensaver (" + places.home +
+            "/.xscreensaver),\n"
             "  and starts it when the session is idle (a systemd user unit and an autostart entry).\n";
         out << plan << selects;
         if (!talk.ask(shown + selects, "Go on?", "Install", "Cancel")) {
