@@ -20,6 +20,7 @@
 #include "vorlinbuild/install_list.h"
 #include "vorlinbuild/iss_script.h"
 #include "vorlinbuild/short_name.h"
+#include "vorlinbuild/watcher_setup.h"
 
 namespace fs = std::filesystem;
 
@@ -47,7 +48,8 @@ struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Desktop-entry string value.
+} // namespace
+
 std::string desktopString(const std::string& s) {
     std::string o;
     for (char c : s) {
@@ -75,6 +77,8 @@ std::string execArgument(const std::string& s) {
     }
     return desktopString(q + "\"");
 }
+
+namespace {
 
 bool isInside(const fs::path& p, const fs::path& root) {
     const auto rel = p.lexically_normal().lexically_relative(root.lexically_normal());
@@ -400,6 +404,8 @@ void removeRecord(const Record& r, const std::vector<InstallList>& others, std::
         } else if (kind == "store" && r.size() > 1) {
             // A settings file the installation created (or shares), when nothing is left in it.
             if (fs::exists(r[1], ec) && platform::IniFile(r[1]).readSections().empty()) fs::remove(r[1], ec);
+        } else if (kind == "watch" && r.size() > 1) {
+            removeWatcher(WatcherPlaces::fromEnvironment(), r[1], out);
         } else if (kind == "xss" && r.size() > 5 && fs::exists(r[1], ec)) {
             XssPrevious prev{r[3], r[4], r[5] == "1"};
             const std::string text = slurp(r[1]);
@@ -411,6 +417,18 @@ void removeRecord(const Record& r, const std::vector<InstallList>& others, std::
         }
     } catch (const std::exception& e) {
         out << "Could not undo " << kind << " " << (r.size() > 1 ? r[1] : "") << ": " << e.what() << "\n";
+    }
+}
+
+// The installed saver (the first ".scr" copied) becomes the user's idle watcher.
+template <typename Copies>
+void addIdleWatcher(const Copies& copies, const std::string& title, std::vector<Record>& log,
+                    std::ostream& out) {
+    for (const auto& cp : copies) {
+        if (lower(fs::path(cp.to).extension().string()) != ".scr") continue;
+        log.push_back({"watch", cp.to});
+        addWatcher(WatcherPlaces::fromEnvironment(), {cp.to, title}, out);
+        return;
     }
 }
 
@@ -586,7 +604,9 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         if (copies.size() > kShown)
             shown += "  and " + std::to_string(copies.size() - kShown) + " more files\n";
         const std::string selects =
-            "  and makes it the screen saver of xscreensaver (" + places.home + "/.xscreensaver).\n";
+            "  and makes it the screen saver of xscreensaver (" + places.home +
+            "/.xscreensaver),\n"
+            "  and starts it when the session is idle (a systemd user unit and an autostart entry).\n";
         out << plan << selects;
         if (!talk.ask(shown + selects, "Go on?", "Install", "Cancel")) {
             out << "Nothing was installed.\n";
@@ -662,6 +682,7 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             if (fs::path(link).parent_path() == fs::path(places.userdesktop))
                 fs::permissions(link, fs::perms::owner_exec, fs::perm_options::add, ec);
         }
+        addIdleWatcher(copies, title, inst.log, out);
         platform::replaceFileAtomically(logFile, formatInstallList(title, inst.log));
         const std::string done = "\"" + title + "\" was installed. To remove it, run " + app + "/unins000\n";
         if (readme.empty() || yes) {
