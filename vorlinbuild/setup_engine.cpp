@@ -17,6 +17,7 @@
 #include "platform/registry.h"
 #include "platform/system_folder.h"
 #include "vorlinbuild/iss_script.h"
+#include "vorlinbuild/runtime_install.h"
 
 namespace fs = std::filesystem;
 
@@ -289,6 +290,8 @@ void removeRecord(const Record& r, std::ostream& out) {
         } else if (kind == "store" && r.size() > 1) {
             // The registry store file, when the installation created it and nothing else is left in it.
             if (platform::IniFile(r[1]).readSections().empty()) fs::remove(r[1], ec);
+        } else if (kind == "runtime" && r.size() > 3) {
+            removeRuntimeUnlessUsed(r[1], r[2], r[3]);
         } else if (kind == "xss" && r.size() > 5) {
             XssPrevious prev{r[3], r[4], r[5] == "1"};
             const std::string text = slurp(r[1]);
@@ -320,6 +323,10 @@ InstallPlaces InstallPlaces::fromEnvironment() {
     p.userdesktop = env("XDG_DESKTOP_DIR").empty() ? p.home + "/Desktop" : env("XDG_DESKTOP_DIR");
     p.win = config + "/vorlinsaver/windows";
     return p;
+}
+
+std::vector<std::string> splitInstallRecord(const std::string& line) {
+    return splitRecord(line);
 }
 
 std::string shellQuote(const std::string& text) {
@@ -404,6 +411,19 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             return it == s.setup.end() ? std::string() : it->second;
         };
         const std::string title = expandConstants(setup("appname"), {});
+        // The runtime the installer carries, and whether this machine's C and C++ libraries can run it.
+        const std::string runtimeFrom = folder + "/runtime";
+        const bool withRuntime = fs::exists(runtimeFrom + "/runtime.ini");
+        const RuntimePack runtime =
+            withRuntime ? readRuntimeManifest(runtimeFrom + "/runtime.ini") : RuntimePack();
+        if (withRuntime) {
+            const std::string refusal =
+                versionProblem(runtime, title, glibcVersionHere(), glibcxxVersionHere());
+            if (!refusal.empty()) {
+                out << refusal << "\n";
+                return 3;
+            }
+        }
         std::map<std::string, std::string> c = {
             {"sys", places.sys}, {"pf", places.pf}, {"userdesktop", places.userdesktop}, {"win", places.win}};
         const std::string app =
@@ -463,6 +483,15 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         inst.makeFolders(app);
         copyInto(self, app + "/unins000");
         inst.log.push_back({"file", app + "/unins000"});
+        if (withRuntime) {
+            const std::string runtimeTo = places.sys + "/runtime/" + runtime.version;
+            inst.makeFolders(fs::path(runtimeTo).parent_path());
+            installRuntimeFolder(runtimeFrom, runtimeTo);
+            inst.log.push_back({"runtime", runtimeTo, places.pf, logFile});
+            std::vector<std::string> installed;
+            for (const auto& cp : copies) installed.push_back(cp.to);
+            checkInstalledSaver(title, installed, runtimeTo, out);
+        }
 
         if (!s.registry.empty()) {
             const std::string store = platform::Registry().file();

@@ -14,6 +14,7 @@
 #include <iosfwd>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace vorlin::vorlinbuild {
 
@@ -38,6 +39,9 @@ struct XssPrevious {
 };
 std::string xssAddProgram(const std::string& text, const std::string& entry, XssPrevious& previous);
 std::string xssRemoveProgram(const std::string& text, const std::string& entry, const XssPrevious& previous);
+
+// One record of an installation list "unins000.dat": its tab-separated fields, unescaped.
+std::vector<std::string> splitInstallRecord(const std::string& line);
 
 // The text inside double quotes for /bin/sh ("\", "\"", "$" and "`" escaped).
 std::string shellQuote(const std::string& text);
