@@ -137,7 +137,13 @@ int compileInstaller(const std::string& scriptPath, const std::string& installer
                     runtime.programCopies.push_back(copy);
                 }
             }
+            fs::copy_file(installerProgram, pack / "vorlin-install");
+            fs::permissions(pack / "vorlin-install", fs::perms::owner_all, fs::perm_options::add);
             if (!runtime.programSources.empty()) {
+                // The installer runs on the receiver's machine too: its needs count towards the floor, and
+                // it is stripped like the saver.
+                runtime.programSources.push_back(installerProgram);
+                runtime.programCopies.push_back((pack / "vorlin-install").string());
                 progress("Gathering the runtime the screen saver needs");
                 const RuntimePack packed = packRuntime(runtime, progress);
                 progress("Runtime " + packed.version + ": " + std::to_string(packed.libraries) +
@@ -148,8 +154,6 @@ int compileInstaller(const std::string& scriptPath, const std::string& installer
             platform::replaceFileAtomically((pack / "setup").string(), preflightScript());
             fs::permissions(pack / "setup", fs::perms::owner_all, fs::perm_options::add);
             platform::replaceFileAtomically((pack / "setup.iss").string(), formatScript(script));
-            fs::copy_file(installerProgram, pack / "vorlin-install");
-            fs::permissions(pack / "vorlin-install", fs::perms::owner_all, fs::perm_options::add);
             progress("Compressing the files into " + output);
             // Level 6 packs the runtime within a few per cent of level 9 in a third of the time.
             std::vector<std::string> args = {"makeself", "--quiet", "--nox11", "--complevel", "6"};

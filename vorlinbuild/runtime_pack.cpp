@@ -154,14 +154,28 @@ std::string runtimeManifest(const RuntimePack& pack) {
 std::string preflightScript() {
     return R"SH(#!/bin/sh
 cd "$(dirname "$0")" || exit 1
-need=$(sed -n 's/^Glibc=//p' runtime/runtime.ini 2>/dev/null | tr -d '\r')
-if [ -n "$need" ]; then
+setting() { sed -n "s/^$1=//p" runtime/runtime.ini 2>/dev/null | tr -d '\r'; }
+c_need=$(setting Glibc)
+cxx_need=$(setting Glibcxx)
+newest() { sort -t. -k1,1n -k2,2n -k3,3n | tail -n 1; }
+refuse() {
+  echo "This screen saver cannot be installed on this computer: it needs $1, and this system has $2. It runs on systems with glibc ${c_need:-2.35} or newer (for example Debian 12, Ubuntu 22.04, Fedora 36 and later). Nothing was installed." >&2
+  exit 3
+}
+if [ -n "$c_need" ]; then
   have=$(getconf GNU_LIBC_VERSION 2>/dev/null | sed -n 's/^glibc //p')
-  lower=$(printf '%s\n%s\n' "$have" "$need" | sort -t. -k1,1n -k2,2n -k3,3n | head -n 1)
-  if [ -z "$have" ] || { [ "$lower" = "$have" ] && [ "$have" != "$need" ]; }; then
-    echo "This screen saver cannot be installed on this computer: it needs the GNU C library (glibc) $need or newer, and this system has ${have:-another C library}. It runs on systems with glibc $need or newer (for example Debian 12, Ubuntu 22.04, Fedora 36 and later). Nothing was installed." >&2
-    exit 3
-  fi
+  [ -n "$have" ] || refuse "the GNU C library (glibc) $c_need or newer" "another C library"
+  [ "$(printf '%s\n%s\n' "$have" "$c_need" | newest)" = "$have" ] ||
+    refuse "the GNU C library (glibc) $c_need or newer" "glibc $have"
+fi
+if [ -n "$cxx_need" ]; then
+  have=
+  for lib in $( (/sbin/ldconfig -p || ldconfig -p) 2>/dev/null | sed -n 's/^[[:space:]]*libstdc++\.so\.6 .*=> //p'); do
+    v=$(grep -ao 'GLIBCXX_[0-9][0-9.]*[0-9]' "$lib" 2>/dev/null | sed 's/^GLIBCXX_//' | newest)
+    [ -n "$v" ] && [ "$(printf '%s\n%s\n' "$v" "$cxx_need" | newest)" = "$v" ] && have=ok && break
+    have=${v:-$have}
+  done
+  [ "$have" = ok ] || refuse "the GNU C++ library with GLIBCXX_$cxx_need or newer" "${have:+GLIBCXX_}${have:-none}"
 fi
 exec ./vorlin-install "$@"
 )SH";

@@ -48,8 +48,8 @@ RuntimePack packRuntime(const RuntimeRequest& request,
 std::string runtimeManifest(const RuntimePack& pack);
 
 // The installer's first step, a POSIX shell script: it refuses a machine whose C library is older than
-// runtime.ini's Glibc (the installer program itself could not start there) and otherwise starts
-// "./vorlin-install" with the installer's arguments.
+// runtime.ini's Glibc, or whose C++ library lacks its Glibcxx version (the installer program itself could
+// not start there), and otherwise starts "./vorlin-install" with the installer's arguments.
 std::string preflightScript();
 
 // Reads runtime.ini back (missing keys stay empty).

@@ -123,23 +123,34 @@ TEST(Preflight, RefusesAnOlderCLibraryAndOtherwiseStartsTheInstaller) {
     writeFile(tmp.path() / "vorlin-install", "#!/bin/sh\necho started \"$@\"\n");
     fs::permissions(tmp.path() / "setup", fs::perms::owner_all);
     fs::permissions(tmp.path() / "vorlin-install", fs::perms::owner_all);
-    const std::string here = glibcVersionHere();
-    const auto run = [&](const std::string& floor) {
-        writeFile(tmp.path() / "runtime/runtime.ini", "[Runtime]\r\nVersion=1\r\nGlibc=" + floor + "\r\n");
+    const std::string c = glibcVersionHere(), cxx = glibcxxVersionHere();
+    const auto run = [&](const std::string& glibc, const std::string& glibcxx) {
+        writeFile(tmp.path() / "runtime/runtime.ini",
+                  "[Runtime]\r\nVersion=1\r\nGlibc=" + glibc + "\r\nGlibcxx=" + glibcxx + "\r\n");
         return runShell("cd / && " + shellQuote(tmp / "setup") + " --yes 'a b'");
     };
-    for (const std::string& floor : std::vector<std::string>{"99.1", "2.100", here + ".1"}) {
-        auto [out, rc] = run(floor);
+    for (const std::string& floor : std::vector<std::string>{"99.1", "2.100", c + ".1"}) {
+        auto [out, rc] = run(floor, cxx);
         EXPECT_EQ(rc, 3) << floor << ": " << out;
-        EXPECT_NE(out.find("glibc) " + floor + " or newer, and this system has " + here + "."),
+        EXPECT_NE(out.find("needs the GNU C library (glibc) " + floor +
+                           " or newer, and this system has glibc " + c + ". "),
                   std::string::npos)
             << out;
         EXPECT_EQ(out.find("started"), std::string::npos) << out;
     }
-    for (const std::string& floor : std::vector<std::string>{"2.2", here, ""}) {
-        auto [out, rc] = run(floor);
-        EXPECT_EQ(rc, 0) << floor << ": " << out;
-        EXPECT_EQ(out, "started --yes a b\n") << floor;
+    for (const std::string& floor : std::vector<std::string>{"3.4.99", "4.0"}) {
+        auto [out, rc] = run(c, floor);
+        EXPECT_EQ(rc, 3) << floor << ": " << out;
+        EXPECT_NE(out.find("needs the GNU C++ library with GLIBCXX_" + floor +
+                           " or newer, and this system has GLIBCXX_" + cxx + ". "),
+                  std::string::npos)
+            << out;
+    }
+    for (const auto& [glibc, glibcxx] :
+         std::vector<std::pair<std::string, std::string>>{{"2.2", "3.4.9"}, {c, cxx}, {"", ""}}) {
+        auto [out, rc] = run(glibc, glibcxx);
+        EXPECT_EQ(rc, 0) << glibc << " " << glibcxx << ": " << out;
+        EXPECT_EQ(out, "started --yes a b\n") << glibc << " " << glibcxx;
     }
 }
 
