@@ -417,6 +417,12 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         const RuntimePack runtime =
             withRuntime ? readRuntimeManifest(runtimeFrom + "/runtime.ini") : RuntimePack();
         if (withRuntime) {
+            // The version names a folder: nothing but a plain name may come from the manifest.
+            if (runtime.version.empty() ||
+                runtime.version.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz"
+                                                  "ABCDEFGHIJKLMNOPQRSTUVWXYZ.-_") != std::string::npos ||
+                runtime.version.find_first_not_of('.') == std::string::npos)
+                throw Failure("the installer's runtime has no usable version (\"" + runtime.version + "\")");
             const std::string refusal =
                 versionProblem(runtime, title, glibcVersionHere(), glibcxxVersionHere());
             if (!refusal.empty()) {
