@@ -2,6 +2,7 @@
 
 #include "builder/build_page_hooks.h"
 #include "builder/effect_tree_layout.h"
+#include "builder/monitors_box.h"
 #include "gfx/codecs/picture_loader.h"
 #include "music/playlist/playlist.h"
 #include "platform/dispatcher/dispatcher.h"
@@ -12,6 +13,7 @@
 #include "show/runner/run_vorlinscreen.h"
 #include "startup/show_windows/fullscreen_form.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -470,8 +472,17 @@ QWidget* TVorlinConfigForm::CreateOptionsPage() {
     RandomizeRadio = new QRadioButton("Shuffle", seq);
     seqL->addWidget(NormalizeRadio);
     seqL->addWidget(RandomizeRadio);
+    // The left column is narrow: the box shows the start of its choice, its list the whole texts.
+    auto* monitors = new QGroupBox(TMonitorsBox::kCaption, page);
+    auto* moL = new QVBoxLayout(monitors);
+    MonitorsCb = new TMonitorsBox(monitors);
+    MonitorsCb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    MonitorsCb->setMinimumContentsLength(12);
+    MonitorsCb->view()->setMinimumWidth(MonitorsCb->view()->sizeHintForColumn(0) + 24);
+    moL->addWidget(MonitorsCb);
     left->addWidget(size);
     left->addWidget(seq);
+    left->addWidget(monitors);
     left->addStretch(1);
 
     auto* effects = new QGroupBox("Transition Effects", page);
@@ -699,6 +710,7 @@ void TVorlinConfigForm::FillControls() {
     BackcolorCb->setCurrentIndex(index);
     IntervalEdit->setValue(s.ImageInterval);
     SpeedEdit->setValue(s.EffectSpeed);
+    MonitorsCb->SetMode(s.Monitors);
 }
 
 void TVorlinConfigForm::StoreControls(bool write) {
@@ -761,6 +773,7 @@ void TVorlinConfigForm::StoreControls(bool write) {
     s.BackgroundColor = static_cast<std::int32_t>(BackcolorCb->currentData().value<quint32>());
     s.ImageInterval = IntervalEdit->value();
     s.EffectSpeed = SpeedEdit->value();
+    s.Monitors = MonitorsCb->Mode();
 }
 
 void TVorlinConfigForm::WriteOptions() {
@@ -1077,7 +1090,7 @@ void TVorlinConfigForm::PreviewB2Click() {
                                                                    false, 1, &Settings);
     } else {
         PreviewRunner->ApplySettings();
-        if (PreviewRunner->Display) PreviewRunner->Display->StartTransition();
+        PreviewRunner->Resume();
     }
     Image1->hide();
     if (PreviewRunner->Display) {

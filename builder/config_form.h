@@ -58,6 +58,7 @@ class TFullscreenForm;
 
 namespace vorlin::builder {
 
+class TMonitorsBox;
 // The change flags.
 enum TChangeFlag : int { cfPictures = 1, cfMusic = 2, cfEffects = 4 };
 
@@ -195,6 +196,7 @@ public:
     QCheckBox *PlayMusicCheck = nullptr, *RandomMusicCheck = nullptr, *LoopMusicCheck = nullptr;
     QComboBox* BackcolorCb = nullptr;
     QSpinBox* IntervalEdit = nullptr;
+    TMonitorsBox* MonitorsCb = nullptr;
     // Bottom bars of the first four pages
     std::vector<QPushButton*> PreviewButtons, OKButtons, CancelButtons;
     // Build

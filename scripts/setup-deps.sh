@@ -10,7 +10,9 @@ PACKAGES=(
   libuemf-dev libxss-dev libxcb1-dev libx11-dev libgtest-dev libbenchmark-dev
   xvfb xauth xscreensaver xdotool imagemagick makeself x11-utils
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  patchelf qt6-wayland debootstrap
+  dpkg-dev file lintian appstream desktop-file-utils
+  sway grim wtype qt6-wayland xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  patchelf debootstrap
 )
 
 missing=()

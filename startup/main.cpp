@@ -1,16 +1,18 @@
 // The entry point of VorlinSaver: the builder, and, installed under a show's name, its screen saver.
 //
 // Start-up order, for every mode: the program's own path (as started), program options ("--" arguments)
-// taken out, the command line parsed into the start-up state, the show settings read. Then:
+// taken out, the command line parsed into the start-up state, an installed program's working folder
+// readied (startup/working_folder.h; not for --info), the show settings read. Then:
 //   --help / --version / --info   print and end (no display needed, no application object);
 //   ChangePassword                the password change when a window was given, then end, no window;
 //   any other mode                one main window, the event loop until it closes, and after a show the
 //                                 window that was in front before it is brought back.
-// Exit status: 0 for a normal end, also when the mode's window is not in this build or a show's host window
-// is gone (a one-line message on stderr says so); 1 when no display can be opened or start-up fails; 2 for
-// an unknown program option.
+// Exit status: 0 for a normal end, also when the mode's window is not in this build, a show's host window
+// is gone or a full-screen show already runs on the display (a one-line message on stderr says so); 1 when
+// no display can be opened or start-up fails; 2 for an unknown program option.
 
 #include "platform/program_path.h"
+#include "platform/registry.h"
 #include "show/settings/show_settings.h"
 #include "startup/bundled_qt.h"
 #include "startup/command_line.h"
@@ -18,8 +20,12 @@
 #include "startup/info_json.h"
 #include "startup/main_windows.h"
 #include "startup/password_change.h"
+#include "startup/working_folder.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
 #include <QWidget>
 
 #include <cstdio>
@@ -77,6 +83,13 @@ int run(int argc, char** argv) {
     auto& state = startupState();
     state = parseCommandLine(args, options.info ? std::function<std::uint32_t()>() : activeWindow);
 
+    // A report changes nothing; every other start of a program installed by the package readies its
+    // per-user working folder first (the demo show on the first start).
+    if (!options.info) {
+        const auto places = show::settingsPlaces(platform::programPath(), platform::Registry());
+        for (const auto& problem : prepareWorkingFolder(places))
+            std::fprintf(stderr, "VorlinSaver: %s\n", problem.c_str());
+    }
     show::readShowSettings();
     const auto& settingsFile = show::showSettingsFile();
 
@@ -119,6 +132,8 @@ int run(int argc, char** argv) {
     if (!window) {
         if (which == MainWindow::FullscreenShow && showHostGone())
             std::fprintf(stderr, "VorlinSaver: the host's window is gone; no show\n");
+        else if (which == MainWindow::FullscreenShow && showDisplayTaken())
+            std::fprintf(stderr, "VorlinSaver: a show already runs on this display\n");
         else
             std::fprintf(stderr, "VorlinSaver: the %s is not part of this build yet\n",
                          mainWindowName(which));
@@ -128,9 +143,18 @@ int run(int argc, char** argv) {
     window->show();
     const int status = app.exec();
     window.reset();
+    // Windows whose deletion was put off to the event loop (a show's other monitors) go now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     if (state.ScreenSaverMode == TScreenSaverMode::Show && state.SavedForegroundWindow != 0)
         activateWindow(state.SavedForegroundWindow);
+    if (QGuiApplication::platformName() == "wayland") {
+        // Qt's Wayland connection can deadlock while it is torn down (its event thread waits for a read
+        // that never comes; seen in about one run in four of a show on two outputs). Every window is gone
+        // and every file written by now: end without that teardown.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }
 

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "builder/config_form.h"
+#include "builder/monitors_box.h"
 #include "show/settings/show_settings.h"
 
 namespace vorlin::builder {
@@ -142,6 +143,11 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     optL->addLayout(pair);
     PlayMusicCheck = new QCheckBox("Play background music", options);
     optL->addWidget(PlayMusicCheck);
+    auto* monitorsRow = new QHBoxLayout;
+    monitorsRow->addWidget(new QLabel(TMonitorsBox::kCaption, options));
+    MonitorsCb = new TMonitorsBox(options);
+    monitorsRow->addWidget(MonitorsCb, 1);
+    optL->addLayout(monitorsRow);
     main->addWidget(options);
 
     auto* info = new QGroupBox("Information", this);
@@ -210,6 +216,7 @@ void TDistributeConfigForm::FormShow() {
     SpeedEdit->setValue(s.EffectSpeed);
     PlayMusicCheck->setEnabled(!s.Music.empty());
     PlayMusicCheck->setChecked(!s.Music.empty() && s.PlayMusic);
+    MonitorsCb->SetMode(s.Monitors);
 }
 
 void TDistributeConfigForm::OKBClick() {
@@ -221,6 +228,7 @@ void TDistributeConfigForm::OKBClick() {
     s.StetchImage = StretchRadio->isChecked();
     s.RandomImage = RandomizeRadio->isChecked();
     s.PlayMusic = PlayMusicCheck->isChecked();
+    s.Monitors = MonitorsCb->Mode();
     try {
         Settings.writeOptions();
     } catch (const std::exception&) {

@@ -127,13 +127,28 @@ bool TRunVorlinscreen::NextPicture() {
             else
                 return false;
         } else if (!s.Pictures.empty()) {
-            const int index = choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, PictureIndex);
+            const int index =
+                choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, PictureIndex, PictureTaken);
+            const std::string shown = CurrentFile;
             CurrentFile = s.Pictures[index];
+            if (LoadCurrentFile()) return true;
+            // A picture that does not load never takes the place of the one on screen: the random draw
+            // goes on avoiding that one.
+            CurrentFile = shown;
+            return false;
         } else {
             return false;
         }
-        ++LoadAttempts;
-        if (!Display || CurrentFile.empty() || !fileExists(CurrentFile)) return false;
+        return LoadCurrentFile();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TRunVorlinscreen::LoadCurrentFile() {
+    ++LoadAttempts;
+    if (!Display || CurrentFile.empty() || !fileExists(CurrentFile)) return false;
+    try {
         Display->LoadPictureFile(CurrentFile);
         return true;
     } catch (...) {
@@ -181,8 +196,11 @@ void TRunVorlinscreen::Tick() {
             // the way included) and its preparation.
             if (tracing() && Display && Display->FAnimating) {
                 const long long now = traceClockMs();
-                std::fprintf(stderr, "vorlin-trace: load %lld ms\nvorlin-trace: start %lld\n", now - tickAt,
-                             now);
+                std::fprintf(
+                    stderr,
+                    "vorlin-trace: load %lld ms\nvorlin-trace: effect %d%s\nvorlin-trace: start %lld\n",
+                    now - tickAt, static_cast<int>(Display->Style()), Display->Reverse() ? " reverse" : "",
+                    now);
             }
             // A transition that could not start would never report its end: wait one interval instead.
             if (Display && !Display->FAnimating && !Timer->isActive() && Timer->interval() > 0)
@@ -194,6 +212,20 @@ void TRunVorlinscreen::Tick() {
         // nothing to retry; the show area stays in the background colour.
         if (!Demonstration && settings().Pictures.empty()) return;
         Timer->start(std::max(Timer->interval(), 1000));
+    } catch (...) {
+    }
+}
+
+void TRunVorlinscreen::Resume() {
+    try {
+        if (!Display || !Timer) return;
+        if (!Display->Picture().isEmpty()) {
+            Display->StartTransition();
+            return;
+        }
+        if (Display->FAnimating || Timer->isActive()) return;
+        Timer->setInterval(kFirstTickMs);
+        Timer->start();
     } catch (...) {
     }
 }

@@ -15,6 +15,7 @@
 // leaves an operation.
 
 #include "show/canvas/vorlinscreen.h"
+#include "show/runner/runner_rules.h"
 #include "show/settings/show_settings.h"
 
 #include <QPointer>
@@ -51,17 +52,24 @@ public:
     void StartNext();
     // One picture change; the timer stays off until TransitionDone.
     void Tick();
+    // Starts the show again when its owner shows it anew: the transition to the picture loaded, or, when
+    // none is loaded yet (the show had no pictures so far), the first picture change after kFirstTickMs.
+    void Resume();
     // The canvas finished a transition: the timer waits one interval (never when the interval is 0 or
     // less: such a timer never fires).
     void TransitionDone();
 
     QPointer<canvas::TVorlinscreen> Display;
     std::unique_ptr<QTimer> Timer;
+    // The picture last loaded (the one a random draw avoids); in demonstration, the sample last chosen.
     std::string CurrentFile;
     int PictureIndex = -1;
     bool Windowed = false;
     bool Demonstration = false;
     int DemonstrationStyle = 1;
+    // Pictures the next choice passes over while others are free (a show on several monitors names
+    // those the other monitors show); empty: none.
+    TPictureTaken PictureTaken;
 
     // How many ticks and load attempts ran (for the owner's diagnostics and tests).
     int TickCount = 0;
@@ -71,6 +79,8 @@ private:
     const show::ShowSettings& settings() const { return settingsFile_->settings; }
     // NextPicture up to kMaxLoadTries times until one loads.
     bool LoadNextPicture();
+    // Has the canvas load CurrentFile; false when it is missing or does not load.
+    bool LoadCurrentFile();
 
     show::ShowSettingsFile* settingsFile_;
 };

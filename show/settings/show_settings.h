@@ -12,12 +12,16 @@
 //     in the program folder (without its last extension), when there is one.
 //  3. The settings file is program folder + base name + ".002"; the installation folder is the default
 //     value of the registry key "Software\Mirtavo\<base name>" plus "/", or "/" when there is none.
+//     A program installed by the package (platform/installed_layout.h) cannot write beside itself: its
+//     installation folder without a registry value is the per-user working folder, and its settings file
+//     lies in its installation folder.
 //  4. [Pictures] and [Music] keys, in file order, are looked up (see resolveFile) and kept when found and
 //     their value (default 1) is not 0. Every key of a section is read, however many there are.
 //  5. Effects 1..127 are enabled, 119..122 are taken out, and every [Transitions] key whose value (default
 //     0) is 0 takes out effect key / 3 (truncated) when that lies in 0..127; keys that are not integers
 //     are skipped.
-//  6. The [Set] keys with their defaults. String values are read up to 2047 bytes, as the reader's buffer
+//  6. The [Set] keys with their defaults (Monitors: 0, and 0 for a value it does not know). String values are
+//  read up to 2047 bytes, as the reader's buffer
 //     of the original allowed (cut back to a whole UTF-8 character).
 // The whole read works on one parse of the file, so it is linear in the file's size.
 //
@@ -57,6 +61,15 @@ struct ShowSettings {
     std::bitset<128> EnabledEffects;
     std::string Author;
     std::string Website;
+    // How a full-screen show uses several monitors (see TMonitorMode); values outside 0..2 read as 0.
+    std::int32_t Monitors = 0;
+};
+
+// The values of ShowSettings::Monitors.
+enum TMonitorMode : std::int32_t {
+    mmSame = 0,      // the same show on every monitor, in step
+    mmDifferent = 1, // each monitor its own picture at the same time
+    mmSpan = 2,      // one show spanning the monitors' bounding box
 };
 
 // The names and places derived at every read. Folders end in "/".
@@ -82,7 +95,8 @@ public:
     // `registry`. Never throws for a missing, unreadable or malformed file: it reads as empty.
     void read(const std::string& programPath, const platform::Registry& registry);
 
-    // Rewrites the twelve options of [Set] from the record in one atomic replacement of the file.
+    // Rewrites the options of [Set] from the record (the twelve of the original file, then Monitors) in
+    // one atomic replacement of the file.
     // Throws platform::WriteError (the old file stays whole) or std::logic_error before any read.
     void writeOptions();
 
@@ -101,6 +115,9 @@ private:
 
 // Base name and program folder of a program path, without the "~" rule.
 SettingsPlaces programPlaces(const std::string& programPath);
+
+// Every name and place of a read (steps 1 to 3), without reading the settings file.
+SettingsPlaces settingsPlaces(const std::string& programPath, const platform::Registry& registry);
 
 // The process-wide show settings (created empty on first use; filled by its read()).
 ShowSettingsFile& showSettingsFile();

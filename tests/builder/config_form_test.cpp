@@ -2,6 +2,7 @@
 // into the working settings file (and what it must leave alone), the effect tree's fill and group rules,
 // closing with and without storing, and project files. Dialogs are answered through a test shell.
 
+#include "builder/monitors_box.h"
 #include "builder_fixture.h"
 
 #include "show/runner/run_vorlinscreen.h"
@@ -18,6 +19,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -369,10 +371,14 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     form->NavBarClick(2);
     form->DisableAllBClick();
     form->StretchRadio->setChecked(true);
+    EXPECT_EQ(form->MonitorsCb->Mode(), show::mmSame);
+    EXPECT_EQ(form->MonitorsCb->count(), 3);
+    form->MonitorsCb->setCurrentIndex(2);
     EXPECT_TRUE(form->close());
     const std::string after = readFile(working);
     EXPECT_EQ(after.find(pic("x.wav")), std::string::npos);
     EXPECT_NE(after.find("StetchImage=1"), std::string::npos);
+    EXPECT_NE(after.find("Monitors=2"), std::string::npos);
     // Without a catalogue every leaf is effect 59: disabling all writes its one key.
     EXPECT_EQ(sectionText(after, "Transitions"), "[Transitions]\n177=0\n");
     // The reopened window shows what was stored.
@@ -380,6 +386,7 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     settings = std::make_unique<show::ShowSettingsFile>();
     settings->read(platform::programPath(), platform::Registry());
     EXPECT_TRUE(settings->settings.StetchImage);
+    EXPECT_EQ(settings->settings.Monitors, show::mmSpan);
     EXPECT_TRUE(settings->settings.Music.empty());
     EXPECT_FALSE(settings->settings.EnabledEffects.test(59));
     EXPECT_TRUE(settings->settings.EnabledEffects.test(10)); // the old key 30 is gone
@@ -560,6 +567,43 @@ TEST_F(BuilderForm, PreviewsShowTheCurrentStateWithoutWriting) {
     EXPECT_TRUE(fullscreen->isVisible());
     fullscreen->CloseNow();
     EXPECT_EQ(readFile(working), before);
+}
+
+// A preview first opened while the list is empty starts when it is opened again after pictures were
+// added, in the panel and full screen alike. The full-screen window reads the process-wide show, as in
+// the program: the builder works on that one here.
+TEST_F(BuilderForm, PreviewsOpenedBeforeThereWerePicturesShowThemLater) {
+    writeFile(working, "[Set]\nImageInterval=1\nEffectSpeed=1\n");
+    show::ShowSettingsFile& global = show::showSettingsFile();
+    global.read(platform::programPath(), platform::Registry());
+    form = std::make_unique<TVorlinConfigForm>(global, shell.make());
+    form->show();
+    form->PreviewB2Click();
+    form->FullscreenPreview();
+    auto* panel = form->PreviewRunner->Display.data();
+    auto* fullscreen = form->FullscreenForm.get();
+    ASSERT_TRUE(panel && fullscreen->Runner && fullscreen->Runner->Display);
+    // Both first ticks find nothing to show.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return form->PreviewRunner->TickCount > 0 && fullscreen->Runner->TickCount > 0; }, 3000));
+    fullscreen->CloseNow();
+
+    shell.filesAnswer = {QString::fromStdString(pic("a.bmp"))};
+    form->AddImageBClick();
+    form->PreviewB2Click();
+    form->FullscreenPreview();
+    // Each shows the picture: a finished transition, and its pixels on the control.
+    auto showsPicture = [](canvas::TVorlinscreen* d) {
+        if (d->Picture().isEmpty() || d->FAnimating || d->FScreen.isEmpty()) return false;
+        const QImage image = d->grab().toImage();
+        const QPoint centre = image.rect().center();
+        return image.pixel(centre) != qRgb(0, 0, 0);
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsPicture(panel); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsPicture(fullscreen->Runner->Display.data()); }, 5000));
+    fullscreen->CloseNow();
+    form.reset();
+    global.settings = show::ShowSettings();
 }
 
 TEST_F(BuilderForm, ReadmeLoadsFromATextFile) {

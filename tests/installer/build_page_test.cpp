@@ -21,6 +21,7 @@
 #include "builder/config_form.h"
 #include "builder/installer/about_form.h"
 #include "builder/installer/installer_build.h"
+#include "builder/monitors_box.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
@@ -231,9 +232,12 @@ TEST_F(ConfigDialog, AuthorAndWebsiteLabels) {
     EXPECT_EQ(dialog->windowTitle(), "Config Screen Saver");
 }
 
-TEST_F(ConfigDialog, MusicCheckAndOkRewriteAllTwelveKeys) {
+TEST_F(ConfigDialog, MusicCheckAndOkRewriteEveryOption) {
     open("[Music]\nmissing.wav=1\n[Set]\nPlayMusic=1\nStetchImage=1\nRandomImage=0\nLoopMusic=1\nMusicPath=/"
-         "m\n");
+         "m\nMonitors=1\n");
+    EXPECT_EQ(dialog->MonitorsCb->Mode(), show::mmDifferent);
+    EXPECT_EQ(dialog->MonitorsCb->currentText(), "A different picture on each monitor");
+    dialog->MonitorsCb->SetMode(show::mmSpan);
     EXPECT_FALSE(dialog->PlayMusicCheck->isEnabled());
     EXPECT_FALSE(dialog->PlayMusicCheck->isChecked());
     EXPECT_TRUE(dialog->StretchRadio->isChecked());
@@ -243,8 +247,9 @@ TEST_F(ConfigDialog, MusicCheckAndOkRewriteAllTwelveKeys) {
     const auto ini = platform::IniFile((dir / "Sea.002").string()).snapshot();
     EXPECT_EQ(ini.readKeys("Set"),
               (std::vector<std::string>{"PlayMusic", "StetchImage", "RandomImage", "LoopMusic", "MusicPath",
-                                        "AllowReverseTransition", "ClearOldImage", "RandomMusic",
+                                        "Monitors", "AllowReverseTransition", "ClearOldImage", "RandomMusic",
                                         "ImageInterval", "BackgroundColor", "EffectSpeed", "PicturePath"}));
+    EXPECT_EQ(ini.readString("Set", "Monitors", ""), "2");
     EXPECT_EQ(ini.readString("Set", "PlayMusic", ""), "0");
     EXPECT_EQ(ini.readString("Set", "ImageInterval", ""), "9");
     EXPECT_EQ(ini.readString("Set", "LoopMusic", ""), "1");

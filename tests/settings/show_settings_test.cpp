@@ -1,8 +1,10 @@
 #include "../lib/test_files.h"
+#include "platform/installed_layout.h"
 #include "show/settings/show_settings.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -103,6 +105,64 @@ TEST_F(ShowFolder, InstallationFolderFromTheRegistry) {
     EXPECT_EQ(typed.places.installationFolder, "/") << "a number is not a folder";
 }
 
+// A program folder holding the package's marker is read-only: the working settings file and the
+// installation folder move to the person's working folder, unless the registry names a folder.
+TEST_F(ShowFolder, InstalledProgramWorksInThePersonsFolder) {
+    const std::string data = root / "data";
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string before = saved ? saved : "";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    const std::string working = data + "/vorlinsaver/builder/";
+    fs::create_directories(working + "sample");
+    writeFile(working + "VorlinSaver.002", "[Pictures]\ndemo1.jpg=1\n");
+    touch(working + "sample/demo1.jpg");
+    writeFile(program + "VorlinSaver.002", "[Pictures]\nwrong.jpg=1\n");
+    touch(program + "wrong.jpg");
+
+    writeFile(program + "installed.ini", "[Installed]\nData=../share/vorlinsaver\n");
+    ShowSettingsFile installed;
+    installed.read(program + "VorlinSaver", registry);
+    EXPECT_EQ(installed.places.programFolder, program);
+    EXPECT_EQ(installed.places.installationFolder, working);
+    EXPECT_EQ(installed.places.settingsFile, working + "VorlinSaver.002");
+    EXPECT_EQ(installed.settings.Pictures, std::vector<std::string>{working + "sample/demo1.jpg"});
+
+    registry.writeString("Software\\Mirtavo\\VorlinSaver", "", install);
+    const auto recorded = settingsPlaces(program + "VorlinSaver", registry);
+    EXPECT_EQ(recorded.installationFolder, install + "/") << "the registry value wins";
+    EXPECT_EQ(recorded.settingsFile, install + "/VorlinSaver.002");
+
+    fs::remove(program + "installed.ini");
+    const auto staged = settingsPlaces(program + "VorlinSaver", registry);
+    EXPECT_EQ(staged.settingsFile, program + "VorlinSaver.002") << "no marker, no change";
+
+    if (saved)
+        setenv("XDG_DATA_HOME", before.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+}
+
+TEST_F(ShowFolder, InstalledLayoutNamesItsDataFolder) {
+    const std::string folder = root / "lib/vorlinsaver/";
+    fs::create_directories(folder);
+    const struct {
+        const char* marker;
+        std::string data;
+    } rows[] = {
+        {"[Installed]\nData=../../share/vorlinsaver\n", root / "share/vorlinsaver/"},
+        {"[installed]\ndata = /opt/v/data/\n", "/opt/v/data/"},
+        {"[Installed]\n", folder},
+        {"", folder},
+    };
+    for (const auto& r : rows) {
+        writeFile(folder + "installed.ini", r.marker);
+        const auto layout = vorlin::platform::installedLayout(folder);
+        ASSERT_TRUE(layout) << r.marker;
+        EXPECT_EQ(layout->dataFolder, r.data) << r.marker;
+    }
+    EXPECT_FALSE(vorlin::platform::installedLayout(program)) << "no marker";
+}
+
 TEST_F(ShowFolder, PicturesAndMusicAreLookedUpAndFiltered) {
     registry.writeString("Software\\Mirtavo\\MyShow", "", install);
     touch(root / "elsewhere.jpg");
@@ -179,6 +239,16 @@ TEST_F(ShowFolder, OptionsWithDefaultsAndNumbers) {
     EXPECT_EQ(s.Author, "Ann");
     EXPECT_EQ(s.Website, std::string(2047, 'w'));
     EXPECT_EQ(s.PicturePath, std::string(2046, 'p')) << "a character is not split";
+    EXPECT_EQ(s.Monitors, mmSame) << "missing";
+}
+
+TEST_F(ShowFolder, MonitorsKnowsThreeValuesAndReadsOthersAsTheFirst) {
+    const std::pair<const char*, int> rows[] = {{"0", mmSame},   {"1", mmDifferent}, {"2", mmSpan},
+                                                {"0x2", mmSpan}, {"3", mmSame},      {"-1", mmSame},
+                                                {"two", mmSame}};
+    for (const auto& [text, mode] : rows)
+        EXPECT_EQ(read("MyShow.scr", std::string("[Set]\nMonitors=") + text + "\n").settings.Monitors, mode)
+            << text;
 }
 
 TEST_F(ShowFolder, WriteOptionsRoundTripsAndKeepsOtherSections) {
@@ -199,17 +269,19 @@ TEST_F(ShowFolder, WriteOptionsRoundTripsAndKeepsOtherSections) {
     s.PicturePath = "/pics/";
     s.MusicPath = "/music; and=more";
     s.Author = "not written";
+    s.Monitors = mmSpan;
     f.writeOptions();
     EXPECT_EQ(readFile(program + "MyShow.002"),
               "[Pictures]\na.jpg=1\n[Set]\nAuthor=Ann\nImageInterval=-5\n"
               "StetchImage=1\nRandomImage=0\nAllowReverseTransition=1\n"
               "ClearOldImage=1\nPlayMusic=0\nRandomMusic=1\nLoopMusic=1\n"
               "BackgroundColor=16744512\nEffectSpeed=5\nPicturePath=/pics/\n"
-              "MusicPath=/music; and=more\n[Transitions]\n15=0\n");
+              "MusicPath=/music; and=more\nMonitors=2\n[Transitions]\n15=0\n");
     ShowSettingsFile again;
     again.read(program + "MyShow.scr", registry);
     EXPECT_EQ(again.settings.MusicPath, "/music; and=more");
     EXPECT_EQ(again.settings.ImageInterval, -5);
+    EXPECT_EQ(again.settings.Monitors, mmSpan);
     EXPECT_EQ(again.settings.Author, "Ann");
     EXPECT_FALSE(again.settings.EnabledEffects[5]);
     EXPECT_EQ(again.settings.Pictures.size(), 1u);
