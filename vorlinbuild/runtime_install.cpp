@@ -4,7 +4,6 @@
 #include <gnu/libc-version.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <ostream>
 #include <set>
@@ -13,7 +12,6 @@
 #include "vorlinbuild/elf_file.h"
 #include "vorlinbuild/run_program.h"
 #include "vorlinbuild/runtime_closure.h"
-#include "vorlinbuild/setup_engine.h"
 #include "vorlinbuild/system_libraries.h"
 
 namespace fs = std::filesystem;
@@ -189,20 +187,8 @@ void checkInstalledSaver(const std::string& title, const std::vector<std::string
     }
 }
 
-void removeRuntimeUnlessUsed(const std::string& folder, const std::string& programsFolder,
-                             const std::string& ownList) {
+void removeRuntimeFolder(const std::string& folder) {
     std::error_code ec;
-    for (const auto& app : fs::directory_iterator(programsFolder, ec)) {
-        const fs::path list = app.path() / "unins000.dat";
-        if (fs::equivalent(list, ownList, ec) || !fs::is_regular_file(list, ec)) continue;
-        std::ifstream in(list);
-        for (std::string line; std::getline(in, line);) {
-            const auto r = splitInstallRecord(line);
-            if (r.size() > 1 && r[0] == "runtime" &&
-                fs::path(r[1]).lexically_normal() == fs::path(folder).lexically_normal())
-                return;
-        }
-    }
     fs::remove_all(folder, ec);
     const fs::path above = fs::path(folder).parent_path();
     if (fs::is_directory(above, ec) && fs::is_empty(above, ec)) fs::remove(above, ec);

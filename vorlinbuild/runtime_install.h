@@ -5,7 +5,7 @@
 //                    there are kept, missing ones added;
 //   after copying    the installed saver must start (--info) and everything it loads must be found here,
 //                    or the installation is undone with one paragraph naming what the machine lacks;
-//   uninstalling     the folder goes only when no other installation's list still names it.
+//   uninstalling     the folder goes only when no other installed show's list still names it.
 // No Qt here.
 #include <iosfwd>
 #include <string>
@@ -47,10 +47,8 @@ void runtimeFiles(const std::string& runtimeFolder, std::vector<std::string>& re
 void checkInstalledSaver(const std::string& title, const std::vector<std::string>& installed,
                          const std::string& runtimeFolder, std::ostream& out);
 
-// Removes the runtime folder `folder` unless an installation list other than `ownList` among
-// "<programsFolder>/*/unins000.dat" holds a "runtime" record naming it; then the "runtime" folder above
-// it when empty.
-void removeRuntimeUnlessUsed(const std::string& folder, const std::string& programsFolder,
-                             const std::string& ownList);
+// Removes a runtime folder, then the "runtime" folder above it when that is empty. Whether any installed
+// show still uses it is the caller's question (its install list names it with a "runtime" record).
+void removeRuntimeFolder(const std::string& folder);
 
 } // namespace vorlin::vorlinbuild

@@ -11,7 +11,6 @@
 #include <functional>
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
@@ -22,6 +21,7 @@ class ShowSettingsFile;
 
 namespace vorlin::builder {
 
+class TColorBox;
 class TMonitorsBox;
 
 class TAboutForm : public QDialog {
@@ -43,7 +43,7 @@ public:
     void FormShow();
     void OKBClick();
 
-    QComboBox* BackcolorCb = nullptr;
+    TColorBox* BackcolorCb = nullptr;
     QSpinBox *IntervalEdit = nullptr, *SpeedEdit = nullptr;
     QCheckBox *ClearOldCheck = nullptr, *PlayMusicCheck = nullptr;
     QRadioButton *OriginalRadio = nullptr, *StretchRadio = nullptr, *NormalizeRadio = nullptr,

@@ -89,7 +89,7 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
     auto& effects = settings.EnabledEffects;
     effects.set();
     effects.reset(0);
-    for (int n = 119; n <= 122; ++n) effects.reset(std::size_t(n));
+    for (int n = kFirstNeverReadEffect; n <= kLastNeverReadEffect; ++n) effects.reset(std::size_t(n));
     for (const auto& key : snap.readKeys("Transitions")) {
         if (snap.readBool("Transitions", key, false)) continue;
         std::int32_t number;

@@ -83,6 +83,10 @@ struct SettingsPlaces {
 // The registry key under HKEY_CURRENT_USER that holds a show's installation folder.
 std::string installationKey(const std::string& baseName);
 
+// The effects a read never enables (step 5): a show only plays them where its caller enables them itself.
+constexpr int kFirstNeverReadEffect = 119;
+constexpr int kLastNeverReadEffect = 122;
+
 // The longest value text a read gives.
 constexpr std::size_t kMaxValueLength = 2047;
 

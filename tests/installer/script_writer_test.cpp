@@ -186,8 +186,10 @@ TEST(SaverNames, Rules) {
 
 TEST(SaverNames, InstallerPathAndShortName) {
     EXPECT_EQ(installerPathFor("/o/Sea"), "/o/Sea.run");
-    EXPECT_EQ(installerPathFor("/o/Sea.RUN"), "/o/Sea.RUN");
-    EXPECT_EQ(installerPathFor("/o/a.runner/x"), "/o/a.runner/x");
+    EXPECT_EQ(installerPathFor("/o/Sea.RUN"), "/o/Sea.run");
+    EXPECT_EQ(installerPathFor("/o/Sea.run"), "/o/Sea.run");
+    EXPECT_EQ(installerPathFor("/o/Sea.run.old"), "/o/Sea.run.old.run");
+    EXPECT_EQ(installerPathFor("/o/a.runner/x"), "/o/a.runner/x.run");
     const char* rows[][2] = {
         {"Sea.scr", "Sea.scr"},           {"Holiday Pictures.scr", "Holida~1.scr"},
         {"My Sea.scr", "MySea~1.scr"},    {"Holidays1.scr", "Holida~1.scr"},

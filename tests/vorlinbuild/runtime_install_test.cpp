@@ -61,27 +61,19 @@ TEST(RuntimeFolder, AddsWhatIsMissingAndKeepsWhatIsThere) {
     for (const auto& e : fs::recursive_directory_iterator(to)) EXPECT_NE(e.path().extension(), ".part");
 }
 
-TEST(RuntimeFolder, RemovedOnlyWhenNoOtherInstallationNamesIt) {
+TEST(RuntimeFolder, RemovalTakesTheRuntimeFolderAboveOnlyWhenEmpty) {
     TempDir tmp;
-    const fs::path runtime = tmp.path() / "sys/runtime/1.0", pf = tmp.path() / "programs";
-    fs::create_directories(runtime / "lib");
-    writeFile(runtime / "lib/liba.so.1", "a");
-    const auto list = [&](const std::string& app, const fs::path& folder) {
-        fs::create_directories(pf / app);
-        writeFile(pf / app / "unins000.dat", "title\t" + app + "\nfile\t/x\nruntime\t" + folder.string() +
-                                                 "\t" + pf.string() + "\t" +
-                                                 (pf / app / "unins000.dat").string() + "\n");
-        return (pf / app / "unins000.dat").string();
-    };
-    const std::string sea = list("Sea", runtime), garden = list("Garden", runtime);
-    list("Other", tmp.path() / "sys/runtime/0.9"); // another version's user does not keep this one
-
-    removeRuntimeUnlessUsed(runtime.string(), pf.string(), sea);
-    EXPECT_TRUE(fs::exists(runtime / "lib/liba.so.1"));
-    fs::remove(sea);
-    removeRuntimeUnlessUsed(runtime.string(), pf.string(), garden);
-    EXPECT_FALSE(fs::exists(runtime));
-    EXPECT_FALSE(fs::exists(tmp.path() / "sys/runtime"));
+    const fs::path runtimes = tmp.path() / "sys/runtime";
+    for (const char* v : {"1.0", "0.9"}) {
+        fs::create_directories(runtimes / v / "lib");
+        writeFile(runtimes / v / "lib/liba.so.1", "a");
+    }
+    removeRuntimeFolder((runtimes / "1.0").string());
+    EXPECT_FALSE(fs::exists(runtimes / "1.0"));
+    EXPECT_TRUE(fs::exists(runtimes / "0.9/lib/liba.so.1"));
+    removeRuntimeFolder((runtimes / "0.9").string());
+    EXPECT_FALSE(fs::exists(runtimes));
+    EXPECT_TRUE(fs::exists(tmp.path() / "sys"));
 }
 
 // A program whose libraries come partly through its own search path and partly from the "system", here a
