@@ -15,6 +15,7 @@
 #include "platform/program_path.h"
 #include "platform/registry.h"
 #include "show/settings/show_settings.h"
+#include "startup/bundled_qt.h"
 #include "startup/command_line.h"
 #include "startup/foreground.h"
 #include "startup/info_json.h"
@@ -124,7 +125,9 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "VorlinSaver: no display to open (set DISPLAY, or use --info)\n");
         return 1;
     }
+    BundledQtPlugins bundledQt = BundledQtPlugins::use();
     QApplication app(argc, argv);
+    bundledQt.restoreEnvironment();
 
     const MainWindow which = mainWindowFor(state.ScreenSaverMode, settingsFile.places.baseName);
     std::unique_ptr<QWidget> window;

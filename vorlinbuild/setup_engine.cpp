@@ -19,6 +19,7 @@
 #include "vorlinbuild/ask_window.h"
 #include "vorlinbuild/install_list.h"
 #include "vorlinbuild/iss_script.h"
+#include "vorlinbuild/runtime_install.h"
 #include "vorlinbuild/short_name.h"
 #include "vorlinbuild/watcher_setup.h"
 
@@ -406,6 +407,9 @@ void removeRecord(const Record& r, const std::vector<InstallList>& others, std::
             if (fs::exists(r[1], ec) && platform::IniFile(r[1]).readSections().empty()) fs::remove(r[1], ec);
         } else if (kind == "watch" && r.size() > 1) {
             removeWatcher(WatcherPlaces::fromEnvironment(), r[1], out);
+        } else if (kind == "runtime" && r.size() > 1) {
+            // The runtime folder of a version stays while any installed show's list names it.
+            if (!namedByOthers(others, {"runtime"}, r[1])) removeRuntimeFolder(r[1]);
         } else if (kind == "xss" && r.size() > 5 && fs::exists(r[1], ec)) {
             XssPrevious prev{r[3], r[4], r[5] == "1"};
             const std::string text = slurp(r[1]);
@@ -562,6 +566,25 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         };
         const std::string title = expandConstants(setup("appname"), {});
         talk.setTitle(title + " Setup");
+        // The runtime the installer carries, and whether this machine's C and C++ libraries can run it.
+        const std::string runtimeFrom = folder + "/runtime";
+        const bool withRuntime = fs::exists(runtimeFrom + "/runtime.ini");
+        const RuntimePack runtime =
+            withRuntime ? readRuntimeManifest(runtimeFrom + "/runtime.ini") : RuntimePack();
+        if (withRuntime) {
+            // The version names a folder: nothing but a plain name may come from the manifest.
+            if (runtime.version.empty() ||
+                runtime.version.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz"
+                                                  "ABCDEFGHIJKLMNOPQRSTUVWXYZ.-_") != std::string::npos ||
+                runtime.version.find_first_not_of('.') == std::string::npos)
+                throw Failure("the installer's runtime has no usable version (\"" + runtime.version + "\")");
+            const std::string refusal =
+                versionProblem(runtime, title, glibcVersionHere(), glibcxxVersionHere());
+            if (!refusal.empty()) {
+                talk.tell(refusal + "\n");
+                return 3;
+            }
+        }
         std::map<std::string, std::string> c = {
             {"sys", places.sys}, {"pf", places.pf}, {"userdesktop", places.userdesktop}, {"win", places.win}};
         const std::string app =
@@ -629,6 +652,15 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         inst.makeFolders(app);
         copyInto(self, app + "/unins000");
         inst.log.push_back({"file", app + "/unins000"});
+        if (withRuntime) {
+            const std::string runtimeTo = places.sys + "/runtime/" + runtime.version;
+            inst.makeFolders(fs::path(runtimeTo).parent_path());
+            installRuntimeFolder(runtimeFrom, runtimeTo);
+            inst.log.push_back({"runtime", runtimeTo});
+            std::vector<std::string> installed;
+            for (const auto& cp : copies) installed.push_back(cp.to);
+            checkInstalledSaver(title, installed, runtimeTo, out);
+        }
 
         if (!s.registry.empty()) {
             const std::string store = platform::Registry().file();
