@@ -104,7 +104,7 @@ field() { dpkg-deb -f "$DEB" "$1"; }
 [ "$(field Section)" = graphics ] || fail "section $(field Section)"
 depends=$(field Depends)
 echo "Depends: $depends"
-for d in libc6 libqt6widgets6 libqt6gui6 libmpg123-0 libsndfile1 libsdl2 libfluidsynth makeself sf2-soundfont-gm; do
+for d in libc6 libqt6widgets6 libqt6gui6 libmpg123-0 libsndfile1 libsdl2 libfluidsynth makeself patchelf sf2-soundfont-gm; do
     case $depends in *"$d"*) ;; *) fail "Depends lacks $d" ;; esac
 done
 case $(field Maintainer) in *'<'*@*'>') ;; *) fail "maintainer $(field Maintainer)" ;; esac
