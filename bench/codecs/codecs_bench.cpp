@@ -6,6 +6,12 @@
 //  Djpeg/<photo>        the djpeg process itself, for reference.
 //  ShrinkDecode6000     the 6000x4000 photo decoded for a 1920x1080 box; vs_full_time and
 //                       vs_full_peak compare it with a full decode (the peak target is <= 0.25).
+//  ShowLoad/<screen>/<rule>
+//                       the 6000x4000 photo loaded as a full-screen show of that size loads it (file read,
+//                       decode, fit): stretched (each side at most the screen's) or at its own size (the
+//                       part the screen shows). vs_djpeg_scaled is its time over the best of three djpeg
+//                       runs on the same file at the DCT scale that covers the result (-scale 1/N), or
+//                       cutting out the same part (-crop) at full scale (target <= 1.2).
 // peak_bytes counters are the most memory the decode held at once beyond what was allocated before it
 // (the file's bytes not counted), measured through this program's own malloc.
 //
@@ -13,6 +19,7 @@
 // $TMPDIR/vorlin_codecs_bench on the first run and reused after.
 
 #include "gfx/codecs/codecs.h"
+#include "gfx/codecs/picture_loader.h"
 
 #include <benchmark/benchmark.h>
 
@@ -141,27 +148,34 @@ double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-// Runs djpeg on the file; false when it could not run.
-bool runDjpeg(const std::string& path) {
-    const char* argv[] = {"djpeg", "-bmp", "-outfile", "/dev/null", path.c_str(), nullptr};
+// Runs djpeg on the file (with extra options before it); false when it could not run.
+bool runDjpeg(const std::string& path, const std::vector<std::string>& options = {}) {
+    std::vector<const char*> argv = {"djpeg"};
+    for (const std::string& o : options) argv.push_back(o.c_str());
+    for (const char* a : {"-bmp", "-outfile", "/dev/null"}) argv.push_back(a);
+    argv.push_back(path.c_str());
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return false;
+    if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char**>(argv.data()), environ) != 0)
+        return false;
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// Best of three djpeg runs per file, measured once per program run.
-double djpegSeconds(const std::string& path) {
+// Best of three djpeg runs per file and options, measured once per program run.
+double djpegSeconds(const std::string& path, const std::vector<std::string>& options = {}) {
     static std::map<std::string, double> cache;
-    if (auto it = cache.find(path); it != cache.end()) return it->second;
+    std::string key = path;
+    for (const std::string& o : options) key += " " + o;
+    if (auto it = cache.find(key); it != cache.end()) return it->second;
     double best = 1e9;
     for (int i = 0; i < 3; ++i) {
         const auto t0 = Clock::now();
-        if (!runDjpeg(path)) return 0;
+        if (!runDjpeg(path, options)) return 0;
         best = std::min(best, seconds(Clock::now() - t0));
     }
-    return cache[path] = best;
+    return cache[key] = best;
 }
 
 // One plain copy of a 1920x1080 frame: the floor every ratio in bench/ is given against.
@@ -260,6 +274,42 @@ void BM_ShrinkDecode6000(benchmark::State& state) {
     state.counters["vs_frame_copy"] = mean / frameCopySeconds();
 }
 BENCHMARK(BM_ShrinkDecode6000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ShowLoad(benchmark::State& state) {
+    const Photo& photo = kPhotos[1];
+    const std::string path = photoPath(photo);
+    if (path.empty()) return state.SkipWithError("ImageMagick could not make the photo");
+    const int screenW = state.range(0) == 0 ? 1920 : 3840, screenH = state.range(0) == 0 ? 1080 : 2160;
+    const bool stretched = state.range(1) == 0;
+    const PictureFit fit{stretched ? PictureFit::Rule::EachSide : PictureFit::Rule::Visible, screenW, screenH,
+                         true};
+    const FitPlan plan = planFit(fit, photo.width, photo.height);
+    // The same work by djpeg: the covering scale, or the cut-out at full scale.
+    std::vector<std::string> options;
+    if (stretched) {
+        options = {"-scale", "1/" + std::to_string(jpegScaleCovering(photo.width, photo.height, plan.size))};
+    } else {
+        const Rect& c = plan.crop;
+        options = {"-crop", std::to_string(c.width()) + "x" + std::to_string(c.height()) + "+" +
+                                std::to_string(c.Left) + "+" + std::to_string(c.Top)};
+    }
+    const double djpeg = djpegSeconds(path, options);
+    double total = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        Bitmap b = loadFittedPicture(path, Color{}, fit);
+        benchmark::DoNotOptimize(b.bits());
+        total += seconds(Clock::now() - t0);
+    }
+    const double mean = total / static_cast<double>(state.iterations());
+    if (djpeg > 0) state.counters["vs_djpeg_scaled"] = mean / djpeg;
+    state.counters["vs_frame_copy"] = mean / frameCopySeconds();
+    state.counters["peak_bytes"] =
+        static_cast<double>(peakBytesOf([&] { loadFittedPicture(path, Color{}, fit); }));
+    state.SetLabel(std::to_string(screenW) + "x" + std::to_string(screenH) +
+                   (stretched ? " stretched " : " own size ") + options[0] + " " + options[1]);
+}
+BENCHMARK(BM_ShowLoad)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
