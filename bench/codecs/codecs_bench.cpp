@@ -289,7 +289,7 @@ void BM_ShowLoad(benchmark::State& state) {
     if (stretched) {
         options = {"-scale", "1/" + std::to_string(jpegScaleCovering(photo.width, photo.height, plan.size))};
     } else {
-        const Rect& c = plan.crop;
+        const vorlin::Rect& c = plan.crop;
         options = {"-crop", std::to_string(c.width()) + "x" + std::to_string(c.height()) + "+" +
                                 std::to_string(c.Left) + "+" + std::to_string(c.Top)};
     }

@@ -170,6 +170,8 @@ gfx::PictureFit TCustomVorlinscreen::PictureFitNow() const {
     fit.center = FCenter;
     if (ShrinkToFit)
         fit.rule = gfx::PictureFit::Rule::Inside;
+    else if (FAutoSize && FAlign == alNone)
+        fit.rule = gfx::PictureFit::Rule::Whole; // the control takes the picture's size
     else if (FStretch)
         // Stretched over the control: more pixels than the control has are never shown. Keeping the
         // aspect ratio, the picture is shown inside the control.

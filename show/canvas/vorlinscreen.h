@@ -129,8 +129,9 @@ public:
     // PadToWindow). Throws gfx::PictureError naming the file.
     void LoadPictureFile(const std::string& FileName);
     // What LoadPictureFile keeps of a picture for the control as it is now: shrunk into it with
-    // ShrinkToFit, each side at most the control's when stretched, otherwise the part the control shows
-    // unscaled. A picture loaded elsewhere (ahead of time, on another thread) is loaded with this fit.
+    // ShrinkToFit, the whole picture when the control sizes itself to it (AutoSize, not aligned), each
+    // side at most the control's when stretched, otherwise the part the control shows unscaled. A picture
+    // loaded elsewhere (ahead of time, on another thread) is loaded with this fit.
     gfx::PictureFit PictureFitNow() const;
     // The second half of LoadPictureFile for a picture already loaded with PictureFitNow and Color: padded
     // against LastPicture (or the client with PadToWindow; a stretched picture is not padded to the
