@@ -24,7 +24,7 @@ protected:
         small_ = dir_ / "small.bmp";
         big_ = dir_ / "big.bmp";
         vorlin::testing::writeSolidBmp(small_, 40, 30, 200, 40, 90);
-        vorlin::testing::writeSolidBmp(big_, 3000, 2000, 10, 20, 30);
+        vorlin::testing::writeSolidBmp(big_, 1600, 1000, 10, 20, 30);
     }
     // Serves the queue until a result came or `limit` passed.
     bool serveUntilResult(std::chrono::milliseconds limit = 10s) {
@@ -58,7 +58,7 @@ TEST_F(LoadAheadTest, ResultsArriveOnTheQueuesThreadFittedOrWithTheFailure) {
     EXPECT_FALSE(loader.busy());
     ASSERT_TRUE(result_->ok);
     EXPECT_EQ(result_->request, request(big_));
-    // The part of the 3000 × 2000 picture a 100 × 80 control shows.
+    // The part of the 1600 × 1000 picture a 100 × 80 control shows.
     EXPECT_EQ(result_->picture.width(), 100);
     EXPECT_EQ(result_->picture.height(), 80);
     EXPECT_EQ(result_->picture.pixel(50, 40), (gfx::Color{10, 20, 30}));
