@@ -189,10 +189,11 @@ soak)
     done
     cp "$DATA/metafiles/drawing-paths.emf" "$WORK/pics/p061.emf"
     convert "$WORK/base-640x480.png" -resize 256x192 "$WORK/pics/p062.ico"
-    # Two 24-megapixel camera photos (plasma with noise, quality 90: they compress like photos); with their
-    # copies below about one picture in 30 is one of them.
+    # Two 24-megapixel camera photos (plasma with noise, quality 90, about 4 MB each); with their copies
+    # below about one picture in 30 is one of them. The noise is added before the enlargement: at full size
+    # ImageMagick takes a minute per photo.
     for i in 63 64; do
-        convert -seed $i -size 750x500 plasma:fractal -resize '6000x4000!' -attenuate 0.3 +noise Gaussian \
+        convert -seed $i -size 750x500 plasma:fractal -attenuate 0.5 +noise Gaussian -resize '6000x4000!' \
             -quality 90 "$WORK/pics/p0$i.jpg" || fail "cannot make the photo p0$i.jpg"
     done
     # 300 pictures: the other 236 are copies of those 64 under names of their own. Each is still read and
