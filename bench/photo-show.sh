@@ -4,7 +4,8 @@
 # Prints, per show (screen size, picture size, stretched or own size): the peak resident memory (VmHWM)
 # and the loads the show traced (tick to the transition's start: mean and slowest); then the time from a
 # key press to the process's end, pressed at 20 random moments of a show of 50-megapixel photos (each
-# time a new show), as its distribution. Photos (ImageMagick plasma with noise, quality 90) are made once
+# time a new show), as its distribution, beside the same for a show of 2-megapixel photos (what ending
+# costs without large pictures). PHOTO_SHOW_PARTS=memory or keys runs one part only. Photos (ImageMagick plasma with noise, quality 90) are made once
 # into $TMPDIR/vorlin_photo_show and reused.
 set -u
 PROGRAM=$(readlink -f "$1")
@@ -94,30 +95,36 @@ measure() {
 photos photo24mp 6000x4000
 photos photo2mp 1920x1080
 photos photo50mp 8660x5773
-for stretch in 1 0; do
-    measure 1920x1080 photo24mp $stretch
-    measure 3840x2160 photo24mp $stretch
-    measure 1920x1080 photo2mp $stretch
-done
+PARTS=${PHOTO_SHOW_PARTS:-memory keys}
+if [[ $PARTS == *memory* ]]; then
+    for stretch in 1 0; do
+        measure 1920x1080 photo24mp $stretch
+        measure 3840x2160 photo24mp $stretch
+        measure 1920x1080 photo2mp $stretch
+    done
+fi
+[[ $PARTS == *keys* ]] || exit 0
 
-# Key press to the process's end, at 20 random moments of a show of 50-megapixel photos.
+# Key press to the process's end, at 20 random moments of a show.
 start_xvfb 1920x1080
-times=()
-for i in $(seq 1 20); do
-    start_show photo50mp 1
-    xdotool mousemove 1 1
-    # A moment in the show's first 6 s (first load, transitions, loads ahead).
-    sleep "$(awk -v r=$RANDOM 'BEGIN {printf "%.2f", 1.5 + r / 32768 * 4.5}')"
-    t0=$(date +%s%N)
-    xdotool key a
-    deadline=$((SECONDS + 10))
-    while kill -0 "$SHOW_PID" 2> /dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.002; done
-    t1=$(date +%s%N)
-    kill -0 "$SHOW_PID" 2> /dev/null && echo "press $i: the show did not end within 10 s"
-    kill "$SHOW_PID" 2> /dev/null
-    wait "$SHOW_PID" 2> /dev/null
-    SHOW_PID=
-    times+=($(((t1 - t0) / 1000000)))
+for name in photo50mp photo2mp; do
+    times=()
+    for i in $(seq 1 20); do
+        start_show $name 1
+        xdotool mousemove 1 1
+        # A moment in the show's first 6 s (first load, transitions, loads ahead).
+        sleep "$(awk -v r=$RANDOM 'BEGIN {printf "%.2f", 1.5 + r / 32768 * 4.5}')"
+        t0=$(date +%s%N)
+        xdotool key a
+        deadline=$((SECONDS + 10))
+        while kill -0 "$SHOW_PID" 2> /dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.002; done
+        t1=$(date +%s%N)
+        kill -0 "$SHOW_PID" 2> /dev/null && echo "press $i: the show did not end within 10 s"
+        kill "$SHOW_PID" 2> /dev/null
+        wait "$SHOW_PID" 2> /dev/null
+        SHOW_PID=
+        times+=($(((t1 - t0) / 1000000)))
+    done
+    printf '%s\n' "${times[@]}" | sort -n | awk -v name=$name '{a[NR] = $1} END {printf "key to end, %s (ms, 20 presses): min %d, median %d, 90%% %d, max %d\n", name, a[1], a[int((NR + 1) / 2)], a[int(NR * 0.9)], a[NR]}'
+    echo "all (ms): ${times[*]}"
 done
-printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR] = $1} END {printf "key to end (ms, 20 presses): min %d, median %d, 90%% %d, max %d\n", a[1], a[int((NR + 1) / 2)], a[int(NR * 0.9)], a[NR]}'
-echo "all (ms): ${times[*]}"
