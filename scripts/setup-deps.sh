@@ -10,6 +10,7 @@ PACKAGES=(
   libuemf-dev libxss-dev libxcb1-dev libx11-dev libgtest-dev libbenchmark-dev
   xvfb xauth xscreensaver xdotool imagemagick makeself x11-utils
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  dpkg-dev file lintian appstream desktop-file-utils
 )
 
 missing=()

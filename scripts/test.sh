@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is needed, builds, and runs every test with CTest:
-#   build/       the program, every test and benchmark (benchmarks run once, to prove they run)
+#   build/       the program, every test and benchmark (benchmarks run once, to prove they run), and the
+#                Debian package (build/package/), installed and run from its installed files
 #   build-asan/  every test, windows included, under AddressSanitizer + UndefinedBehaviorSanitizer
 #   build-tsan/  the threaded tests under ThreadSanitizer
 #   build-fuzz/  the libFuzzer targets (clang), each replaying its corpus and fuzzing briefly
@@ -21,7 +22,10 @@ step() { printf '\n=== %s ===\n' "$*"; }
 step "main build"
 cmake -S . -B build -G Ninja "${launcher[@]}" >/dev/null
 cmake --build build -j "$jobs"
-(cd build && ctest --output-on-failure -j "$jobs" -LE fuzz) || status=1
+(cd build && ctest --output-on-failure -j "$jobs" -LE 'fuzz|package') || status=1
+
+step "Debian package: made, lintian, installed into a temporary root and on this machine, run, removed"
+(cd build && ctest --output-on-failure -L package) || status=1
 
 step "ASan+UBSan build of every test, windows included"
 # -O1 keeps the sanitised show fast enough for the window and soak tests. Reports go to files as well as

@@ -1,7 +1,8 @@
 // The entry point of VorlinSaver: the builder, and, installed under a show's name, its screen saver.
 //
 // Start-up order, for every mode: the program's own path (as started), program options ("--" arguments)
-// taken out, the command line parsed into the start-up state, the show settings read. Then:
+// taken out, the command line parsed into the start-up state, an installed program's working folder
+// readied (startup/working_folder.h; not for --info), the show settings read. Then:
 //   --help / --version / --info   print and end (no display needed, no application object);
 //   ChangePassword                the password change when a window was given, then end, no window;
 //   any other mode                one main window, the event loop until it closes, and after a show the
@@ -11,12 +12,14 @@
 // an unknown program option.
 
 #include "platform/program_path.h"
+#include "platform/registry.h"
 #include "show/settings/show_settings.h"
 #include "startup/command_line.h"
 #include "startup/foreground.h"
 #include "startup/info_json.h"
 #include "startup/main_windows.h"
 #include "startup/password_change.h"
+#include "startup/working_folder.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -76,6 +79,13 @@ int run(int argc, char** argv) {
     auto& state = startupState();
     state = parseCommandLine(args, options.info ? std::function<std::uint32_t()>() : activeWindow);
 
+    // A report changes nothing; every other start of a program installed by the package readies its
+    // per-user working folder first (the demo show on the first start).
+    if (!options.info) {
+        const auto places = show::settingsPlaces(platform::programPath(), platform::Registry());
+        for (const auto& problem : prepareWorkingFolder(places))
+            std::fprintf(stderr, "VorlinSaver: %s\n", problem.c_str());
+    }
     show::readShowSettings();
     const auto& settingsFile = show::showSettingsFile();
 

@@ -1,6 +1,7 @@
 #include "show/settings/show_settings.h"
 
 #include "platform/files.h"
+#include "platform/installed_layout.h"
 #include "platform/program_path.h"
 
 #include <stdexcept>
@@ -44,8 +45,8 @@ SettingsPlaces programPlaces(const std::string& programPath) {
     return p;
 }
 
-void ShowSettingsFile::read(const std::string& programPath, const platform::Registry& registry) {
-    places = programPlaces(programPath);
+SettingsPlaces settingsPlaces(const std::string& programPath, const platform::Registry& registry) {
+    SettingsPlaces places = programPlaces(programPath);
     if (const auto tilde = places.baseName.find('~'); tilde != std::string::npos) {
         const auto found = platform::listFiles(places.programFolder.empty() ? "." : places.programFolder,
                                                places.baseName.substr(0, tilde) + "*.002");
@@ -55,8 +56,21 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
             places.baseName = dot == std::string::npos ? first : first.substr(0, dot);
         }
     }
-    places.settingsFile = places.programFolder + places.baseName + ".002";
-    places.installationFolder = registry.readString(installationKey(places.baseName), "").value_or("") + "/";
+    const auto recorded = registry.readString(installationKey(places.baseName), "");
+    if (platform::installedLayout(places.programFolder)) {
+        // The program folder is read-only: the working settings file lives in the installation folder, the
+        // per-user working folder unless the registry names another.
+        places.installationFolder = recorded ? *recorded + "/" : platform::builderWorkingFolder();
+        places.settingsFile = places.installationFolder + places.baseName + ".002";
+    } else {
+        places.installationFolder = recorded.value_or("") + "/";
+        places.settingsFile = places.programFolder + places.baseName + ".002";
+    }
+    return places;
+}
+
+void ShowSettingsFile::read(const std::string& programPath, const platform::Registry& registry) {
+    places = settingsPlaces(programPath, registry);
 
     if (!ini_) ini_ = std::make_unique<platform::IniFile>(places.settingsFile);
     const auto snap = ini_->snapshot();

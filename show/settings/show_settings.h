@@ -12,6 +12,9 @@
 //     in the program folder (without its last extension), when there is one.
 //  3. The settings file is program folder + base name + ".002"; the installation folder is the default
 //     value of the registry key "Software\Mirtavo\<base name>" plus "/", or "/" when there is none.
+//     A program installed by the package (platform/installed_layout.h) cannot write beside itself: its
+//     installation folder without a registry value is the per-user working folder, and its settings file
+//     lies in its installation folder.
 //  4. [Pictures] and [Music] keys, in file order, are looked up (see resolveFile) and kept when found and
 //     their value (default 1) is not 0. Every key of a section is read, however many there are.
 //  5. Effects 1..127 are enabled, 119..122 are taken out, and every [Transitions] key whose value (default
@@ -101,6 +104,9 @@ private:
 
 // Base name and program folder of a program path, without the "~" rule.
 SettingsPlaces programPlaces(const std::string& programPath);
+
+// Every name and place of a read (steps 1 to 3), without reading the settings file.
+SettingsPlaces settingsPlaces(const std::string& programPath, const platform::Registry& registry);
 
 // The process-wide show settings (created empty on first use; filled by its read()).
 ShowSettingsFile& showSettingsFile();

@@ -16,6 +16,7 @@
 #include "../lib/shell.h"
 #include "../lib/test_files.h"
 #include "builder/installer/script_writer.h"
+#include "builder_parts.h"
 #include "platform/ini_file.h"
 #include "platform/registry.h"
 
@@ -90,9 +91,8 @@ protected:
     // Builds and returns vorlinbuild's report lines.
     std::string build(const BuildInput& in) {
         const BuildOutput out = writeBuildFiles(in);
-        const auto [report, rc] =
-            runShell(shellQuote(std::string(VORLIN_BINARY_DIR) + "/vorlinbuild/vorlinbuild") + " " +
-                     shellQuote("\"" + out.scriptFile + "\"") + " 2>/dev/null");
+        const auto [report, rc] = runShell(shellQuote(vorlin::testing::builderParts().compiler.string()) +
+                                           " " + shellQuote("\"" + out.scriptFile + "\"") + " 2>/dev/null");
         EXPECT_EQ(rc, 0) << report;
         cleanUpBuildFiles(out);
         return report;

@@ -15,6 +15,7 @@
 
 #include "../lib/shell.h"
 #include "builder/installer/script_writer.h"
+#include "builder_parts.h"
 #include "platform/ini_file.h"
 
 namespace fs = std::filesystem;
@@ -30,11 +31,11 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
     fs::remove_all(root);
     for (const char* d : {"prog", "pics", "Compile", "out", "home", "buildsys"})
         fs::create_directories(root / d);
-    const fs::path bin(VORLIN_BINARY_DIR);
-    fs::copy_file(bin / "startup/VorlinSaver", root / "prog/VorlinSaver.scr");
+    const auto parts = vorlin::testing::builderParts();
+    fs::copy_file(parts.saver, root / "prog/VorlinSaver.scr");
     std::ofstream(root / "prog/VorlinSaver.001") << "[Effects]\n";
     std::ofstream(root / "prog/VorlinSaver.002") << "[Set]\nStetchImage=1\nImageInterval=1\nEffectSpeed=1\n";
-    fs::copy_file(bin / "mpegdll/libmpegdll.so", root / "buildsys/libmpegdll.so");
+    fs::copy_file(parts.mpegLibrary, root / "buildsys/libmpegdll.so");
     fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "music/tone_1s_44k_stereo.mp3", root / "pics/tone.mp3");
     ASSERT_EQ(runShell("convert -size 64x48 xc:'#ff0000' " + shellQuote((root / "pics/red.bmp").string()) +
                        " && convert -size 64x48 "
@@ -42,8 +43,8 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
                        shellQuote((root / "pics/blue.bmp").string()))
                   .second,
               0);
-    for (const char* p : {"vorlinbuild", "vorlin-install"})
-        fs::create_symlink(bin / "vorlinbuild" / p, root / "Compile" / p);
+    fs::create_symlink(parts.compiler, root / "Compile/vorlinbuild");
+    fs::create_symlink(parts.installProgram, root / "Compile/vorlin-install");
 
     BuildInput in;
     in.saverName = "Holiday Pictures";

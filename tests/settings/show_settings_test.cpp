@@ -1,8 +1,10 @@
 #include "../lib/test_files.h"
+#include "platform/installed_layout.h"
 #include "show/settings/show_settings.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -101,6 +103,64 @@ TEST_F(ShowFolder, InstallationFolderFromTheRegistry) {
     ShowSettingsFile typed;
     typed.read(program + "Typed.scr", registry);
     EXPECT_EQ(typed.places.installationFolder, "/") << "a number is not a folder";
+}
+
+// A program folder holding the package's marker is read-only: the working settings file and the
+// installation folder move to the person's working folder, unless the registry names a folder.
+TEST_F(ShowFolder, InstalledProgramWorksInThePersonsFolder) {
+    const std::string data = root / "data";
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string before = saved ? saved : "";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    const std::string working = data + "/vorlinsaver/builder/";
+    fs::create_directories(working + "sample");
+    writeFile(working + "VorlinSaver.002", "[Pictures]\ndemo1.jpg=1\n");
+    touch(working + "sample/demo1.jpg");
+    writeFile(program + "VorlinSaver.002", "[Pictures]\nwrong.jpg=1\n");
+    touch(program + "wrong.jpg");
+
+    writeFile(program + "installed.ini", "[Installed]\nData=../share/vorlinsaver\n");
+    ShowSettingsFile installed;
+    installed.read(program + "VorlinSaver", registry);
+    EXPECT_EQ(installed.places.programFolder, program);
+    EXPECT_EQ(installed.places.installationFolder, working);
+    EXPECT_EQ(installed.places.settingsFile, working + "VorlinSaver.002");
+    EXPECT_EQ(installed.settings.Pictures, std::vector<std::string>{working + "sample/demo1.jpg"});
+
+    registry.writeString("Software\\Mirtavo\\VorlinSaver", "", install);
+    const auto recorded = settingsPlaces(program + "VorlinSaver", registry);
+    EXPECT_EQ(recorded.installationFolder, install + "/") << "the registry value wins";
+    EXPECT_EQ(recorded.settingsFile, install + "/VorlinSaver.002");
+
+    fs::remove(program + "installed.ini");
+    const auto staged = settingsPlaces(program + "VorlinSaver", registry);
+    EXPECT_EQ(staged.settingsFile, program + "VorlinSaver.002") << "no marker, no change";
+
+    if (saved)
+        setenv("XDG_DATA_HOME", before.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+}
+
+TEST_F(ShowFolder, InstalledLayoutNamesItsDataFolder) {
+    const std::string folder = root / "lib/vorlinsaver/";
+    fs::create_directories(folder);
+    const struct {
+        const char* marker;
+        std::string data;
+    } rows[] = {
+        {"[Installed]\nData=../../share/vorlinsaver\n", root / "share/vorlinsaver/"},
+        {"[installed]\ndata = /opt/v/data/\n", "/opt/v/data/"},
+        {"[Installed]\n", folder},
+        {"", folder},
+    };
+    for (const auto& r : rows) {
+        writeFile(folder + "installed.ini", r.marker);
+        const auto layout = vorlin::platform::installedLayout(folder);
+        ASSERT_TRUE(layout) << r.marker;
+        EXPECT_EQ(layout->dataFolder, r.data) << r.marker;
+    }
+    EXPECT_FALSE(vorlin::platform::installedLayout(program)) << "no marker";
 }
 
 TEST_F(ShowFolder, PicturesAndMusicAreLookedUpAndFiltered) {
