@@ -282,6 +282,11 @@ void TRunVorlinscreen::FinishTick() {
 
 void TRunVorlinscreen::StartLoaded() {
     StartNext();
+    // In list order the choice draws nothing from the shared generator: the next picture can load while
+    // this transition runs. In random order it is drawn when the transition has ended (TransitionDone).
+    if (LoadAhead && !Demonstration && !settings().RandomImage && FIntervalMs > 0 && Display &&
+        Display->FAnimating)
+        BeginLoadAhead();
     // The time from the tick to the transition's start: the picture's load (broken files tried on the way
     // included) and its preparation.
     if (tracing() && Display && Display->FAnimating) {

@@ -10,14 +10,15 @@
 // loads, no transition starts and the timer tries again one interval later. In random order the draw
 // avoids the picture on screen, not one that failed to load.
 //
-// Loading ahead (LoadAhead, on by default outside the demonstration): when a transition ends, the next
-// picture is chosen (so that the random draws come in the same order as when the tick chooses it: after
-// the draws the transition's frames made, before the next effect) and decoded on a worker thread at the
-// size the canvas will show it. The tick then takes the ready picture; when it is not ready yet the tick
-// waits for it on the timer, so the event loop keeps handling keys and the mouse, and stopping the timer
-// stops the waiting tick as it stops the show. A picture loaded ahead is dropped when the show settings
-// or the canvas changed meanwhile in a way that bears on it (the list, the order, the stretch, the colour,
-// the canvas's size): the tick then chooses and loads again from where the show stood.
+// Loading ahead (LoadAhead, on by default outside the demonstration): the next picture is chosen and
+// decoded on a worker thread at the size the canvas will show it: in list order as soon as a transition
+// starts, in random order when it ends (so that the random draws come in the same order as when the tick
+// chooses: after the draws the transition's frames made, before the next effect). The tick then takes the
+// ready picture; when it is not ready yet the tick waits for it on the timer, so the event loop keeps
+// handling keys and the mouse, and stopping the timer stops the waiting tick as it stops the show. A picture
+// loaded ahead is dropped when the show settings or the canvas changed meanwhile in a way that bears on it
+// (the list, the order, the stretch, the colour, the canvas's size): the tick then chooses and loads again
+// from where the show stood.
 //
 // Ownership: the runner owns Timer; the canvas belongs to the parent widget (Display becomes null when
 // the parent destroys it). Destroying the runner stops its timer, so no tick reaches a destroyed runner.
