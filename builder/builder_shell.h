@@ -22,8 +22,12 @@ struct BuilderShell {
         openFiles;
     // One existing file (Load Project, Load From File...).
     std::function<QString(QWidget* parent, const QString& title, const QString& filter)> openFile;
-    // A file name to save to; the dialog asks before replacing an existing file.
-    std::function<QString(QWidget* parent, const QString& title, const QString& filter)> saveFile;
+    // A file name to save to. `finalName` turns a typed name into the name that will be written (the
+    // filter's suffix appended, say); the dialog returns that name, and asks before replacing it when it
+    // exists, so its question is about the file that is actually replaced.
+    std::function<QString(QWidget* parent, const QString& title, const QString& filter,
+                          const std::function<QString(const QString&)>& finalName)>
+        saveFile;
     // An information message with an OK button.
     std::function<void(QWidget* parent, const QString& title, const QString& text)> message;
     // Opens a file, a web address or a mail address with the desktop's program; false when nothing opened.
@@ -32,6 +36,9 @@ struct BuilderShell {
 
 // "Pictures|*.jpg;*.gif|All|*" -> "Pictures (*.jpg *.gif);;All (*)".
 QString qtFilter(const QString& windowsFilter);
+
+// The suffix of a filter's first pattern, without its dot: "*.run|*.run" -> "run"; empty for "*".
+QString defaultSuffix(const QString& windowsFilter);
 
 BuilderShell realBuilderShell();
 

@@ -2,6 +2,7 @@
 
 #include "builder/build_page_hooks.h"
 #include "builder/effect_tree_layout.h"
+#include "builder/monitors_box.h"
 #include "gfx/codecs/picture_loader.h"
 #include "music/playlist/playlist.h"
 #include "platform/dispatcher/dispatcher.h"
@@ -12,11 +13,11 @@
 #include "show/runner/run_vorlinscreen.h"
 #include "startup/show_windows/fullscreen_form.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -24,6 +25,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,9 +37,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QSet>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QUrl>
@@ -54,6 +56,9 @@ namespace {
 constexpr int kNumberRole = Qt::UserRole;      // effect number of a tree leaf
 constexpr int kTickedRole = Qt::UserRole + 1;  // last check state a list item reported
 constexpr int kThumbIdRole = Qt::UserRole + 2; // thumbnail job of a picture item
+
+const QString kNeverPlayedTip = "A screen saver never plays these effects: ticked, they play only in the "
+                                "builder's own previews.";
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -105,16 +110,6 @@ QPushButton* button(const QString& text, QWidget* parent) {
 }
 
 } // namespace
-
-const std::vector<NamedColor>& backgroundColors() {
-    static const std::vector<NamedColor> colors = {
-        {"Black", 0x000000},  {"Maroon", 0x000080},  {"Green", 0x008000}, {"Olive", 0x008080},
-        {"Navy", 0x800000},   {"Purple", 0x800080},  {"Teal", 0x808000},  {"Gray", 0x808080},
-        {"Silver", 0xC0C0C0}, {"Red", 0x0000FF},     {"Lime", 0x00FF00},  {"Yellow", 0x00FFFF},
-        {"Blue", 0xFF0000},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0xFFFF00},  {"White", 0xFFFFFF},
-    };
-    return colors;
-}
 
 void TVorlinConfigForm::Guarded(const std::function<void()>& fn) {
     try {
@@ -227,6 +222,8 @@ void TVorlinConfigForm::CreateControls() {
     connect(NavBar, &QListWidget::currentRowChanged, this, [this](int r) { NavBarClick(r); });
 
     setCentralWidget(client);
+    // Made now, so that the window keeps one size when the first status line appears.
+    statusBar()->setSizeGripEnabled(false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -252,7 +249,12 @@ QWidget* TVorlinConfigForm::CreateImagesPage() {
     auto* page = new QWidget;
     page->setObjectName("ImagesPage");
     auto* v = new QVBoxLayout(page);
-    v->addWidget(new QLabel("Add images here (GIF, JPG, BMP, WMF, EMF, ICO), Up to 1000:", page));
+    // Non-breaking spaces keep "up to 1000" together when the heading wraps.
+    auto* heading = new QLabel(
+        QString::fromUtf8("Add images (GIF, JPG, BMP, WMF, EMF, ICO, PNG, WebP), up\u00A0to\u00A01000:"),
+        page);
+    heading->setWordWrap(true); // on a second line where a larger font would cut it
+    v->addWidget(heading);
     auto* h = new QHBoxLayout;
     ImageList = new QListWidget(page);
     ImageList->setObjectName("ImageList");
@@ -470,8 +472,17 @@ QWidget* TVorlinConfigForm::CreateOptionsPage() {
     RandomizeRadio = new QRadioButton("Shuffle", seq);
     seqL->addWidget(NormalizeRadio);
     seqL->addWidget(RandomizeRadio);
+    // The left column is narrow: the box shows the start of its choice, its list the whole texts.
+    auto* monitors = new QGroupBox(TMonitorsBox::kCaption, page);
+    auto* moL = new QVBoxLayout(monitors);
+    MonitorsCb = new TMonitorsBox(monitors);
+    MonitorsCb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    MonitorsCb->setMinimumContentsLength(12);
+    MonitorsCb->view()->setMinimumWidth(MonitorsCb->view()->sizeHintForColumn(0) + 24);
+    moL->addWidget(MonitorsCb);
     left->addWidget(size);
     left->addWidget(seq);
+    left->addWidget(monitors);
     left->addStretch(1);
 
     auto* effects = new QGroupBox("Transition Effects", page);
@@ -497,13 +508,8 @@ QWidget* TVorlinConfigForm::CreateOptionsPage() {
     auto* transition = new QGroupBox("Transition Setting", page);
     auto* trL = new QHBoxLayout(transition);
     trL->addWidget(new QLabel("Background Color: ", transition));
-    BackcolorCb = new QComboBox(transition);
+    BackcolorCb = new TColorBox(transition);
     BackcolorCb->setObjectName("BackcolorCb");
-    for (const auto& c : backgroundColors()) {
-        QPixmap swatch(12, 12);
-        swatch.fill(QColor(c.value & 0xFF, (c.value >> 8) & 0xFF, (c.value >> 16) & 0xFF));
-        BackcolorCb->addItem(QIcon(swatch), c.name, QVariant::fromValue<quint32>(c.value));
-    }
     trL->addWidget(BackcolorCb);
     trL->addSpacing(12);
     trL->addWidget(new QLabel("Redraw Interval (secs):", transition));
@@ -581,7 +587,9 @@ QWidget* TVorlinConfigForm::CreateBuildPage() {
     StatusMemo = new QPlainTextEdit(p3);
     StatusMemo->setObjectName("StatusMemo");
     StatusMemo->setReadOnly(true);
-    StatusMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines (paths, the compiler's messages) wrap, inside a word when they have no blank.
+    StatusMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    StatusMemo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     l3->addWidget(StatusMemo);
 
     for (auto* p : {p0, p1, p2, p3}) Notebook->addWidget(p);
@@ -687,18 +695,10 @@ void TVorlinConfigForm::FillControls() {
     PlayMusicCheck->setChecked(s.PlayMusic);
     RandomMusicCheck->setChecked(s.RandomMusic);
     LoopMusicCheck->setChecked(s.LoopMusic);
-    const auto color = static_cast<quint32>(s.BackgroundColor);
-    int index = BackcolorCb->findData(QVariant::fromValue<quint32>(color));
-    if (index < 0) {
-        // A colour outside the named ones keeps its value through a custom entry.
-        const int custom = BackcolorCb->findText("Custom");
-        if (custom >= 0) BackcolorCb->removeItem(custom);
-        BackcolorCb->addItem("Custom", QVariant::fromValue<quint32>(color));
-        index = BackcolorCb->count() - 1;
-    }
-    BackcolorCb->setCurrentIndex(index);
+    BackcolorCb->SelectColor(static_cast<std::uint32_t>(s.BackgroundColor));
     IntervalEdit->setValue(s.ImageInterval);
     SpeedEdit->setValue(s.EffectSpeed);
+    MonitorsCb->SetMode(s.Monitors);
 }
 
 void TVorlinConfigForm::StoreControls(bool write) {
@@ -758,9 +758,10 @@ void TVorlinConfigForm::StoreControls(bool write) {
     s.PlayMusic = PlayMusicCheck->isChecked();
     s.RandomMusic = RandomMusicCheck->isChecked();
     s.LoopMusic = LoopMusicCheck->isChecked();
-    s.BackgroundColor = static_cast<std::int32_t>(BackcolorCb->currentData().value<quint32>());
+    s.BackgroundColor = static_cast<std::int32_t>(BackcolorCb->SelectedColor());
     s.ImageInterval = IntervalEdit->value();
     s.EffectSpeed = SpeedEdit->value();
+    s.Monitors = MonitorsCb->Mode();
 }
 
 void TVorlinConfigForm::WriteOptions() {
@@ -784,16 +785,27 @@ void TVorlinConfigForm::AddImageBClick() {
 
 void TVorlinConfigForm::AddPictureFiles(const QStringList& files) {
     if (files.isEmpty()) return;
-    QSet<QString> present;
+    // A path is already present when the file system takes it for one in the list: the same text, or on a
+    // file system that ignores letter case, another spelling that reaches the same file. Paths are grouped
+    // by their lower-case text so that only such spellings are looked at on disk.
+    QHash<QString, QStringList> present;
     present.reserve(ImageList->count() + files.size());
-    for (int i = 0; i < ImageList->count(); ++i) present.insert(ImageList->item(i)->text().toLower());
+    for (int i = 0; i < ImageList->count(); ++i)
+        present[ImageList->item(i)->text().toLower()] << ImageList->item(i)->text();
+    const auto isPresent = [&present](const QString& path) {
+        const auto it = present.constFind(path.toLower());
+        if (it == present.cend()) return false;
+        return std::any_of(it->cbegin(), it->cend(), [&path](const QString& known) {
+            return known == path || platform::sameExistingFile(ss(known), ss(path));
+        });
+    };
     ImageList->setUpdatesEnabled(false);
     {
         const QSignalBlocker block(ImageList);
         for (const QString& file : files) {
             const QString path = QFileInfo(file).absoluteFilePath();
-            if (present.contains(path.toLower())) continue;
-            present.insert(path.toLower());
+            if (isPresent(path)) continue;
+            present[path.toLower()] << path;
             auto* item = NewListItem(path, true);
             ImageList->addItem(item);
             RequestListThumbnail(item);
@@ -990,6 +1002,7 @@ void TVorlinConfigForm::FillTree() {
     for (int g = 0; g < StyleList->topLevelItemCount(); ++g) {
         auto* group = StyleList->topLevelItem(g);
         group->setCheckState(0, Qt::Unchecked);
+        group->setToolTip(0, QString());
         for (int l = 0; l < group->childCount(); ++l) group->child(l)->setCheckState(0, Qt::Unchecked);
     }
     for (int g = 0; g < StyleList->topLevelItemCount(); ++g) {
@@ -1003,6 +1016,11 @@ void TVorlinConfigForm::FillTree() {
                 leaf->setCheckState(0, Qt::Checked);
                 group->setCheckState(0, Qt::Checked);
             }
+            // A saved show cannot keep these enabled: a tick would otherwise promise what no show does.
+            const bool neverPlayed =
+                number >= show::kFirstNeverReadEffect && number <= show::kLastNeverReadEffect;
+            leaf->setToolTip(0, neverPlayed ? kNeverPlayedTip : QString());
+            if (neverPlayed) group->setToolTip(0, kNeverPlayedTip);
         }
     }
     FFillingTree = false;
@@ -1077,7 +1095,7 @@ void TVorlinConfigForm::PreviewB2Click() {
                                                                    false, 1, &Settings);
     } else {
         PreviewRunner->ApplySettings();
-        if (PreviewRunner->Display) PreviewRunner->Display->StartTransition();
+        PreviewRunner->Resume();
     }
     Image1->hide();
     if (PreviewRunner->Display) {
@@ -1196,11 +1214,17 @@ void TVorlinConfigForm::HelpClick() {
     for (const std::string& folder : {Settings.places.programFolder, Settings.places.installationFolder}) {
         const std::string help = folder + "help.html";
         if (!folder.empty() && platform::fileExists(help)) {
-            FShell.openUrl(qs(help));
+            // A desktop without a program for web pages opens nothing: then say where the file is.
+            if (!FShell.openUrl(qs(help)))
+                FShell.message(this, kCaption,
+                               "No program is set up to open the help. The help file is " + qs(help) + ".");
             return;
         }
     }
-    FShell.openUrl(kMakerWebsite);
+    if (!FShell.openUrl(kMakerWebsite))
+        FShell.message(this, kCaption,
+                       QString("No program is set up to open web pages. The help is at ") + kMakerWebsite +
+                           ".");
 }
 
 void TVorlinConfigForm::EmailClick() {

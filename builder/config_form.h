@@ -17,6 +17,7 @@
 // tests answer them. Main thread only; no exception leaves a handler.
 
 #include "builder/builder_shell.h"
+#include "builder/color_box.h"
 #include "builder/thumbnail_pool.h"
 #include "show/settings/show_settings.h"
 
@@ -31,7 +32,6 @@
 #include <vector>
 
 class QAction;
-class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -58,6 +58,7 @@ class TFullscreenForm;
 
 namespace vorlin::builder {
 
+class TMonitorsBox;
 // The change flags.
 enum TChangeFlag : int { cfPictures = 1, cfMusic = 2, cfEffects = 4 };
 
@@ -69,13 +70,6 @@ struct TBuildNames {
     std::string InstallerPath;
     std::string SettingsFile;
 };
-
-// The named colours of the background colour box, with their colour values (0x00BBGGRR).
-struct NamedColor {
-    const char* name;
-    std::uint32_t value;
-};
-const std::vector<NamedColor>& backgroundColors();
 
 class TVorlinConfigForm : public QMainWindow {
     Q_OBJECT
@@ -97,6 +91,8 @@ public:
     // The thumbnail beside each path of the picture list.
     static constexpr int kListThumbWidth = 21;
     static constexpr int kListThumbHeight = 16;
+    // How long a status line (such as "Project saved") stays.
+    static constexpr int kStatusMessageMs = 4000;
 
     // `settings` must outlive the window; it has been read (its places name the working settings file).
     explicit TVorlinConfigForm(show::ShowSettingsFile& settings, BuilderShell shell = realBuilderShell(),
@@ -193,8 +189,9 @@ public:
     QRadioButton *NormalizeRadio = nullptr, *RandomizeRadio = nullptr;
     QCheckBox *ReverseCheck = nullptr, *ClearOldCheck = nullptr;
     QCheckBox *PlayMusicCheck = nullptr, *RandomMusicCheck = nullptr, *LoopMusicCheck = nullptr;
-    QComboBox* BackcolorCb = nullptr;
+    TColorBox* BackcolorCb = nullptr;
     QSpinBox* IntervalEdit = nullptr;
+    TMonitorsBox* MonitorsCb = nullptr;
     // Bottom bars of the first four pages
     std::vector<QPushButton*> PreviewButtons, OKButtons, CancelButtons;
     // Build

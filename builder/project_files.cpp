@@ -13,6 +13,8 @@
 #include "platform/program_path.h"
 #include "platform/registry.h"
 
+#include <QStatusBar>
+
 #include <exception>
 
 namespace vorlin::builder {
@@ -21,13 +23,18 @@ void TVorlinConfigForm::SaveProjectClick() {
     Guarded([this] {
         StoreControls(true);
         WriteOptions();
+        statusBar()->showMessage("Project saved to " + QString::fromStdString(Settings.places.settingsFile),
+                                 kStatusMessageMs);
     });
 }
 
 void TVorlinConfigForm::SaveProjectAsClick() {
-    QString name = FShell.saveFile(this, "Save Project as...", kProjectFilter);
-    if (name.isEmpty()) return;
-    if (!name.contains(".fly", Qt::CaseInsensitive)) name += ".fly";
+    const auto projectName = [](const QString& typed) {
+        return typed.contains(".fly", Qt::CaseInsensitive) ? typed : typed + ".fly";
+    };
+    const QString chosen = FShell.saveFile(this, "Save Project as...", kProjectFilter, projectName);
+    if (chosen.isEmpty()) return;
+    const QString name = projectName(chosen);
     const std::string working = Settings.places.settingsFile;
     const std::string backup = working + ".bak";
     // A backup left by an earlier run must not be put back over a working file that did not exist.

@@ -233,6 +233,10 @@ void MirrorBlt(gfx::Bitmap& dst, Rect d, const gfx::Bitmap& src, bool mirrorVert
                      s.height());
 }
 
+bool exchangesFrames(int style, bool reverse, bool customDraw) {
+    return reverse && (customDraw || effectRow(style).family != Family::Cut);
+}
+
 FrameResult DrawFrame(FrameContext& ctx) {
     // The per-frame values come first here (they read no pixels), so that the old frame is not drawn
     // where the new picture is certain to cover it: the frame is the same, and cheaper.
@@ -256,8 +260,14 @@ FrameResult DrawFrame(FrameContext& ctx) {
     // already: drawing it again would change nothing).
     if (ctx.FProgress >= 100) {
         if (!job.cut) gfx::copyRect(ctx.FScreen, 0, 0, ctx.FNewFrame, ctx.FNewFrame.rect());
-    } else if (ctx.FProgress > 0)
+    } else if (ctx.FProgress > 0) {
         finishInBetween(row, job);
+    } else if (ctx.Reverse) {
+        // The end of a reversed run shows the old frame whole, as the end of a forward run shows the new
+        // one: no sliver of a rectangle effect's partial copies stays behind.
+        gfx::copyRect(ctx.FScreen, 0, 0, ctx.FOldFrame, ctx.FOldFrame.rect());
+        job.D = ctx.FScreen.rect();
+    }
 
     // 6: release the clip region of a region effect.
     job.R.reset();

@@ -8,8 +8,9 @@
 //   1. the old frame onto the screen;            2. OnBeforeNewFrame;
 //   3. the per-frame values, D and S;            4. the effect's routine (rectangle effects may make
 //                                                   partial copies, each invalidated at once);
-//   5. the finish by progress: 100 the whole new picture, 0 nothing more, otherwise the effect's final
-//      drawing (S stretched onto D for the rectangle effects);
+//   5. the finish by progress: 100 the whole new picture, 0 nothing more (the whole old frame when the
+//      run is reversed: its end), otherwise the effect's final drawing (S stretched onto D for the
+//      rectangle effects);
 //   6. a clip region made by the effect is released (region families);
 //   7. InvalidateFrameRect with D;               8. OnAfterNewFrame;
 //   9. Update, unless the canvas is painting.
@@ -68,6 +69,13 @@ struct FrameResult {
 };
 
 FrameResult DrawFrame(FrameContext& ctx);
+
+// Whether a run gives the old and new frames exchanged roles. A reversed run plays the effect backwards:
+// its old frame is the incoming picture and its new frame what the screen showed, so that the run, going
+// from 100 down to 0, starts on the picture shown and ends on the incoming one, as a forward run does.
+// A plain cut (effect 0, or a number outside the table, without an OnCustomDraw hook) has no direction:
+// it shows the new frame at once either way, so its frames keep their roles.
+bool exchangesFrames(int style, bool reverse, bool customDraw);
 
 // The stretch-copy with a mirrored destination that the fold effects use: clips S to the source,
 // mirrors horizontally and/or vertically, and lands on D widened by one pixel at each mirrored edge.

@@ -88,4 +88,11 @@ bool deleteFile(const std::string& path) {
     return unlink(path.c_str()) == 0;
 }
 
+bool sameExistingFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 } // namespace vorlin::platform

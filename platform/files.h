@@ -24,6 +24,10 @@ std::vector<std::string> listFiles(const std::string& folder, const std::string&
 // temporary file and renamed, so it is never left cut. False on any failure.
 bool copyFile(const std::string& from, const std::string& to, bool failIfExists);
 
+// True when both paths reach one existing file (the same device and file number, links followed): two
+// spellings of one name on a file system that ignores letter case, for instance.
+bool sameExistingFile(const std::string& a, const std::string& b);
+
 // Deletes a file (not a folder). False when it did not exist or could not be deleted.
 bool deleteFile(const std::string& path);
 

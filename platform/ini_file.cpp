@@ -30,6 +30,13 @@ std::string lowerName(const std::string& s) {
     return out;
 }
 
+// The form under which a key is looked up. A key that is an absolute path names a file on a file system
+// that tells letter case apart, so its case counts ("/x/A.jpg" and "/x/a.jpg" are two pictures); every
+// other key is a name whose case is ignored, as the profile services do.
+std::string keyName(const std::string& key) {
+    return !key.empty() && key[0] == '/' ? key : lowerName(key);
+}
+
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -109,11 +116,11 @@ struct IniFile::Document {
         bool hasHeader = true; // false only for the lines before the first section
         std::string name;
         std::vector<Entry> entries;
-        std::unordered_map<std::string, std::size_t> keyIndex; // lower-case key -> first entry
+        std::unordered_map<std::string, std::size_t> keyIndex; // keyName(key) -> first entry
         void reindex() {
             keyIndex.clear();
             for (std::size_t i = 0; i < entries.size(); ++i)
-                if (entries[i].isKey) keyIndex.emplace(lowerName(entries[i].key), i);
+                if (entries[i].isKey) keyIndex.emplace(keyName(entries[i].key), i);
         }
     };
     std::vector<Section> sections; // sections[0] is the preamble
@@ -136,7 +143,7 @@ struct IniFile::Document {
     const Entry* find(const std::string& section, const std::string& key) const {
         const auto* list = sectionsNamed(section);
         if (!list) return nullptr;
-        const std::string k = lowerName(key);
+        const std::string k = keyName(key);
         for (std::size_t s : *list) {
             const auto& sec = sections[s];
             if (auto it = sec.keyIndex.find(k); it != sec.keyIndex.end()) return &sec.entries[it->second];
@@ -177,7 +184,7 @@ struct IniFile::Document {
                     if (!e.key.empty()) {
                         e.isKey = true;
                         e.value = trim(eq + 1, lineEnd);
-                        cur->keyIndex.emplace(lowerName(e.key), cur->entries.size());
+                        cur->keyIndex.emplace(keyName(e.key), cur->entries.size());
                     }
                 }
                 if (!e.isKey) e.raw.assign(p, lineEnd);
@@ -210,7 +217,7 @@ struct IniFile::Document {
     // ---- edits ----
     void write(const std::string& section, const std::string& key, const std::string& value) {
         if (const auto* list = sectionsNamed(section)) {
-            const std::string k = lowerName(key);
+            const std::string k = keyName(key);
             for (std::size_t s : *list) {
                 auto& sec = sections[s];
                 if (auto it = sec.keyIndex.find(k); it != sec.keyIndex.end()) {
@@ -247,11 +254,11 @@ struct IniFile::Document {
     void deleteKey(const std::string& section, const std::string& key) {
         const auto* list = sectionsNamed(section);
         if (!list) return;
-        const std::string k = lowerName(key);
+        const std::string k = keyName(key);
         for (std::size_t s : *list) {
             auto& sec = sections[s];
             if (!sec.keyIndex.count(k)) continue;
-            std::erase_if(sec.entries, [&](const Entry& e) { return e.isKey && lowerName(e.key) == k; });
+            std::erase_if(sec.entries, [&](const Entry& e) { return e.isKey && keyName(e.key) == k; });
             sec.reindex();
         }
     }
@@ -274,7 +281,7 @@ std::vector<std::string> readKeys(const Doc& d, const std::string& section) {
     std::unordered_set<std::string> seen;
     for (std::size_t s : *list)
         for (const auto& e : d.sections[s].entries)
-            if (e.isKey && seen.insert(lowerName(e.key)).second) keys.push_back(e.key);
+            if (e.isKey && seen.insert(keyName(e.key)).second) keys.push_back(e.key);
     return keys;
 }
 

@@ -7,7 +7,9 @@
 // Lines end at "\n",
 //   "\r\n" or a lone "\r", mixed freely; the last line needs no final newline. No line length limit.
 // - Leading and trailing spaces and tabs of names and values are dropped. Letter case of section and key
-//   names is ignored for ASCII letters (other bytes compare as they are).
+//   names is ignored for ASCII letters (other bytes compare as they are), except in keys that are absolute
+//   paths (they begin with "/"): those name files on a file system that tells case apart, so "/x/A.jpg"
+//   and "/x/a.jpg" are two keys.
 // - A line whose first non-blank character is "[" opens a section; its name runs to the last "]" on the
 //   line (to the line's end when there is none).
 // - A line whose first non-blank character is ";" is a comment. A ";" anywhere else is ordinary text, so a

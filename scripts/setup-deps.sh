@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth xscreensaver xdotool imagemagick makeself x11-utils
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   dpkg-dev file lintian appstream desktop-file-utils
+  sway grim wtype qt6-wayland xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
 
 missing=()

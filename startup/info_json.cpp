@@ -103,6 +103,7 @@ std::string infoJson(const StartupState& state, const show::SettingsPlaces& plac
     out += ']';
     out += ",\"Author\":" + jsonString(s.Author);
     out += ",\"Website\":" + jsonString(s.Website);
+    out += ",\"Monitors\":" + std::to_string(s.Monitors);
     out += "}";
     return out;
 }

@@ -15,7 +15,10 @@
 #ifdef VORLIN_HAVE_SHOW_WINDOWS
 #include "startup/show_windows/fullscreen_form.h"
 #include "startup/show_windows/host_window.h"
+#include "startup/show_windows/monitor_layout.h"
+#include "startup/show_windows/monitor_surfaces.h"
 #include "startup/show_windows/preview_form.h"
+#include "startup/show_windows/show_marker.h"
 #include "startup/show_windows/termination.h"
 #include "startup/show_windows/x_host.h"
 
@@ -23,9 +26,15 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+
+#include <vector>
 #endif
 
 namespace vorlin::startup {
+
+namespace {
+bool g_displayTaken = false;
+} // namespace
 
 QWidget* createBuilderWindow() {
 #ifdef VORLIN_HAVE_BUILDER
@@ -65,11 +74,18 @@ QWidget* createFullscreenShow() {
     if (const auto host = showwindows::xscreensaverWindow()) {
         const auto g = showwindows::hostGeometry(*host);
         if (!g) return nullptr;
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const QSize full = screen ? screen->geometry().size() : QSize(g->width, g->height);
+        // Full screen means the whole of the monitor the window is on (one window per monitor).
+        const std::vector<Rect> monitors = showwindows::monitorRects();
+        const int at = showwindows::monitorOf(Rect{g->x, g->y, g->x + g->width, g->y + g->height}, monitors);
+        const QSize full =
+            at >= 0 ? QSize(monitors[at].width(), monitors[at].height()) : QSize(g->width, g->height);
         if (g->width < full.width() || g->height < full.height())
             return endOnTerminate(new showwindows::TPreviewForm(*host));
         return endOnTerminate(new showwindows::TFullscreenForm(*host));
+    }
+    if (!showwindows::claimShowMarker()) {
+        g_displayTaken = true;
+        return nullptr;
     }
     return endOnTerminate(new showwindows::TFullscreenForm());
 }
@@ -98,5 +114,9 @@ bool showHostGone() {
 }
 
 #endif
+
+bool showDisplayTaken() {
+    return g_displayTaken;
+}
 
 } // namespace vorlin::startup

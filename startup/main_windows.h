@@ -23,6 +23,9 @@ QWidget* createFullscreenShow();
 // Show mode started by a host (xscreensaver) whose window no longer exists: the host has ended the screen
 // saver already, so there is nothing to draw into and no screen to take over.
 bool showHostGone();
+// Show mode in a window of its own, after createFullscreenShow gave nullptr because a show of this kind
+// already runs on the display: the second show ends at once (status 0) and leaves the first one alone.
+bool showDisplayTaken();
 // Preview mode: the preview window, to become a child of the host's window `hostWindow` (0: none).
 QWidget* createPreviewWindow(std::uint32_t hostWindow);
 

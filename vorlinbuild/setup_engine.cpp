@@ -16,7 +16,10 @@
 #include "platform/ini_file.h"
 #include "platform/registry.h"
 #include "platform/system_folder.h"
+#include "vorlinbuild/ask_window.h"
+#include "vorlinbuild/install_list.h"
 #include "vorlinbuild/iss_script.h"
+#include "vorlinbuild/short_name.h"
 
 namespace fs = std::filesystem;
 
@@ -39,38 +42,6 @@ std::string slurp(const std::string& path) {
     s << in.rdbuf();
     return s.str();
 }
-
-// The install list: one record a line, fields separated by tabs, "\\", "\t" and "\n" escaped.
-std::string escapeField(const std::string& s) {
-    std::string o;
-    for (char c : s) {
-        if (c == '\\')
-            o += "\\\\";
-        else if (c == '\t')
-            o += "\\t";
-        else if (c == '\n')
-            o += "\\n";
-        else
-            o += c;
-    }
-    return o;
-}
-
-std::vector<std::string> splitRecord(const std::string& line) {
-    std::vector<std::string> fields(1);
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '\t')
-            fields.emplace_back();
-        else if (line[i] == '\\' && i + 1 < line.size()) {
-            const char n = line[++i];
-            fields.back() += n == 't' ? '\t' : n == 'n' ? '\n' : n;
-        } else
-            fields.back() += line[i];
-    }
-    return fields;
-}
-
-using Record = std::vector<std::string>;
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -202,13 +173,48 @@ std::string resource(const std::vector<std::string>& lines, const std::string& n
     return {};
 }
 
-bool ask(bool yes, const std::string& question, std::istream& in, std::ostream& out) {
-    if (yes) return true;
-    out << question << " [y/N] " << std::flush;
-    std::string answer;
-    if (!std::getline(in, answer)) return false;
-    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
-}
+// The person's side of an installation or removal: questions and the result, on the terminal, or in a
+// small window when there is a display and no terminal (started from a file manager or a menu).
+class Conversation {
+public:
+    Conversation(bool yes, std::string title, std::istream& in, std::ostream& out)
+        : yes_(yes), window_(!yes && wantsWindow()), title_(std::move(title)), in_(in), out_(out) {}
+
+    // `details` have already gone to the terminal; the window shows them above the question.
+    bool ask(const std::string& details, const std::string& question, const std::string& yesButton,
+             const std::string& noButton) {
+        if (yes_) return true;
+        if (window_) {
+            const int answer = askInWindow(title_, details + question, {yesButton, noButton});
+            if (answer != kNoWindow) return answer == 0;
+        }
+        out_ << question << " [y/N] " << std::flush;
+        std::string answer;
+        if (!std::getline(in_, answer)) return false;
+        return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+    }
+
+    // The outcome; in a window the person closes it. With an offer, a second button (on a terminal the
+    // question `offerQuestion`) asks for more, and whether it was taken is returned.
+    bool tell(const std::string& text, const std::string& offer = {}, const std::string& offerQuestion = {}) {
+        out_ << text << std::flush;
+        if (window_) {
+            const std::vector<std::string> buttons =
+                offer.empty() ? std::vector<std::string>{"OK"} : std::vector<std::string>{offer, "Close"};
+            const int answer = askInWindow(title_, text, buttons);
+            if (answer != kNoWindow) return !offer.empty() && answer == 0;
+        }
+        return !offer.empty() && !yes_ && ask({}, offerQuestion, offer, "Close");
+    }
+
+    void setTitle(std::string title) { title_ = std::move(title); }
+
+private:
+    bool yes_, window_;
+    std::string title_;
+    std::istream& in_;
+    std::ostream& out_;
+};
 
 // Writes a file through a temporary name, so a running program or a reader never sees it cut.
 void copyInto(const std::string& from, const std::string& to) {
@@ -227,17 +233,33 @@ public:
     Installer(const InstallPlaces& places, std::ostream& out) : p_(places), out_(out) {}
 
     std::vector<Record> log;
+    std::vector<InstallList> others; // the lists of the other installed shows
 
+    // Creates the missing folders of `dir`. A folder that another installed show created is shared with
+    // it: this installation records it too, so whichever show goes last removes it when it is empty.
     void makeFolders(const fs::path& dir) {
-        std::vector<fs::path> missing;
-        for (fs::path d = dir; !d.empty() && !fs::exists(d); d = d.parent_path()) missing.push_back(d);
-        std::reverse(missing.begin(), missing.end());
-        for (const auto& d : missing) {
+        fs::path deepest = dir.lexically_normal();
+        if (deepest.filename().empty()) deepest = deepest.parent_path(); // a final "/"
+        std::vector<fs::path> chain;
+        for (fs::path d = deepest; !d.empty() && d != d.parent_path(); d = d.parent_path())
+            chain.push_back(d);
+        std::reverse(chain.begin(), chain.end());
+        for (const auto& d : chain) {
             std::error_code ec;
+            if (fs::exists(d, ec)) {
+                if (namedByOthers(others, {"dir"}, d.string())) record({"dir", d.string()});
+                continue;
+            }
             fs::create_directory(d, ec);
             if (ec) throw Failure("cannot create the folder " + d.string() + ": " + ec.message());
-            log.push_back({"dir", d.string()});
+            record({"dir", d.string()});
         }
+    }
+
+    // A settings file (registry store, system.INI) about to be written: recorded when this installation
+    // creates it, or shares it with the installed show that did.
+    void noteStore(const std::string& file) {
+        if (!fs::exists(file) || namedByOthers(others, {"store"}, file)) record({"store", file});
     }
 
     void writeText(const std::string& path, const std::string& text) {
@@ -251,9 +273,69 @@ public:
     }
 
 private:
+    void record(const Record& r) {
+        if (std::find(log.begin(), log.end(), r) == log.end()) log.push_back(r);
+    }
+
     const InstallPlaces& p_;
     std::ostream& out_;
 };
+
+// A file the installation copies from its payload.
+struct Copy {
+    std::string from, to;
+    bool readme;
+};
+
+// The short name that selects the screen saver `wanted` names (a path in the system folder): a link to the
+// ".scr" installed in that folder, under the first "~N" no other show holds. Returns the path to use.
+std::string linkShortName(const std::string& wanted, const std::vector<Copy>& copies, Installer& inst) {
+    std::string target;
+    for (const auto& cp : copies)
+        if (lower(fs::path(cp.to).extension().string()) == ".scr" &&
+            fs::path(cp.to).parent_path() == fs::path(wanted).parent_path())
+            target = fs::path(cp.to).filename().string();
+    std::error_code ec;
+    if (target.empty()) {
+        if (fs::exists(fs::symlink_status(wanted, ec))) return wanted;
+        throw Failure("no installed screen saver for " + wanted);
+    }
+    if (fs::path(wanted).filename() == target) return wanted;
+    const std::string saver = freeShortName(wanted, target);
+    const auto st = fs::symlink_status(saver, ec);
+    if (!fs::exists(st)) {
+        fs::create_symlink(target, saver, ec);
+        if (ec) throw Failure("cannot create the link " + saver + ": " + ec.message());
+        inst.log.push_back({"link", saver});
+    } else if (fs::is_symlink(st) && fs::read_symlink(saver, ec) == target &&
+               !namedByOthers(inst.others, {"link"}, saver)) {
+        inst.log.push_back({"link", saver}); // left by an installation whose list is gone
+    }
+    return saver;
+}
+
+// The desktop entry of an [Icons] line. Menus show the entries of every program side by side, so those in
+// the show's menu folder carry the show's name ("Holiday Readme", "Uninstall Holiday"). A screen saver opens
+// its configuration dialog, the uninstaller runs as it is (it asks on a terminal or in a window), any other
+// file opens with the desktop's program.
+std::string desktopEntry(const std::string& entryName, const std::string& title, bool inGroup,
+                         const std::string& target) {
+    const bool uninstaller = fs::path(target).filename() == "unins000";
+    const bool saver = lower(fs::path(target).extension().string()) == ".scr";
+    std::string name = entryName;
+    if (name.find(title) == std::string::npos) {
+        if (uninstaller)
+            name = "Uninstall " + title;
+        else if (inGroup)
+            name = title + " " + name;
+    }
+    const char* icon = saver         ? "preferences-desktop-screensaver"
+                       : uninstaller ? "edit-delete"
+                                     : "text-x-generic";
+    const std::string exec = saver || uninstaller ? execArgument(target) : "xdg-open " + execArgument(target);
+    return "[Desktop Entry]\nType=Application\nName=" + desktopString(name) + "\nIcon=" + icon +
+           "\nExec=" + exec + "\nTerminal=false\nX-Vorlin-Target=" + desktopString(target) + "\n";
+}
 
 // The installed file a script target names: the path itself, else a file of that folder whose name
 // matches ignoring letter case, else the same without ".exe".
@@ -269,12 +351,44 @@ std::string resolveTarget(const std::string& path) {
     return path;
 }
 
-void removeRecord(const Record& r, std::ostream& out) {
+// The ~/.xscreensaver entries of the other installed shows, with the user's settings each recorded.
+std::vector<XssShow> xssShowsOf(const std::vector<InstallList>& others, const std::string& file) {
+    std::vector<XssShow> shows;
+    for (const auto& list : others)
+        for (const auto& r : list.records)
+            if (r[0] == "xss" && r.size() > 5 && r[1] == file)
+                shows.push_back({r[2], {r[3], r[4], r[5] == "1"}});
+    return shows;
+}
+
+// An INI entry this installation wrote: while another installed show wrote the same entry, it gets that
+// show's value back (the newest such show); otherwise it is removed, with its section and file when empty.
+void removeIniEntry(const Record& r, const std::vector<InstallList>& others) {
+    platform::IniFile ini(r[1]);
+    if (ini.readString(r[2], r[3], "") == r[4]) {
+        std::string successor;
+        for (const auto& list : others)
+            for (const auto& o : list.records)
+                if (successor.empty() && o[0] == "ini" && o.size() > 4 && o[1] == r[1] && o[2] == r[2] &&
+                    o[3] == r[3])
+                    successor = o[4];
+        if (successor.empty())
+            ini.deleteKey(r[2], r[3]);
+        else
+            ini.writeString(r[2], r[3], successor);
+    }
+    if (ini.readKeys(r[2]).empty()) ini.eraseSection(r[2]);
+    std::error_code ec;
+    if (ini.readSections().empty()) fs::remove(r[1], ec);
+}
+
+// Undoes one record. Files and links that another installed show's list names stay: they are shared.
+void removeRecord(const Record& r, const std::vector<InstallList>& others, std::ostream& out) {
     std::error_code ec;
     const std::string& kind = r[0];
     try {
         if ((kind == "file" || kind == "link") && r.size() > 1) {
-            fs::remove(r[1], ec);
+            if (!namedByOthers(others, {"file", "link"}, r[1])) fs::remove(r[1], ec);
         } else if (kind == "dir" && r.size() > 1) {
             if (fs::is_directory(r[1], ec) && fs::is_empty(r[1], ec)) fs::remove(r[1], ec);
         } else if (kind == "regkey" && r.size() > 1) {
@@ -282,17 +396,14 @@ void removeRecord(const Record& r, std::ostream& out) {
         } else if (kind == "regvalue" && r.size() > 2) {
             platform::Registry().deleteValue(r[1], r[2]);
         } else if (kind == "ini" && r.size() > 4) {
-            platform::IniFile ini(r[1]);
-            if (ini.readString(r[2], r[3], "") == r[4]) ini.deleteKey(r[2], r[3]);
-            if (ini.readKeys(r[2]).empty()) ini.eraseSection(r[2]);
-            if (ini.readSections().empty()) fs::remove(r[1], ec);
+            removeIniEntry(r, others);
         } else if (kind == "store" && r.size() > 1) {
-            // The registry store file, when the installation created it and nothing else is left in it.
-            if (platform::IniFile(r[1]).readSections().empty()) fs::remove(r[1], ec);
-        } else if (kind == "xss" && r.size() > 5) {
+            // A settings file the installation created (or shares), when nothing is left in it.
+            if (fs::exists(r[1], ec) && platform::IniFile(r[1]).readSections().empty()) fs::remove(r[1], ec);
+        } else if (kind == "xss" && r.size() > 5 && fs::exists(r[1], ec)) {
             XssPrevious prev{r[3], r[4], r[5] == "1"};
             const std::string text = slurp(r[1]);
-            const std::string rest = xssRemoveProgram(text, r[2], prev);
+            const std::string rest = xssRemoveProgram(text, r[2], prev, xssShowsOf(others, r[1]));
             if (prev.created && readPrograms(rest).entries.empty())
                 fs::remove(r[1], ec);
             else
@@ -303,8 +414,8 @@ void removeRecord(const Record& r, std::ostream& out) {
     }
 }
 
-void undo(const std::vector<Record>& log, std::ostream& out) {
-    for (auto it = log.rbegin(); it != log.rend(); ++it) removeRecord(*it, out);
+void undo(const std::vector<Record>& log, const std::vector<InstallList>& others, std::ostream& out) {
+    for (auto it = log.rbegin(); it != log.rend(); ++it) removeRecord(*it, others, out);
 }
 
 } // namespace
@@ -331,23 +442,49 @@ std::string shellQuote(const std::string& text) {
     return q;
 }
 
-std::string xssAddProgram(const std::string& text, const std::string& entry, XssPrevious& previous) {
-    ProgramsBlock b = readPrograms(text);
-    previous.created = text.empty();
-    previous.mode = resource(b.lines, "mode");
-    previous.selected = resource(b.lines, "selected");
-    std::erase(b.entries, entry);
-    b.entries.push_back(entry);
-    std::string out = writePrograms(b);
-    std::vector<std::string> lines = splitLines(out);
-    setResource(lines, "mode", "one");
-    setResource(lines, "selected", std::to_string(b.entries.size() - 1));
-    out.clear();
+namespace {
+
+const XssShow* showAt(const std::vector<XssShow>& ours, const std::vector<std::string>& entries,
+                      const std::string& index) {
+    if (index.empty() || index.size() > 9 || index.find_first_not_of("0123456789") != std::string::npos)
+        return nullptr;
+    const auto i = std::stoul(index);
+    if (i >= entries.size()) return nullptr;
+    const auto it =
+        std::find_if(ours.begin(), ours.end(), [&](const XssShow& s) { return s.entry == entries[i]; });
+    return it == ours.end() ? nullptr : &*it;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string out;
     for (const auto& l : lines) out += l + "\n";
     return out;
 }
 
-std::string xssRemoveProgram(const std::string& text, const std::string& entry, const XssPrevious& previous) {
+} // namespace
+
+std::string xssAddProgram(const std::string& text, const std::string& entry, XssPrevious& previous,
+                          const std::vector<XssShow>& ours) {
+    ProgramsBlock b = readPrograms(text);
+    previous.created = text.empty();
+    previous.mode = resource(b.lines, "mode");
+    previous.selected = resource(b.lines, "selected");
+    // While another of our shows is selected, the user's own choice is the one that show kept.
+    if (const XssShow* selected = showAt(ours, b.entries, previous.selected)) {
+        if (previous.mode == "one") previous.mode = selected->previous.mode;
+        previous.selected = selected->previous.selected;
+        previous.created = selected->previous.created;
+    }
+    std::erase(b.entries, entry);
+    b.entries.push_back(entry);
+    std::vector<std::string> lines = splitLines(writePrograms(b));
+    setResource(lines, "mode", "one");
+    setResource(lines, "selected", std::to_string(b.entries.size() - 1));
+    return joinLines(lines);
+}
+
+std::string xssRemoveProgram(const std::string& text, const std::string& entry, const XssPrevious& previous,
+                             const std::vector<XssShow>& ours) {
     ProgramsBlock b = readPrograms(text);
     const auto it = std::find(b.entries.begin(), b.entries.end(), entry);
     if (it == b.entries.end()) return text;
@@ -356,40 +493,41 @@ std::string xssRemoveProgram(const std::string& text, const std::string& entry, 
     std::vector<std::string> lines = splitLines(writePrograms(b));
     const std::string selected = resource(lines, "selected");
     if (selected == std::to_string(index)) {
-        setResource(lines, "mode", previous.mode);
-        setResource(lines, "selected", previous.selected);
+        // The newest of our shows still listed takes over; with none left the user's own choice returns.
+        long successor = -1;
+        for (long i = 0; i < static_cast<long>(b.entries.size()); ++i)
+            if (std::any_of(ours.begin(), ours.end(),
+                            [&](const XssShow& s) { return s.entry == b.entries[i]; }))
+                successor = i;
+        if (successor >= 0) {
+            setResource(lines, "selected", std::to_string(successor));
+        } else {
+            // A mode the user chose since stays; the one the installation set goes.
+            if (resource(lines, "mode") == "one") setResource(lines, "mode", previous.mode);
+            setResource(lines, "selected", previous.selected);
+        }
     } else if (!selected.empty() && std::atol(selected.c_str()) > index) {
         setResource(lines, "selected", std::to_string(std::atol(selected.c_str()) - 1));
     }
-    std::string out;
-    for (const auto& l : lines) out += l + "\n";
-    return out;
+    return joinLines(lines);
 }
 
 int runUninstall(const std::string& logFile, bool yes, std::istream& in, std::ostream& out) {
-    std::ifstream f(logFile);
-    if (!f) {
+    if (!std::ifstream(logFile)) {
         out << "Nothing to uninstall: " << logFile << " cannot be read.\n";
         return 1;
     }
-    std::vector<Record> log;
-    std::string line, title;
-    while (std::getline(f, line)) {
-        Record r = splitRecord(line);
-        if (r[0] == "title" && r.size() > 1)
-            title = r[1];
-        else
-            log.push_back(std::move(r));
-    }
-    if (!ask(yes, "Remove " + title + " and all of its files?", in, out)) return 2;
-    undo(log, out);
+    const InstallList list = readInstallList(logFile);
+    Conversation talk(yes, "Uninstall " + list.title, in, out);
+    if (!talk.ask({}, "Remove " + list.title + " and all of its files?", "Remove", "Cancel")) return 2;
+    undo(list.records, otherInstallLists(InstallPlaces::fromEnvironment().pf, logFile), out);
     fs::remove(logFile);
     // The folder that held the list goes too when nothing else is left in it.
     std::error_code ec;
-    for (auto it = log.rbegin(); it != log.rend(); ++it)
+    for (auto it = list.records.rbegin(); it != list.records.rend(); ++it)
         if ((*it)[0] == "dir" && fs::is_directory((*it)[1], ec) && fs::is_empty((*it)[1], ec))
             fs::remove((*it)[1], ec);
-    out << title << " was removed.\n";
+    talk.tell(list.title + " was removed.\n");
     return 0;
 }
 
@@ -397,6 +535,7 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
                std::ostream& out) {
     const InstallPlaces places = InstallPlaces::fromEnvironment();
     Installer inst(places, out);
+    Conversation talk(yes, "Setup", in, out);
     try {
         const IssScript s = readScript(folder + "/setup.iss");
         const auto setup = [&](const char* k) {
@@ -404,6 +543,7 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             return it == s.setup.end() ? std::string() : it->second;
         };
         const std::string title = expandConstants(setup("appname"), {});
+        talk.setTitle(title + " Setup");
         std::map<std::string, std::string> c = {
             {"sys", places.sys}, {"pf", places.pf}, {"userdesktop", places.userdesktop}, {"win", places.win}};
         const std::string app =
@@ -427,10 +567,6 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         if (!isInside(app, places.pf) || !isInside(group, places.applications))
             throw Failure("the installation folder " + app + " or menu folder " + group + " is not usable");
 
-        struct Copy {
-            std::string from, to;
-            bool readme;
-        };
         std::vector<Copy> copies;
         for (const auto& e : s.files) {
             const auto get = [&](const char* k) { return e.count(k) ? e.at(k) : std::string(); };
@@ -440,10 +576,19 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             const std::string to = place(get("destdir") + "/" + name);
             copies.push_back({from, to, lower(get("flags")).find("isreadme") != std::string::npos});
         }
-        out << "This installs \"" << title << "\" for " << places.home << ":\n";
-        for (const auto& cp : copies) out << "  " << cp.to << "\n";
-        out << "  and makes it the screen saver of xscreensaver (" << places.home << "/.xscreensaver).\n";
-        if (!ask(yes, "Go on?", in, out)) {
+        // What goes where: every file on the terminal, the first few in the window.
+        constexpr std::size_t kShown = 10;
+        std::string plan = "This installs \"" + title + "\" for " + places.home + ":\n", shown = plan;
+        for (std::size_t i = 0; i < copies.size(); ++i) {
+            plan += "  " + copies[i].to + "\n";
+            if (i < kShown) shown += "  " + copies[i].to + "\n";
+        }
+        if (copies.size() > kShown)
+            shown += "  and " + std::to_string(copies.size() - kShown) + " more files\n";
+        const std::string selects =
+            "  and makes it the screen saver of xscreensaver (" + places.home + "/.xscreensaver).\n";
+        out << plan << selects;
+        if (!talk.ask(shown + selects, "Go on?", "Install", "Cancel")) {
             out << "Nothing was installed.\n";
             return 2;
         }
@@ -453,6 +598,7 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             std::istringstream none;
             runUninstall(logFile, true, none, out);
         }
+        inst.others = otherInstallLists(places.pf, logFile);
         std::string readme;
         for (const auto& cp : copies) {
             inst.makeFolders(fs::path(cp.to).parent_path());
@@ -467,7 +613,7 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         if (!s.registry.empty()) {
             const std::string store = platform::Registry().file();
             inst.makeFolders(fs::path(store).parent_path());
-            if (!fs::exists(store)) inst.log.push_back({"store", store});
+            inst.noteStore(store);
         }
         for (const auto& e : s.registry) {
             const auto get = [&](const char* k) { return e.count(k) ? e.at(k) : std::string(); };
@@ -483,32 +629,22 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         for (const auto& e : s.ini) {
             const auto get = [&](const char* k) { return e.count(k) ? e.at(k) : std::string(); };
             const std::string file = place(get("filename"));
-            const std::string value = expandConstants(get("string"), c);
+            std::string value = expandConstants(get("string"), c);
+            const bool selects = lower(get("section")) == "boot" && lower(get("key")) == "scrnsave.exe";
+            // The selected screen saver: its short name is a link to the installed "<name>.scr", under the
+            // first short name no other show holds.
+            if (selects) value = linkShortName(place(value), copies, inst);
             inst.makeFolders(fs::path(file).parent_path());
-            if (!fs::exists(file)) inst.log.push_back({"store", file});
+            inst.noteStore(file);
             platform::IniFile(file).writeString(get("section"), get("key"), value);
             inst.log.push_back({"ini", file, get("section"), get("key"), value});
-            if (lower(get("section")) != "boot" || lower(get("key")) != "scrnsave.exe") continue;
-            // The selected screen saver: its short name is a link to the installed "<name>.scr".
-            const std::string saver = place(value);
-            std::error_code ec;
-            if (!fs::exists(fs::symlink_status(saver, ec))) {
-                std::string target;
-                for (const auto& cp : copies)
-                    if (lower(fs::path(cp.to).extension().string()) == ".scr" &&
-                        fs::path(cp.to).parent_path() == fs::path(saver).parent_path())
-                        target = fs::path(cp.to).filename().string();
-                if (target.empty()) throw Failure("no installed screen saver for " + saver);
-                fs::create_symlink(target, saver, ec);
-                if (ec) throw Failure("cannot create the link " + saver + ": " + ec.message());
-                inst.log.push_back({"link", saver});
-            }
+            if (!selects) continue;
             std::string name = title;
             std::erase(name, '"');
-            const std::string entry = "\"" + name + "\"  \"" + shellQuote(saver) + "\" /s";
+            const std::string entry = "\"" + name + "\"  \"" + shellQuote(value) + "\" /s";
             const std::string xss = places.home + "/.xscreensaver";
             XssPrevious prev;
-            const std::string text = xssAddProgram(slurp(xss), entry, prev);
+            const std::string text = xssAddProgram(slurp(xss), entry, prev, xssShowsOf(inst.others, xss));
             try {
                 platform::replaceFileAtomically(xss, text);
             } catch (const platform::WriteError& err) {
@@ -520,38 +656,24 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             const auto get = [&](const char* k) { return e.count(k) ? e.at(k) : std::string(); };
             const std::string link = place(get("name") + ".desktop");
             const std::string target = resolveTarget(place(get("filename")));
+            inst.writeText(link, desktopEntry(fs::path(get("name")).filename().string(), title,
+                                              fs::path(link).parent_path() == fs::path(group), target));
             std::error_code ec;
-            // The uninstaller asks before it removes anything: it runs in a terminal.
-            const bool uninstaller = fs::path(target).filename() == "unins000";
-            const bool program = lower(fs::path(target).extension().string()) == ".scr" || uninstaller;
-            const std::string exec = program ? execArgument(target) : "xdg-open " + execArgument(target);
-            inst.writeText(link, "[Desktop Entry]\nType=Application\nName=" +
-                                     desktopString(fs::path(get("name")).filename().string()) +
-                                     "\nExec=" + exec + "\nTerminal=" + (uninstaller ? "true" : "false") +
-                                     "\nX-Vorlin-Target=" + desktopString(target) + "\n");
             if (fs::path(link).parent_path() == fs::path(places.userdesktop))
                 fs::permissions(link, fs::perms::owner_exec, fs::perm_options::add, ec);
         }
-        std::string list = "title\t" + escapeField(title) + "\n";
-        for (const auto& r : inst.log) {
-            std::string line;
-            for (std::size_t i = 0; i < r.size(); ++i) line += (i ? "\t" : "") + escapeField(r[i]);
-            list += line + "\n";
-        }
-        platform::replaceFileAtomically(logFile, list);
-        out << "\"" << title << "\" was installed. To remove it, run " << app << "/unins000\n";
-        if (!readme.empty()) {
-            if (yes)
-                out << "The readme is " << readme << "\n";
-            else if (ask(false, "View the readme now?", in, out) && fork() == 0) {
-                execlp("xdg-open", "xdg-open", readme.c_str(), static_cast<char*>(nullptr));
-                _exit(127);
-            }
+        platform::replaceFileAtomically(logFile, formatInstallList(title, inst.log));
+        const std::string done = "\"" + title + "\" was installed. To remove it, run " + app + "/unins000\n";
+        if (readme.empty() || yes) {
+            talk.tell(done + (readme.empty() ? "" : "The readme is " + readme + "\n"));
+        } else if (talk.tell(done, "View Readme", "View the readme now?") && fork() == 0) {
+            execlp("xdg-open", "xdg-open", readme.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
         }
         return 0;
     } catch (const std::exception& e) {
-        out << "Installation failed: " << e.what() << "\n";
-        undo(inst.log, out);
+        undo(inst.log, inst.others, out);
+        talk.tell(std::string("Installation failed: ") + e.what() + "\n");
         return 1;
     }
 }

@@ -8,12 +8,17 @@
 // $XDG_DESKTOP_DIR or ~/Desktop; {win} $XDG_CONFIG_HOME/vorlinsaver/windows. Every destination must lie
 // inside one of them after "." and ".." are resolved, or nothing is installed.
 //
-// Everything installed is listed in "<app>/unins000.dat"; "<app>/unins000" (a copy of this program) reads
-// that list and removes exactly those things. Installing over an earlier installation of the same folder
-// first removes the earlier one, so a second install replaces and never duplicates.
+// Everything installed is listed in "<app>/unins000.dat" (install_list.h); "<app>/unins000" (a copy of this
+// program) reads that list and removes exactly those things, except what another installed show's list
+// names too: shared files stay while any show uses them. Installing over an earlier installation of the
+// same folder first removes the earlier one, so a second install replaces and never duplicates.
+//
+// Questions and the result go to the terminal, or to a small window when there is a display and no
+// terminal (ask_window.h).
 #include <iosfwd>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace vorlin::vorlinbuild {
 
@@ -30,14 +35,23 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
 // Removes what the list `logFile` names. Returns 0 on success.
 int runUninstall(const std::string& logFile, bool yes, std::istream& in, std::ostream& out);
 
-// ~/.xscreensaver editing. `entry` is a programs-list entry ("\"Name\"  \"/path\" /s"). The previous mode
-// and selected lines are returned (empty when absent) so that removal can restore them.
+// ~/.xscreensaver editing. `entry` is a programs-list entry ("\"Name\"  \"/path\" /s"). Adding selects it
+// and returns the user's own mode and selected lines (empty when absent) so that removal can give them
+// back. `ours` are the entries of the other installed shows with what each returned: while one of them is
+// selected, the user's own settings are the ones it kept. Removing the selected entry selects the newest of
+// `ours` still listed, or, with none left, gives the user's own settings back.
 struct XssPrevious {
     std::string mode, selected;
     bool created = false;
 };
-std::string xssAddProgram(const std::string& text, const std::string& entry, XssPrevious& previous);
-std::string xssRemoveProgram(const std::string& text, const std::string& entry, const XssPrevious& previous);
+struct XssShow {
+    std::string entry;
+    XssPrevious previous;
+};
+std::string xssAddProgram(const std::string& text, const std::string& entry, XssPrevious& previous,
+                          const std::vector<XssShow>& ours = {});
+std::string xssRemoveProgram(const std::string& text, const std::string& entry, const XssPrevious& previous,
+                             const std::vector<XssShow>& ours = {});
 
 // The text inside double quotes for /bin/sh ("\", "\"", "$" and "`" escaped).
 std::string shellQuote(const std::string& text);

@@ -62,7 +62,7 @@ builder::BuilderShell quietShell() {
     builder::BuilderShell s;
     s.openFiles = [](QWidget*, const QString&, const QString&, const QString&) { return QStringList(); };
     s.openFile = [](QWidget*, const QString&, const QString&) { return QString(); };
-    s.saveFile = [](QWidget*, const QString&, const QString&) { return QString(); };
+    s.saveFile = [](QWidget*, const QString&, const QString&, const auto&) { return QString(); };
     s.message = [](QWidget*, const QString&, const QString&) {};
     s.openUrl = [](const QString&) { return false; };
     return s;

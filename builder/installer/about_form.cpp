@@ -3,9 +3,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDesktopServices>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "builder/config_form.h"
+#include "builder/monitors_box.h"
 #include "show/settings/show_settings.h"
 
 namespace vorlin::builder {
@@ -46,11 +47,10 @@ private:
     std::function<void()> onClick_;
 };
 
-void centre(QWidget* w, int width, int height) {
-    w->setFixedSize(width, height);
+void centre(QWidget* w) {
     if (const QScreen* s = QGuiApplication::primaryScreen()) {
         const QRect g = s->availableGeometry();
-        w->move(g.center() - QPoint(width / 2, height / 2));
+        w->move(g.center() - QPoint(w->width() / 2, w->height() / 2));
     }
 }
 
@@ -74,7 +74,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     bold.setBold(true);
     title->setFont(bold);
     text->addWidget(title);
-    text->addWidget(new QLabel("Version  1.0", this));
+    text->addWidget(new QLabel("Version  " VORLIN_VERSION, this));
     text->addWidget(new QLabel("Copyright (C) Mirtavo. All rights reserved.", this));
     // The address opened is the one held as the label's hint.
     LinkLabel = new TLink(
@@ -90,7 +90,8 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     row->addWidget(ok);
     text->addLayout(row);
     layout->addLayout(text);
-    centre(this, 382, 210);
+    setFixedSize(382, 210);
+    centre(this);
 }
 
 TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
@@ -104,15 +105,15 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     auto* optL = new QVBoxLayout(options);
     auto* transition = new QGroupBox("Transition Setting", options);
     auto* trL = new QVBoxLayout(transition);
+    // Captions in one column, their controls in the next, so the controls line up.
+    auto* grid = new QGridLayout;
+    trL->addLayout(grid);
     const auto row = [&](const char* caption, QWidget* w) {
-        auto* r = new QHBoxLayout;
-        r->addWidget(new QLabel(caption, transition));
-        r->addWidget(w);
-        trL->addLayout(r);
+        const int r = grid->rowCount();
+        grid->addWidget(new QLabel(caption, transition), r, 0);
+        grid->addWidget(w, r, 1);
     };
-    BackcolorCb = new QComboBox(transition);
-    for (const auto& c : backgroundColors())
-        BackcolorCb->addItem(c.name, QVariant::fromValue<quint32>(c.value));
+    BackcolorCb = new TColorBox(transition);
     row("Background Color: ", BackcolorCb);
     IntervalEdit = new QSpinBox(transition);
     IntervalEdit->setRange(1, 10);
@@ -142,6 +143,11 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     optL->addLayout(pair);
     PlayMusicCheck = new QCheckBox("Play background music", options);
     optL->addWidget(PlayMusicCheck);
+    auto* monitorsRow = new QHBoxLayout;
+    monitorsRow->addWidget(new QLabel(TMonitorsBox::kCaption, options));
+    MonitorsCb = new TMonitorsBox(options);
+    monitorsRow->addWidget(MonitorsCb, 1);
+    optL->addLayout(monitorsRow);
     main->addWidget(options);
 
     auto* info = new QGroupBox("Information", this);
@@ -182,8 +188,11 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
         }
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    centre(this, 412, 304);
     FormShow();
+    // The dialog takes the size its content asks for (fonts, scale factor, rows added later), fixed.
+    main->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
+    centre(this);
 }
 
 void TDistributeConfigForm::FormShow() {
@@ -198,29 +207,24 @@ void TDistributeConfigForm::FormShow() {
     (s.StetchImage ? StretchRadio : OriginalRadio)->setChecked(true);
     (s.RandomImage ? RandomizeRadio : NormalizeRadio)->setChecked(true);
     ClearOldCheck->setChecked(s.ClearOldImage);
-    const int color =
-        BackcolorCb->findData(QVariant::fromValue<quint32>(static_cast<quint32>(s.BackgroundColor)));
-    if (color >= 0) {
-        BackcolorCb->setCurrentIndex(color);
-    } else {
-        BackcolorCb->addItem("Custom", QVariant::fromValue<quint32>(static_cast<quint32>(s.BackgroundColor)));
-        BackcolorCb->setCurrentIndex(BackcolorCb->count() - 1);
-    }
+    BackcolorCb->SelectColor(static_cast<std::uint32_t>(s.BackgroundColor));
     IntervalEdit->setValue(s.ImageInterval);
     SpeedEdit->setValue(s.EffectSpeed);
     PlayMusicCheck->setEnabled(!s.Music.empty());
     PlayMusicCheck->setChecked(!s.Music.empty() && s.PlayMusic);
+    MonitorsCb->SetMode(s.Monitors);
 }
 
 void TDistributeConfigForm::OKBClick() {
     show::ShowSettings& s = Settings.settings;
-    s.BackgroundColor = static_cast<std::int32_t>(BackcolorCb->currentData().value<quint32>());
+    s.BackgroundColor = static_cast<std::int32_t>(BackcolorCb->SelectedColor());
     s.ImageInterval = IntervalEdit->value();
     s.EffectSpeed = SpeedEdit->value();
     s.ClearOldImage = ClearOldCheck->isChecked();
     s.StetchImage = StretchRadio->isChecked();
     s.RandomImage = RandomizeRadio->isChecked();
     s.PlayMusic = PlayMusicCheck->isChecked();
+    s.Monitors = MonitorsCb->Mode();
     try {
         Settings.writeOptions();
     } catch (const std::exception&) {

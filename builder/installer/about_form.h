@@ -1,16 +1,16 @@
 #pragma once
 // The builder's about box and the configuration dialog of a built screen saver.
 //
-// TDistributeConfigForm edits the seven display options that have controls and shows the show's author
-// and web site; "&OK" copies them into the show settings and rewrites all twelve [Set] options of the
-// screen saver's own settings file (the five without controls keep their loaded values). Cancel and the
+// TDistributeConfigForm edits the display options that have controls (the seven of the original dialog
+// and Monitors) and shows the show's author and web site; "&OK" copies them into the show settings and
+// rewrites all [Set] options of the screen saver's own settings file (those without controls keep their
+// loaded values). Cancel and the
 // close box write nothing. Main thread only; no exception leaves a handler.
 #include <QDialog>
 
 #include <functional>
 
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
@@ -20,6 +20,9 @@ class ShowSettingsFile;
 }
 
 namespace vorlin::builder {
+
+class TColorBox;
+class TMonitorsBox;
 
 class TAboutForm : public QDialog {
     Q_OBJECT
@@ -40,12 +43,13 @@ public:
     void FormShow();
     void OKBClick();
 
-    QComboBox* BackcolorCb = nullptr;
+    TColorBox* BackcolorCb = nullptr;
     QSpinBox *IntervalEdit = nullptr, *SpeedEdit = nullptr;
     QCheckBox *ClearOldCheck = nullptr, *PlayMusicCheck = nullptr;
     QRadioButton *OriginalRadio = nullptr, *StretchRadio = nullptr, *NormalizeRadio = nullptr,
                  *RandomizeRadio = nullptr;
     QLabel *AuthorLabel = nullptr, *WebsiteLabel = nullptr, *MakerLabel = nullptr;
+    TMonitorsBox* MonitorsCb = nullptr;
 
 private:
     show::ShowSettingsFile& Settings;

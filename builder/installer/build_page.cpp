@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -12,7 +13,6 @@
 #include "builder/config_form.h"
 #include "builder/installer/about_form.h"
 #include "builder/installer/installer_build.h"
-#include "platform/ini_file.h"
 #include "platform/system_folder.h"
 
 namespace vorlin::builder {
@@ -20,9 +20,12 @@ namespace {
 
 using installer::InstallerBuild;
 
-std::vector<installer::ListedFile> listedFiles(const platform::IniFile::Snapshot& ini, const char* section) {
+// The files a list shows, with their ticks: the paths the list found them under (a bare name in the
+// working settings file resolves through the program folder or the installation's "sample" folder).
+std::vector<installer::ListedFile> listedFiles(const QListWidget& list) {
     std::vector<installer::ListedFile> out;
-    for (const auto& key : ini.readKeys(section)) out.push_back({key, ini.readBool(section, key, true)});
+    for (int i = 0; i < list.count(); ++i)
+        out.push_back({list.item(i)->text().toStdString(), list.item(i)->checkState() == Qt::Checked});
     return out;
 }
 
@@ -84,8 +87,10 @@ void RunInstallerBuild(TVorlinConfigForm& form) {
     try {
         InstallerBuild& build = buildOf(form);
         if (build.running()) return;
-        const QString chosen =
-            form.Shell().saveFile(&form, "Save screen saver installation as...", "*.run|*.run");
+        const QString chosen = form.Shell().saveFile(
+            &form, "Save screen saver installation as...", "*.run|*.run", [](const QString& typed) {
+                return QString::fromStdString(installer::installerPathFor(typed.toStdString()));
+            });
         if (chosen.isEmpty()) return;
         // The working settings file holds the current show before the built one is made from it.
         form.StoreControls(true);
@@ -101,9 +106,8 @@ void RunInstallerBuild(TVorlinConfigForm& form) {
         r.installationFolder = settings.places.installationFolder;
         r.systemFolder = platform::systemFolder();
         r.workingSettingsFile = settings.places.settingsFile;
-        const auto working = platform::IniFile(r.workingSettingsFile).snapshot();
-        r.pictures = listedFiles(working, "Pictures");
-        r.music = listedFiles(working, "Music");
+        r.pictures = listedFiles(*form.ImageList);
+        r.music = listedFiles(*form.MusicList);
         form.StatusMemo->clear();
         const QString error = build.prepare(r, [] { return static_cast<int>(vorlin::random(100)); });
         if (!error.isEmpty()) {

@@ -71,10 +71,12 @@ private:
 using BuildQuestion = std::function<bool(QWidget* parent, const QString& title, const QString& text)>;
 BuildQuestion& buildQuestion();
 
-// Runs a freshly built installer for "test the installation": in a terminal emulator when one is found
-// (the installer asks its questions there), else through `openUrl`. Replaceable for tests.
+// Runs a freshly built installer for "test the installation", as a person who double-clicks it would: with
+// no terminal, so that it asks its question in its own window. `openUrl` is the fall-back when it cannot
+// be started. Replaceable for tests; launchInstaller is the program's own.
 using InstallerLauncher =
     std::function<void(const QString& installer, const std::function<bool(const QString&)>& openUrl)>;
 InstallerLauncher& installerLauncher();
+void launchInstaller(const QString& installer, const std::function<bool(const QString&)>& openUrl);
 
 } // namespace vorlin::installer

@@ -82,7 +82,9 @@ bool usableAsKey(const std::string& name) {
 } // namespace
 
 std::string installerPathFor(const std::string& chosen) {
-    return lower(chosen).find(".run") == std::string::npos ? chosen + ".run" : chosen;
+    const std::string name = fileNameOf(chosen);
+    const bool suffixed = name.size() > 4 && lower(name.substr(name.size() - 4)) == ".run";
+    return (suffixed ? chosen.substr(0, chosen.size() - 4) : chosen) + ".run";
 }
 
 std::string trimBlanks(const std::string& text) {

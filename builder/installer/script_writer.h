@@ -20,7 +20,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The chosen installer name with ".run" appended unless it already holds ".run" anywhere (any letter case).
+// The installer path for a chosen name: the name the compiler writes (its output folder, base name and
+// ".run"), so that the file deleted before a build, written and then tested is one and the same. A name
+// ending in ".run" in any letter case ends in ".run"; any other name gets ".run" appended.
 std::string installerPathFor(const std::string& chosen);
 
 // Blanks and control characters removed from both ends.

@@ -189,11 +189,11 @@ void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
 void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
     if (LastPicture.isEmpty()) LastPicture = picture;
     // Padding keeps a smaller picture from leaving parts of the previous, larger one uncovered by the
-    // transition. A picture stretched over the control covers all of it: it is never padded.
+    // transition. A stretched picture covers the whole control by itself: padded, it would shrink and
+    // lose its proportions with the border stretched around it.
     const int refWidth = PadToWindow ? width() : LastPicture.width();
     const int refHeight = PadToWindow ? height() : LastPicture.height();
-    const bool pad = !(FStretch && !PadToWindow) &&
-                     (PadToWindow || refWidth > picture.width() || refHeight > picture.height());
+    const bool pad = !FStretch && (PadToWindow || refWidth > picture.width() || refHeight > picture.height());
     LastPicture = picture;
     if (pad)
         SetPicture(gfx::padPicture(picture, refWidth, refHeight, FColor));
@@ -237,17 +237,23 @@ void TCustomVorlinscreen::PrepareFrames() {
     const Rect client = rectOfSize(width(), height());
     const Rect source = shownRect(FDisplayRect, client, FStretch, FStretchFine);
     // Colour first: where the source lies outside the control, nothing was shown but the background.
-    FOldFrame = std::make_shared<gfx::Bitmap>(FScreen.width(), FScreen.height(), FColor);
-    if (source.width() == FOldFrame->width() && source.height() == FOldFrame->height())
-        gfx::copyRect(*FOldFrame, 0, 0, FPaintBuffer, source); // unscaled: the same pixels, faster
+    auto shown = std::make_shared<gfx::Bitmap>(FScreen.width(), FScreen.height(), FColor);
+    if (source.width() == shown->width() && source.height() == shown->height())
+        gfx::copyRect(*shown, 0, 0, FPaintBuffer, source); // unscaled: the same pixels, faster
     else
-        gfx::stretchCopy(*FOldFrame, FOldFrame->rect(), FPaintBuffer, source);
-    FNewFrame = std::make_shared<gfx::Bitmap>(FPicture);
-
+        gfx::stretchCopy(*shown, shown->rect(), FPaintBuffer, source);
     // The start frame is not drawn when the progress already has the start value: the screen buffer
     // then shows what the screen showed, not a stale or blank buffer.
     const int start = FReverse ? 100 : 0;
-    if (FProgress == start) gfx::copyRect(FScreen, 0, 0, *FOldFrame, FOldFrame->rect());
+    if (FProgress == start) gfx::copyRect(FScreen, 0, 0, *shown, shown->rect());
+
+    auto incoming = std::make_shared<gfx::Bitmap>(FPicture);
+    // A reversed run plays the effect backwards and still ends on the incoming picture: the frames change
+    // roles (the engine, the hooks and Manual all see them so).
+    if (effects::exchangesFrames(FStyle, FReverse, static_cast<bool>(OnCustomDraw)))
+        std::swap(shown, incoming);
+    FOldFrame = std::move(shown);
+    FNewFrame = std::move(incoming);
     SetProgress(start);
 }
 

@@ -6,7 +6,9 @@
 // It keeps three picture-sized 24-bit bitmaps while a transition runs (FOldFrame: what the screen showed
 // where the new picture will appear; FNewFrame: the new picture; FScreen: the frame being shown), advances
 // FProgress from 0 to 100 (or back, with Reverse) by Step per frame, and has the effect engine's DrawFrame
-// compose each frame. The frames are paced by a TAnimateThread (Threaded) or by a loop that pumps the
+// compose each frame. A reversed run plays the effect backwards: FOldFrame and FNewFrame change roles
+// (progress 100 shows what the screen showed, 0 the new picture), so either direction ends on the new
+// picture. The frames are paced by a TAnimateThread (Threaded) or by a loop that pumps the
 // event queue between frames; either way every frame is drawn on the main thread.
 //
 // Threads: everything here belongs to the main thread, except the fields a pacing worker reads while it
@@ -125,8 +127,8 @@ public:
 
     // --- Operations (main thread). ---
     // Loads a file into Picture: decoded by its extension, flattened onto Color (all but JPEG and BMP),
-    // shrunk into the control with ShrinkToFit, then padded against LastPicture (or the client with
-    // PadToWindow). Throws gfx::PictureError naming the file.
+    // shrunk into the control with ShrinkToFit, then, unless Stretch is set, padded against LastPicture
+    // (or the client with PadToWindow). Throws gfx::PictureError naming the file.
     void LoadPictureFile(const std::string& FileName);
     // What LoadPictureFile keeps of a picture for the control as it is now: shrunk into it with
     // ShrinkToFit, the whole picture when the control sizes itself to it (AutoSize, not aligned), each

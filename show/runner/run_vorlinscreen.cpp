@@ -128,18 +128,22 @@ bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file) const {
         return true;
     }
     if (s.Pictures.empty()) return false;
-    file = s.Pictures[choosePictureIndex(s.Pictures, s.RandomImage, FShownFile, index)];
+    file = s.Pictures[choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, PictureTaken)];
     return true;
 }
 
 bool TRunVorlinscreen::NextPicture() {
     try {
         DropAhead(); // chosen here, from where the show stands
-        if (!ChooseNextPicture(PictureIndex, CurrentFile)) return false;
+        std::string file = CurrentFile;
+        if (!ChooseNextPicture(PictureIndex, file)) return false;
+        // In demonstration the sample chosen stays chosen; otherwise a picture that does not load never
+        // takes the place of the one on screen: the random draw goes on avoiding that one.
+        if (Demonstration) CurrentFile = file;
         ++LoadAttempts;
-        if (!Display || CurrentFile.empty() || !fileExists(CurrentFile)) return false;
-        Display->LoadPictureFile(CurrentFile);
-        FShownFile = CurrentFile;
+        if (!Display || file.empty() || !fileExists(file)) return false;
+        Display->LoadPictureFile(file);
+        CurrentFile = file;
         return true;
     } catch (...) {
         return false;
@@ -266,14 +270,12 @@ void TRunVorlinscreen::Tick() {
 void TRunVorlinscreen::FinishTick() {
     std::optional<Ahead> ahead = std::move(FAhead);
     FAhead.reset();
-    if (ahead) {
-        // The tick's choice, as if it had been made now.
-        PictureIndex = ahead->pictureIndex;
-        CurrentFile = ahead->file;
-    }
+    // The tick's choice, as if it had been made now: the list position moves on, and the picture becomes
+    // the current one only when it loaded.
+    if (ahead) PictureIndex = ahead->pictureIndex;
     if (ahead && ahead->result && ahead->result->ok && Display) {
         Display->TakeLoadedPicture(std::move(ahead->result->picture));
-        FShownFile = CurrentFile;
+        CurrentFile = ahead->file;
         StartLoaded();
         return;
     }
@@ -291,7 +293,9 @@ void TRunVorlinscreen::StartLoaded() {
     // included) and its preparation.
     if (tracing() && Display && Display->FAnimating) {
         const long long now = traceClockMs();
-        std::fprintf(stderr, "vorlin-trace: load %lld ms\nvorlin-trace: start %lld\n", now - FTickAt, now);
+        std::fprintf(
+            stderr, "vorlin-trace: load %lld ms\nvorlin-trace: effect %d%s\nvorlin-trace: start %lld\n",
+            now - FTickAt, static_cast<int>(Display->Style()), Display->Reverse() ? " reverse" : "", now);
     }
     // A transition that could not start would never report its end: wait one interval instead.
     if (Display && !Display->FAnimating && !Timer->isActive() && Timer->interval() > 0) Timer->start();
@@ -303,6 +307,20 @@ void TRunVorlinscreen::RetryLater() {
     // to retry; the show area stays in the background colour.
     if (!Demonstration && settings().Pictures.empty()) return;
     Timer->start(std::max(Timer->interval(), 1000));
+}
+
+void TRunVorlinscreen::Resume() {
+    try {
+        if (!Display || !Timer) return;
+        if (!Display->Picture().isEmpty()) {
+            Display->StartTransition();
+            return;
+        }
+        if (Display->FAnimating || Timer->isActive()) return;
+        Timer->setInterval(kFirstTickMs);
+        Timer->start();
+    } catch (...) {
+    }
 }
 
 void TRunVorlinscreen::TransitionDone() {

@@ -27,6 +27,7 @@
 
 #include "show/canvas/vorlinscreen.h"
 #include "show/runner/picture_load_ahead.h"
+#include "show/runner/runner_rules.h"
 #include "show/settings/show_settings.h"
 
 #include <QPointer>
@@ -67,17 +68,24 @@ public:
     void StartNext();
     // One picture change; the timer stays off until TransitionDone.
     void Tick();
+    // Starts the show again when its owner shows it anew: the transition to the picture loaded, or, when
+    // none is loaded yet (the show had no pictures so far), the first picture change after kFirstTickMs.
+    void Resume();
     // The canvas finished a transition: the timer waits one interval (never when the interval is 0 or
     // less: such a timer never fires).
     void TransitionDone();
 
     QPointer<canvas::TVorlinscreen> Display;
     std::unique_ptr<QTimer> Timer;
+    // The picture last loaded (the one a random draw avoids); in demonstration, the sample last chosen.
     std::string CurrentFile;
     int PictureIndex = -1;
     bool Windowed = false;
     bool Demonstration = false;
     int DemonstrationStyle = 1;
+    // Pictures the next choice passes over while others are free (a show on several monitors names
+    // those the other monitors show); empty: none.
+    TPictureTaken PictureTaken;
 
     // How many ticks and load attempts ran (for the owner's diagnostics and tests).
     int TickCount = 0;
@@ -126,8 +134,6 @@ private:
     void RetryLater();
 
     show::ShowSettingsFile* settingsFile_;
-    // The picture on screen (the last one that loaded): the random draw avoids it.
-    std::string FShownFile;
     std::unique_ptr<PictureLoadAhead> FLoadAhead;
     std::optional<Ahead> FAhead;
     bool FTickWaiting = false;

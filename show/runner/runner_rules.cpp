@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 namespace vorlin::runner {
 
@@ -29,19 +30,43 @@ bool allSame(const std::vector<std::string>& pictures) {
 }
 
 int choosePictureIndex(const std::vector<std::string>& pictures, bool randomImage,
-                       const std::string& currentFile, int& pictureIndex) {
+                       const std::string& currentFile, int& pictureIndex, const TPictureTaken& taken) {
     const int count = static_cast<int>(pictures.size());
     if (count == 0) return -1;
     if (allSame(pictures)) return 0;
+    const auto isTaken = [&](int i) { return taken && taken(i); };
+    // What the other monitors leave: entries other than the current one, else the current one.
+    int freeOthers = 0, freeCurrent = -1;
+    for (int i = 0; i < count && taken; ++i) {
+        if (isTaken(i)) continue;
+        if (pictures[i] != currentFile)
+            ++freeOthers;
+        else if (freeCurrent < 0)
+            freeCurrent = i;
+    }
+    const bool avoid = taken && freeOthers > 0;
+    if (taken && freeOthers == 0 && freeCurrent >= 0) {
+        if (!randomImage) pictureIndex = freeCurrent;
+        return freeCurrent;
+    }
     if (randomImage) {
-        // Terminates: the entries are not all equal, so some entry differs from currentFile.
+        // Terminates: the entries are not all equal, so some entry differs from currentFile (and with
+        // `avoid` some such entry is free).
         int index = vorlin::random(count);
-        while (pictures[index] == currentFile) index = vorlin::random(count);
+        while (pictures[index] == currentFile || (avoid && isTaken(index))) index = vorlin::random(count);
         return index;
     }
-    ++pictureIndex;
-    if (pictureIndex >= count || pictureIndex < 0) pictureIndex = 0;
+    for (int step = 0; step < count; ++step) {
+        ++pictureIndex;
+        if (pictureIndex >= count || pictureIndex < 0) pictureIndex = 0;
+        if (!avoid || !isTaken(pictureIndex)) break;
+    }
     return pictureIndex;
+}
+
+int monitorStartIndex(int monitor, int monitors, int count) {
+    if (count <= 0 || monitors <= 0 || monitor <= 0) return 0;
+    return static_cast<int>((std::int64_t{monitor % monitors} * count) / monitors);
 }
 
 std::string demonstrationCandidate(const std::string& currentFile) {

@@ -4,6 +4,7 @@
 // a show is reproducible from its seed. Main thread only (the generator is).
 
 #include <bitset>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,12 +21,23 @@ std::optional<EffectPace> paceForSpeed(int effectSpeed);
 // True when every entry is the same string (exact, case-sensitive); an empty or one-entry list counts.
 bool allSame(const std::vector<std::string>& pictures);
 
+// Whether the picture at an index may not be chosen now (another monitor shows it); empty: every one may.
+using TPictureTaken = std::function<bool(int index)>;
+
 // The index of the next picture, or −1 for an empty list:
 //  - all entries the same: 0;
 //  - random: a uniform draw, drawn again while the entry equals currentFile (never the same twice running);
 //  - list order: pictureIndex + 1, back to 0 past the end. pictureIndex changes only in list order.
+// With `taken`, entries it names are passed over as well: a random draw is repeated while it hits one, and
+// list order steps on past them. When that leaves nothing, the current picture stays if it is free, and
+// when every entry is taken the rule above applies as if nothing were.
 int choosePictureIndex(const std::vector<std::string>& pictures, bool randomImage,
-                       const std::string& currentFile, int& pictureIndex);
+                       const std::string& currentFile, int& pictureIndex, const TPictureTaken& taken = {});
+
+// Where the picture sequence of monitor `monitor` (0-based, of `monitors`) starts in a list of `count`
+// pictures, so that monitors showing different pictures begin spread evenly over the list: the index of
+// its first picture.
+int monitorStartIndex(int monitor, int monitors, int count);
 
 // The sample picture a demonstration shows after currentFile: "t2.jpg" after "t1.jpg" (file name in any
 // letter case), "t1.jpg" after anything else.

@@ -89,7 +89,7 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
     auto& effects = settings.EnabledEffects;
     effects.set();
     effects.reset(0);
-    for (int n = 119; n <= 122; ++n) effects.reset(std::size_t(n));
+    for (int n = kFirstNeverReadEffect; n <= kLastNeverReadEffect; ++n) effects.reset(std::size_t(n));
     for (const auto& key : snap.readKeys("Transitions")) {
         if (snap.readBool("Transitions", key, false)) continue;
         std::int32_t number;
@@ -113,6 +113,8 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
     settings.MusicPath = str("MusicPath");
     settings.Author = str("Author");
     settings.Website = str("Website");
+    const std::int32_t monitors = snap.readInteger("Set", "Monitors", mmSame);
+    settings.Monitors = monitors >= mmSame && monitors <= mmSpan ? monitors : mmSame;
 }
 
 void ShowSettingsFile::writeOptions() {
@@ -130,6 +132,7 @@ void ShowSettingsFile::writeOptions() {
     b.writeInteger("Set", "EffectSpeed", settings.EffectSpeed);
     b.writeString("Set", "PicturePath", settings.PicturePath);
     b.writeString("Set", "MusicPath", settings.MusicPath);
+    b.writeInteger("Set", "Monitors", settings.Monitors);
     b.commit();
 }
 

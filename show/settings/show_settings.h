@@ -20,7 +20,8 @@
 //  5. Effects 1..127 are enabled, 119..122 are taken out, and every [Transitions] key whose value (default
 //     0) is 0 takes out effect key / 3 (truncated) when that lies in 0..127; keys that are not integers
 //     are skipped.
-//  6. The [Set] keys with their defaults. String values are read up to 2047 bytes, as the reader's buffer
+//  6. The [Set] keys with their defaults (Monitors: 0, and 0 for a value it does not know). String values are
+//  read up to 2047 bytes, as the reader's buffer
 //     of the original allowed (cut back to a whole UTF-8 character).
 // The whole read works on one parse of the file, so it is linear in the file's size.
 //
@@ -60,6 +61,15 @@ struct ShowSettings {
     std::bitset<128> EnabledEffects;
     std::string Author;
     std::string Website;
+    // How a full-screen show uses several monitors (see TMonitorMode); values outside 0..2 read as 0.
+    std::int32_t Monitors = 0;
+};
+
+// The values of ShowSettings::Monitors.
+enum TMonitorMode : std::int32_t {
+    mmSame = 0,      // the same show on every monitor, in step
+    mmDifferent = 1, // each monitor its own picture at the same time
+    mmSpan = 2,      // one show spanning the monitors' bounding box
 };
 
 // The names and places derived at every read. Folders end in "/".
@@ -73,6 +83,10 @@ struct SettingsPlaces {
 // The registry key under HKEY_CURRENT_USER that holds a show's installation folder.
 std::string installationKey(const std::string& baseName);
 
+// The effects a read never enables (step 5): a show only plays them where its caller enables them itself.
+constexpr int kFirstNeverReadEffect = 119;
+constexpr int kLastNeverReadEffect = 122;
+
 // The longest value text a read gives.
 constexpr std::size_t kMaxValueLength = 2047;
 
@@ -85,7 +99,8 @@ public:
     // `registry`. Never throws for a missing, unreadable or malformed file: it reads as empty.
     void read(const std::string& programPath, const platform::Registry& registry);
 
-    // Rewrites the twelve options of [Set] from the record in one atomic replacement of the file.
+    // Rewrites the options of [Set] from the record (the twelve of the original file, then Monitors) in
+    // one atomic replacement of the file.
     // Throws platform::WriteError (the old file stays whole) or std::logic_error before any read.
     void writeOptions();
 

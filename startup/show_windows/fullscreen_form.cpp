@@ -3,6 +3,8 @@
 #include "base/random.h"
 #include "music/playlist/playlist.h"
 #include "platform/registry.h"
+#include "show/settings/show_settings.h"
+#include "startup/show_windows/monitor_layout.h"
 #include "startup/show_windows/password_check.h"
 
 #include <QCloseEvent>
@@ -15,6 +17,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+
+#include <unistd.h>
 
 namespace vorlin::showwindows {
 
@@ -73,32 +78,96 @@ void TFullscreenForm::FormCreate() {
 
 void TFullscreenForm::FormShow() {
     SetSaverRunning(true);
-    if (!Runner) {
-        ++RunnersCreated;
-        Runner = std::make_unique<runner::TRunVorlinscreen>(
-            this, [this](canvas::TCustomVorlinscreen&, Qt::KeyboardModifiers, int, int) { FormMouseMove(); },
-            [this](canvas::TCustomVorlinscreen&, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-                FormMouseDown();
-            },
-            [this](canvas::TCustomVorlinscreen&, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-                FormMouseUp();
-            },
-            false, false, 1);
-        ReportFirstFrame();
-    } else if (Runner->Display) {
-        Runner->Display->StartTransition();
+    const int mode = show::showSettings().Monitors;
+    // A runner made for a spanning show draws off screen: it cannot serve another arrangement.
+    if (Runner && Runner->Display &&
+        (Runner->Display->parentWidget() == FSpanCanvasHolder.get()) != (mode == show::mmSpan)) {
+        const QPointer<canvas::TVorlinscreen> old = Runner->Display;
+        guarded([&] { old->StopTransition(); });
+        Runner.reset();
+        delete old.data();
     }
-    Runner->StartMusic();
+    if (!Runner) {
+        CreateRunner(mode);
+        ReportFirstFrame();
+        if (HostWindow != 0) SpreadOverHostMonitors();
+    } else {
+        Runner->Resume();
+    }
+    const auto place = HostWindow != 0 ? HostMonitor() : std::nullopt;
+    // One process per monitor: only the first monitor's plays the music.
+    if (!place || place->rank == 0) Runner->StartMusic();
     if (HostWindow == 0) {
         CoverScreen();
         raise();
         activateWindow();
+        EndMonitorSurfaces();
+        Monitors = std::make_unique<TMonitorSurfaces>(*this, mode);
         // Only X grabs the keyboard; other platforms (offscreen) deliver keys to the active window anyway.
         if (QGuiApplication::platformName() == "xcb") {
             FGrabTries = 0;
             FGrabTimer.start();
         }
+    } else if (place && mode != show::mmDifferent) {
+        // The processes a host started for its monitors make the same choices from one seed, so that
+        // they show the same pictures in step (or the parts of one picture) without talking to each other.
+        vorlin::setRandomSeed(sharedShowSeed());
+        if (mode == show::mmSpan) {
+            EndMonitorSurfaces();
+            Monitors = std::make_unique<TMonitorSurfaces>(*this, mode);
+        }
     }
+}
+
+void TFullscreenForm::CreateRunner(int monitorMode) {
+    ++RunnersCreated;
+    QWidget* parent = monitorMode == show::mmSpan ? SpanCanvasHolder() : this;
+    Runner = std::make_unique<runner::TRunVorlinscreen>(
+        parent, [this](canvas::TCustomVorlinscreen&, Qt::KeyboardModifiers, int, int) { FormMouseMove(); },
+        [this](canvas::TCustomVorlinscreen&, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            FormMouseDown();
+        },
+        [this](canvas::TCustomVorlinscreen&, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            FormMouseUp();
+        },
+        false, false, 1);
+}
+
+void TFullscreenForm::EndMonitorSurfaces() {
+    if (!Monitors) return;
+    Monitors->Detach();
+    // The close may come from a surface's own event handler: the surfaces go once that has returned.
+    Monitors.release()->deleteLater();
+}
+
+QWidget* TFullscreenForm::SpanCanvasHolder() {
+    if (!FSpanCanvasHolder) FSpanCanvasHolder = std::make_unique<QWidget>();
+    return FSpanCanvasHolder.get();
+}
+
+std::optional<TFullscreenForm::HostPlace> TFullscreenForm::HostMonitor() const {
+    const auto host = HostWindow != 0 ? hostGeometry(HostWindow) : std::nullopt;
+    const std::vector<Rect> monitors = monitorRects();
+    if (!host || monitors.size() < 2) return std::nullopt;
+    const int at = monitorOf(Rect{host->x, host->y, host->x + host->width, host->y + host->height}, monitors);
+    if (at < 0) return std::nullopt;
+    return HostPlace{positionRank(monitors, at), static_cast<int>(monitors.size()), monitors[at]};
+}
+
+std::uint32_t TFullscreenForm::sharedShowSeed() {
+    // The host starts its processes together: they share their parent and, almost always, the minute.
+    const auto minute = static_cast<std::uint32_t>(std::time(nullptr) / 60);
+    return static_cast<std::uint32_t>(::getppid()) * 2654435761u ^ minute;
+}
+
+void TFullscreenForm::SpreadOverHostMonitors() {
+    const auto& s = show::showSettings();
+    const auto place = HostMonitor();
+    if (s.Monitors != show::mmDifferent || !Runner || !place) return;
+    const int rank = place->rank, count = place->count;
+    Runner->PictureIndex = runner::monitorStartIndex(rank, count, static_cast<int>(s.Pictures.size())) - 1;
+    // Random order has no place to start from: each monitor keeps to its own share of the list.
+    if (s.RandomImage) Runner->PictureTaken = [rank, count](int index) { return index % count != rank; };
 }
 
 void TFullscreenForm::ReportFirstFrame() {
@@ -124,6 +193,7 @@ void TFullscreenForm::GrabKeyboardWhenMapped() {
 
 void TFullscreenForm::FormClose() {
     FGrabTimer.stop();
+    EndMonitorSurfaces();
     if (QWindow* w = windowHandle()) w->setKeyboardGrabEnabled(false);
     guarded([] { music::ClearMusicList(); });
     guarded([] { music::StopMusic(); });

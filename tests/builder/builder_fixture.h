@@ -28,6 +28,8 @@ struct BuilderTestShell {
     QStringList messages;
     QStringList urls;
     QStringList filters;
+    // What openUrl answers: false stands for a desktop without a program for the address.
+    bool urlOpens = true;
 
     builder::BuilderShell make() {
         builder::BuilderShell s;
@@ -39,14 +41,14 @@ struct BuilderTestShell {
             filters << filter;
             return fileAnswer;
         };
-        s.saveFile = [this](QWidget*, const QString&, const QString& filter) {
+        s.saveFile = [this](QWidget*, const QString&, const QString& filter, const auto&) {
             filters << filter;
             return saveAnswer;
         };
         s.message = [this](QWidget*, const QString&, const QString& text) { messages << text; };
         s.openUrl = [this](const QString& url) {
             urls << url;
-            return true;
+            return urlOpens;
         };
         return s;
     }

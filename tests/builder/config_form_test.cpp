@@ -2,13 +2,16 @@
 // into the working settings file (and what it must leave alone), the effect tree's fill and group rules,
 // closing with and without storing, and project files. Dialogs are answered through a test shell.
 
+#include "builder/monitors_box.h"
 #include "builder_fixture.h"
 
 #include "show/runner/run_vorlinscreen.h"
 #include "startup/show_windows/fullscreen_form.h"
+#include <QAbstractItemView>
 #include <QApplication>
-
+#include <QComboBox>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,8 +19,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -212,15 +220,27 @@ TEST_F(BuilderForm, UnsetFlagsLeaveTheirSectionsByteForByte) {
 
 TEST_F(BuilderForm, AddRulesForDuplicatesAndFolders) {
     openStandard();
-    shell.filesAnswer = {QString::fromStdString(pic("A.BMP")), QString::fromStdString(pic("d.bmp")),
-                         QString::fromStdString(pic("d.bmp"))};
+    // "A.BMP" beside "a.bmp" is a file of its own here. "C.BMP" is a second name of "c.bmp" (a hard link),
+    // as both spellings are of one file on a file system that ignores letter case.
+    fs::copy_file(pics / "a.bmp", pics / "A.BMP");
+    fs::create_hard_link(pics / "c.bmp", pics / "C.BMP");
+    const auto q = [this](const char* n) { return QString::fromStdString(pic(n)); };
+    shell.filesAnswer = {q("A.BMP"), q("C.BMP"), q("d.bmp"), q("d.bmp")};
     form->AddImageBClick();
     EXPECT_EQ(shell.filters.last(), TVorlinConfigForm::kPictureFilter);
     EXPECT_TRUE(shell.filters.last().contains("*.png") && shell.filters.last().contains("*.webp"));
-    // "a.bmp" in other letter case and the second "d.bmp" are skipped; the last item is selected.
-    ASSERT_EQ(form->ImageList->count(), 4);
-    EXPECT_EQ(form->ImageList->item(3)->text().toStdString(), pic("d.bmp"));
-    EXPECT_EQ(form->ImageList->currentRow(), 3);
+    // "C.BMP" and the second "d.bmp" are skipped; the last item is selected.
+    QStringList paths;
+    for (int i = 0; i < form->ImageList->count(); ++i) paths << form->ImageList->item(i)->text();
+    EXPECT_EQ(
+        paths.join('\n').toStdString(),
+        QStringList({q("a.bmp"), q("b.bmp"), q("c.bmp"), q("A.BMP"), q("d.bmp")}).join('\n').toStdString());
+    EXPECT_EQ(form->ImageList->currentRow(), 4);
+    // "a.bmp" and "A.BMP" are kept apart in the working file too, so the next start lists both.
+    form->StoreControls(true);
+    const std::string pictures = sectionText(readFile(working), "Pictures");
+    EXPECT_NE(pictures.find(pic("a.bmp") + "=1\n"), std::string::npos) << pictures;
+    EXPECT_NE(pictures.find(pic("A.BMP") + "=1\n"), std::string::npos) << pictures;
     EXPECT_EQ(settings->settings.PicturePath, pics.string() + "/");
 
     // Music keeps duplicates in the list, but the stored section holds the file once.
@@ -369,10 +389,14 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     form->NavBarClick(2);
     form->DisableAllBClick();
     form->StretchRadio->setChecked(true);
+    EXPECT_EQ(form->MonitorsCb->Mode(), show::mmSame);
+    EXPECT_EQ(form->MonitorsCb->count(), 3);
+    form->MonitorsCb->setCurrentIndex(2);
     EXPECT_TRUE(form->close());
     const std::string after = readFile(working);
     EXPECT_EQ(after.find(pic("x.wav")), std::string::npos);
     EXPECT_NE(after.find("StetchImage=1"), std::string::npos);
+    EXPECT_NE(after.find("Monitors=2"), std::string::npos);
     // Without a catalogue every leaf is effect 59: disabling all writes its one key.
     EXPECT_EQ(sectionText(after, "Transitions"), "[Transitions]\n177=0\n");
     // The reopened window shows what was stored.
@@ -380,6 +404,7 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     settings = std::make_unique<show::ShowSettingsFile>();
     settings->read(platform::programPath(), platform::Registry());
     EXPECT_TRUE(settings->settings.StetchImage);
+    EXPECT_EQ(settings->settings.Monitors, show::mmSpan);
     EXPECT_TRUE(settings->settings.Music.empty());
     EXPECT_FALSE(settings->settings.EnabledEffects.test(59));
     EXPECT_TRUE(settings->settings.EnabledEffects.test(10)); // the old key 30 is gone
@@ -562,6 +587,43 @@ TEST_F(BuilderForm, PreviewsShowTheCurrentStateWithoutWriting) {
     EXPECT_EQ(readFile(working), before);
 }
 
+// A preview first opened while the list is empty starts when it is opened again after pictures were
+// added, in the panel and full screen alike. The full-screen window reads the process-wide show, as in
+// the program: the builder works on that one here.
+TEST_F(BuilderForm, PreviewsOpenedBeforeThereWerePicturesShowThemLater) {
+    writeFile(working, "[Set]\nImageInterval=1\nEffectSpeed=1\n");
+    show::ShowSettingsFile& global = show::showSettingsFile();
+    global.read(platform::programPath(), platform::Registry());
+    form = std::make_unique<TVorlinConfigForm>(global, shell.make());
+    form->show();
+    form->PreviewB2Click();
+    form->FullscreenPreview();
+    auto* panel = form->PreviewRunner->Display.data();
+    auto* fullscreen = form->FullscreenForm.get();
+    ASSERT_TRUE(panel && fullscreen->Runner && fullscreen->Runner->Display);
+    // Both first ticks find nothing to show.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return form->PreviewRunner->TickCount > 0 && fullscreen->Runner->TickCount > 0; }, 3000));
+    fullscreen->CloseNow();
+
+    shell.filesAnswer = {QString::fromStdString(pic("a.bmp"))};
+    form->AddImageBClick();
+    form->PreviewB2Click();
+    form->FullscreenPreview();
+    // Each shows the picture: a finished transition, and its pixels on the control.
+    auto showsPicture = [](canvas::TVorlinscreen* d) {
+        if (d->Picture().isEmpty() || d->FAnimating || d->FScreen.isEmpty()) return false;
+        const QImage image = d->grab().toImage();
+        const QPoint centre = image.rect().center();
+        return image.pixel(centre) != qRgb(0, 0, 0);
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsPicture(panel); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return showsPicture(fullscreen->Runner->Display.data()); }, 5000));
+    fullscreen->CloseNow();
+    form.reset();
+    global.settings = show::ShowSettings();
+}
+
 TEST_F(BuilderForm, ReadmeLoadsFromATextFile) {
     open("");
     writeFile(dir / "readme.txt", "Line one\nLine two\n");
@@ -569,6 +631,104 @@ TEST_F(BuilderForm, ReadmeLoadsFromATextFile) {
     form->LoadReadmeBClick();
     EXPECT_EQ(shell.filters.last(), "*.txt|*.txt");
     EXPECT_EQ(form->ReadmeMemo->toPlainText(), "Line one\nLine two\n");
+}
+
+// What a person sees first, with the skin the program ships: the Images page names every format Add
+// offers, the colour list shows each name whole, the build status wraps long lines instead of cutting them.
+TEST_F(BuilderForm, ShowsItsTextsWholeWithTheShippedSkin) {
+    fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "../../data/VorlinSaver.003", dir / "VorlinSaver.003");
+    open("");
+    const auto* heading = form->findChild<QWidget*>("ImagesPage")->findChild<QLabel*>();
+    ASSERT_TRUE(heading);
+    for (const char* format : {"GIF", "JPG", "BMP", "WMF", "EMF", "ICO", "PNG", "WebP"})
+        EXPECT_TRUE(heading->text().contains(format)) << heading->text().toStdString() << " lacks " << format;
+    const QRect room = heading->contentsRect();
+    const QRect text = heading->fontMetrics().boundingRect(room, heading->wordWrap() ? Qt::TextWordWrap : 0,
+                                                           heading->text());
+    EXPECT_TRUE(room.contains(text)) << "the heading needs " << text.width() << "x" << text.height();
+
+    // Each entry of the opened list gets at least the width the list itself asks for it; narrower, the
+    // list draws "M...n" for "Maroon".
+    form->NavBarClick(3);
+    form->BackcolorCb->showPopup();
+    QApplication::processEvents();
+    const QAbstractItemView* list = form->BackcolorCb->view();
+    for (int i = 0; i < form->BackcolorCb->count(); ++i) {
+        const QModelIndex item = list->model()->index(i, 0);
+        EXPECT_GE(list->viewport()->width(), list->sizeHintForIndex(item).width())
+            << item.data().toString().toStdString();
+    }
+    form->BackcolorCb->hidePopup();
+
+    form->NavBarClick(4);
+    form->Notebook->setCurrentIndex(3);
+    const QString folder = "/" + QString("very-long-folder-name/").repeated(12);
+    form->StatusMemo->appendPlainText("Unable to write to " + folder +
+                                      "Holiday Pictures.002 because of "
+                                      "reasons that take more words than the memo is wide");
+    QApplication::processEvents();
+    EXPECT_EQ(form->StatusMemo->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(form->StatusMemo->document()->firstBlock().layout()->lineCount(), 2);
+}
+
+// Help without a program for the address says where the help is instead of doing nothing.
+TEST_F(BuilderForm, HelpWithoutAProgramSaysWhereTheHelpIs) {
+    open("");
+    shell.urlOpens = false;
+    form->HelpClick();
+    ASSERT_EQ(shell.messages.size(), 1);
+    EXPECT_TRUE(shell.messages[0].contains(TVorlinConfigForm::kMakerWebsite))
+        << shell.messages[0].toStdString();
+    writeFile(dir / "help.html", "<html></html>");
+    form->HelpClick();
+    ASSERT_EQ(shell.messages.size(), 2);
+    EXPECT_TRUE(shell.messages[1].contains(QString::fromStdString((dir / "help.html").string())))
+        << shell.messages[1].toStdString();
+    // With a program nothing is said.
+    shell.urlOpens = true;
+    form->HelpClick();
+    EXPECT_EQ(shell.messages.size(), 2);
+}
+
+// "Save Project" tells that it saved, for a few seconds; a save that fails says why and claims nothing.
+TEST_F(BuilderForm, SaveProjectShowsAStatusLineForAFewSeconds) {
+    openStandard();
+    QStatusBar* status = form->statusBar();
+    EXPECT_TRUE(status->currentMessage().isEmpty());
+    form->SaveProjectClick();
+    EXPECT_TRUE(status->currentMessage().contains("saved")) << status->currentMessage().toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    while (!status->currentMessage().isEmpty() &&
+           clock.elapsed() < TVorlinConfigForm::kStatusMessageMs + 3000)
+        QTest::qWait(50);
+    EXPECT_TRUE(status->currentMessage().isEmpty());
+    EXPECT_GE(clock.elapsed(), TVorlinConfigForm::kStatusMessageMs - 500);
+
+    fs::remove(working);
+    fs::create_directory(working); // a folder where the file should be
+    form->SaveProjectClick();
+    EXPECT_TRUE(status->currentMessage().isEmpty());
+    EXPECT_EQ(shell.messages.size(), 1);
+    fs::remove(working);
+}
+
+// The shipped catalogue puts the four effects a saved show can never keep enabled under "Splash Show":
+// that group, and only groups holding such effects, say so when the pointer rests on them.
+TEST_F(BuilderForm, TreeTellsWhichEffectsAShowNeverPlays) {
+    fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "../../data/VorlinSaver.001", dir / "VorlinSaver.001");
+    open("");
+    form->NavBarClick(2);
+    int told = 0;
+    for (int g = 0; g < form->StyleList->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem* group = form->StyleList->topLevelItem(g);
+        const bool splash = group->text(0) == "Splash Show";
+        EXPECT_EQ(group->toolTip(0).contains("never plays"), splash) << group->text(0).toStdString();
+        told += splash;
+        for (int l = 0; splash && l < group->childCount(); ++l)
+            EXPECT_TRUE(group->child(l)->toolTip(0).contains("never plays"));
+    }
+    EXPECT_EQ(told, 1);
 }
 
 } // namespace

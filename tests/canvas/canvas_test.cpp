@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <memory>
@@ -104,12 +105,8 @@ TEST_P(FrameSequence, ForwardReverseAndStepLimits) {
         EXPECT_FALSE(canvas->FOldFrame) << row.name;
         EXPECT_FALSE(canvas->FNewFrame) << row.name;
         EXPECT_FALSE(canvas->FThread) << row.name;
-        // A forward run ends on the new picture, a reversed one on the old frame (here the black
-        // background the first transition started from).
-        if (row.reverse)
-            EXPECT_TRUE(canvas->FScreen.samePixels(Bitmap(40, 30, canvas->Color()))) << row.name;
-        else
-            EXPECT_TRUE(canvas->FScreen.samePixels(canvas->Picture())) << row.name;
+        // Either direction ends on the new picture.
+        EXPECT_TRUE(canvas->FScreen.samePixels(canvas->Picture())) << row.name;
         frames.clear();
         completions = 0;
         TearDown();
@@ -129,6 +126,40 @@ TEST_P(FrameSequence, ReversedCutEndsAtOnceOnTheNewPicture) {
     // The start frame and one tick; the cut holds the progress at 100.
     EXPECT_EQ(frames, (std::vector<int>{100, 100}));
     EXPECT_TRUE(canvas->FScreen.samePixels(canvas->Picture()));
+}
+
+// A reversed run plays the effect backwards: it starts on the picture shown, the new picture's share of
+// the frame only grows, and it ends on the new picture, on screen too. The hooks see the exchanged frames
+// (Picture is what the screen showed).
+TEST_P(FrameSequence, ReversedRunPlaysBackwardsAndEndsOnTheNewPicture) {
+    canvas->SetThreaded(GetParam());
+    canvas->SetDelay(0);
+    canvas->SetStep(10);
+    canvas->SetPicture(solid(40, 30, kRed));
+    ASSERT_TRUE(runToEnd());
+
+    canvas->SetReverse(true);
+    canvas->SetPicture(solid(40, 30, kBlue));
+    std::vector<int> blueShares;
+    bool hooksSawExchangedFrames = true;
+    canvas->OnAfterNewFrame = [&](TCustomVorlinscreen& c, Bitmap& picture, Bitmap& screen) {
+        hooksSawExchangedFrames = hooksSawExchangedFrames && picture.samePixels(solid(40, 30, kRed)) &&
+                                  c.FOldFrame->samePixels(solid(40, 30, kBlue));
+        int blue = 0;
+        for (int y = 0; y < screen.height(); ++y)
+            for (int x = 0; x < screen.width(); ++x) blue += screen.pixel(x, y) == kBlue ? 1 : 0;
+        blueShares.push_back(blue);
+    };
+    ASSERT_TRUE(runToEnd());
+    EXPECT_TRUE(hooksSawExchangedFrames);
+    ASSERT_GE(blueShares.size(), 10u);
+    EXPECT_EQ(blueShares.front(), 40 * 30 / 10); // the first frame after the start: one tenth wiped in
+    EXPECT_EQ(blueShares.back(), 40 * 30);
+    EXPECT_TRUE(std::is_sorted(blueShares.begin(), blueShares.end()));
+    EXPECT_TRUE(canvas->FScreen.samePixels(solid(40, 30, kBlue)));
+    const QImage image = shown();
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) ASSERT_EQ(at(image, x, y), kBlue) << x << "," << y;
 }
 
 INSTANTIATE_TEST_SUITE_P(Canvas, FrameSequence, ::testing::Values(true, false),
@@ -248,6 +279,28 @@ TEST_F(CanvasTest, ManualRoundTrips) {
     EXPECT_EQ(frames, expected);
     EXPECT_EQ(completions, 1);
     EXPECT_TRUE(canvas->FScreen.samePixels(canvas->Picture()));
+}
+
+// Driven by hand, a reversed transition shows the same exchanged frames: 100 the picture shown, 0 the
+// new one; handed back to the frame loop it ends on the new picture.
+TEST_F(CanvasTest, ManualReversedRunShowsTheOldPictureAt100AndTheNewAt0) {
+    canvas->SetDelay(0);
+    canvas->SetPicture(solid(50, 40, kRed));
+    ASSERT_TRUE(runToEnd());
+    canvas->SetReverse(true);
+    canvas->SetManual(true);
+    canvas->SetPicture(solid(50, 40, kGreen));
+    canvas->StartTransition();
+    ASSERT_TRUE(canvas->FAnimating);
+    EXPECT_TRUE(canvas->FScreen.samePixels(solid(50, 40, kRed)));
+    canvas->SetProgress(0);
+    EXPECT_TRUE(canvas->FScreen.samePixels(solid(50, 40, kGreen)));
+    canvas->SetProgress(100);
+    EXPECT_TRUE(canvas->FScreen.samePixels(solid(50, 40, kRed)));
+    canvas->SetProgress(40);
+    canvas->SetManual(false);
+    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    EXPECT_TRUE(canvas->FScreen.samePixels(solid(50, 40, kGreen)));
 }
 
 TEST_F(CanvasTest, ManualOffAndOnQuicklyKeepsOneWorker) {
@@ -406,6 +459,31 @@ TEST_F(LoadTest, ShrinkToFitUsesTheControlAsTheBox) {
     EXPECT_EQ(canvas->LastPicture.width(), 149);
     EXPECT_EQ(canvas->LastPicture.height(), 112);
     EXPECT_EQ(canvas->Picture().width(), 149); // its own reference: not padded
+}
+
+// A stretched picture covers the whole control by itself: it is not padded against a larger picture
+// before it (which would shrink it and squash it with the border), nor to the window.
+TEST_F(LoadTest, StretchedPicturesAreNotPadded) {
+    canvas->SetAutoSize(false);
+    canvas->resize(200, 150);
+    canvas->SetColor(kGreen);
+    canvas->SetStretch(true);
+    canvas->SetDelay(0);
+    canvas->LoadPictureFile(file("big.bmp", solid(300, 200, kRed)));
+    ASSERT_TRUE(runToEnd());
+    const Bitmap small = pattern(100, 50, 12);
+    canvas->LoadPictureFile(file("small.bmp", small));
+    EXPECT_TRUE(canvas->Picture().samePixels(small));
+    ASSERT_TRUE(runToEnd());
+    // Stretched 2× across and 3× down: each control pixel shows the picture pixel under it.
+    const QImage image = shown();
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x) ASSERT_EQ(at(image, x, y), small.pixel(x / 2, y / 3)) << x << "," << y;
+
+    canvas->PadToWindow = true;
+    canvas->LoadPictureFile(file("small2.bmp", solid(60, 40, kBlue)));
+    EXPECT_EQ(canvas->Picture().width(), 60);
+    EXPECT_EQ(canvas->Picture().height(), 40);
 }
 
 TEST_F(LoadTest, IconsAndMetafilesTakeTheControlColourBitmapsStayAsTheyAre) {

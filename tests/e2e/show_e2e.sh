@@ -1,7 +1,11 @@
 #!/bin/bash
 # End-to-end runs of a built screen saver on a real X server, each checked by a screenshot.
 #   show_e2e.sh PROGRAM HOST_WINDOW_HELPER MODE
-# MODE: screen        MyShow.scr /s with its settings file beside it: the picture on screen, a key ends it
+# MODE: screen        MyShow.scr /s with its settings file beside it: the picture on screen; a second /s
+#                     on that display ends at once with status 0 and leaves the first running; a key ends
+#                     the first, and a show started after it runs
+#       sequence      a show of four pictures in list order with reverse drawing allowed and the old image
+#                     cleared: after each of 20 transitions the whole screen is exactly the expected picture
 #       preview       MyShow.scr /p <id> inside a window made here: the picture inside that window only,
 #                     and the process ends when the window goes
 #       hostwindow    MyShow.scr -root with XSCREENSAVER_WINDOW naming a small window (hex) and then a
@@ -19,10 +23,10 @@ MODE=$3
 R=200 G=40 B=90
 WORK=$(mktemp -d /tmp/vorlin_e2e.XXXXXX)
 chmod 755 "$WORK"
-XVFB_PID= DAEMON_PID= SHOW_PID= HOST_PID=
+XVFB_PID= DAEMON_PID= SHOW_PID= SECOND_PID= HOST_PID=
 
 cleanup() {
-    for pid in $SHOW_PID $HOST_PID $DAEMON_PID $XVFB_PID; do
+    for pid in $SHOW_PID $SECOND_PID $HOST_PID $DAEMON_PID $XVFB_PID; do
         kill "$pid" 2>/dev/null
     done
     [ "$MODE" = xscreensaver ] && pkill -u vorlin-e2e 2> /dev/null
@@ -93,10 +97,87 @@ screen)
     [ "$(pixel 438 360)" = "0,0,0" ] || fail "left of the picture is not background"
     kill -0 $SHOW_PID || fail "the show ended by itself"
     [ "$(parent_of "Screen Show")" = "$(root_id)" ] || fail "the show is not a top-level window"
+    # A second show on this display ends at once, status 0, and leaves the first one running.
+    "$WORK/MyShow.scr" /s > "$WORK/second.log" 2>&1 &
+    SECOND_PID=$!
+    wait_end $SECOND_PID 10 || fail "a second show runs beside the first"
+    SECOND_PID=
+    [ "$status" = 0 ] || fail "the second show's exit status is $status"
+    grep -q "already runs" "$WORK/second.log" || fail "no word from the second show: $(cat "$WORK/second.log")"
+    kill -0 $SHOW_PID || fail "the first show ended when the second started"
+    [ "$(pixel 640 512)" = "$R,$G,$B" ] || fail "the first show's picture is gone"
     xdotool key a
     wait_end $SHOW_PID 10 || fail "a key did not end the show"
     SHOW_PID=
     [ "$status" = 0 ] || fail "exit status $status"
+    # The display is free again for the next show.
+    "$WORK/MyShow.scr" /s > "$WORK/show.log" 2>&1 &
+    SHOW_PID=$!
+    wait_for_picture 640 512 15 || fail "a show after the first one ended does not show: $(cat "$WORK/show.log")"
+    kill -TERM $SHOW_PID
+    wait_end $SHOW_PID 10 || fail "SIGTERM did not end the show"
+    SHOW_PID=
+    ;;
+sequence)
+    # Four 400x300 pictures of their own colours, shown centred on black; every transition must end on the
+    # whole picture, reversed ones included, although the old image is cleared before each.
+    colours=("250,30,30" "30,220,40" "40,60,240" "240,230,20")
+    : > "$WORK/pictures.ini"
+    for i in 0 1 2 3; do
+        convert -size 400x300 "xc:rgb(${colours[$i]})" -type TrueColor BMP3:"$WORK/p$i.bmp" ||
+            fail "cannot make picture $i"
+        convert -size 1280x1024 xc:black +antialias -fill "rgb(${colours[$i]})" -draw "rectangle 440,362 839,661" \
+            "$WORK/expected$i.png" || fail "cannot make the expected screen $i"
+        echo "$WORK/p$i.bmp=1" >> "$WORK/pictures.ini"
+    done
+    cat > "$WORK/MyShow.002" <<INI
+[Pictures]
+$(cat "$WORK/pictures.ini")
+[Set]
+ImageInterval=3
+EffectSpeed=1
+RandomImage=0
+AllowReverseTransition=1
+ClearOldImage=1
+PlayMusic=0
+INI
+    start_xvfb
+    xdotool mousemove 1 1
+    VORLIN_TRACE=1 "$WORK/MyShow.scr" /s > "$WORK/show.log" 2>&1 &
+    SHOW_PID=$!
+    count() { grep -c "^vorlin-trace: $1" "$WORK/show.log"; }
+    for n in $(seq 20); do
+        deadline=$((SECONDS + 20))
+        while [ "$(count end)" -lt "$n" ]; do
+            kill -0 $SHOW_PID 2> /dev/null || fail "the show ended after $((n - 1)) transitions"
+            [ $SECONDS -ge $deadline ] && fail "transition $n did not end within 20 s"
+            sleep 0.05
+        done
+        i=$(((n - 1) % 4))
+        name=$(grep '^vorlin-trace: transition' "$WORK/show.log" | sed -n "${n}p" | awk '{print $3}')
+        [ "$name" = "$WORK/p$i.bmp" ] || fail "transition $n showed $name, expected p$i.bmp (list order)"
+        effect=$(grep '^vorlin-trace: effect' "$WORK/show.log" | sed -n "${n}p" | cut -d' ' -f3-)
+        # What stays on screen for the interval. Shot again for up to 2 s: the last frame may reach the
+        # server a moment after the show reports the end (and the window is mapped only after the first
+        # transition has run).
+        shots_end=$((SECONDS + 2))
+        while :; do
+            import -window root "$WORK/shot.png" 2> /dev/null || fail "no screenshot after transition $n"
+            differing=$(compare -metric AE "$WORK/shot.png" "$WORK/expected$i.png" null: 2>&1)
+            [ "$differing" = 0 ] || [ $SECONDS -ge $shots_end ] && break
+            sleep 0.2
+        done
+        [ "$differing" = 0 ] ||
+            fail "after transition $n (effect $effect) $differing pixels differ from picture $i alone on black"
+        # The next transition starts 3 s after this one ended: the shot must lie between the two.
+        [ "$(count start)" -eq "$n" ] || fail "the screenshot after transition $n came too late"
+    done
+    reversed=$(grep -c '^vorlin-trace: effect .* reverse' "$WORK/show.log")
+    echo "20 transitions, $reversed of them reversed"
+    [ "$reversed" -ge 1 ] || fail "no transition ran reversed"
+    xdotool key a
+    wait_end $SHOW_PID 10 || fail "a key did not end the show"
+    SHOW_PID=
     ;;
 preview)
     start_xvfb

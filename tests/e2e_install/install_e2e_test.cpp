@@ -16,7 +16,7 @@
 #include "../lib/shell.h"
 #include "../lib/test_files.h"
 #include "builder/installer/script_writer.h"
-#include "builder_parts.h"
+#include "install_fixture.h"
 #include "platform/ini_file.h"
 #include "platform/registry.h"
 
@@ -25,81 +25,12 @@ using namespace vorlin::installer;
 
 namespace {
 
+using vorlin::testing::InstallEndToEnd;
 using vorlin::testing::readFile;
-
-void spit(const fs::path& p, const std::string& text) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
-
 using vorlin::testing::runShell;
 using vorlin::testing::shellQuote;
-
-// Every path under a folder (links not followed).
-std::set<std::string> tree(const fs::path& root) {
-    std::set<std::string> all;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it)
-        all.insert(fs::relative(it->path(), root).string());
-    return all;
-}
-
-class InstallEndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        root = fs::temp_directory_path() / ("vorlin_e2e_install_" + std::to_string(::getpid()));
-        fs::remove_all(root);
-        home = root / "home";
-        fs::create_directories(home);
-        setenv("HOME", home.c_str(), 1);
-        setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
-        unsetenv("XDG_DESKTOP_DIR");
-        unsetenv("VORLIN_SYSTEM_DIR");
-        unsetenv("VORLIN_REGISTRY");
-        sys = home / ".local/share/vorlinsaver/system";
-        // A program folder and the show's files; the MPEG library lies in the builder's system folder.
-        spit(root / "prog/VorlinSaver.scr", "#!/bin/sh\necho saver \"$0\" \"$@\"\n");
-        fs::permissions(root / "prog/VorlinSaver.scr", fs::perms::owner_all, fs::perm_options::add);
-        spit(root / "prog/VorlinSaver.001", "[Effects]\n");
-        spit(root / "prog/VorlinSaver.002", "[Set]\nImageInterval=4\n");
-        spit(root / "pics/beach.jpg", std::string(3000, 'b'));
-        spit(root / "pics/sunset.jpg", std::string(2000, 's'));
-        spit(root / "music/waves.mp3", std::string(1000, 'm'));
-        spit(root / "buildsys/libmpegdll.so", "lib");
-        fs::create_directories(root / "compile");
-        fs::create_directories(root / "out");
-    }
-    void TearDown() override { fs::remove_all(root); }
-
-    BuildInput input(const std::string& name) {
-        BuildInput in;
-        in.saverName = name;
-        in.installerPath = (root / "out/Holiday.run").string();
-        in.programFolder = (root / "prog").string() + "/";
-        in.compileFolder = (root / "compile").string() + "/";
-        in.systemFolder = (root / "buildsys").string();
-        in.workingSettingsFile = (root / "prog/VorlinSaver.002").string();
-        in.author = "Ann";
-        in.website = "http://ann.example";
-        in.readme = "Enjoy the pictures.";
-        in.pictures = {{(root / "pics/beach.jpg").string(), true},
-                       {(root / "pics/sunset.jpg").string(), true}};
-        in.music = {{(root / "music/waves.mp3").string(), true}};
-        return in;
-    }
-
-    // Builds and returns vorlinbuild's report lines.
-    std::string build(const BuildInput& in) {
-        const BuildOutput out = writeBuildFiles(in);
-        const auto [report, rc] = runShell(shellQuote(vorlin::testing::builderParts().compiler.string()) +
-                                           " " + shellQuote("\"" + out.scriptFile + "\"") + " 2>/dev/null");
-        EXPECT_EQ(rc, 0) << report;
-        cleanUpBuildFiles(out);
-        return report;
-    }
-
-    fs::path root, home, sys;
-};
+using vorlin::testing::spit;
+using vorlin::testing::tree;
 
 TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
     const std::string report = build(input("Holiday Pictures"));
@@ -229,6 +160,94 @@ TEST_F(InstallEndToEnd, HostileNamesStayInsideTheInstallersPlaces) {
         auto [ulog, urc] = runShell(shellQuote((app / "unins000").string()) + " --yes");
         ASSERT_EQ(urc, 0) << ulog;
         EXPECT_FALSE(fs::exists(home / ".local/share/vorlinsaver"));
+    }
+}
+
+// Runs an installer or uninstaller without questions; its output on failure.
+void runQuietly(const fs::path& program) {
+    auto [log, rc] = runShell(shellQuote(program.string()) + " --yes");
+    ASSERT_EQ(rc, 0) << program << "\n" << log;
+}
+
+std::string xssEntry(const std::string& name, const fs::path& saver) {
+    return "\"" + name + "\"  \"" + saver.string() + "\" /s";
+}
+
+TEST_F(InstallEndToEnd, ShowsWithOneShortNameEachGetTheirOwnAndShareTheirFiles) {
+    const auto before = tree(home);
+    build(input("Holiday Pictures", "Pictures.run"));
+    build(input("Holiday Sea", "Sea.run"));
+    runQuietly(root / "out/Pictures.run");
+    runQuietly(root / "out/Sea.run");
+    // Both ask for "Holida~1.scr"; the second show gets the next free one.
+    EXPECT_EQ(fs::read_symlink(sys / "Holida~1.scr"), "Holiday Pictures.scr");
+    EXPECT_EQ(fs::read_symlink(sys / "Holida~2.scr"), "Holiday Sea.scr");
+    std::string xss = readFile(home / ".xscreensaver");
+    EXPECT_NE(xss.find(xssEntry("Holiday Pictures", sys / "Holida~1.scr")), std::string::npos) << xss;
+    EXPECT_NE(xss.find(xssEntry("Holiday Sea", sys / "Holida~2.scr")), std::string::npos) << xss;
+    const std::string systemIni = (home / ".config/vorlinsaver/windows/system.INI").string();
+    EXPECT_EQ(vorlin::platform::IniFile(systemIni).readString("boot", "SCRNSAVE.EXE", ""),
+              (sys / "Holida~2.scr").string());
+
+    // Removing the first leaves the second whole: its link, the files the two shared, its selection.
+    runQuietly(app("Holiday Pictures") / "unins000");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(sys / "Holida~1.scr")));
+    for (const char* kept :
+         {"Holida~2.scr", "Holiday Sea.scr", "Holiday Sea.002", "VorlinSaver.001", "libmpegdll.so"})
+        EXPECT_TRUE(fs::exists(sys / kept)) << kept;
+    auto [ran, rc] = runShell(shellQuote((sys / "Holida~2.scr").string()) + " /s");
+    EXPECT_EQ(rc, 0) << ran;
+    xss = readFile(home / ".xscreensaver");
+    EXPECT_NE(xss.find("selected:\t\t0\n"), std::string::npos) << xss;
+    EXPECT_EQ(vorlin::platform::IniFile(systemIni).readString("boot", "SCRNSAVE.EXE", ""),
+              (sys / "Holida~2.scr").string());
+    EXPECT_TRUE(vorlin::platform::Registry().keyExists("Software\\Mirtavo\\Holiday Sea"));
+
+    // Removing the last leaves nothing: no empty folder, registry store or system.INI.
+    runQuietly(app("Holiday Sea") / "unins000");
+    EXPECT_EQ(tree(home), before);
+}
+
+TEST_F(InstallEndToEnd, UninstallingGivesTheUsersXscreensaverSettingsBackInEitherOrder) {
+    const std::string mine = "mode:\t\trandom\nselected:\t\t1\nprograms:\t\t\t\t\t\t\t\t      \\\n"
+                             "\t\t\t\t  \"Qix\"  qix -root \\n\\\n\t\t\t\t  \"Maze\"  maze -root \\n\\\n\n";
+    build(input("Sea", "Sea.run"));
+    build(input("Lake", "Lake.run"));
+    for (const bool oldestFirst : {true, false}) {
+        SCOPED_TRACE(oldestFirst ? "oldest first" : "newest first");
+        spit(home / ".xscreensaver", mine);
+        runQuietly(root / "out/Sea.run");
+        runQuietly(root / "out/Lake.run");
+        std::string xss = readFile(home / ".xscreensaver");
+        EXPECT_NE(xss.find("mode:\t\tone\nselected:\t\t3\n"), std::string::npos) << xss;
+        // While one of the shows remains, it is the one selected (Qix 0, Maze 1, then the remaining show).
+        runQuietly(app(oldestFirst ? "Sea" : "Lake") / "unins000");
+        xss = readFile(home / ".xscreensaver");
+        EXPECT_NE(xss.find("mode:\t\tone\nselected:\t\t2\n"), std::string::npos) << xss;
+        const std::string remaining = oldestFirst ? "Lake" : "Sea";
+        EXPECT_NE(xss.find(xssEntry(remaining, sys / (remaining + ".scr"))), std::string::npos) << xss;
+        runQuietly(app(remaining) / "unins000");
+        EXPECT_EQ(readFile(home / ".xscreensaver"), mine);
+    }
+}
+
+TEST_F(InstallEndToEnd, DesktopEntriesCarryTheShowsNameAndAnIcon) {
+    build(input("Holiday Pictures"));
+    runQuietly(root / "out/Holiday.run");
+    const fs::path group = home / ".local/share/applications/Holiday Pictures";
+    const struct {
+        fs::path file;
+        std::string name, icon;
+    } rows[] = {
+        {group / "Holiday Pictures.desktop", "Holiday Pictures", "preferences-desktop-screensaver"},
+        {group / "Uninstall.desktop", "Uninstall Holiday Pictures", "edit-delete"},
+        {group / "Readme.desktop", "Holiday Pictures Readme", "text-x-generic"},
+        {home / "Desktop/Holiday Pictures.desktop", "Holiday Pictures", "preferences-desktop-screensaver"},
+    };
+    for (const auto& r : rows) {
+        const std::string text = readFile(r.file);
+        EXPECT_NE(text.find("\nName=" + r.name + "\n"), std::string::npos) << r.file << "\n" << text;
+        EXPECT_NE(text.find("\nIcon=" + r.icon + "\n"), std::string::npos) << r.file << "\n" << text;
     }
 }
 

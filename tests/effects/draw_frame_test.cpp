@@ -164,6 +164,20 @@ TEST(DrawFrame, EveryEffectEndsOnTheNewPictureAtAnySize) {
     }
 }
 
+// The end of a reversed run (progress 0) is the old frame whole, for every effect: the partial copies
+// some rectangle effects make at 0 (a row or a column of the new frame) do not stay on screen.
+TEST(DrawFrame, EveryReversedRunEndsOnTheWholeOldFrame) {
+    const std::pair<int, int> sizes[] = {{1, 1}, {19, 7}, {7, 19}, {64, 48}};
+    for (auto [w, h] : sizes) {
+        for (int n = 1; n < kEffectCount; ++n) {
+            Recorder rec(w, h);
+            for (int p = 100; p > 0; p -= 11) rec.draw(n, p, true);
+            EXPECT_TRUE(rec.draw(n, 0, true).runEnded);
+            EXPECT_TRUE(rec.screen.samePixels(rec.oldFrame)) << "effect " << n << " on " << w << "x" << h;
+        }
+    }
+}
+
 TEST(DrawFrame, StyleOutsideTheTableIsACut) {
     Recorder rec(12, 8);
     EXPECT_TRUE(rec.draw(200, 30).runEnded);

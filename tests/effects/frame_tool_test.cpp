@@ -128,6 +128,10 @@ TEST_F(FrameTool, WritesTheFramesOfARun) {
                        "all", "--step", "25", "--reverse", "--out", path("rev")}),
               0);
     for (int p : {75, 50, 25, 0}) EXPECT_TRUE(fs::exists(path("rev/e3-p" + std::to_string(p) + ".png"))) << p;
+    // Played backwards, as the show plays it: the reversed run ends on the new picture whole.
+    const gfx::Bitmap end = loadPicture(path("rev/e3-p0.png"));
+    for (int y = 0; y < end.height(); y += 7)
+        for (int x = 0; x < end.width(); x += 7) ASSERT_TRUE(decode(end.pixel(x, y)).isNew) << x << "," << y;
 }
 
 TEST_F(FrameTool, PngRoundTripAndContactSheet) {

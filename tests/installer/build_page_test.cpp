@@ -4,14 +4,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -21,6 +26,7 @@
 #include "builder/config_form.h"
 #include "builder/installer/about_form.h"
 #include "builder/installer/installer_build.h"
+#include "builder/monitors_box.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
@@ -55,6 +61,7 @@ struct Answers {
     QStringList questions, messages, urls;
     QString save;
     std::vector<bool> replies;
+    std::string script, built; // the compile folder's script and settings file when the question came
 };
 
 class BuildPage : public Folder {
@@ -77,8 +84,9 @@ protected:
                                           (dir / "pics/b.jpg").string() + "=1\n[Music]\n" +
                                           (dir / "pics/song.wav").string() + "=1\n[Set]\nImageInterval=5\n");
         settings.read(platform::programPath(), platform::Registry());
-        builder::BuilderShell shell;
-        shell.saveFile = [this](QWidget*, const QString&, const QString&) { return answers.save; };
+        shell.saveFile = [this](QWidget*, const QString&, const QString&, const auto&) {
+            return answers.save;
+        };
         shell.message = [this](QWidget*, const QString&, const QString& t) { answers.messages << t; };
         shell.openUrl = [this](const QString& u) {
             answers.urls << u;
@@ -90,6 +98,8 @@ protected:
         };
         installer::buildQuestion() = [this](QWidget*, const QString&, const QString& text) {
             answers.questions << text;
+            answers.script = readFile(dir / "Compile/temp.iss");
+            answers.built = readFile(dir / "Compile/Holiday Pictures.002");
             const bool yes = answers.replies.size() >= static_cast<std::size_t>(answers.questions.size()) &&
                              answers.replies[answers.questions.size() - 1];
             return yes;
@@ -98,12 +108,15 @@ protected:
                                             const std::function<bool(const QString&)>& open) {
             open(installer);
         };
+        openForm();
+        answers.save = QString::fromStdString((dir / "out/Holiday").string());
+    }
+    void openForm() {
         form = std::make_unique<builder::TVorlinConfigForm>(settings, shell);
         form->show();
         form->NameEdit->setText("  Holiday Pictures ");
         form->AuthorEdit->setText("Ann");
         form->ReadmeMemo->setPlainText("Enjoy");
-        answers.save = QString::fromStdString((dir / "out/Holiday").string());
     }
     void TearDown() override {
         form.reset();
@@ -116,6 +129,7 @@ protected:
     }
 
     show::ShowSettingsFile settings;
+    builder::BuilderShell shell;
     Answers answers;
     std::unique_ptr<builder::TVorlinConfigForm> form;
 };
@@ -187,6 +201,113 @@ TEST_F(BuildPage, UnwritableCompileFolderStopsBeforeTheCompiler) {
     EXPECT_TRUE(answers.messages.isEmpty());
 }
 
+TEST_F(BuildPage, TheBuildTakesThePathsTheListsFound) {
+    // Entries that resolve through the installation's "sample" folder and the program folder, as in the
+    // demo show and in a project saved from a built screen saver.
+    spit(dir / "sample/c.jpg", "c");
+    spit(dir / "d.jpg", "d");
+    spit(dir / "sample/tune.wav", "t");
+    spit(dir / "VorlinSaver.002", "[Pictures]\nc.jpg=1\n/old/place/d.jpg=1\n[Music]\ntune.wav=1\n[Set]\n");
+    settings.read(platform::programPath(), platform::Registry());
+    openForm();
+    ASSERT_EQ(form->ImageList->count(), 2);
+    form->BuildB->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.questions.isEmpty(); }, 60000));
+    spit(dir / "built.002", answers.built);
+    const auto built = platform::IniFile((dir / "built.002").string()).snapshot();
+    EXPECT_EQ(built.readKeys("Pictures"), (std::vector<std::string>{"c.jpg", "d.jpg"})) << answers.built;
+    EXPECT_EQ(built.readKeys("Music"), (std::vector<std::string>{"tune.wav"})) << answers.built;
+    for (const fs::path& packed : {dir / "sample/c.jpg", dir / "d.jpg", dir / "sample/tune.wav"})
+        EXPECT_NE(answers.script.find("Source:\"" + packed.string() + "\""), std::string::npos)
+            << packed << "\n"
+            << answers.script;
+    EXPECT_NE(answers.script.find("libmpegdll.so"), std::string::npos);
+}
+
+TEST_F(BuildPage, AnInstallerNameInAnotherCaseIsWrittenTestedAndDeletedUnderOneName) {
+    spit(dir / "out/Holiday.RUN", "someone else's");
+    answers.save = QString::fromStdString((dir / "out/Holiday.RUN").string());
+    answers.replies = {true};
+    form->BuildB->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.questions.isEmpty(); }, 60000));
+    const std::string written = (dir / "out/Holiday.run").string();
+    EXPECT_EQ(answers.urls, QStringList{QString::fromStdString(written)});
+    EXPECT_EQ(form->BuildNames.InstallerPath, written);
+    EXPECT_TRUE(fs::exists(written));
+    EXPECT_EQ(readFile(dir / "out/Holiday.RUN"), "someone else's");
+}
+
+// The real save dialog, driven like a person: types `typed`, presses Enter, answers "No" to a question
+// about replacing a file (recorded in `asked`) and then cancels. Returns the dialog's result.
+QString typeIntoSaveDialog(const fs::path& folder, const QString& typed, QStringList& asked) {
+    const auto finalName = [](const QString& t) {
+        return QString::fromStdString(installer::installerPathFor(t.toStdString()));
+    };
+    bool typing = true;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            asked << box->text();
+            box->button(QMessageBox::No)->click();
+            return;
+        }
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        auto* edit = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+        if (!edit) return;
+        if (!typing) {
+            dialog->reject();
+            return;
+        }
+        typing = false;
+        dialog->setDirectory(QString::fromStdString(folder.string()));
+        edit->setText(typed);
+        QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
+    });
+    driver.start(20);
+    const QString chosen = builder::realBuilderShell().saveFile(
+        nullptr, "Save screen saver installation as...", "*.run|*.run", finalName);
+    driver.stop();
+    return chosen;
+}
+
+TEST_F(Folder, TheSaveDialogAsksAboutTheNameThatWillBeWritten) {
+    spit(dir / "Holiday.run", "old");
+    spit(dir / "my.show.run", "old");
+    const struct {
+        QString typed, asked;
+    } rows[] = {{"Holiday", "Holiday.run"}, {"Holiday.RUN", "Holiday.run"}, {"my.show", "my.show.run"}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.typed.toStdString());
+        QStringList asked;
+        EXPECT_TRUE(typeIntoSaveDialog(dir, r.typed, asked).isEmpty());
+        ASSERT_EQ(asked.size(), 1);
+        EXPECT_TRUE(asked[0].startsWith(r.asked + " already exists")) << asked[0].toStdString();
+    }
+    // A new name is not asked about and comes back as it will be written.
+    QStringList asked;
+    EXPECT_EQ(typeIntoSaveDialog(dir, "Fresh", asked), QString::fromStdString((dir / "Fresh.run").string()));
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_EQ(readFile(dir / "Holiday.run"), "old");
+}
+
+TEST_F(Folder, YesRunsTheInstallerAsADoubleClickWould) {
+    // The installer asks in its window only when it has no terminal: it gets none, and no input.
+    const fs::path ran = dir / "ran";
+    spit(dir / "installer.run", "{ if [ -t 0 ]; then echo terminal; else echo none; fi; cat; } > '" +
+                                    ran.string() + ".part' && mv '" + ran.string() + ".part' '" +
+                                    ran.string() + "'\n");
+    QStringList opened;
+    installer::launchInstaller(QString::fromStdString((dir / "installer.run").string()),
+                               [&](const QString& u) {
+                                   opened << u;
+                                   return true;
+                               });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(ran); }, 20000));
+    EXPECT_EQ(readFile(ran), "none\n");
+    EXPECT_TRUE(opened.isEmpty());
+}
+
 class ConfigDialog : public Folder {
 protected:
     // A built screen saver "Sea.scr" with its settings file.
@@ -231,9 +352,12 @@ TEST_F(ConfigDialog, AuthorAndWebsiteLabels) {
     EXPECT_EQ(dialog->windowTitle(), "Config Screen Saver");
 }
 
-TEST_F(ConfigDialog, MusicCheckAndOkRewriteAllTwelveKeys) {
+TEST_F(ConfigDialog, MusicCheckAndOkRewriteEveryOption) {
     open("[Music]\nmissing.wav=1\n[Set]\nPlayMusic=1\nStetchImage=1\nRandomImage=0\nLoopMusic=1\nMusicPath=/"
-         "m\n");
+         "m\nMonitors=1\n");
+    EXPECT_EQ(dialog->MonitorsCb->Mode(), show::mmDifferent);
+    EXPECT_EQ(dialog->MonitorsCb->currentText(), "A different picture on each monitor");
+    dialog->MonitorsCb->SetMode(show::mmSpan);
     EXPECT_FALSE(dialog->PlayMusicCheck->isEnabled());
     EXPECT_FALSE(dialog->PlayMusicCheck->isChecked());
     EXPECT_TRUE(dialog->StretchRadio->isChecked());
@@ -243,8 +367,9 @@ TEST_F(ConfigDialog, MusicCheckAndOkRewriteAllTwelveKeys) {
     const auto ini = platform::IniFile((dir / "Sea.002").string()).snapshot();
     EXPECT_EQ(ini.readKeys("Set"),
               (std::vector<std::string>{"PlayMusic", "StetchImage", "RandomImage", "LoopMusic", "MusicPath",
-                                        "AllowReverseTransition", "ClearOldImage", "RandomMusic",
+                                        "Monitors", "AllowReverseTransition", "ClearOldImage", "RandomMusic",
                                         "ImageInterval", "BackgroundColor", "EffectSpeed", "PicturePath"}));
+    EXPECT_EQ(ini.readString("Set", "Monitors", ""), "2");
     EXPECT_EQ(ini.readString("Set", "PlayMusic", ""), "0");
     EXPECT_EQ(ini.readString("Set", "ImageInterval", ""), "9");
     EXPECT_EQ(ini.readString("Set", "LoopMusic", ""), "1");

@@ -27,7 +27,7 @@ protected:
         for (auto d : {"prog", "compile", "a", "b", "sys"}) fs::create_directories(root / d);
         for (auto f : {"a/sea.jpg", "b/sea.jpg", "a/sun.gif", "a/song.mp3"}) spit(root / f, "x");
         spit(root / "prog/VorlinSaver.002",
-             "[Pictures]\n/x/sea.jpg=1\n[Set]\nStetchImage=1\nImageInterval=7\nPicturePath=/a\n"
+             "[Pictures]\n/x/sea.jpg=1\n[Set]\nStetchImage=1\nImageInterval=7\nPicturePath=/a\nMonitors=1\n"
              "[Transitions]\n15=0\n363=0\n");
         in.saverName = "Holiday Pictures";
         in.installerPath = "/out/Holiday.run";
@@ -98,7 +98,7 @@ TEST_F(BuildFiles, ScriptAndSettingsBytesWithMusicAndReadme) {
     EXPECT_EQ(
         readFile(out.settingsFile),
         "[Set]\nAuthor=Ann\nWebsite=http://ann.example\nStetchImage=1\nImageInterval=7\nPicturePath=/a\n"
-        "[Transitions]\n15=0\n363=0\n[Pictures]\nsea.jpg=1\n[Music]\nsong.mp3=1\n");
+        "Monitors=1\n[Transitions]\n15=0\n363=0\n[Pictures]\nsea.jpg=1\n[Music]\nsong.mp3=1\n");
     EXPECT_EQ(readFile(out.readmeFile), "Hello\r\nSecond line\r\n");
     cleanUpBuildFiles(out);
     EXPECT_TRUE(fs::is_empty(root / "compile"));
@@ -186,8 +186,10 @@ TEST(SaverNames, Rules) {
 
 TEST(SaverNames, InstallerPathAndShortName) {
     EXPECT_EQ(installerPathFor("/o/Sea"), "/o/Sea.run");
-    EXPECT_EQ(installerPathFor("/o/Sea.RUN"), "/o/Sea.RUN");
-    EXPECT_EQ(installerPathFor("/o/a.runner/x"), "/o/a.runner/x");
+    EXPECT_EQ(installerPathFor("/o/Sea.RUN"), "/o/Sea.run");
+    EXPECT_EQ(installerPathFor("/o/Sea.run"), "/o/Sea.run");
+    EXPECT_EQ(installerPathFor("/o/Sea.run.old"), "/o/Sea.run.old.run");
+    EXPECT_EQ(installerPathFor("/o/a.runner/x"), "/o/a.runner/x.run");
     const char* rows[][2] = {
         {"Sea.scr", "Sea.scr"},           {"Holiday Pictures.scr", "Holida~1.scr"},
         {"My Sea.scr", "MySea~1.scr"},    {"Holidays1.scr", "Holida~1.scr"},

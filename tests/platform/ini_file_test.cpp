@@ -32,6 +32,8 @@ TEST(IniFileRead, MalformedAndUnusualFiles) {
         {"no final newline", "[S]\na=last", "S", "a", "last"},
         {"bom", "\xEF\xBB\xBF[S]\na=1\n", "S", "a", "1"},
         {"case of names", "[SeT]\nImageInterval=7\n", "sEt", "IMAGEINTERVAL", "7"},
+        {"case of a path key counts", "[P]\n/x/A.jpg=0\n", "P", "/x/a.jpg", nullptr},
+        {"case of a relative path key does not", "[P]\nx/A.jpg=0\n", "P", "X/a.JPG", "0"},
         {"blanks trimmed", "  [ S ]  \n\t key \t=  v w \t\n", "S", "key", "v w"},
         {"equals in value", "[S]\na=b=c\n", "S", "a", "b=c"},
         {"semicolon in key", "[S]\na;b=1\n", "S", "a;b", "1"},
@@ -62,6 +64,12 @@ TEST(IniFileRead, KeyListingKeepsFileOrderAndDuplicatesOnce) {
     writeFile(dir / "f.ini", "[P]\nz.jpg=1\nA.jpg=0\n[Q]\nq=1\n[p]\nm.jpg=1\na.JPG=1\n\n;c=1\n");
     IniFile ini(dir / "f.ini");
     EXPECT_EQ(ini.readKeys("P"), (std::vector<std::string>{"z.jpg", "A.jpg", "m.jpg"}));
+    // Absolute paths in other letter case are other files: each is listed, and each keeps its own value.
+    writeFile(dir / "g.ini", "[P]\n/x/a.jpg=1\n/x/A.jpg=0\n/x/a.jpg=0\n");
+    IniFile paths(dir / "g.ini");
+    EXPECT_EQ(paths.readKeys("P"), (std::vector<std::string>{"/x/a.jpg", "/x/A.jpg"}));
+    paths.writeBool("P", "/x/A.jpg", true);
+    EXPECT_EQ(readFile(dir / "g.ini"), "[P]\n/x/a.jpg=1\n/x/A.jpg=1\n/x/a.jpg=0\n");
     EXPECT_EQ(ini.readSections(), (std::vector<std::string>{"P", "Q"}));
     EXPECT_TRUE(ini.readKeys("missing").empty());
 }

@@ -53,7 +53,7 @@ void storeBlockedThenFreed(const StoreCase& c) {
     builder::BuilderShell shell;
     shell.openFiles = [](QWidget*, const QString&, const QString&, const QString&) { return QStringList(); };
     shell.openFile = [](QWidget*, const QString&, const QString&) { return QString(); };
-    shell.saveFile = [](QWidget*, const QString&, const QString&) { return QString(); };
+    shell.saveFile = [](QWidget*, const QString&, const QString&, const auto&) { return QString(); };
     shell.message = [&](QWidget*, const QString&, const QString& text) { messages << text; };
     shell.openUrl = [](const QString&) { return true; };
 

@@ -356,6 +356,23 @@ TEST_F(RunnerTest, CanvasAndRunnerGoWhileAPictureLoads) {
     }
 }
 
+// In random order a picture that fails to load never becomes the one the draw avoids: the picture on
+// screen does. Red, bad, green never give the same picture twice running.
+TEST_F(RunnerTest, RandomOrderAvoidsThePictureOnScreenAfterAFailedLoad) {
+    file_.settings.RandomImage = true;
+    file_.settings.Pictures = {picture("red.bmp", 255, 0, 0), broken("bad.bmp"),
+                               picture("green.bmp", 0, 255, 0)};
+    make();
+    vorlin::setRandomSeed(7);
+    const std::vector<std::string> files = tickFiles(40);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        ASSERT_NE(files[i], "bad.bmp") << "tick " << i;
+        if (i > 0) ASSERT_NE(files[i], files[i - 1]) << "tick " << i;
+    }
+    // Every failed load was tried again within its tick.
+    EXPECT_GT(runner_->LoadAttempts, 40);
+}
+
 TEST_F(RunnerTest, DemonstrationAlternatesTheSamples) {
     // The samples are JPEG files found in the program folder.
     const fs::path jpeg = fs::path(VORLIN_TEST_DATA_DIR) / "pictures" / "jpeg_orient1.jpg";

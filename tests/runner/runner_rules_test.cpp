@@ -147,3 +147,91 @@ TEST(SpeedTable, KnownSpeedsAndTheRest) {
     }
     for (int other : {0, 6, 9, -1, 1000}) EXPECT_FALSE(paceForSpeed(other)) << other;
 }
+
+namespace {
+
+// `monitors` shows choosing in turn, each passing over what the others show, started at their start
+// indexes; returns the pictures on screen after each choice.
+std::vector<std::vector<std::string>> monitorRounds(const std::vector<std::string>& pictures,
+                                                    bool randomImage, int monitors, int rounds) {
+    std::vector<std::string> current(monitors);
+    std::vector<int> index(monitors);
+    for (int m = 0; m < monitors; ++m)
+        index[m] = monitorStartIndex(m, monitors, static_cast<int>(pictures.size())) - 1;
+    std::vector<std::vector<std::string>> screens;
+    for (int r = 0; r < rounds; ++r) {
+        for (int m = 0; m < monitors; ++m) {
+            const auto taken = [&](int i) {
+                for (int o = 0; o < monitors; ++o)
+                    if (o != m && current[o] == pictures.at(i)) return true;
+                return false;
+            };
+            current[m] = pictures.at(choosePictureIndex(pictures, randomImage, current[m], index[m], taken));
+            screens.push_back(current);
+        }
+    }
+    return screens;
+}
+
+bool allDifferent(const std::vector<std::string>& shown) {
+    for (std::size_t a = 0; a < shown.size(); ++a)
+        for (std::size_t b = a + 1; b < shown.size(); ++b)
+            if (!shown[a].empty() && shown[a] == shown[b]) return false;
+    return true;
+}
+
+} // namespace
+
+TEST(MonitorChoice, NoTwoMonitorsShowOnePictureWhileThereAreEnough) {
+    vorlin::setRandomSeed(7);
+    const std::vector<std::string> five = {"a", "b", "c", "d", "e"};
+    for (const bool randomImage : {false, true})
+        for (const int monitors : {2, 3, 5}) {
+            const auto screens = monitorRounds(five, randomImage, monitors, 60);
+            for (const auto& shown : screens)
+                ASSERT_TRUE(allDifferent(shown)) << "random " << randomImage << ", monitors " << monitors;
+            // Each monitor still changes its picture (with 5 monitors and 5 pictures random order must keep
+            // the one it has: the only free one).
+            if (monitors < 5) {
+                EXPECT_NE(screens[0][0], screens[monitors][0]);
+            }
+        }
+}
+
+TEST(MonitorChoice, ListOrderStartsSpreadAndStepsOverTakenPictures) {
+    // Two monitors on a, b, c, d in list order: one starts at a, the other at c, and both keep the order.
+    const auto screens = monitorRounds({"a", "b", "c", "d"}, false, 2, 3);
+    EXPECT_EQ(screens.back(), (std::vector<std::string>{"c", "a"}));
+    EXPECT_EQ(screens[1], (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(screens[3], (std::vector<std::string>{"b", "d"}));
+
+    // The next in order is taken: step past it.
+    int index = 0;
+    const auto takenB = [](int i) { return i == 1; };
+    EXPECT_EQ(choosePictureIndex({"a", "b", "c"}, false, "a", index, takenB), 2);
+    EXPECT_EQ(index, 2);
+}
+
+TEST(MonitorChoice, TooFewPicturesStillGiveEveryMonitorOne) {
+    vorlin::setRandomSeed(3);
+    // Three monitors and two pictures: some picture must repeat, but every choice ends with one.
+    for (const bool randomImage : {false, true}) {
+        const auto screens = monitorRounds({"a", "b"}, randomImage, 3, 20);
+        for (const auto& shown : screens)
+            for (const auto& s : shown) EXPECT_TRUE(s.empty() || s == "a" || s == "b");
+    }
+    // Everything taken: the rule without monitors applies.
+    int index = -1;
+    const auto all = [](int) { return true; };
+    EXPECT_EQ(choosePictureIndex({"a", "b", "c"}, false, "", index, all), 0);
+}
+
+TEST(MonitorChoice, StartIndexesSpreadOverTheList) {
+    struct Row {
+        int monitor, monitors, count, start;
+    };
+    for (const Row& r : {Row{0, 2, 10, 0}, Row{1, 2, 10, 5}, Row{1, 3, 10, 3}, Row{2, 3, 10, 6},
+                         Row{1, 2, 1, 0}, Row{3, 4, 2, 1}, Row{1, 0, 10, 0}, Row{5, 2, 10, 5}})
+        EXPECT_EQ(monitorStartIndex(r.monitor, r.monitors, r.count), r.start)
+            << r.monitor << "/" << r.monitors << " of " << r.count;
+}

@@ -239,6 +239,16 @@ TEST_F(ShowFolder, OptionsWithDefaultsAndNumbers) {
     EXPECT_EQ(s.Author, "Ann");
     EXPECT_EQ(s.Website, std::string(2047, 'w'));
     EXPECT_EQ(s.PicturePath, std::string(2046, 'p')) << "a character is not split";
+    EXPECT_EQ(s.Monitors, mmSame) << "missing";
+}
+
+TEST_F(ShowFolder, MonitorsKnowsThreeValuesAndReadsOthersAsTheFirst) {
+    const std::pair<const char*, int> rows[] = {{"0", mmSame},   {"1", mmDifferent}, {"2", mmSpan},
+                                                {"0x2", mmSpan}, {"3", mmSame},      {"-1", mmSame},
+                                                {"two", mmSame}};
+    for (const auto& [text, mode] : rows)
+        EXPECT_EQ(read("MyShow.scr", std::string("[Set]\nMonitors=") + text + "\n").settings.Monitors, mode)
+            << text;
 }
 
 TEST_F(ShowFolder, WriteOptionsRoundTripsAndKeepsOtherSections) {
@@ -259,17 +269,19 @@ TEST_F(ShowFolder, WriteOptionsRoundTripsAndKeepsOtherSections) {
     s.PicturePath = "/pics/";
     s.MusicPath = "/music; and=more";
     s.Author = "not written";
+    s.Monitors = mmSpan;
     f.writeOptions();
     EXPECT_EQ(readFile(program + "MyShow.002"),
               "[Pictures]\na.jpg=1\n[Set]\nAuthor=Ann\nImageInterval=-5\n"
               "StetchImage=1\nRandomImage=0\nAllowReverseTransition=1\n"
               "ClearOldImage=1\nPlayMusic=0\nRandomMusic=1\nLoopMusic=1\n"
               "BackgroundColor=16744512\nEffectSpeed=5\nPicturePath=/pics/\n"
-              "MusicPath=/music; and=more\n[Transitions]\n15=0\n");
+              "MusicPath=/music; and=more\nMonitors=2\n[Transitions]\n15=0\n");
     ShowSettingsFile again;
     again.read(program + "MyShow.scr", registry);
     EXPECT_EQ(again.settings.MusicPath, "/music; and=more");
     EXPECT_EQ(again.settings.ImageInterval, -5);
+    EXPECT_EQ(again.settings.Monitors, mmSpan);
     EXPECT_EQ(again.settings.Author, "Ann");
     EXPECT_FALSE(again.settings.EnabledEffects[5]);
     EXPECT_EQ(again.settings.Pictures.size(), 1u);

@@ -176,7 +176,8 @@ TEST_F(Program, ReportsTheWholeRecord) {
                                      "[Set]\nStetchImage=1\nRandomImage=0\nAllowReverseTransition=1\n"
                                      "ClearOldImage=1\nPlayMusic=0\nRandomMusic=1\nLoopMusic=1\n"
                                      "ImageInterval=0x0A\nBackgroundColor=-5\nEffectSpeed=ten\n"
-                                     "PicturePath=/p \"q\"\nMusicPath=/m\nAuthor=Ann\nWebsite=http://x\n");
+                                     "PicturePath=/p \"q\"\nMusicPath=/m\nAuthor=Ann\nWebsite=http://x\n"
+                                     "Monitors=2\n");
     const auto res = run(install("MyShow.scr"), {"/s", "--info"});
     ASSERT_EQ(res.status, 0) << res.err;
     const auto& j = res.json;
@@ -195,6 +196,7 @@ TEST_F(Program, ReportsTheWholeRecord) {
     EXPECT_EQ(str(j, "PicturePath"), "/p \"q\"");
     EXPECT_EQ(str(j, "MusicPath"), "/m");
     EXPECT_EQ(str(j, "Website"), "http://x");
+    EXPECT_EQ(j.value("Monitors"), QJsonValue(2));
     const auto effects = j.value("EnabledEffects").toArray();
     ASSERT_EQ(effects.size(), 121);
     int previous = 0;

@@ -57,6 +57,24 @@ TEST(XscreensaverEdit, NewFileAndAnotherSelection) {
     EXPECT_NE(removed.find("\"Qix\""), std::string::npos);
 }
 
+TEST(XscreensaverEdit, ASecondShowKeepsTheUsersChoiceAndAModeChosenSinceStays) {
+    const std::string lake = "\"Lake\"  \"/h/sys/Lake.scr\" /s";
+    XssPrevious sea, second;
+    const std::string one = xssAddProgram(kUser, kEntry, sea);
+    // Sea is selected: the user's own choice is the one Sea kept, not Sea itself.
+    const std::string both = xssAddProgram(one, lake, second, {{kEntry, sea}});
+    EXPECT_EQ(second.mode, "random");
+    EXPECT_EQ(second.selected, "1");
+    // The user switches to blanking; removing both shows keeps that mode and gives the selection back.
+    std::string blank = both;
+    blank.replace(blank.find("mode:\t\tone"), 10, "mode:\t\tblank");
+    const std::string rest = xssRemoveProgram(blank, lake, second, {{kEntry, sea}});
+    EXPECT_NE(rest.find("selected:\t\t3\n"), std::string::npos) << rest;
+    const std::string none = xssRemoveProgram(rest, kEntry, sea);
+    EXPECT_NE(none.find("mode:\t\tblank\n"), std::string::npos) << none;
+    EXPECT_NE(none.find("selected:\t\t1\n"), std::string::npos) << none;
+}
+
 TEST(XscreensaverEdit, ShellQuote) {
     EXPECT_EQ(shellQuote("/h/a \"b\" $c `d` \\e"), "/h/a \\\"b\\\" \\$c \\`d\\` \\\\e");
 }

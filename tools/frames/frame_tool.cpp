@@ -176,7 +176,11 @@ Frames prepareFrames(const gfx::Bitmap& oldPicture, const gfx::Bitmap& newPictur
 }
 
 bool renderFrame(Frames& frames, int effect, int progress, int step, std::uint32_t seed, bool reverse) {
-    effects::FrameContext ctx(frames.screen, frames.oldFrame, frames.newFrame);
+    // As in the show: a reversed run plays the effect backwards over exchanged frames and ends on the
+    // new picture.
+    const bool exchanged = effects::exchangesFrames(effect, reverse, false);
+    effects::FrameContext ctx(frames.screen, exchanged ? frames.newFrame : frames.oldFrame,
+                              exchanged ? frames.oldFrame : frames.newFrame);
     ctx.FProgress = progress;
     ctx.Style = effect;
     ctx.Step = step;

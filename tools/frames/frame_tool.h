@@ -57,8 +57,9 @@ struct Frames {
 };
 Frames prepareFrames(const gfx::Bitmap& oldPicture, const gfx::Bitmap& newPicture);
 
-// Draws one frame into frames.screen: the shared generator is seeded with `seed` just before. Returns
-// whether the run ends with this frame.
+// Draws one frame into frames.screen: the shared generator is seeded with `seed` just before. Reversed,
+// the frames change roles as in the show (the run ends on the new picture). Returns whether the run ends
+// with this frame.
 bool renderFrame(Frames& frames, int effect, int progress, int step, std::uint32_t seed, bool reverse);
 
 // Draws a number's decimal digits with a 3×5 bitmap font, each font pixel scale × scale screen pixels,
