@@ -241,7 +241,7 @@ void TRunVorlinscreen::Tick() {
             FIntervalMs = intervalMs(settings().ImageInterval);
             Timer->setInterval(FIntervalMs);
             FTickAt = tracing() ? traceClockMs() : 0;
-            if (!LoadAhead || Demonstration) {
+            if (!LoadsAhead()) {
                 if (LoadNextPicture())
                     StartLoaded();
                 else
@@ -286,8 +286,7 @@ void TRunVorlinscreen::StartLoaded() {
     StartNext();
     // In list order the choice draws nothing from the shared generator: the next picture can load while
     // this transition runs. In random order it is drawn when the transition has ended (TransitionDone).
-    if (LoadAhead && !Demonstration && !settings().RandomImage && FIntervalMs > 0 && Display &&
-        Display->FAnimating)
+    if (LoadsAhead() && !settings().RandomImage && FIntervalMs > 0 && Display && Display->FAnimating)
         BeginLoadAhead();
     // The time from the tick to the transition's start: the picture's load (broken files tried on the way
     // included) and its preparation.
@@ -332,7 +331,7 @@ void TRunVorlinscreen::TransitionDone() {
             Timer->start();
             // After the transition's own draws from the shared generator: the next picture is drawn
             // where the tick would draw it.
-            if (LoadAhead && !Demonstration) BeginLoadAhead();
+            if (LoadsAhead()) BeginLoadAhead();
         }
     } catch (...) {
     }

@@ -116,6 +116,9 @@ private:
     const show::ShowSettings& settings() const { return settingsFile_->settings; }
     // NextPicture up to kMaxLoadTries times until one loads.
     bool LoadNextPicture();
+    // Whether the next picture is loaded ahead: not in the demonstration, and not while other monitors'
+    // runners decide which pictures are taken (their choices must come one tick after another).
+    bool LoadsAhead() const { return LoadAhead && !Demonstration && !PictureTaken; }
     // Chooses the picture after `file` (at `index` in list order) by the show's rule, advancing both;
     // false when there is none.
     bool ChooseNextPicture(int& index, std::string& file) const;
