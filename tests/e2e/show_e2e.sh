@@ -143,7 +143,9 @@ PlayMusic=0
 INI
     start_xvfb
     xdotool mousemove 1 1
-    VORLIN_TRACE=1 "$WORK/MyShow.scr" /s > "$WORK/show.log" 2>&1 &
+    # The log exists before the show starts: the background shell opens it only when it gets to run.
+    : > "$WORK/show.log"
+    VORLIN_TRACE=1 "$WORK/MyShow.scr" /s >> "$WORK/show.log" 2>&1 &
     SHOW_PID=$!
     count() { grep -c "^vorlin-trace: $1" "$WORK/show.log"; }
     for n in $(seq 20); do
