@@ -1,8 +1,8 @@
 #include "builder/config_form.h"
 
 #include "builder/build_page_hooks.h"
-#include "builder/effect_tree_layout.h"
 #include "builder/monitors_box.h"
+#include "data/effect_tree.h"
 #include "gfx/codecs/picture_loader.h"
 #include "music/playlist/playlist.h"
 #include "platform/dispatcher/dispatcher.h"
@@ -391,7 +391,7 @@ QWidget* TVorlinConfigForm::CreateEffectsPage() {
     StyleList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StyleList->setUniformRowHeights(true);
     // Every node has its own check box; a group's box is never derived from its leaves.
-    for (const auto& group : effectTreeLayout()) {
+    for (const auto& group : data::effectTree()) {
         auto* g = new QTreeWidgetItem(StyleList, QStringList(qs(std::string(group.caption))));
         g->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         g->setCheckState(0, Qt::Unchecked);
@@ -400,7 +400,7 @@ QWidget* TVorlinConfigForm::CreateEffectsPage() {
             l->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable |
                         Qt::ItemNeverHasChildren);
             l->setCheckState(0, Qt::Unchecked);
-            l->setData(0, kNumberRole, kMissingEffectNumber);
+            l->setData(0, kNumberRole, data::kMissingEffectNumber);
         }
     }
     treeColumn->addWidget(StyleList, 1);
@@ -993,24 +993,22 @@ void TVorlinConfigForm::StopBClick() {
 // ---------------------------------------------------------------- effects
 
 void TVorlinConfigForm::FillTree() {
-    if (!Catalogue)
-        Catalogue = std::make_unique<platform::IniFile>(Settings.places.programFolder +
-                                                        std::string(kCatalogueFileName));
     // A missing catalogue reads as an empty file, so every leaf gets the missing-entry number.
+    const std::vector<int> numbers =
+        data::readEffectNumbers(Settings.places.programFolder + std::string(data::kCatalogueFileName));
     FFillingTree = true;
-    const auto snap = Catalogue->snapshot();
     for (int g = 0; g < StyleList->topLevelItemCount(); ++g) {
         auto* group = StyleList->topLevelItem(g);
         group->setCheckState(0, Qt::Unchecked);
         group->setToolTip(0, QString());
         for (int l = 0; l < group->childCount(); ++l) group->child(l)->setCheckState(0, Qt::Unchecked);
     }
+    std::size_t next = 0;
     for (int g = 0; g < StyleList->topLevelItemCount(); ++g) {
         auto* group = StyleList->topLevelItem(g);
-        const std::string groupCaption = ss(group->text(0));
         for (int l = 0; l < group->childCount(); ++l) {
             auto* leaf = group->child(l);
-            const int number = snap.readInteger(groupCaption, ss(leaf->text(0)), kMissingEffectNumber);
+            const int number = numbers[next++];
             leaf->setData(0, kNumberRole, number);
             if (number >= 0 && number <= 127 && Settings.settings.EnabledEffects.test(number)) {
                 leaf->setCheckState(0, Qt::Checked);
@@ -1031,7 +1029,7 @@ void TVorlinConfigForm::EffectsPageShow() {
     if (!TreeLoaded) FillTree();
     if (!DemoRunner)
         DemoRunner = std::make_unique<runner::TRunVorlinscreen>(fsPanel2, nullptr, nullptr, nullptr, true,
-                                                                true, kMissingEffectNumber, &Settings);
+                                                                true, data::kMissingEffectNumber, &Settings);
     DemoRunner->ApplySettings();
 }
 

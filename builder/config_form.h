@@ -161,7 +161,6 @@ public:
     TBuildNames BuildNames;
     std::unique_ptr<runner::TRunVorlinscreen> PreviewRunner;
     std::unique_ptr<runner::TRunVorlinscreen> DemoRunner;
-    std::unique_ptr<platform::IniFile> Catalogue;
     std::unique_ptr<showwindows::TFullscreenForm> FullscreenForm;
     // Thumbnail decodes queued or running (for tests and benchmarks).
     std::size_t PendingThumbnails() const;
