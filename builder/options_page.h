@@ -1,0 +1,41 @@
+#pragma once
+// The Options page: picture size and order, the monitors choice, reverse drawing and clearing, the music
+// options, the background colour and the redraw interval. It copies these options from and into the show
+// settings record; the effect speed sits on the Effects page. Main thread only.
+
+#include "builder/builder_page.h"
+#include "show/settings/show_settings.h"
+
+class QCheckBox;
+class QRadioButton;
+class QSpinBox;
+
+namespace vorlin::builder {
+
+class TColorBox;
+class TMonitorsBox;
+
+class OptionsPage : public BuilderPage {
+    Q_OBJECT
+public:
+    explicit OptionsPage(HandlerGuard guard, QWidget* parent = nullptr);
+
+    void Fill(const show::ShowSettings& s);
+    void Store(show::ShowSettings& s) const;
+
+    QRadioButton* StretchRadio() const { return FStretchRadio; }
+    TColorBox* BackcolorCb() const { return FBackcolorCb; }
+    QSpinBox* IntervalEdit() const { return FIntervalEdit; }
+    TMonitorsBox* MonitorsCb() const { return FMonitorsCb; }
+
+private:
+    QRadioButton *FOriginalRadio = nullptr, *FStretchRadio = nullptr;
+    QRadioButton *FNormalizeRadio = nullptr, *FRandomizeRadio = nullptr;
+    QCheckBox *FReverseCheck = nullptr, *FClearOldCheck = nullptr;
+    QCheckBox *FPlayMusicCheck = nullptr, *FRandomMusicCheck = nullptr, *FLoopMusicCheck = nullptr;
+    TColorBox* FBackcolorCb = nullptr;
+    QSpinBox* FIntervalEdit = nullptr;
+    TMonitorsBox* FMonitorsCb = nullptr;
+};
+
+} // namespace vorlin::builder
