@@ -739,6 +739,44 @@ TEST_F(BuilderForm, TreeTellsWhichEffectsAShowNeverPlays) {
     EXPECT_EQ(told, 1);
 }
 
+// The Build page on its own: "Build", Enter in an edit and "Next >>" on the readme page ask for a build only
+// while "Build" is enabled; a started build shows its notes alone and holds both buttons until it ends.
+TEST(BuildPageAlone, AsksForABuildOnlyWhileBuildIsEnabled) {
+    vorlin::testing::BuilderTestShell answers;
+    builder::BuilderShell shell = answers.make();
+    builder::BuildPage page(shell, TVorlinConfigForm::kCaption,
+                            [](const std::function<void()>& fn) { fn(); });
+    page.show();
+    int requests = 0;
+    QObject::connect(&page, &builder::BuildPage::buildRequested, [&requests] { ++requests; });
+    const auto askAllWays = [&page] {
+        page.BuildB()->click();
+        QTest::keyClick(page.NameEdit(), Qt::Key_Return);
+        QTest::keyClick(page.WebsiteEdit(), Qt::Key_Return);
+        page.Notebook()->setCurrentIndex(builder::BuildPage::npReadme);
+        page.NextB()->click();
+    };
+    askAllWays();
+    EXPECT_EQ(requests, 4);
+
+    page.AppendStatus("from an earlier build");
+    page.BuildStarted({"first note", "second note"});
+    EXPECT_EQ(page.Notebook()->currentIndex(), builder::BuildPage::npStatus);
+    EXPECT_FALSE(page.BuildB()->isEnabled());
+    EXPECT_FALSE(page.NextB()->isEnabled());
+    EXPECT_EQ(page.StatusMemo()->toPlainText(), "first note\nsecond note");
+    askAllWays();
+    EXPECT_EQ(requests, 4);
+
+    page.AppendStatus("compiled");
+    page.BuildEnded();
+    EXPECT_TRUE(page.BuildB()->isEnabled());
+    EXPECT_TRUE(page.NextB()->isEnabled());
+    EXPECT_TRUE(page.StatusMemo()->toPlainText().endsWith("compiled"));
+    page.BuildB()->click();
+    EXPECT_EQ(requests, 5);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
