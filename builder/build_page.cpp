@@ -165,6 +165,10 @@ void BuildPage::AppendStatus(const QString& line) {
     FStatusMemo->appendPlainText(line);
 }
 
+void BuildPage::ShowStatusPage() {
+    FNotebook->setCurrentIndex(npStatus);
+}
+
 void BuildPage::ClearStatus() {
     FStatusMemo->clear();
 }

@@ -49,17 +49,11 @@ public:
     void BuildStarted(const std::vector<std::string>& notes);
     void AppendStatus(const QString& line);
     void ClearStatus();
+    void ShowStatusPage();
     void BuildEnded();
 
-    QStackedWidget* Notebook() const { return FNotebook; }
-    QLineEdit* NameEdit() const { return FNameEdit; }
-    QLineEdit* AuthorEdit() const { return FAuthorEdit; }
-    QLineEdit* WebsiteEdit() const { return FWebsiteEdit; }
-    QPlainTextEdit* ReadmeMemo() const { return FReadmeMemo; }
-    QPlainTextEdit* StatusMemo() const { return FStatusMemo; }
-    QPushButton* BackB() const { return FBackB; }
-    QPushButton* NextB() const { return FNextB; }
-    QPushButton* BuildB() const { return FBuildB; }
+    // Its widgets are found by their object names: "Notebook", "NameEdit", "AuthorEdit", "WebsiteEdit",
+    // "ReadmeMemo", "StatusMemo", "BackB", "NextB", "BuildB", "LoadReadmeB".
 
 signals:
     void buildRequested();

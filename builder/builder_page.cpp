@@ -17,13 +17,13 @@ void BuilderPage::addBottomBar(QVBoxLayout* layout) {
     auto* h = new QHBoxLayout(bar);
     h->setContentsMargins(0, 0, 0, 0);
     h->addStretch(1);
-    FPreviewB = button("Preview", "PreviewB", bar);
-    FOKB = button("OK", "OKB", bar);
-    FCancelB = button("Cancel", "CancelB", bar);
-    for (auto* b : {FPreviewB, FOKB, FCancelB}) h->addWidget(b);
-    onClick(FPreviewB, [this] { emit fullscreenPreviewRequested(); });
-    onClick(FOKB, [this] { emit okRequested(); });
-    onClick(FCancelB, [this] { emit cancelRequested(); });
+    QPushButton* preview = button("Preview", "PreviewB", bar);
+    QPushButton* ok = button("OK", "OKB", bar);
+    QPushButton* cancel = button("Cancel", "CancelB", bar);
+    for (auto* b : {preview, ok, cancel}) h->addWidget(b);
+    onClick(preview, [this] { emit fullscreenPreviewRequested(); });
+    onClick(ok, [this] { emit okRequested(); });
+    onClick(cancel, [this] { emit cancelRequested(); });
     layout->addWidget(bar);
 }
 

@@ -28,18 +28,13 @@ class BuilderPage : public QWidget {
 public:
     BuilderPage(const char* objectName, HandlerGuard guard, QWidget* parent = nullptr);
 
-    // The bottom bar's buttons (null on a page without one).
-    QPushButton* PreviewB() const { return FPreviewB; }
-    QPushButton* OKB() const { return FOKB; }
-    QPushButton* CancelB() const { return FCancelB; }
-
 signals:
     void fullscreenPreviewRequested();
     void okRequested();
     void cancelRequested();
 
 protected:
-    // Appends "Preview", "OK" and "Cancel", right-aligned.
+    // Appends "Preview", "OK" and "Cancel", right-aligned (object names "PreviewB", "OKB", "CancelB").
     void addBottomBar(QVBoxLayout* layout);
     // A click on `b` runs `fn` of `page` through the guard.
     template <class P> void onClick(QAbstractButton* b, P* page, void (P::*fn)()) {
@@ -55,9 +50,6 @@ protected:
 
 private:
     HandlerGuard FGuard;
-    QPushButton* FPreviewB = nullptr;
-    QPushButton* FOKB = nullptr;
-    QPushButton* FCancelB = nullptr;
 };
 
 } // namespace vorlin::builder

@@ -421,7 +421,7 @@ void TVorlinConfigForm::StartBuild() {
 #ifdef VORLIN_HAVE_INSTALLER
     RunInstallerBuild(*this);
 #else
-    FBuild->Notebook()->setCurrentIndex(BuildPage::npStatus);
+    FBuild->ShowStatusPage();
     FBuild->AppendStatus("The installer build is not part of this program.");
 #endif
 }

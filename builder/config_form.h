@@ -147,8 +147,6 @@ public:
     std::size_t PendingThumbnails() const;
 
     // ---- the window's own controls and its pages
-    QListWidget* NavBar() const { return FNavBar; }
-    QStackedWidget* PageControl() const { return FPageControl; }
     FileListPage* Images() const { return FImages; }
     FileListPage* Music() const { return FMusic; }
     EffectsPage* Effects() const { return FEffects; }

@@ -51,9 +51,9 @@ EffectsPage::EffectsPage(HandlerGuard guard, QWidget* parent)
     treeColumn->addWidget(FStyleList, 1);
     auto* below = new QHBoxLayout;
     QPushButton* selectAll = button("Select All", "SelectAllB", this);
-    FDisableAllB = button("Disable All", "DisableAllB", this);
+    QPushButton* disableAll = button("Disable All", "DisableAllB", this);
     below->addWidget(selectAll);
-    below->addWidget(FDisableAllB);
+    below->addWidget(disableAll);
     treeColumn->addLayout(below);
     h->addLayout(treeColumn, 1);
 
@@ -89,7 +89,7 @@ EffectsPage::EffectsPage(HandlerGuard guard, QWidget* parent)
     connect(FStyleList, &QTreeWidget::itemChanged, this,
             [this](QTreeWidgetItem* it) { StyleListChange(it); });
     onClick(selectAll, this, &EffectsPage::SelectAllBClick);
-    onClick(FDisableAllB, this, &EffectsPage::DisableAllBClick);
+    onClick(disableAll, this, &EffectsPage::DisableAllBClick);
     onClick(expand, this, &EffectsPage::ExpandBClick);
     onClick(collapse, this, &EffectsPage::CollapseBClick);
 }

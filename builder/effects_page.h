@@ -44,10 +44,10 @@ public:
     // 0 until the tree is filled from the settings; loading a project clears it again.
     bool TreeLoaded = false;
 
-    QTreeWidget* StyleList() const { return FStyleList; }
+    // The demonstration's panel and the effect speed; other widgets are found by their object names
+    // ("StyleList", "SelectAllB", "DisableAllB", "ExpandB", "CollapseB").
     QFrame* fsPanel2() const { return FPanel2; }
     QSpinBox* SpeedEdit() const { return FSpeedEdit; }
-    QPushButton* DisableAllB() const { return FDisableAllB; }
 
 signals:
     void changed();
@@ -62,7 +62,6 @@ private:
     QTreeWidget* FStyleList = nullptr;
     QFrame* FPanel2 = nullptr;
     QSpinBox* FSpeedEdit = nullptr;
-    QPushButton* FDisableAllB = nullptr;
     bool FFillingTree = false;
 };
 

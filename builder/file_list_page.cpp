@@ -128,15 +128,15 @@ FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderS
         FImage1->setObjectName("Image1");
         FImage1->setGeometry(0, 0, 125, 96);
         FImage1->setAlignment(Qt::AlignCenter);
-        FPreviewB2 = button("Preview", "PreviewB2", this);
-        FFullscreenB = button("Fullscreen", "FullscreenB", this);
+        QPushButton* preview = button("Preview", "PreviewB2", this);
+        QPushButton* fullscreen = button("Fullscreen", "FullscreenB", this);
         auto* previewRow = new QHBoxLayout;
-        previewRow->addWidget(FPreviewB2);
-        previewRow->addWidget(FFullscreenB);
+        previewRow->addWidget(preview);
+        previewRow->addWidget(fullscreen);
         side->addWidget(FPanel);
         side->addLayout(previewRow);
-        onClick(FPreviewB2, [this] { emit smallPreviewRequested(); });
-        onClick(FFullscreenB, [this] { emit fullscreenPreviewRequested(); });
+        onClick(preview, [this] { emit smallPreviewRequested(); });
+        onClick(fullscreen, [this] { emit fullscreenPreviewRequested(); });
         connect(FList, &QListWidget::itemClicked, this, [this] { guarded([this] { ListClick(); }); });
         // Moving through the list with the keys shows the thumbnail too; programmatic moves block signals.
         connect(FList, &QListWidget::currentRowChanged, this, [this] { guarded([this] { ListClick(); }); });

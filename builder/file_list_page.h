@@ -78,8 +78,6 @@ public:
     QListWidget* List() const { return FList; }
     QFrame* fsPanel() const { return FPanel; }
     QLabel* Image1() const { return FImage1; }
-    QPushButton* PreviewB2() const { return FPreviewB2; }
-    QPushButton* FullscreenB() const { return FFullscreenB; }
 
 signals:
     // An edit of the list: the window sets the list's change flag.
@@ -108,8 +106,6 @@ private:
     QListWidget* FList = nullptr;
     QFrame* FPanel = nullptr;
     QLabel* FImage1 = nullptr;
-    QPushButton* FPreviewB2 = nullptr;
-    QPushButton* FFullscreenB = nullptr;
     std::uint64_t FNextThumbId = 1;
     std::unordered_map<std::uint64_t, QListWidgetItem*> FThumbItems;
     std::unique_ptr<ThumbnailPool> FThumbPool;

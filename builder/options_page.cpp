@@ -38,10 +38,12 @@ OptionsPage::OptionsPage(HandlerGuard guard, QWidget* parent)
 
     FOriginalRadio = new QRadioButton("Original Size");
     FStretchRadio = new QRadioButton("Stretch To Screen");
+    FStretchRadio->setObjectName("StretchRadio");
     FNormalizeRadio = new QRadioButton("Normalize");
     FRandomizeRadio = new QRadioButton("Shuffle");
     // The left column is narrow: the box shows the start of its choice, its list the whole texts.
     FMonitorsCb = new TMonitorsBox(this);
+    FMonitorsCb->setObjectName("MonitorsCb");
     FMonitorsCb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     FMonitorsCb->setMinimumContentsLength(12);
     FMonitorsCb->view()->setMinimumWidth(FMonitorsCb->view()->sizeHintForColumn(0) + 24);

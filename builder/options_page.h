@@ -23,10 +23,8 @@ public:
     void Fill(const show::ShowSettings& s);
     void Store(show::ShowSettings& s) const;
 
-    QRadioButton* StretchRadio() const { return FStretchRadio; }
+    // The colour box; the other controls are found by their object names.
     TColorBox* BackcolorCb() const { return FBackcolorCb; }
-    QSpinBox* IntervalEdit() const { return FIntervalEdit; }
-    TMonitorsBox* MonitorsCb() const { return FMonitorsCb; }
 
 private:
     QRadioButton *FOriginalRadio = nullptr, *FStretchRadio = nullptr;

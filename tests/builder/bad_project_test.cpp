@@ -89,7 +89,7 @@ TEST_P(Refused, KeepsTheShowAndSaysWhy) {
     form->Images()->List()->setCurrentRow(1);
     form->RemoveImageBClick();
     form->ClearMusicBClick();
-    form->Options()->IntervalEdit()->setValue(9);
+    form->Options()->findChild<QSpinBox*>("IntervalEdit")->setValue(9);
     const int flags = form->ChangeFlags;
     ASSERT_EQ(flags, builder::cfPictures | builder::cfMusic);
     const std::string before = readFile(working);
@@ -113,7 +113,7 @@ TEST_P(Refused, KeepsTheShowAndSaysWhy) {
     EXPECT_EQ(readFile(working), before);
     EXPECT_EQ(listTexts(form->Images()->List()), images);
     EXPECT_EQ(form->Music()->List()->count(), 0);
-    EXPECT_EQ(form->Options()->IntervalEdit()->value(), 9);
+    EXPECT_EQ(form->Options()->findChild<QSpinBox*>("IntervalEdit")->value(), 9);
     EXPECT_EQ(form->ChangeFlags, flags);
     EXPECT_EQ(settings->settings.Pictures, record);
     // No temporary file of a half-done replacement is left beside the working file.
@@ -258,7 +258,7 @@ TEST_P(Loaded, ReplacesTheWorkingFileAndClearsTheFlags) {
     EXPECT_TRUE(readFile(working) == content); // not EXPECT_EQ: a failure would print megabytes
     EXPECT_EQ(form->ChangeFlags, 0);
     EXPECT_EQ(form->Images()->List()->count(), GetParam().pictures);
-    EXPECT_EQ(form->Options()->IntervalEdit()->value(), GetParam().interval);
+    EXPECT_EQ(form->Options()->findChild<QSpinBox*>("IntervalEdit")->value(), GetParam().interval);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -69,7 +69,7 @@ public:
     }
 
     QTreeWidgetItem* leaf(int group, int index) {
-        return form->Effects()->StyleList()->topLevelItem(group)->child(index);
+        return form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(group)->child(index);
     }
 };
 
@@ -77,9 +77,9 @@ TEST_F(BuilderForm, OpensWithFixedClientPagesAndFilledLists) {
     openStandard();
     EXPECT_EQ(form->windowTitle(), "2Vorlin Screen Saver Builder");
     EXPECT_EQ(form->centralWidget()->size(), QSize(538, 333));
-    EXPECT_EQ(form->NavBar()->width(), 77);
-    EXPECT_EQ(form->PageControl()->currentIndex(), 0);
-    EXPECT_FALSE(form->Build()->BackB()->isEnabled());
+    EXPECT_EQ(form->findChild<QListWidget*>("NavBar")->width(), 77);
+    EXPECT_EQ(form->findChild<QStackedWidget*>("PageControl")->currentIndex(), 0);
+    EXPECT_FALSE(form->Build()->findChild<QPushButton*>("BackB")->isEnabled());
     // The missing picture is left out; b stays unticked.
     ASSERT_EQ(form->Images()->List()->count(), 3);
     EXPECT_EQ(form->Images()->List()->item(1)->text().toStdString(), pic("b.bmp"));
@@ -87,7 +87,7 @@ TEST_F(BuilderForm, OpensWithFixedClientPagesAndFilledLists) {
     EXPECT_EQ(form->Images()->List()->currentRow(), 0);
     EXPECT_FALSE(form->Images()->Image1()->pixmap().isNull());
     EXPECT_EQ(form->Music()->List()->count(), 1);
-    EXPECT_EQ(form->Options()->IntervalEdit()->value(), 4);
+    EXPECT_EQ(form->Options()->findChild<QSpinBox*>("IntervalEdit")->value(), 4);
     EXPECT_EQ(form->ChangeFlags, 0);
 }
 
@@ -195,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                 0},
         FlagRow{"options and save",
                 [](BuilderForm&, TVorlinConfigForm& f) {
-                    f.Options()->IntervalEdit()->setValue(9);
+                    f.Options()->findChild<QSpinBox*>("IntervalEdit")->setValue(9);
                     f.SaveProjectClick();
                 },
                 0}),
@@ -314,18 +314,19 @@ TEST_F(BuilderForm, TreeFillsFromCatalogueAndFollowsGroupRules) {
     open("[Transitions]\n174=0\n15=0\n");
     form->NavBarClick(2);
     ASSERT_TRUE(form->Effects()->TreeLoaded);
-    ASSERT_EQ(form->Effects()->StyleList()->topLevelItemCount(), 12);
+    ASSERT_EQ(form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItemCount(), 12);
     int leaves = 0;
-    for (int g = 0; g < 12; ++g) leaves += form->Effects()->StyleList()->topLevelItem(g)->childCount();
+    for (int g = 0; g < 12; ++g)
+        leaves += form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(g)->childCount();
     EXPECT_EQ(leaves, 127);
-    auto* arc = form->Effects()->StyleList()->topLevelItem(0);
+    auto* arc = form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(0);
     EXPECT_EQ(leaf(0, 0)->checkState(0), Qt::Unchecked);  // 58 disabled
     EXPECT_EQ(leaf(0, 1)->checkState(0), Qt::Checked);    // 59
     EXPECT_EQ(arc->checkState(0), Qt::Checked);           // partly enabled group shows ticked
     EXPECT_EQ(leaf(11, 0)->checkState(0), Qt::Unchecked); // 120 is never enabled by a read
     EXPECT_EQ(leaf(11, 1)->checkState(0), Qt::Checked);
     EXPECT_EQ(leaf(1, 0)->checkState(0), Qt::Unchecked); // 5 disabled (key 15)
-    EXPECT_EQ(form->Effects()->StyleList()->topLevelItem(1)->checkState(0),
+    EXPECT_EQ(form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(1)->checkState(0),
               Qt::Checked); // other leaves are 59
     EXPECT_EQ(form->ChangeFlags, 0);
 
@@ -352,7 +353,8 @@ TEST_F(BuilderForm, MissingCatalogueGivesEveryLeaf59) {
     open("");
     form->NavBarClick(2);
     for (int g = 0; g < 12; ++g)
-        for (int l = 0; l < form->Effects()->StyleList()->topLevelItem(g)->childCount(); ++l)
+        for (int l = 0;
+             l < form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(g)->childCount(); ++l)
             EXPECT_EQ(leaf(g, l)->checkState(0), Qt::Checked); // 59 is enabled by default
     leaf(4, 3)->setCheckState(0, Qt::Unchecked);
     form->StoreControls(true);
@@ -367,7 +369,7 @@ TEST_F(BuilderForm, ClickingAGroupTogglesItAndDemonstratesItsFirstLeaf) {
     open("");
     form->NavBarClick(2);
     ASSERT_TRUE(form->DemoRunner);
-    auto* cross = form->Effects()->StyleList()->topLevelItem(2);
+    auto* cross = form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(2);
     cross->setExpanded(false);
     form->StyleListClick(cross);
     EXPECT_TRUE(cross->isExpanded());
@@ -385,7 +387,7 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     form->ClearMusicBClick();
     form->NavBarClick(2);
     form->DisableAllBClick();
-    form->Options()->StretchRadio()->setChecked(true);
+    form->Options()->findChild<QRadioButton*>("StretchRadio")->setChecked(true);
     form->CancelBClick();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(readFile(working), before);
@@ -395,10 +397,10 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     form->ClearMusicBClick();
     form->NavBarClick(2);
     form->DisableAllBClick();
-    form->Options()->StretchRadio()->setChecked(true);
-    EXPECT_EQ(form->Options()->MonitorsCb()->Mode(), show::mmSame);
-    EXPECT_EQ(form->Options()->MonitorsCb()->count(), 3);
-    form->Options()->MonitorsCb()->setCurrentIndex(2);
+    form->Options()->findChild<QRadioButton*>("StretchRadio")->setChecked(true);
+    EXPECT_EQ(form->Options()->findChild<builder::TMonitorsBox*>("MonitorsCb")->Mode(), show::mmSame);
+    EXPECT_EQ(form->Options()->findChild<builder::TMonitorsBox*>("MonitorsCb")->count(), 3);
+    form->Options()->findChild<builder::TMonitorsBox*>("MonitorsCb")->setCurrentIndex(2);
     EXPECT_TRUE(form->close());
     const std::string after = readFile(working);
     EXPECT_EQ(after.find(pic("x.wav")), std::string::npos);
@@ -432,7 +434,7 @@ TEST_F(BuilderForm, SaveAsWritesTheProjectAndRestoresTheWorkingFile) {
     openStandard();
     const std::string before = readFile(working);
     form->RemoveImageBClick();
-    form->Options()->IntervalEdit()->setValue(7);
+    form->Options()->findChild<QSpinBox*>("IntervalEdit")->setValue(7);
     shell.saveAnswer = QString::fromStdString((dir / "show").string());
     form->SaveProjectAsClick();
     EXPECT_TRUE(shell.messages.isEmpty());
@@ -462,7 +464,7 @@ TEST_F(BuilderForm, SaveAsWritesTheProjectAndRestoresTheWorkingFile) {
     form->LoadProjectClick();
     EXPECT_EQ(readFile(working), project);
     EXPECT_EQ(form->ChangeFlags, 0);
-    EXPECT_EQ(form->Options()->IntervalEdit()->value(), 7);
+    EXPECT_EQ(form->Options()->findChild<QSpinBox*>("IntervalEdit")->value(), 7);
     EXPECT_EQ(form->Images()->List()->count(), 2);
     // Saving again right away gives the same bytes: a round trip.
     form->SaveProjectClick();
@@ -495,7 +497,7 @@ TEST_F(BuilderForm, SaveAsWithoutWorkingFileKeepsTheCurrentShow) {
     openStandard();
     fs::remove(working);
     writeFile(dir / "VorlinSaver.002.bak", "[Set]\nImageInterval=9\n");
-    form->Options()->IntervalEdit()->setValue(2);
+    form->Options()->findChild<QSpinBox*>("IntervalEdit")->setValue(2);
     shell.saveAnswer = QString::fromStdString((dir / "new.fly").string());
     form->SaveProjectAsClick();
     EXPECT_TRUE(shell.messages.isEmpty());
@@ -523,7 +525,7 @@ TEST_F(BuilderForm, LoadProjectWhileOnEffectsPageRefillsOnlyWhenShownAgain) {
 TEST_F(BuilderForm, BuildPageNavigationAndMenuKeys) {
     open("");
     form->Menu().BuildProjectItem->trigger();
-    EXPECT_EQ(form->PageControl()->currentIndex(), 4);
+    EXPECT_EQ(form->findChild<QStackedWidget*>("PageControl")->currentIndex(), 4);
     struct Step {
         void (TVorlinConfigForm::*click)();
         int page;
@@ -535,13 +537,13 @@ TEST_F(BuilderForm, BuildPageNavigationAndMenuKeys) {
                           {&TVorlinConfigForm::BackBClick, 0, false}};
     for (const auto& s : steps) {
         (form.get()->*s.click)();
-        EXPECT_EQ(form->Build()->Notebook()->currentIndex(), s.page);
-        EXPECT_EQ(form->Build()->BackB()->isEnabled(), s.back);
+        EXPECT_EQ(form->Build()->findChild<QStackedWidget*>("Notebook")->currentIndex(), s.page);
+        EXPECT_EQ(form->Build()->findChild<QPushButton*>("BackB")->isEnabled(), s.back);
     }
-    form->Build()->Notebook()->setCurrentIndex(3);
+    form->Build()->findChild<QStackedWidget*>("Notebook")->setCurrentIndex(3);
     form->BackBClick();
-    EXPECT_EQ(form->Build()->Notebook()->currentIndex(), 0);
-    EXPECT_EQ(form->Build()->WebsiteEdit()->text(), "http://");
+    EXPECT_EQ(form->Build()->findChild<QStackedWidget*>("Notebook")->currentIndex(), 0);
+    EXPECT_EQ(form->Build()->findChild<QLineEdit*>("WebsiteEdit")->text(), "http://");
 
     const std::pair<QAction*, QKeySequence> keys[] = {
         {form->Menu().PreviewItem, Qt::Key_F2},
@@ -638,7 +640,7 @@ TEST_F(BuilderForm, ReadmeLoadsFromATextFile) {
     shell.fileAnswer = QString::fromStdString((dir / "readme.txt").string());
     form->LoadReadmeBClick();
     EXPECT_EQ(shell.filters.last(), "*.txt|*.txt");
-    EXPECT_EQ(form->Build()->ReadmeMemo()->toPlainText(), "Line one\nLine two\n");
+    EXPECT_EQ(form->Build()->findChild<QPlainTextEdit*>("ReadmeMemo")->toPlainText(), "Line one\nLine two\n");
 }
 
 // What a person sees first, with the skin the program ships: the Images page names every format Add
@@ -669,14 +671,22 @@ TEST_F(BuilderForm, ShowsItsTextsWholeWithTheShippedSkin) {
     form->Options()->BackcolorCb()->hidePopup();
 
     form->NavBarClick(4);
-    form->Build()->Notebook()->setCurrentIndex(3);
+    form->Build()->findChild<QStackedWidget*>("Notebook")->setCurrentIndex(3);
     const QString folder = "/" + QString("very-long-folder-name/").repeated(12);
-    form->Build()->StatusMemo()->appendPlainText("Unable to write to " + folder +
-                                                 "Holiday Pictures.002 because of "
-                                                 "reasons that take more words than the memo is wide");
+    form->Build()
+        ->findChild<QPlainTextEdit*>("StatusMemo")
+        ->appendPlainText("Unable to write to " + folder +
+                          "Holiday Pictures.002 because of "
+                          "reasons that take more words than the memo is wide");
     QApplication::processEvents();
-    EXPECT_EQ(form->Build()->StatusMemo()->horizontalScrollBar()->maximum(), 0);
-    EXPECT_GT(form->Build()->StatusMemo()->document()->firstBlock().layout()->lineCount(), 2);
+    EXPECT_EQ(form->Build()->findChild<QPlainTextEdit*>("StatusMemo")->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(form->Build()
+                  ->findChild<QPlainTextEdit*>("StatusMemo")
+                  ->document()
+                  ->firstBlock()
+                  .layout()
+                  ->lineCount(),
+              2);
 }
 
 // Help without a program for the address says where the help is instead of doing nothing.
@@ -728,8 +738,8 @@ TEST_F(BuilderForm, TreeTellsWhichEffectsAShowNeverPlays) {
     open("");
     form->NavBarClick(2);
     int told = 0;
-    for (int g = 0; g < form->Effects()->StyleList()->topLevelItemCount(); ++g) {
-        const QTreeWidgetItem* group = form->Effects()->StyleList()->topLevelItem(g);
+    for (int g = 0; g < form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem* group = form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(g);
         const bool splash = group->text(0) == "Splash Show";
         EXPECT_EQ(group->toolTip(0).contains("never plays"), splash) << group->text(0).toStdString();
         told += splash;
@@ -747,33 +757,37 @@ TEST(BuildPageAlone, AsksForABuildOnlyWhileBuildIsEnabled) {
     builder::BuildPage page(shell, TVorlinConfigForm::kCaption,
                             [](const std::function<void()>& fn) { fn(); });
     page.show();
+    auto* buildB = page.findChild<QPushButton*>("BuildB");
+    auto* nextB = page.findChild<QPushButton*>("NextB");
+    auto* notebook = page.findChild<QStackedWidget*>("Notebook");
+    auto* statusMemo = page.findChild<QPlainTextEdit*>("StatusMemo");
     int requests = 0;
     QObject::connect(&page, &builder::BuildPage::buildRequested, [&requests] { ++requests; });
-    const auto askAllWays = [&page] {
-        page.BuildB()->click();
-        QTest::keyClick(page.NameEdit(), Qt::Key_Return);
-        QTest::keyClick(page.WebsiteEdit(), Qt::Key_Return);
-        page.Notebook()->setCurrentIndex(builder::BuildPage::npReadme);
-        page.NextB()->click();
+    const auto askAllWays = [&] {
+        buildB->click();
+        QTest::keyClick(page.findChild<QLineEdit*>("NameEdit"), Qt::Key_Return);
+        QTest::keyClick(page.findChild<QLineEdit*>("WebsiteEdit"), Qt::Key_Return);
+        notebook->setCurrentIndex(builder::BuildPage::npReadme);
+        nextB->click();
     };
     askAllWays();
     EXPECT_EQ(requests, 4);
 
     page.AppendStatus("from an earlier build");
     page.BuildStarted({"first note", "second note"});
-    EXPECT_EQ(page.Notebook()->currentIndex(), builder::BuildPage::npStatus);
-    EXPECT_FALSE(page.BuildB()->isEnabled());
-    EXPECT_FALSE(page.NextB()->isEnabled());
-    EXPECT_EQ(page.StatusMemo()->toPlainText(), "first note\nsecond note");
+    EXPECT_EQ(notebook->currentIndex(), builder::BuildPage::npStatus);
+    EXPECT_FALSE(buildB->isEnabled());
+    EXPECT_FALSE(nextB->isEnabled());
+    EXPECT_EQ(statusMemo->toPlainText(), "first note\nsecond note");
     askAllWays();
     EXPECT_EQ(requests, 4);
 
     page.AppendStatus("compiled");
     page.BuildEnded();
-    EXPECT_TRUE(page.BuildB()->isEnabled());
-    EXPECT_TRUE(page.NextB()->isEnabled());
-    EXPECT_TRUE(page.StatusMemo()->toPlainText().endsWith("compiled"));
-    page.BuildB()->click();
+    EXPECT_TRUE(buildB->isEnabled());
+    EXPECT_TRUE(nextB->isEnabled());
+    EXPECT_TRUE(statusMemo->toPlainText().endsWith("compiled"));
+    buildB->click();
     EXPECT_EQ(requests, 5);
 }
 

@@ -66,7 +66,7 @@ void storeBlockedThenFreed(const StoreCase& c) {
     auto form = std::make_unique<builder::TVorlinConfigForm>(settings, shell);
     form->show();
     ASSERT_EQ(form->Images()->List()->count(), 2);
-    form->Options()->StretchRadio()->setChecked(true);
+    form->Options()->findChild<QRadioButton*>("StretchRadio")->setChecked(true);
 
     c.block(dir, working);
     EXPECT_FALSE(form->close());
@@ -74,7 +74,7 @@ void storeBlockedThenFreed(const StoreCase& c) {
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("VorlinSaver.002")) << messages[0].toStdString();
     EXPECT_EQ(form->Images()->List()->count(), 2);
-    EXPECT_TRUE(form->Options()->StretchRadio()->isChecked());
+    EXPECT_TRUE(form->Options()->findChild<QRadioButton*>("StretchRadio")->isChecked());
     c.unblock(dir, working, original);
 
     // The obstacle is gone: the next close stores what was edited.
