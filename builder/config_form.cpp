@@ -279,14 +279,8 @@ void TVorlinConfigForm::ImageDownBClick() {
 void TVorlinConfigForm::ImageListClick() {
     FImages->ListClick();
 }
-void TVorlinConfigForm::ImageListClickCheck(QListWidgetItem* item) {
-    FImages->ClickCheck(item);
-}
 void TVorlinConfigForm::AddMusicBClick() {
     FMusic->AddClick();
-}
-void TVorlinConfigForm::AddMusicFiles(const QStringList& files) {
-    FMusic->AddFiles(files);
 }
 void TVorlinConfigForm::RemoveMusicBClick() {
     FMusic->RemoveClick();
@@ -300,20 +294,8 @@ void TVorlinConfigForm::MusicUpBClick() {
 void TVorlinConfigForm::MusicDownBClick() {
     FMusic->DownClick();
 }
-void TVorlinConfigForm::MusicListClickCheck(QListWidgetItem* item) {
-    FMusic->ClickCheck(item);
-}
-void TVorlinConfigForm::PlayBClick() {
-    FMusic->PlayClick();
-}
-void TVorlinConfigForm::StopBClick() {
-    FMusic->StopClick();
-}
 void TVorlinConfigForm::StyleListClick(QTreeWidgetItem* item) {
     FEffects->StyleListClick(item);
-}
-void TVorlinConfigForm::StyleListChange(QTreeWidgetItem* item) {
-    FEffects->StyleListChange(item);
 }
 void TVorlinConfigForm::SelectAllBClick() {
     FEffects->SelectAllBClick();
@@ -326,9 +308,6 @@ void TVorlinConfigForm::ExpandBClick() {
 }
 void TVorlinConfigForm::CollapseBClick() {
     FEffects->CollapseBClick();
-}
-void TVorlinConfigForm::NotebookChange(int index) {
-    FBuild->NotebookChange(index);
 }
 void TVorlinConfigForm::NextBClick() {
     FBuild->NextBClick();
@@ -398,14 +377,6 @@ void TVorlinConfigForm::StopPreviews() {
 }
 
 // ---------------------------------------------------------------- navigation
-
-void TVorlinConfigForm::ShowPage(Page page) {
-    NavBarClick(int(page));
-}
-
-Page TVorlinConfigForm::CurrentPage() const {
-    return static_cast<Page>(FPageControl->currentIndex());
-}
 
 void TVorlinConfigForm::NavBarClick(int index) {
     if (index < 0 || index >= kPageCount) return;

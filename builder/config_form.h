@@ -31,7 +31,6 @@
 
 class QAction;
 class QListWidget;
-class QListWidgetItem;
 class QStackedWidget;
 class QTreeWidgetItem;
 
@@ -100,18 +99,13 @@ public:
     void ImageUpBClick();
     void ImageDownBClick();
     void ImageListClick();
-    void ImageListClickCheck(QListWidgetItem* item);
     void AddMusicBClick();
     void RemoveMusicBClick();
     void ClearMusicBClick();
     void MusicUpBClick();
     void MusicDownBClick();
-    void MusicListClickCheck(QListWidgetItem* item);
-    void PlayBClick();
-    void StopBClick();
     void EffectsPageShow();
     void StyleListClick(QTreeWidgetItem* item);
-    void StyleListChange(QTreeWidgetItem* item);
     void SelectAllBClick();
     void DisableAllBClick();
     void ExpandBClick();
@@ -120,7 +114,6 @@ public:
     void FullscreenPreview();
     void OKBClick();
     void CancelBClick();
-    void NotebookChange(int index);
     void NextBClick();
     void BackBClick();
     void BuildBClick();
@@ -132,9 +125,8 @@ public:
     void EmailClick();
     void AboutClick();
 
-    // Add as the "Add" buttons do, for files already chosen (the dialogs and dropped files).
+    // Add as the picture list's "Add" does, for files already chosen.
     void AddPictureFiles(const QStringList& files);
-    void AddMusicFiles(const QStringList& files);
 
     // ---- state
     int ChangeFlags = 0;
@@ -152,8 +144,6 @@ public:
     EffectsPage* Effects() const { return FEffects; }
     OptionsPage* Options() const { return FOptions; }
     BuildPage* Build() const { return FBuild; }
-    void ShowPage(Page page);
-    Page CurrentPage() const;
 
     // The main menu's entries.
     struct TMainMenu {
