@@ -19,6 +19,13 @@ if(VORLIN_WITH_QT)
   # Folders with Qt classes turn on CMAKE_AUTOMOC in their own CMakeLists.txt.
   pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
   pkg_check_modules(XSS REQUIRED IMPORTED_TARGET xscrnsaver x11)
+  find_package(Qt6 REQUIRED COMPONENTS DBus)
+  pkg_check_modules(WAYLAND_CLIENT REQUIRED IMPORTED_TARGET wayland-client)
+  pkg_check_modules(XRANDR REQUIRED IMPORTED_TARGET xrandr)
+  pkg_get_variable(WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
+  find_program(WAYLAND_SCANNER wayland-scanner REQUIRED)
+  find_path(PLASMA_WAYLAND_PROTOCOLS_DIR idle.xml PATHS /usr/share/plasma-wayland-protocols REQUIRED NO_DEFAULT_PATH)
+  include(${CMAKE_CURRENT_LIST_DIR}/VorlinWayland.cmake)
 endif()
 
 if(VORLIN_BUILD_TESTS)

@@ -144,9 +144,11 @@ function(vorlin_finish_install)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-  # Beyond the linked libraries: makeself packs the installers, a General MIDI soundfont plays MIDI music.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "makeself, timgm6mb-soundfont | sf2-soundfont-gm")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver")
+  # Beyond the linked libraries: makeself packs the installers, patchelf points the runtime they carry at
+  # itself, a General MIDI soundfont plays MIDI music (and travels with shows that have MIDI). binutils
+  # strips what an installer carries; qt6-wayland lets built savers carry the Wayland platform.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "makeself, patchelf, timgm6mb-soundfont | sf2-soundfont-gm")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver, binutils, qt6-wayland")
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "slide-show screen-saver maker")
   # The summary above is the synopsis line; this is the extended description below it.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "VorlinSaver turns pictures and music into a screen saver of your own.

@@ -12,6 +12,8 @@ PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   dpkg-dev file lintian appstream desktop-file-utils
   sway grim wtype qt6-wayland xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  libwayland-dev wayland-protocols plasma-wayland-protocols libxrandr-dev mutter
+  patchelf debootstrap
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "startup/command_line.h"
 
+#include <cstring>
+
 namespace vorlin::startup {
 
 const char* modeName(TScreenSaverMode mode) {
@@ -26,7 +28,8 @@ StartupState& startupState() {
 ProgramOptions takeProgramOptions(std::vector<std::string>& args) {
     ProgramOptions options;
     std::vector<std::string> rest;
-    for (auto& a : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        auto& a = args[i];
         if (a.rfind("--", 0) != 0) {
             rest.push_back(std::move(a));
             continue;
@@ -37,7 +40,18 @@ ProgramOptions takeProgramOptions(std::vector<std::string>& args) {
             options.version = true;
         else if (a == "--info")
             options.info = true;
-        else
+        else if (a == "--watch-idle")
+            options.watchIdle = true;
+        else if (a == "--idle-after" || a.rfind("--idle-after=", 0) == 0) {
+            const bool inOne = a.size() > std::strlen("--idle-after");
+            std::string value;
+            if (inOne)
+                value = a.substr(std::strlen("--idle-after="));
+            else if (i + 1 < args.size())
+                value = args[++i];
+            const std::uint32_t seconds = parseWindowHandle(value);
+            options.idleAfterSeconds = seconds >= 1 && seconds <= 86400 ? int(seconds) : -1;
+        } else
             options.unknown.push_back(a);
     }
     args = std::move(rest);

@@ -47,10 +47,15 @@ struct ProgramOptions {
     bool help = false;
     bool version = false;
     bool info = false;
+    bool watchIdle = false;
+    // --idle-after SECONDS (or --idle-after=SECONDS): 0 when not given; -1 when its value is missing or
+    // not a whole number of seconds from 1 to 86400.
+    int idleAfterSeconds = 0;
     std::vector<std::string> unknown; // other "--" arguments, as given
 };
 
-// Removes every argument that starts with "--" from `args` and reports them.
+// Removes every argument that starts with "--" (and the value after --idle-after) from `args` and
+// reports them.
 ProgramOptions takeProgramOptions(std::vector<std::string>& args);
 
 // A window handle argument: decimal digits only (surrounding blanks allowed), within 32 bits; else 0.

@@ -92,6 +92,7 @@ std::string infoJson(const StartupState& state, const show::SettingsPlaces& plac
     out += std::string(",\"LoopMusic\":") + boolean(s.LoopMusic);
     out += ",\"MusicPath\":" + jsonString(s.MusicPath);
     out += ",\"EffectSpeed\":" + std::to_string(s.EffectSpeed);
+    out += ",\"IdleMinutes\":" + std::to_string(s.IdleMinutes);
     out += ",\"EnabledEffects\":[";
     bool first = true;
     for (std::size_t n = 0; n < s.EnabledEffects.size(); ++n) {

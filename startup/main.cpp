@@ -4,6 +4,7 @@
 // taken out, the command line parsed into the start-up state, an installed program's working folder
 // readied (startup/working_folder.h; not for --info), the show settings read. Then:
 //   --help / --version / --info   print and end (no display needed, no application object);
+//   --watch-idle                  the idle watcher (see watch_idle.h) until the session goes;
 //   ChangePassword                the password change when a window was given, then end, no window;
 //   any other mode                one main window, the event loop until it closes, and after a show the
 //                                 window that was in front before it is brought back.
@@ -14,11 +15,13 @@
 #include "platform/program_path.h"
 #include "platform/registry.h"
 #include "show/settings/show_settings.h"
+#include "startup/bundled_qt.h"
 #include "startup/command_line.h"
 #include "startup/foreground.h"
 #include "startup/info_json.h"
 #include "startup/main_windows.h"
 #include "startup/password_change.h"
+#include "startup/watch_idle.h"
 #include "startup/working_folder.h"
 
 #include <QApplication>
@@ -41,12 +44,15 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: %s [/s | /c | /p WINDOW | /a WINDOW] [--info] [--help] [--version]\n"
+    "       %s --watch-idle [--idle-after SECONDS]\n"
     "  (no argument)  the builder, or the configuration dialog of a screen saver\n"
     "  /s             the full-screen show\n"
     "  /c             the configuration (builder or dialog, by the program's name)\n"
     "  /p WINDOW      the preview inside the X11 window WINDOW (decimal id)\n"
     "  /a WINDOW      change the screen-saver password\n"
     "  --info         print the start-up mode and the show settings as JSON\n"
+    "  --watch-idle   wait for the session to be idle, then show full screen; again after each show\n"
+    "  --idle-after SECONDS  the idle time for --watch-idle (else the show's IdleMinutes)\n"
     "  --help         print this text\n"
     "  --version      print the version\n";
 
@@ -69,8 +75,12 @@ int run(int argc, char** argv) {
                      options.unknown.front().c_str());
         return 2;
     }
+    if (options.idleAfterSeconds < 0) {
+        std::fprintf(stderr, "VorlinSaver: --idle-after needs a number of seconds from 1 to 86400\n");
+        return 2;
+    }
     if (options.help) {
-        std::printf(kUsage, programName.c_str());
+        std::printf(kUsage, programName.c_str(), programName.c_str());
         return 0;
     }
     if (options.version) {
@@ -97,6 +107,15 @@ int run(int argc, char** argv) {
         return 0;
     }
 
+    if (options.watchIdle) {
+#ifdef VORLIN_HAVE_SHOW_WINDOWS
+        return runIdleWatcher(argc, argv, options.idleAfterSeconds, settingsFile.places.settingsFile);
+#else
+        std::fprintf(stderr, "VorlinSaver: the idle watcher is not part of this build\n");
+        return 1;
+#endif
+    }
+
     if (state.ScreenSaverMode == TScreenSaverMode::ChangePassword) {
         if (state.HostWindow != 0) changePassword(state.HostWindow);
         return 0;
@@ -106,7 +125,9 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "VorlinSaver: no display to open (set DISPLAY, or use --info)\n");
         return 1;
     }
+    BundledQtPlugins bundledQt = BundledQtPlugins::use();
     QApplication app(argc, argv);
+    bundledQt.restoreEnvironment();
 
     const MainWindow which = mainWindowFor(state.ScreenSaverMode, settingsFile.places.baseName);
     std::unique_ptr<QWidget> window;

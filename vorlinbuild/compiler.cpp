@@ -1,20 +1,24 @@
 // vorlinbuild's compile step (see compiler.h).
 #include "vorlinbuild/compiler.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <ostream>
 #include <sstream>
 
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "platform/runtime_folder.h"
+#include "vorlinbuild/elf_file.h"
 #include "vorlinbuild/iss_script.h"
+#include "vorlinbuild/run_program.h"
+#include "vorlinbuild/runtime_pack.h"
 
 namespace fs = std::filesystem;
 
@@ -40,22 +44,24 @@ std::string headerPassingOptions() {
     return patched;
 }
 
-// Runs a program with its standard output sent to standard error (ours carries the reports).
-int run(const std::vector<std::string>& args) {
-    const pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        dup2(2, 1);
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// The ELF files that go into the system folder: the screen saver and the modules it loads.
+bool goesToSystemFolder(const ScriptEntry& e) {
+    std::string dir = e.at("destdir");
+    while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+    for (char& c : dir) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return dir == "{sys}";
+}
+
+bool isMidiFile(const std::string& path) {
+    std::string ext = fs::path(path).extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".mid" || ext == ".midi" || ext == ".rmi";
+}
+
+std::string megabytes(std::uintmax_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    return text;
 }
 
 } // namespace
@@ -97,6 +103,7 @@ int compileInstaller(const std::string& scriptPath, const std::string& installer
     int code = 0;
     try {
         int n = 0;
+        std::map<std::string, std::string> sources; // name in the installer folder -> source path
         for (auto& e : script.files) {
             const std::string source = expandConstants(e["source"], {});
             if (!platform::fileExists(source)) {
@@ -114,14 +121,42 @@ int compileInstaller(const std::string& scriptPath, const std::string& installer
                     plain += ch == '{' ? "{{" : std::string(1, ch);
                 e["destname"] = plain;
             }
+            sources[name] = source;
             e["source"] = name;
         }
         if (code == 0) {
-            platform::replaceFileAtomically((pack / "setup.iss").string(), formatScript(script));
+            RuntimeRequest runtime;
+            runtime.version = platform::runtimeVersion();
+            runtime.folder = (pack / "runtime").string();
+            runtime.soundfontPlaces = defaultSoundfontPlaces();
+            for (const auto& e : script.files) {
+                const std::string copy = (pack / e.at("source")).string();
+                if (isMidiFile(sources.at(e.at("source")))) runtime.midi = true;
+                if (goesToSystemFolder(e) && isElfFile(copy)) {
+                    runtime.programSources.push_back(sources.at(e.at("source")));
+                    runtime.programCopies.push_back(copy);
+                }
+            }
             fs::copy_file(installerProgram, pack / "vorlin-install");
             fs::permissions(pack / "vorlin-install", fs::perms::owner_all, fs::perm_options::add);
+            if (!runtime.programSources.empty()) {
+                // The installer runs on the receiver's machine too: its needs count towards the floor, and
+                // it is stripped like the saver.
+                runtime.programSources.push_back(installerProgram);
+                runtime.programCopies.push_back((pack / "vorlin-install").string());
+                progress("Gathering the runtime the screen saver needs");
+                const RuntimePack packed = packRuntime(runtime, progress);
+                progress("Runtime " + packed.version + ": " + std::to_string(packed.libraries) +
+                         " libraries, " + std::to_string(packed.plugins) + " Qt plugins" +
+                         (packed.soundfont ? ", the General MIDI soundfont" : "") + "; " +
+                         megabytes(packed.bytes) + " installed; needs glibc " + packed.glibc + " or newer");
+            }
+            platform::replaceFileAtomically((pack / "setup").string(), preflightScript());
+            fs::permissions(pack / "setup", fs::perms::owner_all, fs::perm_options::add);
+            platform::replaceFileAtomically((pack / "setup.iss").string(), formatScript(script));
             progress("Compressing the files into " + output);
-            std::vector<std::string> args = {"makeself", "--quiet", "--nox11"};
+            // Level 6 packs the runtime within a few per cent of level 9 in a third of the time.
+            std::vector<std::string> args = {"makeself", "--quiet", "--nox11", "--complevel", "6"};
             const std::string header = headerPassingOptions();
             if (!header.empty()) {
                 platform::replaceFileAtomically((work / "header.sh").string(), header);
@@ -134,13 +169,13 @@ int compileInstaller(const std::string& scriptPath, const std::string& installer
                 if (std::isalnum(static_cast<unsigned char>(ch)) || ch == ' ' || ch == '.' || ch == '-' ||
                     ch == '_')
                     label += ch;
-            args.insert(args.end(), {pack.string(), output, label + " installer", "./vorlin-install"});
-            const int rc = run(args);
+            args.insert(args.end(), {pack.string(), output, label + " installer", "./setup"});
+            const int rc = runProgram(args);
             if (rc != 0 || !platform::fileExists(output)) {
                 progress("Error: makeself ended with " + std::to_string(rc));
                 code = 3;
             } else {
-                progress("Installer written: " + output);
+                progress("Installer written: " + output + " (" + megabytes(fs::file_size(output)) + ")");
             }
         }
     } catch (const std::exception& e) {

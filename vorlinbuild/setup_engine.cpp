@@ -19,7 +19,9 @@
 #include "vorlinbuild/ask_window.h"
 #include "vorlinbuild/install_list.h"
 #include "vorlinbuild/iss_script.h"
+#include "vorlinbuild/runtime_install.h"
 #include "vorlinbuild/short_name.h"
+#include "vorlinbuild/watcher_setup.h"
 
 namespace fs = std::filesystem;
 
@@ -47,7 +49,8 @@ struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Desktop-entry string value.
+} // namespace
+
 std::string desktopString(const std::string& s) {
     std::string o;
     for (char c : s) {
@@ -75,6 +78,8 @@ std::string execArgument(const std::string& s) {
     }
     return desktopString(q + "\"");
 }
+
+namespace {
 
 bool isInside(const fs::path& p, const fs::path& root) {
     const auto rel = p.lexically_normal().lexically_relative(root.lexically_normal());
@@ -400,6 +405,11 @@ void removeRecord(const Record& r, const std::vector<InstallList>& others, std::
         } else if (kind == "store" && r.size() > 1) {
             // A settings file the installation created (or shares), when nothing is left in it.
             if (fs::exists(r[1], ec) && platform::IniFile(r[1]).readSections().empty()) fs::remove(r[1], ec);
+        } else if (kind == "watch" && r.size() > 1) {
+            removeWatcher(WatcherPlaces::fromEnvironment(), r[1], out);
+        } else if (kind == "runtime" && r.size() > 1) {
+            // The runtime folder of a version stays while any installed show's list names it.
+            if (!namedByOthers(others, {"runtime"}, r[1])) removeRuntimeFolder(r[1]);
         } else if (kind == "xss" && r.size() > 5 && fs::exists(r[1], ec)) {
             XssPrevious prev{r[3], r[4], r[5] == "1"};
             const std::string text = slurp(r[1]);
@@ -411,6 +421,18 @@ void removeRecord(const Record& r, const std::vector<InstallList>& others, std::
         }
     } catch (const std::exception& e) {
         out << "Could not undo " << kind << " " << (r.size() > 1 ? r[1] : "") << ": " << e.what() << "\n";
+    }
+}
+
+// The installed saver (the first ".scr" copied) becomes the user's idle watcher.
+template <typename Copies>
+void addIdleWatcher(const Copies& copies, const std::string& title, std::vector<Record>& log,
+                    std::ostream& out) {
+    for (const auto& cp : copies) {
+        if (lower(fs::path(cp.to).extension().string()) != ".scr") continue;
+        log.push_back({"watch", cp.to});
+        addWatcher(WatcherPlaces::fromEnvironment(), {cp.to, title}, out);
+        return;
     }
 }
 
@@ -544,6 +566,25 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         };
         const std::string title = expandConstants(setup("appname"), {});
         talk.setTitle(title + " Setup");
+        // The runtime the installer carries, and whether this machine's C and C++ libraries can run it.
+        const std::string runtimeFrom = folder + "/runtime";
+        const bool withRuntime = fs::exists(runtimeFrom + "/runtime.ini");
+        const RuntimePack runtime =
+            withRuntime ? readRuntimeManifest(runtimeFrom + "/runtime.ini") : RuntimePack();
+        if (withRuntime) {
+            // The version names a folder: nothing but a plain name may come from the manifest.
+            if (runtime.version.empty() ||
+                runtime.version.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz"
+                                                  "ABCDEFGHIJKLMNOPQRSTUVWXYZ.-_") != std::string::npos ||
+                runtime.version.find_first_not_of('.') == std::string::npos)
+                throw Failure("the installer's runtime has no usable version (\"" + runtime.version + "\")");
+            const std::string refusal =
+                versionProblem(runtime, title, glibcVersionHere(), glibcxxVersionHere());
+            if (!refusal.empty()) {
+                talk.tell(refusal + "\n");
+                return 3;
+            }
+        }
         std::map<std::string, std::string> c = {
             {"sys", places.sys}, {"pf", places.pf}, {"userdesktop", places.userdesktop}, {"win", places.win}};
         const std::string app =
@@ -586,7 +627,9 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         if (copies.size() > kShown)
             shown += "  and " + std::to_string(copies.size() - kShown) + " more files\n";
         const std::string selects =
-            "  and makes it the screen saver of xscreensaver (" + places.home + "/.xscreensaver).\n";
+            "  and makes it the screen saver of xscreensaver (" + places.home +
+            "/.xscreensaver),\n"
+            "  and starts it when the session is idle (a systemd user unit and an autostart entry).\n";
         out << plan << selects;
         if (!talk.ask(shown + selects, "Go on?", "Install", "Cancel")) {
             out << "Nothing was installed.\n";
@@ -609,6 +652,15 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
         inst.makeFolders(app);
         copyInto(self, app + "/unins000");
         inst.log.push_back({"file", app + "/unins000"});
+        if (withRuntime) {
+            const std::string runtimeTo = places.sys + "/runtime/" + runtime.version;
+            inst.makeFolders(fs::path(runtimeTo).parent_path());
+            installRuntimeFolder(runtimeFrom, runtimeTo);
+            inst.log.push_back({"runtime", runtimeTo});
+            std::vector<std::string> installed;
+            for (const auto& cp : copies) installed.push_back(cp.to);
+            checkInstalledSaver(title, installed, runtimeTo, out);
+        }
 
         if (!s.registry.empty()) {
             const std::string store = platform::Registry().file();
@@ -662,6 +714,7 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             if (fs::path(link).parent_path() == fs::path(places.userdesktop))
                 fs::permissions(link, fs::perms::owner_exec, fs::perm_options::add, ec);
         }
+        addIdleWatcher(copies, title, inst.log, out);
         platform::replaceFileAtomically(logFile, formatInstallList(title, inst.log));
         const std::string done = "\"" + title + "\" was installed. To remove it, run " + app + "/unins000\n";
         if (readme.empty() || yes) {

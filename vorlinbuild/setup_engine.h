@@ -53,6 +53,11 @@ std::string xssAddProgram(const std::string& text, const std::string& entry, Xss
 std::string xssRemoveProgram(const std::string& text, const std::string& entry, const XssPrevious& previous,
                              const std::vector<XssShow>& ours = {});
 
+// A desktop-entry string value ("\\", newline, return and tab escaped).
+std::string desktopString(const std::string& s);
+// One desktop-entry Exec argument: quoted, the characters the Exec rules reserve escaped, "%" doubled.
+std::string execArgument(const std::string& s);
+
 // The text inside double quotes for /bin/sh ("\", "\"", "$" and "`" escaped).
 std::string shellQuote(const std::string& text);
 

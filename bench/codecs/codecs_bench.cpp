@@ -6,6 +6,13 @@
 //  Djpeg/<photo>        the djpeg process itself, for reference.
 //  ShrinkDecode6000     the 6000x4000 photo decoded for a 1920x1080 box; vs_full_time and
 //                       vs_full_peak compare it with a full decode (the peak target is <= 0.25).
+//  ShowLoad/<screen>/<rule>
+//                       the 6000x4000 photo loaded as a full-screen show of that size loads it (file read,
+//                       decode, fit): stretched (each side at most the screen's) or at its own size (the
+//                       part the screen shows). vs_djpeg_scaled is its time over the best of three djpeg
+//                       runs on the same file at the DCT scale that covers the result (-scale 1/N), or
+//                       cutting out the same part (-crop) at full scale (target <= 1.2), both in processor
+//                       time (best run each).
 // peak_bytes counters are the most memory the decode held at once beyond what was allocated before it
 // (the file's bytes not counted), measured through this program's own malloc.
 //
@@ -13,9 +20,11 @@
 // $TMPDIR/vorlin_codecs_bench on the first run and reused after.
 
 #include "gfx/codecs/codecs.h"
+#include "gfx/codecs/picture_loader.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -25,7 +34,9 @@
 #include <map>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <vector>
 
 extern char** environ;
@@ -141,27 +152,42 @@ double seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-// Runs djpeg on the file; false when it could not run.
-bool runDjpeg(const std::string& path) {
-    const char* argv[] = {"djpeg", "-bmp", "-outfile", "/dev/null", path.c_str(), nullptr};
+// Runs djpeg on the file (with extra options before it); false when it could not run. `cpuSeconds`, when
+// given, receives the processor time djpeg used (user and system).
+bool runDjpeg(const std::string& path, const std::vector<std::string>& options = {},
+              double* cpuSeconds = nullptr) {
+    std::vector<const char*> argv = {"djpeg"};
+    for (const std::string& o : options) argv.push_back(o.c_str());
+    // BMP output unless the options choose PPM (the only output djpeg can write a cut-out to).
+    if (std::find(options.begin(), options.end(), "-ppm") == options.end()) argv.push_back("-bmp");
+    for (const char* a : {"-outfile", "/dev/null"}) argv.push_back(a);
+    argv.push_back(path.c_str());
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return false;
+    if (posix_spawnp(&pid, "djpeg", nullptr, nullptr, const_cast<char**>(argv.data()), environ) != 0)
+        return false;
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (cpuSeconds)
+        *cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// Best of three djpeg runs per file, measured once per program run.
-double djpegSeconds(const std::string& path) {
+// Best of three djpeg runs per file and options, measured once per program run.
+double djpegSeconds(const std::string& path, const std::vector<std::string>& options = {}) {
     static std::map<std::string, double> cache;
-    if (auto it = cache.find(path); it != cache.end()) return it->second;
+    std::string key = path;
+    for (const std::string& o : options) key += " " + o;
+    if (auto it = cache.find(key); it != cache.end()) return it->second;
     double best = 1e9;
     for (int i = 0; i < 3; ++i) {
         const auto t0 = Clock::now();
-        if (!runDjpeg(path)) return 0;
+        if (!runDjpeg(path, options)) return 0;
         best = std::min(best, seconds(Clock::now() - t0));
     }
-    return cache[path] = best;
+    return cache[key] = best;
 }
 
 // One plain copy of a 1920x1080 frame: the floor every ratio in bench/ is given against.
@@ -260,6 +286,61 @@ void BM_ShrinkDecode6000(benchmark::State& state) {
     state.counters["vs_frame_copy"] = mean / frameCopySeconds();
 }
 BENCHMARK(BM_ShrinkDecode6000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ShowLoad(benchmark::State& state) {
+    const Photo& photo = kPhotos[1];
+    const std::string path = photoPath(photo);
+    if (path.empty()) return state.SkipWithError("ImageMagick could not make the photo");
+    const int screenW = state.range(0) == 0 ? 1920 : 3840, screenH = state.range(0) == 0 ? 1080 : 2160;
+    const bool stretched = state.range(1) == 0;
+    const PictureFit fit{stretched ? PictureFit::Rule::EachSide : PictureFit::Rule::Visible, screenW, screenH,
+                         true};
+    const FitPlan plan = planFit(fit, photo.width, photo.height);
+    // The same work by djpeg: the covering scale, or the cut-out at full scale.
+    std::vector<std::string> options;
+    if (stretched) {
+        options = {"-scale", "1/" + std::to_string(jpegScaleCovering(photo.width, photo.height, plan.size)),
+                   "-ppm"};
+    } else {
+        const vorlin::Rect& c = plan.crop;
+        options = {"-crop",
+                   std::to_string(c.width()) + "x" + std::to_string(c.height()) + "+" +
+                       std::to_string(c.Left) + "+" + std::to_string(c.Top),
+                   "-ppm"};
+    }
+    // Processor time on both sides: on a machine busy with other work, wall-clock times say more about
+    // the other work than about the decoders.
+    double djpeg = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        double cpu = 0;
+        if (!runDjpeg(path, options, &cpu)) return state.SkipWithError("djpeg did not run");
+        djpeg = std::min(djpeg, cpu);
+    }
+    auto threadSeconds = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+    };
+    double total = 0, best = 1e9;
+    for (auto _ : state) {
+        const double t0 = threadSeconds();
+        Bitmap b = loadFittedPicture(path, Color{}, fit);
+        benchmark::DoNotOptimize(b.bits());
+        const double t = threadSeconds() - t0;
+        total += t;
+        best = std::min(best, t);
+    }
+    const double mean = total / static_cast<double>(state.iterations());
+    state.counters["vs_djpeg_scaled"] = best / djpeg;
+    state.counters["cpu_ms"] = best * 1000;
+    state.counters["djpeg_cpu_ms"] = djpeg * 1000;
+    state.counters["vs_frame_copy"] = mean / frameCopySeconds();
+    state.counters["peak_bytes"] =
+        static_cast<double>(peakBytesOf([&] { loadFittedPicture(path, Color{}, fit); }));
+    state.SetLabel(std::to_string(screenW) + "x" + std::to_string(screenH) +
+                   (stretched ? " stretched " : " own size ") + options[0] + " " + options[1]);
+}
+BENCHMARK(BM_ShowLoad)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -149,6 +149,16 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     MonitorsCb = new TMonitorsBox(options);
     monitorsRow->addWidget(MonitorsCb, 1);
     optL->addLayout(monitorsRow);
+    // "Start after N minutes": the idle time before the saver's watcher starts the show.
+    auto* idleRow = new QHBoxLayout;
+    idleRow->addWidget(new QLabel("Start after", options));
+    IdleMinutesEdit = new QSpinBox(options);
+    IdleMinutesEdit->setObjectName("IdleMinutesEdit");
+    IdleMinutesEdit->setRange(show::kIdleMinutesMin, show::kIdleMinutesMax);
+    idleRow->addWidget(IdleMinutesEdit);
+    idleRow->addWidget(new QLabel("minutes", options));
+    idleRow->addStretch();
+    optL->addLayout(idleRow);
     main->addWidget(options);
 
     auto* info = new QGroupBox("Information", this);
@@ -211,6 +221,7 @@ void TDistributeConfigForm::FormShow() {
     BackcolorCb->SelectColor(static_cast<std::uint32_t>(s.BackgroundColor));
     IntervalEdit->setValue(s.ImageInterval);
     SpeedEdit->setValue(s.EffectSpeed);
+    IdleMinutesEdit->setValue(show::clampIdleMinutes(s.IdleMinutes));
     PlayMusicCheck->setEnabled(!s.Music.empty());
     PlayMusicCheck->setChecked(!s.Music.empty() && s.PlayMusic);
     MonitorsCb->SetMode(s.Monitors);
@@ -221,6 +232,7 @@ void TDistributeConfigForm::OKBClick() {
     s.BackgroundColor = static_cast<std::int32_t>(BackcolorCb->SelectedColor());
     s.ImageInterval = IntervalEdit->value();
     s.EffectSpeed = SpeedEdit->value();
+    s.IdleMinutes = IdleMinutesEdit->value();
     s.ClearOldImage = ClearOldCheck->isChecked();
     s.StetchImage = StretchRadio->isChecked();
     s.RandomImage = RandomizeRadio->isChecked();

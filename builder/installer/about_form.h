@@ -1,10 +1,10 @@
 #pragma once
 // The builder's about box and the configuration dialog of a built screen saver.
 //
-// TDistributeConfigForm edits the display options that have controls (the seven of the original dialog
-// and Monitors) and shows the show's author and web site; "&OK" copies them into the show settings and
-// rewrites all [Set] options of the screen saver's own settings file (those without controls keep their
-// loaded values). Cancel and the
+// TDistributeConfigForm edits the display options that have controls (the seven of the original dialog,
+// Monitors and the idle watcher's "Start after N minutes") and shows the show's author and web site; "&OK"
+// copies them into the show settings and rewrites all [Set] options of the screen saver's own settings
+// file (those without controls keep their loaded values). Cancel and the
 // close box write nothing. Main thread only; no exception leaves a handler.
 #include <QDialog>
 
@@ -45,6 +45,7 @@ public:
 
     TColorBox* BackcolorCb = nullptr;
     QSpinBox *IntervalEdit = nullptr, *SpeedEdit = nullptr;
+    QSpinBox* IdleMinutesEdit = nullptr; // "Start after N minutes" (IdleMinutes)
     QCheckBox *ClearOldCheck = nullptr, *PlayMusicCheck = nullptr;
     QRadioButton *OriginalRadio = nullptr, *StretchRadio = nullptr, *NormalizeRadio = nullptr,
                  *RandomizeRadio = nullptr;

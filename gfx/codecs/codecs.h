@@ -15,7 +15,9 @@
 //   WebP  refuses the file.
 
 #include "gfx/codecs/decoded_picture.h"
+#include "gfx/codecs/picture_fit.h"
 
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -40,6 +42,11 @@ struct JpegOptions {
     // size.
     int boxWidth = 0;
     int boxHeight = 0;
+    // What is kept of the picture for where it will be shown (see picture_fit.h); when it keeps less
+    // than the whole picture it wins over the box.
+    PictureFit fit;
+    // Set from another thread to give up: the decoder stops at its next row with a PictureError.
+    const std::atomic<bool>* cancel = nullptr;
     // Turn the picture upright from its EXIF orientation tag.
     bool applyOrientation = true;
 };
@@ -47,6 +54,8 @@ struct JpegOptions {
 // The DCT scaling (1, 2, 4 or 8: the picture is decoded at 1/n) used for a width × height picture (its
 // upright size) that is only going to be shrunk into the box.
 int jpegScaleDenominator(int width, int height, int boxWidth, int boxHeight);
+// The strongest DCT scaling whose result still covers `target`.
+int jpegScaleCovering(int width, int height, PictureSize target);
 
 // Baseline, progressive, greyscale, RGB, CMYK and YCCK JPEG, turned upright by the EXIF orientation.
 DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOptions& options = {},
@@ -59,9 +68,14 @@ DecodedPicture decodeGif(ByteSpan data, const std::string& name, const DecodeLim
 DecodedPicture decodeBmp(ByteSpan data, const std::string& name, const DecodeLimits& limits = {});
 // The largest and then deepest image of an icon (or cursor) file, BMP or PNG, with its transparency.
 DecodedPicture decodeIco(ByteSpan data, const std::string& name, const DecodeLimits& limits = {});
-DecodedPicture decodePng(ByteSpan data, const std::string& name, const DecodeLimits& limits = {});
-// Still WebP pictures, lossy or lossless, with or without alpha.
-DecodedPicture decodeWebp(ByteSpan data, const std::string& name, const DecodeLimits& limits = {});
+// With a fit, rows are sampled into the kept picture as they arrive (interlaced files: after the last
+// pass, from one full-size buffer).
+DecodedPicture decodePng(ByteSpan data, const std::string& name, const DecodeLimits& limits = {},
+                         const PictureFit& fit = {});
+// Still WebP pictures, lossy or lossless, with or without alpha. With a fit, libwebp's own cropping and
+// scaling decode straight to the kept size.
+DecodedPicture decodeWebp(ByteSpan data, const std::string& name, const DecodeLimits& limits = {},
+                          const PictureFit& fit = {});
 
 // The whole content of a file; a PictureError names the file when it cannot be read.
 std::vector<std::uint8_t> readPictureFile(const std::string& path);

@@ -6,6 +6,7 @@
 #include "gfx/codecs/codec_util.h"
 #include "gfx/codecs/fit_inside.h"
 #include "gfx/codecs/orientation.h"
+#include "gfx/codecs/picture_fit.h"
 
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE
@@ -103,12 +104,15 @@ void sampleRow(const std::uint8_t* row, int sy, int W, int H, int orientation, c
 
 } // namespace
 
-int jpegScaleDenominator(int width, int height, int boxWidth, int boxHeight) {
-    const PictureSize target = fitInsideSize(width, height, boxWidth, boxHeight);
+int jpegScaleCovering(int width, int height, PictureSize target) {
     // libjpeg's scaled size is the size divided by the denominator, rounded up.
     for (const int d : {8, 4, 2})
         if ((width + d - 1) / d >= target.width && (height + d - 1) / d >= target.height) return d;
     return 1;
+}
+
+int jpegScaleDenominator(int width, int height, int boxWidth, int boxHeight) {
+    return jpegScaleCovering(width, height, fitInsideSize(width, height, boxWidth, boxHeight));
 }
 
 DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOptions& options,
@@ -117,7 +121,7 @@ DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOpti
     Bitmap stored;
     std::vector<std::uint8_t> cmykRow, row;
     std::vector<int> uxOf, uyOf;
-    PictureSize fit;
+    PictureSize fit_;
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
     Progress progress{};
@@ -183,51 +187,71 @@ DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOpti
     }
     cinfo.dct_method = JDCT_ISLOW;
 
-    // Shrinking into a box: the strongest DCT scaling whose result still covers the fitted size.
+    // Only what the fit keeps is decoded: a picture that is only shrunk is decoded at the strongest DCT
+    // scaling whose result still covers the kept size; a cut-out at full scale skips the rows above it and
+    // decodes only the columns around it.
     const int upright = orientation;
     const bool swap = orientationSwapsSides(upright);
     const int uprightW = static_cast<int>(swap ? cinfo.image_height : cinfo.image_width);
     const int uprightH = static_cast<int>(swap ? cinfo.image_width : cinfo.image_height);
-    if (options.boxWidth > 0 && options.boxHeight > 0) {
-        cinfo.scale_num = 1;
-        cinfo.scale_denom = static_cast<unsigned>(
-            jpegScaleDenominator(uprightW, uprightH, options.boxWidth, options.boxHeight));
-    }
+    PictureFit fit = options.fit;
+    if (fit.rule == PictureFit::Rule::Whole && options.boxWidth > 0 && options.boxHeight > 0)
+        fit = PictureFit::inside(options.boxWidth, options.boxHeight);
+    const FitPlan plan = planFit(fit, uprightW, uprightH);
+    const bool cropped = plan.crop != Rect{0, 0, uprightW, uprightH};
+    cinfo.scale_num = 1;
+    cinfo.scale_denom =
+        cropped ? 1u : static_cast<unsigned>(jpegScaleCovering(uprightW, uprightH, plan.size));
 
     jpeg_start_decompress(&cinfo);
     const int W = static_cast<int>(cinfo.output_width), H = static_cast<int>(cinfo.output_height);
     const bool cmyk = cinfo.out_color_space == JCS_CMYK;
     // Adobe writes CMYK inverted (0 = full ink); other writers store plain ink amounts.
     const bool inverted = cinfo.saw_Adobe_marker;
-    if (cmyk) cmykRow.resize(static_cast<std::size_t>(W) * 4);
     const int decodedUprightW = swap ? H : W, decodedUprightH = swap ? W : H;
-    fit = PictureSize{decodedUprightW, decodedUprightH};
-    if (options.boxWidth > 0 && options.boxHeight > 0)
-        fit = fitInsideSize(uprightW, uprightH, options.boxWidth, options.boxHeight);
-    const bool streaming = fit.width != decodedUprightW || fit.height != decodedUprightH;
+    fit_ = plan.size;
+    const bool streaming = cropped || fit_.width != decodedUprightW || fit_.height != decodedUprightH;
 
+    int rowWidth = W, firstRow = 0, endRow = H, rowOffset = 0;
     if (streaming) {
-        // Only shrinking: sample each row as it arrives straight into the fitted picture, so that
-        // neither the full picture nor the scaled one is ever held.
-        out.pixels = Bitmap(fit.width, fit.height);
-        row.resize(static_cast<std::size_t>(W) * 3);
-        uxOf.resize(static_cast<std::size_t>(fit.width));
-        uyOf.resize(static_cast<std::size_t>(fit.height));
-        for (int i = 0; i < fit.width; ++i) uxOf[i] = centreSample(i, fit.width, decodedUprightW);
-        for (int i = 0; i < fit.height; ++i) uyOf[i] = centreSample(i, fit.height, decodedUprightH);
+        // Each row is sampled into the kept picture as it arrives, so that neither the full picture nor
+        // the scaled one is ever held.
+        out.pixels = Bitmap(fit_.width, fit_.height);
+        uxOf = sampleAxis(fit_.width, plan.crop.Left, plan.crop.width(), decodedUprightW, uprightW);
+        uyOf = sampleAxis(fit_.height, plan.crop.Top, plan.crop.height(), decodedUprightH, uprightH);
+        if (cropped && upright == 1) {
+            // Stored rows are upright rows: decode only the columns and rows the cut-out needs. libjpeg
+            // widens the columns to whole blocks and says where they start.
+            JDIMENSION x = static_cast<JDIMENSION>(uxOf.front());
+            JDIMENSION width = static_cast<JDIMENSION>(uxOf.back() + 1) - x;
+            jpeg_crop_scanline(&cinfo, &x, &width);
+            rowOffset = static_cast<int>(x);
+            rowWidth = static_cast<int>(width);
+            firstRow = uyOf.front();
+            endRow = uyOf.back() + 1;
+            if (firstRow > 0) jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(firstRow));
+            for (int& c : uxOf) c -= rowOffset;
+        }
+        row.resize(static_cast<std::size_t>(rowWidth) * 3);
     } else {
         stored = Bitmap(W, H);
     }
-    while (cinfo.output_scanline < cinfo.output_height) {
+    if (cmyk) cmykRow.resize(static_cast<std::size_t>(rowWidth) * 4);
+    while (static_cast<int>(cinfo.output_scanline) < endRow) {
+        if (options.cancel && options.cancel->load(std::memory_order_relaxed)) {
+            std::snprintf(err.message, JMSG_LENGTH_MAX, "loading cancelled");
+            std::longjmp(err.jump, 1);
+        }
         const int sy = static_cast<int>(cinfo.output_scanline);
         std::uint8_t* bgr = streaming ? row.data() : stored.scanLine(sy);
         JSAMPROW dest = cmyk ? cmykRow.data() : bgr;
         jpeg_read_scanlines(&cinfo, &dest, 1);
-        if (cmyk) cmykToBgr(cmykRow.data(), bgr, W, inverted);
+        if (cmyk) cmykToBgr(cmykRow.data(), bgr, rowWidth, inverted);
         if (streaming) sampleRow(bgr, sy, W, H, upright, uxOf, uyOf, out.pixels);
     }
-    jpeg_finish_decompress(&cinfo);
     const bool reduced = cinfo.scale_denom > 1 || streaming;
+    // The rows below a cut-out are never read: the decoder is released without finishing.
+    if (endRow == H) jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
 
     if (!streaming) out.pixels = upright == 1 ? std::move(stored) : applyOrientation(stored, upright);

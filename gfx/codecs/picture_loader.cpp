@@ -53,54 +53,73 @@ PictureFormat pictureFormatForPath(const std::string& path) {
     return PictureFormat::Unknown;
 }
 
-DecodedPicture decodePictureFile(const std::string& path, std::optional<PictureSize> jpegBox) {
-    const PictureFormat format = pictureFormatForPath(path);
+namespace {
+
+// Decodes a file by its extension. JPEG, PNG and WebP apply the fit while they decode; the other formats
+// are decoded whole and then sampled (one full-size picture, never a second copy of it).
+DecodedPicture decodeFitted(const std::string& path, PictureFormat format, const PictureFit& fit,
+                            const std::atomic<bool>* cancel) {
+    auto cancelled = [&] {
+        if (cancel && cancel->load(std::memory_order_relaxed)) detail::fail(path, "loading cancelled");
+    };
+    DecodedPicture decoded;
     switch (format) {
     case PictureFormat::Wmf:
     case PictureFormat::Emf:
 #ifdef VORLIN_HAVE_METAFILE
-        return decodeMetafile(path);
+        decoded = decodeMetafile(path);
+        break;
 #else
         detail::fail(path, "metafiles not supported yet");
 #endif
     case PictureFormat::Unknown:
         detail::fail(path, "unknown picture format");
-    default:
-        break;
-    }
-    const std::vector<std::uint8_t> bytes = readPictureFile(path);
-    switch (format) {
-    case PictureFormat::Jpeg: {
-        JpegOptions options;
-        if (jpegBox) {
-            options.boxWidth = jpegBox->width;
-            options.boxHeight = jpegBox->height;
+    default: {
+        const std::vector<std::uint8_t> bytes = readPictureFile(path);
+        cancelled();
+        switch (format) {
+        case PictureFormat::Jpeg: {
+            JpegOptions options;
+            options.fit = fit;
+            options.cancel = cancel;
+            return decodeJpeg(bytes, path, options);
         }
-        return decodeJpeg(bytes, path, options);
+        case PictureFormat::Png:
+            return decodePng(bytes, path, {}, fit);
+        case PictureFormat::Webp:
+            return decodeWebp(bytes, path, {}, fit);
+        case PictureFormat::Gif:
+            decoded = decodeGif(bytes, path);
+            break;
+        case PictureFormat::Bmp:
+            decoded = decodeBmp(bytes, path);
+            break;
+        case PictureFormat::Ico:
+            decoded = decodeIco(bytes, path);
+            break;
+        default:
+            detail::fail(path, "unknown picture format");
+        }
     }
-    case PictureFormat::Gif:
-        return decodeGif(bytes, path);
-    case PictureFormat::Bmp:
-        return decodeBmp(bytes, path);
-    case PictureFormat::Ico:
-        return decodeIco(bytes, path);
-    case PictureFormat::Png:
-        return decodePng(bytes, path);
-    case PictureFormat::Webp:
-        return decodeWebp(bytes, path);
-    default:
-        detail::fail(path, "unknown picture format");
     }
+    cancelled();
+    const int w = decoded.pixels.width(), h = decoded.pixels.height();
+    const FitPlan plan = planFit(fit, w, h);
+    if (!plan.whole(w, h)) {
+        applyPlan(plan, decoded.pixels, decoded.alpha);
+        decoded.fullWidth = w;
+        decoded.fullHeight = h;
+    }
+    return decoded;
 }
 
-Bitmap flatten(const DecodedPicture& picture, Color fill) {
-    Bitmap out = picture.pixels;
-    if (picture.alpha.empty()) return out;
-    const int w = out.width();
+void flattenInPlace(Bitmap& pixels, const std::vector<std::uint8_t>& alpha, Color fill) {
+    if (alpha.empty()) return;
+    const int w = pixels.width();
     const unsigned fb = fill.b, fg = fill.g, fr = fill.r;
-    for (int y = 0; y < out.height(); ++y) {
-        std::uint8_t* p = out.scanLine(y);
-        const std::uint8_t* a = picture.alpha.data() + static_cast<std::size_t>(y) * w;
+    for (int y = 0; y < pixels.height(); ++y) {
+        std::uint8_t* p = pixels.scanLine(y);
+        const std::uint8_t* a = alpha.data() + static_cast<std::size_t>(y) * w;
         for (int x = 0; x < w; ++x, p += 3) {
             const unsigned k = a[x], rest = 255 - k;
             if (k == 255) continue;
@@ -109,26 +128,38 @@ Bitmap flatten(const DecodedPicture& picture, Color fill) {
             p[2] = static_cast<std::uint8_t>((p[2] * k + fr * rest + 127) / 255);
         }
     }
+}
+
+} // namespace
+
+DecodedPicture decodePictureFile(const std::string& path, std::optional<PictureSize> jpegBox) {
+    const PictureFormat format = pictureFormatForPath(path);
+    if (format == PictureFormat::Jpeg && jpegBox) {
+        const PictureFit fit = PictureFit::inside(jpegBox->width, jpegBox->height);
+        return decodeFitted(path, format, fit, nullptr);
+    }
+    return decodeFitted(path, format, PictureFit{}, nullptr);
+}
+
+Bitmap flatten(const DecodedPicture& picture, Color fill) {
+    Bitmap out = picture.pixels;
+    flattenInPlace(out, picture.alpha, fill);
     return out;
 }
 
-Bitmap loadPicture(const std::string& path, Color fill, std::optional<PictureSize> box) {
+Bitmap loadFittedPicture(const std::string& path, Color fill, const PictureFit& fit,
+                         const std::atomic<bool>* cancel) {
     const PictureFormat format = pictureFormatForPath(path);
+    DecodedPicture decoded = decodeFitted(path, format, fit, cancel);
+    // JPEG and BMP are shown as they are; the rest take the fill where they are transparent.
+    if (format != PictureFormat::Jpeg && format != PictureFormat::Bmp)
+        flattenInPlace(decoded.pixels, decoded.alpha, fill);
+    return std::move(decoded.pixels);
+}
+
+Bitmap loadPicture(const std::string& path, Color fill, std::optional<PictureSize> box) {
     const bool boxed = box && box->width > 0 && box->height > 0;
-    DecodedPicture decoded = decodePictureFile(path, boxed ? box : std::nullopt);
-    Bitmap picture = (format == PictureFormat::Jpeg || format == PictureFormat::Bmp)
-                         ? std::move(decoded.pixels)
-                         : flatten(decoded, fill);
-    if (!boxed) return picture;
-    // The fitted size comes from the picture's own size, so a reduced-scale decode ends at the same
-    // size as a full one.
-    const int fullW = decoded.fullWidth ? decoded.fullWidth : picture.width();
-    const int fullH = decoded.fullHeight ? decoded.fullHeight : picture.height();
-    const PictureSize target = fitInsideSize(fullW, fullH, box->width, box->height);
-    if (target.width == picture.width() && target.height == picture.height()) return picture;
-    Bitmap shrunk(target.width, target.height, fill);
-    stretchCopy(shrunk, 0, 0, target.width, target.height, picture, 0, 0, picture.width(), picture.height());
-    return shrunk;
+    return loadFittedPicture(path, fill, boxed ? PictureFit::inside(box->width, box->height) : PictureFit{});
 }
 
 void LoadPictureToBitmap(Bitmap& bitmap, const std::string& FileName, int MaxWidth, Color color,

@@ -9,6 +9,7 @@
 #include "gfx/codecs/codecs.h"
 #include "gfx/codecs/fit_inside.h"
 
+#include <atomic>
 #include <optional>
 #include <string>
 
@@ -25,6 +26,12 @@ DecodedPicture decodePictureFile(const std::string& path, std::optional<PictureS
 // The picture drawn onto a bitmap of its size filled with `fill` (alpha blending; a picture without an
 // alpha plane comes back unchanged).
 Bitmap flatten(const DecodedPicture& picture, Color fill);
+
+// Loads a file by the rules above for where it will be shown: decoded by extension, only the part the fit
+// keeps and at its size (see picture_fit.h), flattened onto `fill` unless it is a JPEG or a BMP. The
+// loading gives up with a PictureError once `cancel` is set. Throws PictureError. Any thread.
+Bitmap loadFittedPicture(const std::string& path, Color fill, const PictureFit& fit,
+                         const std::atomic<bool>* cancel = nullptr);
 
 // Loads a file by the rules above: decoded by extension, flattened onto `fill` unless it is a JPEG or a
 // BMP, and shrunk into `box` when one is given. A JPEG that will only be shrunk is decoded at a reduced

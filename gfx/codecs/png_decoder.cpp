@@ -4,6 +4,7 @@
 // channel or a tRNS chunk). A file that ends early is refused.
 
 #include "gfx/codecs/codec_util.h"
+#include "gfx/codecs/picture_fit.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -39,11 +40,13 @@ void onWarning(png_structp, png_const_charp) {}
 
 } // namespace
 
-DecodedPicture decodePng(ByteSpan data, const std::string& name, const DecodeLimits& limits) {
+DecodedPicture decodePng(ByteSpan data, const std::string& name, const DecodeLimits& limits,
+                         const PictureFit& fit) {
     if (data.size() < 8 || png_sig_cmp(data.data(), 0, 8) != 0) detail::fail(name, "not a PNG file");
     DecodedPicture out;
     std::vector<std::uint8_t> bgra;
     std::vector<png_bytep> rows;
+    std::vector<int> xs, ys;
     Source src{data};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &src, onError, onWarning);
     if (!png) detail::fail(name, "out of memory");
@@ -83,20 +86,35 @@ DecodedPicture decodePng(ByteSpan data, const std::string& name, const DecodeLim
     if (png_get_rowbytes(png, info) != static_cast<png_size_t>(w) * 4)
         png_error(png, "unexpected row layout");
 
-    out.pixels = Bitmap(static_cast<int>(w), static_cast<int>(h));
-    if (hasAlpha) out.alpha.resize(static_cast<std::size_t>(w) * h);
+    // The kept part of the picture, sampled row by row (source row ys[o] gives result row o).
+    const FitPlan plan = planFit(fit, static_cast<int>(w), static_cast<int>(h));
+    const int ow = plan.size.width, oh = plan.size.height;
+    xs = sampleAxis(ow, plan.crop.Left, plan.crop.width(), static_cast<int>(w), static_cast<int>(w));
+    ys = sampleAxis(oh, plan.crop.Top, plan.crop.height(), static_cast<int>(h), static_cast<int>(h));
+    out.pixels = Bitmap(ow, oh);
+    if (hasAlpha) out.alpha.resize(static_cast<std::size_t>(ow) * oh);
+    if (!plan.whole(static_cast<int>(w), static_cast<int>(h))) {
+        out.fullWidth = static_cast<int>(w);
+        out.fullHeight = static_cast<int>(h);
+    }
+    // Writes every result row that samples source row y.
+    std::size_t next = 0;
     auto split = [&](const std::uint8_t* s, png_uint_32 y) {
-        std::uint8_t* d = out.pixels.scanLine(static_cast<int>(y));
-        std::uint8_t* a = hasAlpha ? out.alpha.data() + static_cast<std::size_t>(y) * w : nullptr;
-        for (png_uint_32 x = 0; x < w; ++x, s += 4, d += 3) {
-            d[0] = s[0];
-            d[1] = s[1];
-            d[2] = s[2];
-            if (a) a[x] = s[3];
+        for (; next < ys.size() && ys[next] == static_cast<int>(y); ++next) {
+            std::uint8_t* d = out.pixels.scanLine(static_cast<int>(next));
+            std::uint8_t* a = hasAlpha ? out.alpha.data() + next * ow : nullptr;
+            for (int x = 0; x < ow; ++x, d += 3) {
+                const std::uint8_t* p = s + 4 * xs[x];
+                d[0] = p[0];
+                d[1] = p[1];
+                d[2] = p[2];
+                if (a) a[x] = p[3];
+            }
         }
     };
     if (png_get_interlace_type(png, info) == PNG_INTERLACE_NONE) {
-        // Row by row through one row buffer: the picture is held only once.
+        // Row by row through one row buffer: the picture is never held at its full size. Every row is
+        // read, kept or not, so that a damaged file fails as it does without a fit.
         bgra.resize(static_cast<std::size_t>(w) * 4);
         for (png_uint_32 y = 0; y < h; ++y) {
             png_read_row(png, bgra.data(), nullptr);

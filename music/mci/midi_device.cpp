@@ -2,6 +2,7 @@
 // own), so that the MCI player's thread paces it through the audio output like any other source.
 #include "music/mci/mci_device.h"
 #include "music/mci/mci_player.h"
+#include "platform/runtime_folder.h"
 
 #include <fluidsynth.h>
 
@@ -133,12 +134,15 @@ std::shared_ptr<MidiSynth> makeMidiSynth(const std::string& soundfont) {
 }
 
 std::string findSoundfont() {
-    static const char* const places[] = {"/usr/share/sounds/sf2/default-GM.sf2",
-                                         "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                                         "/usr/share/sounds/sf2/TimGM6mb.sf2"};
-    for (const char* p : places) {
+    // The machine's own soundfont first (it may be a fuller one); then the one a built saver carries.
+    const std::string bundled = platform::bundledRuntimeFolder();
+    const std::string places[] = {"/usr/share/sounds/sf2/default-GM.sf2",
+                                  "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+                                  "/usr/share/sounds/sf2/TimGM6mb.sf2",
+                                  bundled.empty() ? std::string() : bundled + "/soundfonts/default-GM.sf2"};
+    for (const auto& p : places) {
         struct stat st {};
-        if (stat(p, &st) == 0 && S_ISREG(st.st_mode)) return p;
+        if (!p.empty() && stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return p;
     }
     return {};
 }

@@ -70,8 +70,12 @@ TCustomVorlinscreen::~TCustomVorlinscreen() {
 // ---- Properties ----
 
 void TCustomVorlinscreen::SetPicture(const gfx::Bitmap& value) {
+    SetPicture(gfx::Bitmap(value));
+}
+
+void TCustomVorlinscreen::SetPicture(gfx::Bitmap&& value) {
     if (value.isEmpty() && FPicture.isEmpty()) return;
-    FPicture = value;
+    FPicture = std::move(value);
     if (FDestroying) return;
     if (FAutoSize) FitToPicture();
     if (OnChange) OnChange(*this);
@@ -159,12 +163,30 @@ void TCustomVorlinscreen::InvalidateUnlessPainting() {
 
 // ---- Loading ----
 
-void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
-    std::optional<gfx::PictureSize> box;
-    if (ShrinkToFit) box = gfx::PictureSize{width(), height()};
-    // Decoded by extension, flattened onto Color (all but JPEG and BMP), shrunk into the box.
-    gfx::Bitmap picture = gfx::loadPicture(FileName, FColor, box);
+gfx::PictureFit TCustomVorlinscreen::PictureFitNow() const {
+    gfx::PictureFit fit;
+    fit.boxWidth = width();
+    fit.boxHeight = height();
+    fit.center = FCenter;
+    if (ShrinkToFit)
+        fit.rule = gfx::PictureFit::Rule::Inside;
+    else if (FAutoSize && FAlign == alNone)
+        fit.rule = gfx::PictureFit::Rule::Whole; // the control takes the picture's size
+    else if (FStretch)
+        // Stretched over the control: more pixels than the control has are never shown. Keeping the
+        // aspect ratio, the picture is shown inside the control.
+        fit.rule = FStretchFine ? gfx::PictureFit::Rule::Inside : gfx::PictureFit::Rule::EachSide;
+    else
+        fit.rule = gfx::PictureFit::Rule::Visible;
+    return fit;
+}
 
+void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
+    // Decoded by extension, only what the control can show, flattened onto Color (all but JPEG and BMP).
+    TakeLoadedPicture(gfx::loadFittedPicture(FileName, FColor, PictureFitNow()));
+}
+
+void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
     if (LastPicture.isEmpty()) LastPicture = picture;
     // Padding keeps a smaller picture from leaving parts of the previous, larger one uncovered by the
     // transition. A stretched picture covers the whole control by itself: padded, it would shrink and
@@ -176,7 +198,7 @@ void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
     if (pad)
         SetPicture(gfx::padPicture(picture, refWidth, refHeight, FColor));
     else
-        SetPicture(picture);
+        SetPicture(std::move(picture));
 }
 
 void TCustomVorlinscreen::FitToPicture() {

@@ -24,6 +24,7 @@
 
 #include "base/geometry.h"
 #include "gfx/bitmap.h"
+#include "gfx/codecs/picture_fit.h"
 
 #include <QPointer>
 #include <QRegion>
@@ -73,6 +74,7 @@ public:
     // An empty bitmap is "no graphic". Assigning copies; assigning an empty bitmap clears.
     const gfx::Bitmap& Picture() const { return FPicture; }
     void SetPicture(const gfx::Bitmap& value);
+    void SetPicture(gfx::Bitmap&& value);
     const gfx::Bitmap& BgPicture() const { return FBgPicture; }
     void SetBgPicture(const gfx::Bitmap& value);
     TBackgroundMode BgMode() const { return FBgMode; }
@@ -128,6 +130,15 @@ public:
     // shrunk into the control with ShrinkToFit, then, unless Stretch is set, padded against LastPicture
     // (or the client with PadToWindow). Throws gfx::PictureError naming the file.
     void LoadPictureFile(const std::string& FileName);
+    // What LoadPictureFile keeps of a picture for the control as it is now: shrunk into it with
+    // ShrinkToFit, the whole picture when the control sizes itself to it (AutoSize, not aligned), each
+    // side at most the control's when stretched, otherwise the part the control shows unscaled. A picture
+    // loaded elsewhere (ahead of time, on another thread) is loaded with this fit.
+    gfx::PictureFit PictureFitNow() const;
+    // The second half of LoadPictureFile for a picture already loaded with PictureFitNow and Color: padded
+    // against LastPicture (or the client with PadToWindow; a stretched picture is not padded to the
+    // previous one) and made Picture.
+    void TakeLoadedPicture(gfx::Bitmap picture);
     // Begins a transition from what is shown to Picture; nothing while one runs or without a picture.
     void StartTransition();
     // Ends a running transition at once, without OnComplete; FScreen keeps the last frame drawn.

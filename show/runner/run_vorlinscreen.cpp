@@ -2,6 +2,7 @@
 
 #include "base/random.h"
 #include "music/playlist/playlist.h"
+#include "platform/dispatcher/dispatcher.h"
 #include "show/runner/runner_rules.h"
 
 #include <QFileInfo>
@@ -85,6 +86,7 @@ TRunVorlinscreen::TRunVorlinscreen(QWidget* Parent, canvas::TMouseMoveEvent OnMo
 }
 
 TRunVorlinscreen::~TRunVorlinscreen() {
+    FLoadAhead.reset(); // gives up a load in flight and joins its worker
     if (Timer) Timer->stop();
     if (Display) {
         // The canvas outlives the runner (it belongs to the parent): cut its ties to this object.
@@ -117,39 +119,31 @@ void TRunVorlinscreen::StartMusic() {
     }
 }
 
-bool TRunVorlinscreen::NextPicture() {
-    try {
-        const auto& s = settings();
-        if (Demonstration) {
-            std::string candidate = demonstrationCandidate(CurrentFile);
-            if (settingsFile_->resolveFile(candidate))
-                CurrentFile = candidate;
-            else
-                return false;
-        } else if (!s.Pictures.empty()) {
-            const int index =
-                choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, PictureIndex, PictureTaken);
-            const std::string shown = CurrentFile;
-            CurrentFile = s.Pictures[index];
-            if (LoadCurrentFile()) return true;
-            // A picture that does not load never takes the place of the one on screen: the random draw
-            // goes on avoiding that one.
-            CurrentFile = shown;
-            return false;
-        } else {
-            return false;
-        }
-        return LoadCurrentFile();
-    } catch (...) {
-        return false;
+bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file) const {
+    const auto& s = settings();
+    if (Demonstration) {
+        std::string candidate = demonstrationCandidate(file);
+        if (!settingsFile_->resolveFile(candidate)) return false;
+        file = candidate;
+        return true;
     }
+    if (s.Pictures.empty()) return false;
+    file = s.Pictures[choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, PictureTaken)];
+    return true;
 }
 
-bool TRunVorlinscreen::LoadCurrentFile() {
-    ++LoadAttempts;
-    if (!Display || CurrentFile.empty() || !fileExists(CurrentFile)) return false;
+bool TRunVorlinscreen::NextPicture() {
     try {
-        Display->LoadPictureFile(CurrentFile);
+        DropAhead(); // chosen here, from where the show stands
+        std::string file = CurrentFile;
+        if (!ChooseNextPicture(PictureIndex, file)) return false;
+        // In demonstration the sample chosen stays chosen; otherwise a picture that does not load never
+        // takes the place of the one on screen: the random draw goes on avoiding that one.
+        if (Demonstration) CurrentFile = file;
+        ++LoadAttempts;
+        if (!Display || file.empty() || !fileExists(file)) return false;
+        Display->LoadPictureFile(file);
+        CurrentFile = file;
         return true;
     } catch (...) {
         return false;
@@ -162,6 +156,61 @@ bool TRunVorlinscreen::LoadNextPicture() {
         if (!Demonstration && settings().Pictures.empty()) return false;
     }
     return false;
+}
+
+TRunVorlinscreen::AheadKey TRunVorlinscreen::KeyFor(const std::string& file) const {
+    const auto& s = settings();
+    if (!Display) return AheadKey{s.Pictures, s.RandomImage, PictureRequest{file, {}, {}}};
+    return AheadKey{s.Pictures, s.RandomImage,
+                    PictureRequest{file, Display->Color(), Display->PictureFitNow()}};
+}
+
+bool TRunVorlinscreen::AheadStillHolds() const {
+    return FAhead && Display && FAhead->key == KeyFor(FAhead->key.request.path);
+}
+
+void TRunVorlinscreen::BeginLoadAhead() {
+    if (!Display || FAhead) return;
+    Ahead ahead;
+    ahead.pictureIndex = PictureIndex;
+    ahead.file = CurrentFile;
+    if (!ChooseNextPicture(ahead.pictureIndex, ahead.file)) return;
+    ahead.key = KeyFor(ahead.file);
+    ahead.tries = 1;
+    ++LoadAttempts;
+    FAhead = std::move(ahead);
+    if (!FLoadAhead)
+        FLoadAhead =
+            std::make_unique<PictureLoadAhead>(platform::Dispatcher::forApplication().queue(),
+                                               [this](LoadedPicture r) { LoadAheadDone(std::move(r)); });
+    FLoadAhead->start(FAhead->key.request);
+}
+
+void TRunVorlinscreen::LoadAheadDone(LoadedPicture result) {
+    try {
+        if (!FAhead || FAhead->done) return;
+        if (tracing() && !result.ok) std::fprintf(stderr, "vorlin-trace: failed %s\n", result.error.c_str());
+        // A picture that fails is passed over by the same rule the tick follows, within the same tries.
+        if (!result.ok && Display && FAhead->tries < kMaxLoadTries &&
+            ChooseNextPicture(FAhead->pictureIndex, FAhead->file)) {
+            ++FAhead->tries;
+            ++LoadAttempts;
+            FAhead->key = KeyFor(FAhead->file);
+            FLoadAhead->start(FAhead->key.request);
+            return;
+        }
+        FAhead->done = true;
+        FAhead->result = std::move(result);
+        // A tick waiting for this picture goes on at once (unless its owner stopped the timer meanwhile).
+        if (FTickWaiting && Timer && Timer->isActive()) Timer->start(0);
+    } catch (...) {
+    }
+}
+
+void TRunVorlinscreen::DropAhead() {
+    if (!FAhead) return;
+    if (FLoadAhead) FLoadAhead->cancel();
+    FAhead.reset();
 }
 
 void TRunVorlinscreen::StartNext() {
@@ -186,34 +235,77 @@ void TRunVorlinscreen::StartNext() {
 
 void TRunVorlinscreen::Tick() {
     try {
-        ++TickCount;
-        Timer->stop();
-        Timer->setInterval(intervalMs(settings().ImageInterval));
-        const long long tickAt = tracing() ? traceClockMs() : 0;
-        if (LoadNextPicture()) {
-            StartNext();
-            // The time from the tick to the transition's start: the picture's load (broken files tried on
-            // the way included) and its preparation.
-            if (tracing() && Display && Display->FAnimating) {
-                const long long now = traceClockMs();
-                std::fprintf(
-                    stderr,
-                    "vorlin-trace: load %lld ms\nvorlin-trace: effect %d%s\nvorlin-trace: start %lld\n",
-                    now - tickAt, static_cast<int>(Display->Style()), Display->Reverse() ? " reverse" : "",
-                    now);
+        if (!FTickWaiting) {
+            ++TickCount;
+            Timer->stop();
+            FIntervalMs = intervalMs(settings().ImageInterval);
+            Timer->setInterval(FIntervalMs);
+            FTickAt = tracing() ? traceClockMs() : 0;
+            if (!LoadsAhead()) {
+                if (LoadNextPicture())
+                    StartLoaded();
+                else
+                    RetryLater();
+                return;
             }
-            // A transition that could not start would never report its end: wait one interval instead.
-            if (Display && !Display->FAnimating && !Timer->isActive() && Timer->interval() > 0)
-                Timer->start();
+            FTickWaiting = true;
+        }
+        // The picture chosen ahead no longer fits what the show is now: choose and load again.
+        if (FAhead && !AheadStillHolds()) DropAhead();
+        if (!FAhead) BeginLoadAhead();
+        if (!FAhead || FAhead->done) {
+            FTickWaiting = false;
+            Timer->stop();
+            Timer->setInterval(FIntervalMs);
+            FinishTick();
             return;
         }
-        // Nothing loaded: try again one interval later (a second at the least, so that a show with an
-        // interval of 0 keeps looking for its first picture without spinning). No pictures at all:
-        // nothing to retry; the show area stays in the background colour.
-        if (!Demonstration && settings().Pictures.empty()) return;
-        Timer->start(std::max(Timer->interval(), 1000));
+        // Waits on the timer, so that keys and the mouse are handled meanwhile; the worker's result
+        // wakes it at once.
+        Timer->start(kWaitPollMs);
     } catch (...) {
     }
+}
+
+void TRunVorlinscreen::FinishTick() {
+    std::optional<Ahead> ahead = std::move(FAhead);
+    FAhead.reset();
+    // The tick's choice, as if it had been made now: the list position moves on, and the picture becomes
+    // the current one only when it loaded.
+    if (ahead) PictureIndex = ahead->pictureIndex;
+    if (ahead && ahead->result && ahead->result->ok && Display) {
+        Display->TakeLoadedPicture(std::move(ahead->result->picture));
+        CurrentFile = ahead->file;
+        StartLoaded();
+        return;
+    }
+    RetryLater();
+}
+
+void TRunVorlinscreen::StartLoaded() {
+    StartNext();
+    // In list order the choice draws nothing from the shared generator: the next picture can load while
+    // this transition runs. In random order it is drawn when the transition has ended (TransitionDone).
+    if (LoadsAhead() && !settings().RandomImage && FIntervalMs > 0 && Display && Display->FAnimating)
+        BeginLoadAhead();
+    // The time from the tick to the transition's start: the picture's load (broken files tried on the way
+    // included) and its preparation.
+    if (tracing() && Display && Display->FAnimating) {
+        const long long now = traceClockMs();
+        std::fprintf(
+            stderr, "vorlin-trace: load %lld ms\nvorlin-trace: effect %d%s\nvorlin-trace: start %lld\n",
+            now - FTickAt, static_cast<int>(Display->Style()), Display->Reverse() ? " reverse" : "", now);
+    }
+    // A transition that could not start would never report its end: wait one interval instead.
+    if (Display && !Display->FAnimating && !Timer->isActive() && Timer->interval() > 0) Timer->start();
+}
+
+void TRunVorlinscreen::RetryLater() {
+    // Nothing loaded: try again one interval later (a second at the least, so that a show with an
+    // interval of 0 keeps looking for its first picture without spinning). No pictures at all: nothing
+    // to retry; the show area stays in the background colour.
+    if (!Demonstration && settings().Pictures.empty()) return;
+    Timer->start(std::max(Timer->interval(), 1000));
 }
 
 void TRunVorlinscreen::Resume() {
@@ -235,7 +327,12 @@ void TRunVorlinscreen::TransitionDone() {
         if (tracing())
             std::fprintf(stderr, "vorlin-trace: transition %s\nvorlin-trace: end %lld\n", CurrentFile.c_str(),
                          traceClockMs());
-        if (Timer && Timer->interval() > 0) Timer->start();
+        if (Timer && Timer->interval() > 0) {
+            Timer->start();
+            // After the transition's own draws from the shared generator: the next picture is drawn
+            // where the tick would draw it.
+            if (LoadsAhead()) BeginLoadAhead();
+        }
     } catch (...) {
     }
 }

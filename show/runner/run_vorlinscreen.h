@@ -7,7 +7,18 @@
 //
 // A picture that fails to load never freezes the show and is never shown again as if it were new: a
 // tick moves on to the next picture by the same choice rule, at most kMaxLoadTries times; when none
-// loads, no transition starts and the timer tries again one interval later.
+// loads, no transition starts and the timer tries again one interval later. In random order the draw
+// avoids the picture on screen, not one that failed to load.
+//
+// Loading ahead (LoadAhead, on by default outside the demonstration): the next picture is chosen and
+// decoded on a worker thread at the size the canvas will show it: in list order as soon as a transition
+// starts, in random order when it ends (so that the random draws come in the same order as when the tick
+// chooses: after the draws the transition's frames made, before the next effect). The tick then takes the
+// ready picture; when it is not ready yet the tick waits for it on the timer, so the event loop keeps
+// handling keys and the mouse, and stopping the timer stops the waiting tick as it stops the show. A picture
+// loaded ahead is dropped when the show settings or the canvas changed meanwhile in a way that bears on it
+// (the list, the order, the stretch, the colour, the canvas's size): the tick then chooses and loads again
+// from where the show stood.
 //
 // Ownership: the runner owns Timer; the canvas belongs to the parent widget (Display becomes null when
 // the parent destroys it). Destroying the runner stops its timer, so no tick reaches a destroyed runner.
@@ -15,6 +26,7 @@
 // leaves an operation.
 
 #include "show/canvas/vorlinscreen.h"
+#include "show/runner/picture_load_ahead.h"
 #include "show/runner/runner_rules.h"
 #include "show/settings/show_settings.h"
 
@@ -22,7 +34,9 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vorlin::runner {
 
@@ -30,6 +44,8 @@ class TRunVorlinscreen {
 public:
     static constexpr int kFirstTickMs = 100;
     static constexpr int kMaxLoadTries = 5;
+    // How often a tick that waits for its picture looks again (the worker's result also wakes it at once).
+    static constexpr int kWaitPollMs = 200;
 
     // Parent: the widget the canvas fills. The mouse handlers (may be empty) receive the canvas's mouse
     // events. Windowed: a small window, no music, pictures shrunk and padded to it. Demonstration: the two
@@ -74,15 +90,58 @@ public:
     // How many ticks and load attempts ran (for the owner's diagnostics and tests).
     int TickCount = 0;
     int LoadAttempts = 0;
+    // Load the next picture on a worker while a picture shows (off: each tick loads on the main thread).
+    bool LoadAhead = true;
+    // A tick is waiting for its picture.
+    bool TickWaiting() const { return FTickWaiting; }
 
 private:
+    // What a picture loaded ahead was chosen and loaded for; it is used only while all of it still holds.
+    struct AheadKey {
+        std::vector<std::string> pictures;
+        bool randomImage = false;
+        PictureRequest request;
+        bool operator==(const AheadKey&) const = default;
+    };
+    // The choice made ahead: PictureIndex and CurrentFile as the tick that takes it will set them.
+    struct Ahead {
+        AheadKey key;
+        int pictureIndex = -1;
+        std::string file;
+        int tries = 0;
+        bool done = false;
+        std::optional<LoadedPicture> result;
+    };
+
     const show::ShowSettings& settings() const { return settingsFile_->settings; }
     // NextPicture up to kMaxLoadTries times until one loads.
     bool LoadNextPicture();
-    // Has the canvas load CurrentFile; false when it is missing or does not load.
-    bool LoadCurrentFile();
+    // Whether the next picture is loaded ahead: not in the demonstration, and not while other monitors'
+    // runners decide which pictures are taken (their choices must come one tick after another).
+    bool LoadsAhead() const { return LoadAhead && !Demonstration && !PictureTaken; }
+    // Chooses the picture after `file` (at `index` in list order) by the show's rule, advancing both;
+    // false when there is none.
+    bool ChooseNextPicture(int& index, std::string& file) const;
+    // Main thread. Chooses the next picture and starts loading it on the worker.
+    void BeginLoadAhead();
+    void LoadAheadDone(LoadedPicture result);
+    // Drops the choice made ahead (the show stands where it was before it).
+    void DropAhead();
+    bool AheadStillHolds() const;
+    AheadKey KeyFor(const std::string& file) const;
+    // The tick's second half, once the picture loaded ahead (or the failure of every try) is there.
+    void FinishTick();
+    // After a tick that loaded a picture: start the transition, or wait one interval when none started.
+    void StartLoaded();
+    // After a tick that loaded nothing.
+    void RetryLater();
 
     show::ShowSettingsFile* settingsFile_;
+    std::unique_ptr<PictureLoadAhead> FLoadAhead;
+    std::optional<Ahead> FAhead;
+    bool FTickWaiting = false;
+    int FIntervalMs = 0;
+    long long FTickAt = 0; // trace clock at the tick's start
 };
 
 } // namespace vorlin::runner

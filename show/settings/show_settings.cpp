@@ -109,6 +109,7 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
     settings.ImageInterval = snap.readInteger("Set", "ImageInterval", 3);
     settings.BackgroundColor = snap.readInteger("Set", "BackgroundColor", 0);
     settings.EffectSpeed = snap.readInteger("Set", "EffectSpeed", 3);
+    settings.IdleMinutes = clampIdleMinutes(snap.readInteger("Set", "IdleMinutes", kIdleMinutesDefault));
     settings.PicturePath = str("PicturePath");
     settings.MusicPath = str("MusicPath");
     settings.Author = str("Author");
@@ -130,6 +131,7 @@ void ShowSettingsFile::writeOptions() {
     b.writeInteger("Set", "ImageInterval", settings.ImageInterval);
     b.writeInteger("Set", "BackgroundColor", settings.BackgroundColor);
     b.writeInteger("Set", "EffectSpeed", settings.EffectSpeed);
+    b.writeInteger("Set", "IdleMinutes", clampIdleMinutes(settings.IdleMinutes));
     b.writeString("Set", "PicturePath", settings.PicturePath);
     b.writeString("Set", "MusicPath", settings.MusicPath);
     b.writeInteger("Set", "Monitors", settings.Monitors);
@@ -148,6 +150,12 @@ bool ShowSettingsFile::resolveFile(std::string& path) const {
         }
     }
     return false;
+}
+
+std::int32_t clampIdleMinutes(std::int32_t minutes) {
+    return minutes < kIdleMinutesMin   ? kIdleMinutesMin
+           : minutes > kIdleMinutesMax ? kIdleMinutesMax
+                                       : minutes;
 }
 
 ShowSettingsFile& showSettingsFile() {

@@ -58,6 +58,8 @@ struct ShowSettings {
     bool LoopMusic = false;
     std::string MusicPath;
     std::int32_t EffectSpeed = 3;
+    // Minutes of no input before the idle watcher starts the show (kIdleMinutesMin..kIdleMinutesMax).
+    std::int32_t IdleMinutes = 10;
     std::bitset<128> EnabledEffects;
     std::string Author;
     std::string Website;
@@ -87,6 +89,12 @@ std::string installationKey(const std::string& baseName);
 constexpr int kFirstNeverReadEffect = 119;
 constexpr int kLastNeverReadEffect = 122;
 
+constexpr std::int32_t kIdleMinutesMin = 1;
+constexpr std::int32_t kIdleMinutesMax = 120;
+constexpr std::int32_t kIdleMinutesDefault = 10;
+// A stored IdleMinutes brought into its range (a hand-edited 0 or 5000 still gives a usable watcher).
+std::int32_t clampIdleMinutes(std::int32_t minutes);
+
 // The longest value text a read gives.
 constexpr std::size_t kMaxValueLength = 2047;
 
@@ -99,8 +107,8 @@ public:
     // `registry`. Never throws for a missing, unreadable or malformed file: it reads as empty.
     void read(const std::string& programPath, const platform::Registry& registry);
 
-    // Rewrites the options of [Set] from the record (the twelve of the original file, then Monitors) in
-    // one atomic replacement of the file.
+    // Rewrites the options of [Set] from the record (the twelve of the original file, then Monitors and
+    // IdleMinutes) in one atomic replacement of the file.
     // Throws platform::WriteError (the old file stays whole) or std::logic_error before any read.
     void writeOptions();
 

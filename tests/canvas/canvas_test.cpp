@@ -4,6 +4,7 @@
 #include "show/canvas/vorlinscreen.h"
 
 #include "canvas_test_util.h"
+#include "gfx/blit.h"
 #include "gfx/codecs/codecs.h"
 
 #include <gtest/gtest.h>
@@ -393,6 +394,46 @@ TEST_F(LoadTest, PadsASmallerPictureAgainstTheLastOne) {
         }
     EXPECT_TRUE(canvas->LastPicture.samePixels(small));
     EXPECT_EQ(canvas->width(), 303);
+}
+
+// A picture larger than the control is kept only as far as the control shows it, and the screen shows
+// what the whole picture would: its centre unscaled, or all of it stretched over the control. A picture
+// stretched over the control covers it whole: the smaller one after it is not padded.
+TEST_F(LoadTest, APictureIsKeptAsFarAsTheControlShowsIt) {
+    canvas->SetAutoSize(false);
+    canvas->SetCenter(true);
+    canvas->resize(120, 80);
+    canvas->SetStyle(0);
+    const Bitmap big = pattern(301, 200, 3), small = pattern(100, 50, 4);
+    auto expectShown = [&](const Bitmap& expected) {
+        ASSERT_TRUE(runToEnd());
+        const QImage image = shown().convertToFormat(QImage::Format_RGB888);
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 120; ++x) {
+                const QRgb p = image.pixel(x, y);
+                ASSERT_EQ((Color{static_cast<std::uint8_t>(qRed(p)), static_cast<std::uint8_t>(qGreen(p)),
+                                 static_cast<std::uint8_t>(qBlue(p))}),
+                          expected.pixel(x, y))
+                    << x << "," << y;
+            }
+    };
+    canvas->LoadPictureFile(file("big.bmp", big));
+    EXPECT_EQ(canvas->Picture().width(), 120);
+    EXPECT_EQ(canvas->Picture().height(), 80);
+    Bitmap centre(120, 80);
+    // (120 − 301) div 2 = −90 and (80 − 200) div 2 = −60: the picture's columns 90.. and rows 60.. show.
+    vorlin::gfx::copyRect(centre, 0, 0, big, Rect{90, 60, 210, 140});
+    expectShown(centre);
+
+    canvas->SetStretch(true);
+    canvas->LoadPictureFile(file("big.bmp", big));
+    Bitmap stretched(120, 80);
+    vorlin::gfx::stretchCopy(stretched, stretched.rect(), big, big.rect());
+    expectShown(stretched);
+    canvas->LoadPictureFile(file("small.bmp", small));
+    EXPECT_TRUE(canvas->Picture().samePixels(small));
+    vorlin::gfx::stretchCopy(stretched, stretched.rect(), small, small.rect());
+    expectShown(stretched);
 }
 
 TEST_F(LoadTest, PadToWindowUsesTheClientSize) {

@@ -86,7 +86,7 @@ TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
             const std::string target = text.substr(at + 16, text.find('\n', at) - at - 16);
             EXPECT_TRUE(fs::exists(target)) << f.path() << " -> " << target;
         }
-    EXPECT_EQ(entries, 5);
+    EXPECT_EQ(entries, 6); // the five of the script and the idle watcher's autostart entry
     EXPECT_TRUE(fs::exists(home / "Desktop/Holiday Pictures.desktop"));
     EXPECT_TRUE(fs::exists(home / ".local/share/applications/Holiday Pictures/Readme.desktop"));
 
@@ -94,6 +94,15 @@ TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
     const std::string desktop = readFile(home / "Desktop/Holiday Pictures.desktop");
     EXPECT_NE(desktop.find("Exec=\"" + (sys / "Holiday Pictures.scr").string() + "\"\n"), std::string::npos)
         << desktop;
+
+    // The saver watches the session's idleness: a user unit and an autostart entry start it.
+    const std::string scr = (sys / "Holiday Pictures.scr").string();
+    EXPECT_NE(readFile(home / ".config/systemd/user/vorlinsaver-watch.service")
+                  .find("\nExecStart=\"" + scr + "\" --watch-idle\n"),
+              std::string::npos);
+    EXPECT_NE(readFile(home / ".config/autostart/vorlinsaver-watch.desktop")
+                  .find("\nExec=\"" + scr + "\" --watch-idle\n"),
+              std::string::npos);
 
     // A second install replaces: same files, one xscreensaver entry.
     const auto installed = tree(home);
@@ -132,6 +141,52 @@ TEST_F(InstallEndToEnd, KeepsTheUsersXscreensaverSettings) {
     EXPECT_EQ(after.find("Sea"), std::string::npos) << after;
 }
 
+TEST_F(InstallEndToEnd, TheLatestSaverWatchesAndTheEarlierOneTakesOverAgain) {
+    const auto before = tree(home);
+    const auto installer = [&](const std::string& name) {
+        build(input(name));
+        const fs::path run = root / ("out/" + name + ".run");
+        fs::rename(root / "out/Holiday.run", run);
+        return run;
+    };
+    const fs::path sea = installer("Sea"), lake = installer("Lake");
+    const fs::path unit = home / ".config/systemd/user/vorlinsaver-watch.service";
+    const fs::path autostart = home / ".config/autostart/vorlinsaver-watch.desktop";
+    const auto watcher = [&] {
+        const std::string text = readFile(unit), entry = readFile(autostart);
+        for (const char* name : {"Sea", "Lake"}) {
+            const std::string scr = (sys / (std::string(name) + ".scr")).string();
+            if (text.find("ExecStart=\"" + scr + "\" --watch-idle") != std::string::npos) {
+                EXPECT_NE(entry.find("Exec=\"" + scr + "\" --watch-idle"), std::string::npos) << entry;
+                return std::string(name);
+            }
+        }
+        return std::string("none");
+    };
+    for (const fs::path& run : {sea, lake}) {
+        auto [log, rc] = runShell(shellQuote(run.string()) + " --yes");
+        ASSERT_EQ(rc, 0) << log;
+    }
+    EXPECT_EQ(watcher(), "Lake");
+    // Installing the earlier saver again makes it the watcher.
+    auto [again, rc0] = runShell(shellQuote(sea.string()) + " --yes");
+    ASSERT_EQ(rc0, 0) << again;
+    EXPECT_EQ(watcher(), "Sea");
+    const auto uninstall = [&](const char* name) {
+        auto [log, rc] = runShell(
+            shellQuote((home / ".local/share/vorlinsaver/programs" / name / "unins000").string()) + " --yes");
+        ASSERT_EQ(rc, 0) << log;
+    };
+    uninstall("Sea");
+    EXPECT_EQ(watcher(), "Lake");
+    uninstall("Lake");
+    // Nothing of the watcher is left: its files, its list, the folders it made.
+    for (const auto& path : tree(home))
+        for (const char* part : {".config/systemd", ".config/autostart", ".config/vorlinsaver/watchers"})
+            EXPECT_NE(path.rfind(part, 0), 0u) << path;
+    EXPECT_TRUE(before.empty());
+}
+
 TEST_F(InstallEndToEnd, HostileNamesStayInsideTheInstallersPlaces) {
     const std::string longName(237, 'L'); // the longest name a build accepts
     spit(root / "pics/q\"uo'te; {app} ..jpg", "h");
@@ -152,8 +207,9 @@ TEST_F(InstallEndToEnd, HostileNamesStayInsideTheInstallersPlaces) {
         EXPECT_FALSE(fs::exists(home / "pwned"));
         EXPECT_EQ(tree(root).count("x; \"y\" {sys} `z`"), 0u);
         for (const auto& e : fs::directory_iterator(root))
-            EXPECT_TRUE(std::set<std::string>({"home", "prog", "pics", "music", "buildsys", "compile", "out"})
-                            .count(e.path().filename().string()))
+            EXPECT_TRUE(
+                std::set<std::string>({"home", "prog", "pics", "music", "buildsys", "compile", "out", "run"})
+                    .count(e.path().filename().string()))
                 << e.path();
         const fs::path app = home / ".local/share/vorlinsaver/programs" / name.name;
         EXPECT_TRUE(fs::exists(app / "sample/q\"uo'te; {app} ..jpg"));

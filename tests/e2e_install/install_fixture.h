@@ -44,6 +44,9 @@ protected:
         setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
         unsetenv("XDG_DESKTOP_DIR");
+        // No user manager in this runtime folder: the idle watcher's unit is written, not enabled.
+        fs::create_directories(root / "run");
+        setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
         unsetenv("VORLIN_SYSTEM_DIR");
         unsetenv("VORLIN_REGISTRY");
         // Installers ask in a window when there is a display and no terminal: tests that want the window

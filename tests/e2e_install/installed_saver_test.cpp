@@ -1,6 +1,8 @@
 // The real program built into an installer, installed in a temporary HOME on an X server: the installed
-// screen saver shows its pictures under its short name with /s, its configuration dialog (started without
-// arguments, as its desktop entry does) changes the settings file, and the uninstaller removes it all.
+// screen saver shows its pictures under its short name with /s (its libraries and Qt plugins from its own
+// runtime, whatever the environment offers), its configuration dialog (started without
+// arguments, as its desktop entry does) changes the settings file, a second saver shares the runtime,
+// and the uninstallers remove it all, the runtime with the last of them.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -72,8 +74,9 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
 
     // The show under the short name xscreensaver starts: within 10 s the screen's centre turns red or blue.
     const fs::path shot = root / "shot.png";
+    // The system's Qt plugins are offered through the environment, and must not be taken.
     auto [show, src] = runShell(
-        env + "sh -c " +
+        env + "QT_DEBUG_PLUGINS=1 QT_PLUGIN_PATH=/usr/lib/" VORLIN_MULTIARCH "/qt6/plugins sh -c " +
         shellQuote(
             "timeout -s TERM 12 " + shellQuote((sys / "Holida~1.scr").string()) +
             " /s & pid=$!; sleep 2; for i in $(seq 8); do "
@@ -84,6 +87,14 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
             "&& echo shown $p; kill $pid; exit 0;; esac; done; kill $pid; echo last $p; exit 1"));
     EXPECT_EQ(src, 0) << show;
     EXPECT_NE(show.find("shown"), std::string::npos) << show;
+    EXPECT_NE(show.find(sys.string() + "/runtime/"), std::string::npos) << show;
+    EXPECT_EQ(show.find("/qt6/plugins/"), std::string::npos) << show;
+
+    // The libraries come from the runtime, not from the machine's Qt, without LD_LIBRARY_PATH.
+    auto [ldd, lrc] =
+        runShell("env -u LD_LIBRARY_PATH ldd " + shellQuote((sys / "Holiday Pictures.scr").string()));
+    EXPECT_NE(ldd.find("libQt6Core.so.6 => " + (sys / "runtime").string()), std::string::npos) << ldd;
+    EXPECT_NE(ldd.find("libSDL2-2.0.so.0 => " + (sys / "runtime").string()), std::string::npos) << ldd;
 
     // The configuration dialog: the interval field is second in the tab order; Enter presses OK.
     auto [cfg, crc] = runShell(
@@ -99,10 +110,31 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
                   .readString("Set", "ImageInterval", ""),
               "7");
 
-    auto [ulog, urc] = runShell(
-        env + shellQuote((home / ".local/share/vorlinsaver/programs/Holiday Pictures/unins000").string()) +
-        " --yes");
-    EXPECT_EQ(urc, 0) << ulog;
+    // A second saver of the same version shares the runtime, which outlives that saver's uninstaller.
+    in.saverName = "Sea";
+    in.installerPath = (root / "out/Sea.run").string();
+    const BuildOutput sea = writeBuildFiles(in);
+    auto [seaReport, seaRc] = runShell(shellQuote(in.compileFolder + "vorlinbuild") + " " +
+                                       shellQuote("\"" + sea.scriptFile + "\""));
+    ASSERT_EQ(seaRc, 0) << seaReport;
+    auto [seaLog, seaIrc] = runShell(env + shellQuote(in.installerPath) + " --yes");
+    ASSERT_EQ(seaIrc, 0) << seaLog;
+    std::vector<fs::path> runtimes;
+    for (const auto& e : fs::directory_iterator(sys / "runtime")) runtimes.push_back(e.path());
+    ASSERT_EQ(runtimes.size(), 1u);
+
+    const auto uninstall = [&](const std::string& name) {
+        auto [ulog, urc] = runShell(
+            env + shellQuote((home / ".local/share/vorlinsaver/programs" / name / "unins000").string()) +
+            " --yes");
+        EXPECT_EQ(urc, 0) << ulog;
+    };
+    // The first saver, whose installation made the runtime, goes first: the runtime stays for the second.
+    uninstall("Holiday Pictures");
+    EXPECT_TRUE(fs::exists(runtimes[0] / "plugins/platforms/libqxcb.so"));
+    auto [info, infoRc] = runShell(env + shellQuote((sys / "Sea.scr").string()) + " --info");
+    EXPECT_EQ(infoRc, 0) << info;
+    uninstall("Sea");
     std::string left;
     for (const auto& e : fs::recursive_directory_iterator(home)) left += e.path().string() + "\n";
     EXPECT_EQ(left, "");

@@ -372,12 +372,14 @@ TEST_F(ConfigDialog, MusicCheckAndOkRewriteEveryOption) {
     EXPECT_EQ(ini.readKeys("Set"),
               (std::vector<std::string>{"PlayMusic", "StetchImage", "RandomImage", "LoopMusic", "MusicPath",
                                         "Monitors", "AllowReverseTransition", "ClearOldImage", "RandomMusic",
-                                        "ImageInterval", "BackgroundColor", "EffectSpeed", "PicturePath"}));
+                                        "ImageInterval", "BackgroundColor", "EffectSpeed", "IdleMinutes",
+                                        "PicturePath"}));
     EXPECT_EQ(ini.readString("Set", "Monitors", ""), "2");
     EXPECT_EQ(ini.readString("Set", "PlayMusic", ""), "0");
     EXPECT_EQ(ini.readString("Set", "ImageInterval", ""), "9");
     EXPECT_EQ(ini.readString("Set", "LoopMusic", ""), "1");
     EXPECT_EQ(ini.readString("Set", "MusicPath", ""), "/m");
+    EXPECT_EQ(ini.readString("Set", "IdleMinutes", ""), "10") << "the watcher's default idle time";
 
     // With music found the check follows PlayMusic; Cancel writes nothing.
     open("[Music]\ntune.wav=1\n[Set]\nPlayMusic=1\n");
@@ -387,6 +389,19 @@ TEST_F(ConfigDialog, MusicCheckAndOkRewriteEveryOption) {
     dialog->IntervalEdit->setValue(2);
     dialog->reject();
     EXPECT_EQ(readFile(dir / "Sea.002"), before);
+}
+
+TEST_F(ConfigDialog, StartAfterMinutesKeepsItsRangeAndIsStored) {
+    // A hand-edited value out of range opens at the nearest end; the spin box holds 1..120.
+    for (const auto& [stored, shown] : {std::pair{"0", 1}, {"45", 45}, {"5000", 120}}) {
+        open(std::string("[Set]\nIdleMinutes=") + stored + "\n");
+        EXPECT_EQ(dialog->IdleMinutesEdit->value(), shown) << stored;
+    }
+    dialog->IdleMinutesEdit->setValue(500);
+    EXPECT_EQ(dialog->IdleMinutesEdit->value(), 120);
+    dialog->IdleMinutesEdit->setValue(3);
+    dialog->OKBClick();
+    EXPECT_EQ(platform::IniFile((dir / "Sea.002").string()).readInteger("Set", "IdleMinutes", 0), 3);
 }
 
 } // namespace

@@ -9,7 +9,8 @@
 #                before its first frame to mid-show, and of a window that is gone before the start: the
 #                process ends by itself within 10 s with status 0 (needs HOST_WINDOW_HELPER)
 #       soak     VORLIN_SOAK_SECONDS (default 120) of a show of 300 pictures of every format up to
-#                4000x3000 (10 % corrupt or cut), music looping, interval 1 and speed 1: prints the
+#                4000x3000 and some 6000x4000 photos (10 % corrupt or cut), music looping, interval 1
+#                and speed 1: prints the
 #                figures; fails on a crash, a stall (a pause between two transitions longer than the
 #                interval plus the slowest load plus 1 s, or no transition for 12 s), or peak memory
 #                growing by 5 % or more after the first minute
@@ -188,12 +189,22 @@ soak)
     done
     cp "$DATA/metafiles/drawing-paths.emf" "$WORK/pics/p061.emf"
     convert "$WORK/base-640x480.png" -resize 256x192 "$WORK/pics/p062.ico"
-    # 300 pictures: the other 238 are copies of those 62 under names of their own. Each is still read and
+    # Two 24-megapixel camera photos (plasma with noise, quality 90, about 4 MB each); with their copies
+    # below about one picture in 30 is one of them. The noise is added before the enlargement: at full size
+    # ImageMagick takes a minute per photo.
+    for i in 63 64; do
+        convert -seed $i -size 750x500 plasma:fractal -attenuate 0.5 +noise Gaussian -resize '6000x4000!' \
+            -quality 90 "$WORK/pics/p0$i.jpg" || fail "cannot make the photo p0$i.jpg"
+    done
+    # 300 pictures: the other 236 are copies of those 64 under names of their own. Each is still read and
     # decoded from its own file; making 238 more camera-sized pictures would only cost minutes.
     made=("$WORK"/pics/*)
-    for i in $(seq 63 300); do
-        f=${made[$(((i - 1) % 62))]}
-        cp "$f" "$WORK/pics/$(printf 'p%03d' "$i").${f##*.}"
+    photo_names="p063.jpg p064.jpg"
+    for i in $(seq 65 300); do
+        f=${made[$(((i - 1) % 64))]}
+        copy=$(printf 'p%03d' "$i").${f##*.}
+        cp "$f" "$WORK/pics/$copy"
+        case ${f##*/} in p063.jpg | p064.jpg) photo_names="$photo_names $copy" ;; esac
     done
     # 10 %: every tenth picture from the 7th on, by turns cut in half and replaced by plain garbage.
     broken=0
@@ -241,6 +252,11 @@ soak)
     slowest=$(awk '$2 == "load" && $3 > m {m = $3} END {print m + 0}' "$WORK/show.log")
     pause=$(awk '$2 == "end" {e = $3} $2 == "start" && e != "" {if ($3 - e > m) m = $3 - e; e = ""}
         END {print m + 0}' "$WORK/show.log")
+    photos=0
+    for name in $photo_names; do
+        photos=$((photos + $(grep -c "^vorlin-trace: transition .*/$name\$" "$WORK/show.log")))
+    done
+    echo "soak: 24-megapixel photos shown $photos times (the peak below includes them)"
     echo "soak: ${seconds} s, $good good and $broken broken pictures; $last_count transitions, $shown different" \
         "pictures; slowest load ${slowest} ms, longest pause between transitions ${pause} ms; RSS ${rss} kB," \
         "peak ${hwm} kB (${hwm60} kB at ${base_at:-the end} s)"

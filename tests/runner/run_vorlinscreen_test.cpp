@@ -13,10 +13,12 @@
 #include <QTest>
 #include <QWidget>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -67,14 +69,29 @@ protected:
         runner_->Timer->stop();
         return *runner_;
     }
+    // Runs the event loop until `done` holds (checked every millisecond; QTest's wait looks every 10 ms).
+    template <class F> static bool waitFor(F done, int ms) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end) return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            if (!done()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
     bool waitIdle(int ms = 3000) {
-        return QTest::qWaitFor([&] { return !runner_->Display->FAnimating; }, ms);
+        return waitFor([&] { return !runner_->Display->FAnimating; }, ms);
+    }
+    // One tick, through to the transition's start (a tick waits for a picture loaded on the worker).
+    void tick() {
+        runner_->Tick();
+        ASSERT_TRUE(waitFor([&] { return !runner_->TickWaiting(); }, 5000));
     }
     // Ticks n times, each time letting the transition finish; returns the files chosen.
     std::vector<std::string> tickFiles(int n) {
         std::vector<std::string> files;
         for (int i = 0; i < n; ++i) {
-            runner_->Tick();
+            tick();
             EXPECT_TRUE(waitIdle());
             files.push_back(fs::path(runner_->CurrentFile).filename().string());
         }
@@ -151,12 +168,12 @@ TEST_F(RunnerTest, EffectComesFromTheEnabledSet) {
     file_.settings.EnabledEffects.set(7);
     make();
     for (int i = 0; i < 4; ++i) {
-        runner_->Tick();
+        tick();
         EXPECT_EQ(runner_->Display->Style(), 7);
         ASSERT_TRUE(waitIdle());
     }
     file_.settings.EnabledEffects.reset();
-    runner_->Tick();
+    tick();
     EXPECT_EQ(runner_->Display->Style(), 0);
     ASSERT_TRUE(waitIdle());
 
@@ -172,7 +189,7 @@ TEST_F(RunnerTest, TimerWaitsFromTheEndOfEachTransition) {
     file_.settings.EffectSpeed = 5; // 100 frames of at least 30 ms: a 3 s transition
     file_.settings.EnabledEffects.set(20);
     make();
-    runner_->Tick();
+    tick();
     ASSERT_TRUE(runner_->Display->FAnimating);
     EXPECT_FALSE(runner_->Timer->isActive());
     EXPECT_EQ(runner_->Timer->interval(), 2000);
@@ -198,7 +215,7 @@ TEST_F(RunnerTest, IntervalZeroStopsAfterTheFirstTransition) {
 
 TEST_F(RunnerTest, NoPicturesNoTransition) {
     make();
-    runner_->Tick();
+    tick();
     EXPECT_FALSE(runner_->Display->FAnimating);
     EXPECT_FALSE(runner_->Timer->isActive());
     EXPECT_EQ(runner_->LoadAttempts, 0);
@@ -212,16 +229,22 @@ TEST_F(RunnerTest, FailedLoadsMoveOnAndNeverFreezeTheShow) {
     const std::string c = picture("c.bmp", 50, 60, 70);
     file_.settings.RandomImage = false;
     file_.settings.Pictures = {a, bad, missing, c};
-    make();
-    // a, then bad and missing are passed over within the same tick, then c.
-    EXPECT_EQ(tickFiles(3), (std::vector<std::string>{"a.bmp", "c.bmp", "a.bmp"}));
-    EXPECT_EQ(runner_->LoadAttempts, 5);
-    EXPECT_EQ(runner_->PictureIndex, 0);
+    for (const bool ahead : {false, true}) {
+        make();
+        runner_->LoadAhead = ahead;
+        // a, then bad and missing are passed over within the same tick, then c.
+        EXPECT_EQ(tickFiles(3), (std::vector<std::string>{"a.bmp", "c.bmp", "a.bmp"})) << ahead;
+        // Loading ahead has chosen (and tried) the next ones already.
+        if (!ahead) {
+            EXPECT_EQ(runner_->LoadAttempts, 5);
+            EXPECT_EQ(runner_->PictureIndex, 0);
+        }
+    }
 
     // Nothing loads: no transition, at most five tries, and the timer tries again an interval later.
     file_.settings.Pictures = {bad, missing};
     make();
-    runner_->Tick();
+    tick();
     EXPECT_EQ(runner_->LoadAttempts, TRunVorlinscreen::kMaxLoadTries);
     EXPECT_FALSE(runner_->Display->FAnimating);
     EXPECT_TRUE(runner_->Display->Picture().isEmpty());
@@ -230,7 +253,7 @@ TEST_F(RunnerTest, FailedLoadsMoveOnAndNeverFreezeTheShow) {
 
     // Also with an interval of 0: retried a second later rather than never or at once.
     file_.settings.ImageInterval = 0;
-    runner_->Tick();
+    tick();
     EXPECT_TRUE(runner_->Timer->isActive());
     EXPECT_EQ(runner_->Timer->interval(), 1000);
 
@@ -239,6 +262,98 @@ TEST_F(RunnerTest, FailedLoadsMoveOnAndNeverFreezeTheShow) {
     fs::remove(bad);
     picture("bad.bmp");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !runner_->Display->Picture().isEmpty(); }, 3000));
+}
+
+// One tick's outcome: the picture, the effect and the direction.
+struct Change {
+    std::string file;
+    int style;
+    bool reverse;
+    bool operator==(const Change&) const = default;
+};
+
+// Loading ahead chooses the next picture when a transition ends instead of at the tick: for one seed the
+// show must still bring the same pictures, effects and directions, broken and missing files included.
+// Every effect is enabled, so the swarm and random-block effects draw from the generator in their frames.
+TEST_F(RunnerTest, LoadingAheadKeepsTheShowsSequence) {
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 6; ++i)
+        pictures.push_back(picture("p" + std::to_string(i) + ".bmp", static_cast<std::uint8_t>(i * 40)));
+    pictures.insert(pictures.begin() + 2, broken("bad1.bmp"));
+    pictures.insert(pictures.begin() + 5, broken("bad2.jpg"));
+    pictures.push_back((dir_ / "missing.png").string());
+    file_.settings.Pictures = pictures;
+    file_.settings.EnabledEffects.set();
+    file_.settings.AllowReverseTransition = true;
+    parent_->resize(64, 48);
+    for (const bool randomImage : {false, true}) {
+        file_.settings.RandomImage = randomImage;
+        std::vector<Change> runs[2];
+        for (const bool ahead : {false, true}) {
+            make();
+            runner_->LoadAhead = ahead;
+            vorlin::setRandomSeed(20261209);
+            for (int i = 0; i < 200; ++i) {
+                tick();
+                const auto& d = *runner_->Display;
+                runs[ahead].push_back(
+                    {fs::path(runner_->CurrentFile).filename().string(), d.Style(), d.Reverse()});
+                ASSERT_TRUE(waitIdle());
+            }
+        }
+        EXPECT_EQ(runs[0].size(), 200u);
+        EXPECT_TRUE(runs[0] == runs[1]) << "random order: " << randomImage;
+        // The broken files were reached and passed over (a third of the list).
+        EXPECT_GT(runner_->LoadAttempts, 250);
+    }
+}
+
+// A picture loaded ahead for settings that changed before the tick is never shown: the tick chooses
+// again from the new list, and loads again for the canvas's new size.
+TEST_F(RunnerTest, ASettingsChangeDropsThePictureLoadedAhead) {
+    const std::string red = picture("red.bmp", 255, 0, 0), green = picture("green.bmp", 0, 255, 0);
+    const std::string blue = picture("blue.bmp", 0, 0, 255), yellow = picture("yellow.bmp", 255, 255, 0);
+    file_.settings.RandomImage = false;
+    file_.settings.Pictures = {red, green};
+    parent_->resize(30, 20); // the 40 × 30 pictures are cut to what the canvas shows
+    make();
+    tick();
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(fs::path(runner_->CurrentFile).filename(), "red.bmp");
+    // Green is being loaded (or is loaded) ahead; the list changes under it.
+    file_.settings.Pictures = {blue, yellow};
+    tick();
+    EXPECT_EQ(fs::path(runner_->CurrentFile).filename(), "yellow.bmp");
+    EXPECT_EQ(runner_->Display->Picture().pixel(5, 5), (gfx::Color{255, 255, 0}));
+    ASSERT_TRUE(waitIdle());
+    // Blue is loaded ahead for a 30 × 20 canvas; the canvas grows before the tick.
+    QTest::qWait(100);
+    parent_->resize(36, 26);
+    tick();
+    EXPECT_EQ(fs::path(runner_->CurrentFile).filename(), "blue.bmp");
+    EXPECT_EQ(runner_->Display->Picture().width(), 36);
+    EXPECT_EQ(runner_->Display->Picture().height(), 26);
+    EXPECT_EQ(runner_->Display->Picture().pixel(5, 5), (gfx::Color{0, 0, 255}));
+}
+
+// The owner may go away while a picture is being loaded: the canvas first (its parent destroyed), then
+// the runner.
+TEST_F(RunnerTest, CanvasAndRunnerGoWhileAPictureLoads) {
+    const std::string big = (dir_ / "big.bmp").string();
+    vorlin::testing::writeSolidBmp(big, 3000, 2000, 1, 2, 3);
+    file_.settings.Pictures = {big, picture("a.bmp")};
+    for (int round = 0; round < 3; ++round) {
+        parent_ = std::make_unique<QWidget>();
+        parent_->resize(200, 150);
+        parent_->show();
+        make();
+        runner_->Tick();
+        ASSERT_TRUE(runner_->TickWaiting());
+        if (round == 1) QTest::qWait(30);
+        if (round < 2) parent_.reset();
+        QTest::qWait(round * 20);
+        runner_.reset();
+    }
 }
 
 // In random order a picture that fails to load never becomes the one the draw avoids: the picture on

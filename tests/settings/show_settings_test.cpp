@@ -266,6 +266,7 @@ TEST_F(ShowFolder, WriteOptionsRoundTripsAndKeepsOtherSections) {
     s.ImageInterval = -5;
     s.BackgroundColor = 0x00FF8040;
     s.EffectSpeed = 5;
+    s.IdleMinutes = 500; // stored within the watcher's range
     s.PicturePath = "/pics/";
     s.MusicPath = "/music; and=more";
     s.Author = "not written";
@@ -275,7 +276,7 @@ TEST_F(ShowFolder, WriteOptionsRoundTripsAndKeepsOtherSections) {
               "[Pictures]\na.jpg=1\n[Set]\nAuthor=Ann\nImageInterval=-5\n"
               "StetchImage=1\nRandomImage=0\nAllowReverseTransition=1\n"
               "ClearOldImage=1\nPlayMusic=0\nRandomMusic=1\nLoopMusic=1\n"
-              "BackgroundColor=16744512\nEffectSpeed=5\nPicturePath=/pics/\n"
+              "BackgroundColor=16744512\nEffectSpeed=5\nIdleMinutes=120\nPicturePath=/pics/\n"
               "MusicPath=/music; and=more\nMonitors=2\n[Transitions]\n15=0\n");
     ShowSettingsFile again;
     again.read(program + "MyShow.scr", registry);

@@ -80,6 +80,32 @@ TEST(CommandLine, ProgramOptionsAreTakenOutFirst) {
     EXPECT_EQ(parseCommandLine(dashes, {}).ScreenSaverMode, M::Default) << "a program option is never a mode";
 }
 
+TEST(CommandLine, IdleWatcherOptions) {
+    const struct {
+        std::vector<std::string> args;
+        bool watch;
+        int seconds;
+        std::vector<std::string> rest;
+    } rows[] = {
+        {{"--watch-idle"}, true, 0, {}},
+        {{"--watch-idle", "--idle-after", "2"}, true, 2, {}},
+        {{"--idle-after=90", "/s", "--watch-idle"}, true, 90, {"/s"}},
+        {{"--watch-idle", "--idle-after"}, true, -1, {}},
+        {{"--idle-after", "0"}, false, -1, {}},
+        {{"--idle-after", "1.5"}, false, -1, {}},
+        {{"--idle-after", "86401"}, false, -1, {}},
+        {{"--idle-after", "/s"}, false, -1, {}}, // the value is taken, never a mode
+    };
+    for (const auto& r : rows) {
+        auto args = r.args;
+        const auto o = takeProgramOptions(args);
+        EXPECT_EQ(o.watchIdle, r.watch) << r.args.front();
+        EXPECT_EQ(o.idleAfterSeconds, r.seconds) << r.args.front();
+        EXPECT_EQ(args, r.rest) << r.args.front();
+        EXPECT_TRUE(o.unknown.empty());
+    }
+}
+
 TEST(CommandLine, MainWindowByModeAndBaseName) {
     const struct {
         M mode;

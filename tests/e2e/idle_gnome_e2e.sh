@@ -1,0 +1,103 @@
+#!/bin/bash
+# The idle watcher on GNOME's compositor: mutter run headless with one virtual monitor on a session bus
+# of its own. The watcher must pass over Wayland (mutter offers no Wayland idle protocol), choose
+# org.gnome.Mutter.IdleMonitor, start the show after about 2 s without input (the show reports its first
+# picture), start no second show while it runs, and end with status 0 when mutter goes.
+# Headless mutter has no input devices and no screenshot service, so keys and pixels are checked on sway
+# and X11 instead.
+#   idle_gnome_e2e.sh PROGRAM          (77 = skipped: no mutter)
+set -u
+PROGRAM=$1
+command -v mutter > /dev/null && command -v dbus-run-session > /dev/null ||
+    { echo "SKIP: mutter or dbus-run-session is not installed" >&2; exit 77; }
+if [ -z "${VORLIN_IN_SESSION:-}" ]; then
+    exec dbus-run-session -- env VORLIN_IN_SESSION=1 "$0" "$@"
+fi
+
+WORK=$(mktemp -d /tmp/vorlin_idle_gnome.XXXXXX)
+MUTTER_PID= WATCH_PID=
+cleanup() {
+    for pid in $WATCH_PID $MUTTER_PID; do kill "$pid" 2> /dev/null; done
+    wait 2> /dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    for log in mutter watch; do
+        [ -s "$WORK/$log.log" ] && sed "s/^/  $log: /" "$WORK/$log.log" | tail -n 20 >&2
+    done
+    exit 1
+}
+wait_log() {
+    local deadline=$((SECONDS + $3))
+    while [ $SECONDS -lt $deadline ]; do
+        [ "$(grep -c -- "$1" "$WORK/watch.log")" -ge "$2" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+convert -size 400x300 "xc:rgb(200,40,90)" -type TrueColor BMP3:"$WORK/pic.bmp" || fail "cannot make the picture"
+cp "$PROGRAM" "$WORK/MyShow.scr"
+printf '[Pictures]\n%s/pic.bmp=1\n[Set]\nImageInterval=60\nEffectSpeed=5\nPlayMusic=0\n' "$WORK" > "$WORK/MyShow.002"
+mkdir -m 700 "$WORK/run"
+export XDG_RUNTIME_DIR=$WORK/run HOME=$WORK SDL_AUDIODRIVER=dummy VORLIN_REGISTRY=$WORK/registry.ini
+export VORLIN_SYSTEM_DIR=$WORK/system VORLIN_TRACE_IDLE=1 VORLIN_REPORT_FIRST_FRAME=1 QT_QPA_PLATFORM=wayland
+unset DISPLAY WAYLAND_DISPLAY
+
+start_mutter() {
+    rm -f "$WORK/run/wayland-0"
+    unset WAYLAND_DISPLAY
+    mutter --headless --wayland --no-x11 --virtual-monitor 1280x720 > "$WORK/mutter.log" 2>&1 &
+    MUTTER_PID=$!
+    for _ in $(seq 100); do
+        [ -S "$WORK/run/wayland-0" ] && gdbus introspect --session --dest org.gnome.Mutter.IdleMonitor \
+            --object-path /org/gnome/Mutter/IdleMonitor/Core > /dev/null 2>&1 && break
+        kill -0 "$MUTTER_PID" 2> /dev/null || fail "mutter did not start"
+        sleep 0.1
+    done
+    [ -S "$WORK/run/wayland-0" ] || fail "mutter made no Wayland socket"
+    export WAYLAND_DISPLAY=wayland-0
+}
+wait_end() {
+    local deadline=$((SECONDS + $2))
+    while kill -0 "$1" 2> /dev/null; do
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.1
+    done
+    wait "$1"
+    status=$?
+}
+start_mutter
+
+"$WORK/MyShow.scr" --watch-idle --idle-after 2 > "$WORK/watch.log" 2>&1 &
+WATCH_PID=$!
+started=$SECONDS
+wait_log "through GNOME org.gnome.Mutter.IdleMonitor" 1 10 || fail "the watcher did not choose GNOME's idle monitor"
+wait_log "show-start" 1 15 || fail "no show after 2 s without input"
+[ $((SECONDS - started)) -ge 1 ] || fail "the show came before the idle time"
+wait_log "first-frame" 1 20 || fail "the show drew no picture on mutter"
+sleep 3
+[ "$(grep -c show-start "$WORK/watch.log")" = 1 ] || fail "a second show started while the first ran"
+grep -q "show-end" "$WORK/watch.log" && fail "the show ended without input"
+
+kill "$MUTTER_PID"
+wait "$MUTTER_PID" 2> /dev/null
+MUTTER_PID=
+wait_end "$WATCH_PID" 10 || fail "the watcher outlived mutter"
+WATCH_PID=
+[ "$status" = 0 ] || fail "the watcher ended with status $status when mutter went"
+
+# The session bus goes away (the session's end): the watcher ends with status 0 too.
+start_mutter
+"$WORK/MyShow.scr" --watch-idle --idle-after 600 > "$WORK/watch.log" 2>&1 &
+WATCH_PID=$!
+wait_log "through GNOME org.gnome.Mutter.IdleMonitor" 1 10 || fail "the second watcher did not start"
+BUS_PID=$(pgrep -P "$PPID" -x dbus-daemon)
+[ -n "$BUS_PID" ] || fail "no session bus daemon beside this script"
+kill "$BUS_PID"
+wait_end "$WATCH_PID" 15 || fail "the watcher outlived the session bus"
+WATCH_PID=
+[ "$status" = 0 ] || fail "the watcher ended with status $status when the session bus went"
+echo "PASS"
