@@ -164,7 +164,7 @@ void BM_AddTwoHundredPhotos(benchmark::State& state) {
         ticker.start();
         QTimer::singleShot(0, open.form.get(), [&] { open.form->AddPictureFiles(files); });
         QApplication::processEvents();
-        while (open.form->ImageList->count() < files.size() || open.form->PendingThumbnails() > 0)
+        while (open.form->Images()->List()->count() < files.size() || open.form->PendingThumbnails() > 0)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         QApplication::processEvents();
         maxGap = std::max(maxGap, clock.elapsed() - last);
