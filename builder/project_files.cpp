@@ -7,6 +7,7 @@
 // A Save As whose project cannot be written says so, and the working file is put back as always.
 
 #include "builder/config_form.h"
+#include "builder/effects_page.h"
 #include "builder/project_check.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -78,7 +79,7 @@ void TVorlinConfigForm::LoadProjectClick() {
     }
     Guarded([this] {
         ChangeFlags = 0;
-        TreeLoaded = false;
+        FEffects->TreeLoaded = false;
         Settings.read(platform::programPath(), platform::Registry());
         FillControls();
     });

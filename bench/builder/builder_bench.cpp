@@ -11,7 +11,11 @@
 // BM_FrameCopy: a plain copy of a 1024×768 24-bit frame, so that the other times can be read as ratios
 // on this machine (counter frame_copies).
 
+#include "builder/build_page.h"
 #include "builder/config_form.h"
+#include "builder/effects_page.h"
+#include "builder/file_list_page.h"
+#include "builder/options_page.h"
 #include "gfx/bitmap.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
@@ -103,7 +107,7 @@ void BM_AddThousandPictures(benchmark::State& state) {
         QTimer::singleShot(0, open.form.get(), [&] { open.form->AddPictureFiles(s.files); });
         QApplication::processEvents();
         // Until every thumbnail has been decoded and its result served.
-        while (open.form->ImageList->count() < 1000 || open.form->PendingThumbnails() > 0)
+        while (open.form->Images()->List()->count() < 1000 || open.form->PendingThumbnails() > 0)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         QApplication::processEvents();
         const qint64 now = clock.elapsed();
@@ -160,7 +164,7 @@ void BM_AddTwoHundredPhotos(benchmark::State& state) {
         ticker.start();
         QTimer::singleShot(0, open.form.get(), [&] { open.form->AddPictureFiles(files); });
         QApplication::processEvents();
-        while (open.form->ImageList->count() < files.size() || open.form->PendingThumbnails() > 0)
+        while (open.form->Images()->List()->count() < files.size() || open.form->PendingThumbnails() > 0)
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         QApplication::processEvents();
         maxGap = std::max(maxGap, clock.elapsed() - last);

@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "builder/color_box.h"
 #include "builder/config_form.h"
 #include "builder/monitors_box.h"
 #include "show/settings/show_settings.h"

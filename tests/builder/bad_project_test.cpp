@@ -86,14 +86,14 @@ class Refused : public BadProject, public ::testing::WithParamInterface<RefusedR
 TEST_P(Refused, KeepsTheShowAndSaysWhy) {
     openStandard();
     // Unsaved edits on two lists: a refused load must keep them and their flags.
-    form->ImageList->setCurrentRow(1);
+    form->Images()->List()->setCurrentRow(1);
     form->RemoveImageBClick();
     form->ClearMusicBClick();
-    form->IntervalEdit->setValue(9);
+    form->Options()->findChild<QSpinBox*>("IntervalEdit")->setValue(9);
     const int flags = form->ChangeFlags;
     ASSERT_EQ(flags, builder::cfPictures | builder::cfMusic);
     const std::string before = readFile(working);
-    const QStringList images = listTexts(form->ImageList);
+    const QStringList images = listTexts(form->Images()->List());
     const auto record = settings->settings.Pictures;
 
     const fs::path pick = GetParam().make(*this);
@@ -111,9 +111,9 @@ TEST_P(Refused, KeepsTheShowAndSaysWhy) {
     EXPECT_TRUE(shell.messages[0].startsWith(expectedStart)) << shell.messages[0].toStdString();
     EXPECT_TRUE(shell.messages[0].contains(GetParam().reason)) << shell.messages[0].toStdString();
     EXPECT_EQ(readFile(working), before);
-    EXPECT_EQ(listTexts(form->ImageList), images);
-    EXPECT_EQ(form->MusicList->count(), 0);
-    EXPECT_EQ(form->IntervalEdit->value(), 9);
+    EXPECT_EQ(listTexts(form->Images()->List()), images);
+    EXPECT_EQ(form->Music()->List()->count(), 0);
+    EXPECT_EQ(form->Options()->findChild<QSpinBox*>("IntervalEdit")->value(), 9);
     EXPECT_EQ(form->ChangeFlags, flags);
     EXPECT_EQ(settings->settings.Pictures, record);
     // No temporary file of a half-done replacement is left beside the working file.
@@ -257,8 +257,8 @@ TEST_P(Loaded, ReplacesTheWorkingFileAndClearsTheFlags) {
     EXPECT_TRUE(shell.messages.isEmpty()) << shell.messages.join("\n").toStdString();
     EXPECT_TRUE(readFile(working) == content); // not EXPECT_EQ: a failure would print megabytes
     EXPECT_EQ(form->ChangeFlags, 0);
-    EXPECT_EQ(form->ImageList->count(), GetParam().pictures);
-    EXPECT_EQ(form->IntervalEdit->value(), GetParam().interval);
+    EXPECT_EQ(form->Images()->List()->count(), GetParam().pictures);
+    EXPECT_EQ(form->Options()->findChild<QSpinBox*>("IntervalEdit")->value(), GetParam().interval);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -306,7 +306,7 @@ TEST_F(BadProject, WorkingFileThatCannotBeReplacedKeepsTheShow) {
     ASSERT_EQ(shell.messages.size(), 1);
     EXPECT_TRUE(shell.messages[0].startsWith("The project file " + QString::fromStdString(p.string()) +
                                              " could not be loaded. "));
-    EXPECT_EQ(form->ImageList->count(), 2);
+    EXPECT_EQ(form->Images()->List()->count(), 2);
     EXPECT_EQ(form->ChangeFlags, builder::cfPictures);
     EXPECT_TRUE(fs::is_directory(working));
 }

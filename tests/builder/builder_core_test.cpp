@@ -1,54 +1,14 @@
-// The builder's plain parts: the effect tree's layout against the engine's groups and the shipped
-// catalogue, and the thumbnail workers handing decoded pictures back through the call queue.
+// The builder's plain parts: the thumbnail workers handing decoded pictures back through the call queue.
 
-#include "builder/effect_tree_layout.h"
 #include "builder/thumbnail_pool.h"
-#include "effects/catalogue.h"
-#include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <map>
-#include <set>
+#include <thread>
 
 using namespace vorlin;
-namespace fs = std::filesystem;
-
-TEST(EffectTreeLayout, GroupsMatchTheEngineAndLeavesAreUniqueWithinAGroup) {
-    const auto& tree = builder::effectTreeLayout();
-    ASSERT_EQ(tree.size(), effects::kEffectGroups.size());
-    std::size_t leaves = 0;
-    for (std::size_t g = 0; g < tree.size(); ++g) {
-        EXPECT_EQ(tree[g].caption, effects::kEffectGroups[g].caption);
-        EXPECT_EQ(static_cast<int>(tree[g].leaves.size()), effects::kEffectGroups[g].leafCount);
-        const std::set<std::string_view> unique(tree[g].leaves.begin(), tree[g].leaves.end());
-        EXPECT_EQ(unique.size(), tree[g].leaves.size()) << tree[g].caption;
-        leaves += tree[g].leaves.size();
-    }
-    EXPECT_EQ(leaves, 127u);
-}
-
-// The catalogue the program ships must give every leaf its own number 1..127.
-TEST(EffectTreeLayout, ShippedCatalogueNumbersEveryLeafOnce) {
-    const fs::path catalogue = fs::path(VORLIN_TEST_DATA_DIR) / "../../data/VorlinSaver.001";
-    if (!fs::exists(catalogue)) GTEST_SKIP() << "no catalogue in data/";
-    platform::IniFile ini(catalogue.string());
-    std::set<int> numbers;
-    for (const auto& group : builder::effectTreeLayout())
-        for (const auto leaf : group.leaves) {
-            const int n = builder::catalogueNumber(&ini, group.caption, leaf);
-            EXPECT_TRUE(ini.keyExists(std::string(group.caption), std::string(leaf)))
-                << group.caption << "/" << leaf;
-            EXPECT_GE(n, 1);
-            EXPECT_LE(n, 127);
-            numbers.insert(n);
-        }
-    EXPECT_EQ(numbers.size(), 127u);
-    EXPECT_EQ(builder::catalogueNumber(nullptr, "Arc Wiping", "Left"), 59);
-    EXPECT_EQ(builder::catalogueNumber(&ini, "Arc Wiping", "No Such Leaf"), 59);
-}
 
 TEST(ThumbnailPool, DecodesOnWorkersAndHandsResultsToTheOwner) {
     auto queue = std::make_shared<platform::CallQueue>();

@@ -2,7 +2,11 @@
 // The builder window on a show in a temporary folder of its own, with every dialog answered by a test
 // shell that records what was asked and said.
 
+#include "builder/build_page.h"
 #include "builder/config_form.h"
+#include "builder/effects_page.h"
+#include "builder/file_list_page.h"
+#include "builder/options_page.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
 

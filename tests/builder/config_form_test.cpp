@@ -2,6 +2,7 @@
 // into the working settings file (and what it must leave alone), the effect tree's fill and group rules,
 // closing with and without storing, and project files. Dialogs are answered through a test shell.
 
+#include "builder/color_box.h"
 #include "builder/monitors_box.h"
 #include "builder_fixture.h"
 
@@ -67,24 +68,26 @@ public:
              "=1\n[Transitions]\n30=0\n[Set]\nImageInterval=4\n");
     }
 
-    QTreeWidgetItem* leaf(int group, int index) { return form->StyleList->topLevelItem(group)->child(index); }
+    QTreeWidgetItem* leaf(int group, int index) {
+        return form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(group)->child(index);
+    }
 };
 
 TEST_F(BuilderForm, OpensWithFixedClientPagesAndFilledLists) {
     openStandard();
     EXPECT_EQ(form->windowTitle(), "2Vorlin Screen Saver Builder");
     EXPECT_EQ(form->centralWidget()->size(), QSize(538, 333));
-    EXPECT_EQ(form->NavBar->width(), 77);
-    EXPECT_EQ(form->PageControl->currentIndex(), 0);
-    EXPECT_FALSE(form->BackB->isEnabled());
+    EXPECT_EQ(form->findChild<QListWidget*>("NavBar")->width(), 77);
+    EXPECT_EQ(form->findChild<QStackedWidget*>("PageControl")->currentIndex(), 0);
+    EXPECT_FALSE(form->Build()->findChild<QPushButton*>("BackB")->isEnabled());
     // The missing picture is left out; b stays unticked.
-    ASSERT_EQ(form->ImageList->count(), 3);
-    EXPECT_EQ(form->ImageList->item(1)->text().toStdString(), pic("b.bmp"));
-    EXPECT_EQ(form->ImageList->item(1)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(form->ImageList->currentRow(), 0);
-    EXPECT_FALSE(form->Image1->pixmap().isNull());
-    EXPECT_EQ(form->MusicList->count(), 1);
-    EXPECT_EQ(form->IntervalEdit->value(), 4);
+    ASSERT_EQ(form->Images()->List()->count(), 3);
+    EXPECT_EQ(form->Images()->List()->item(1)->text().toStdString(), pic("b.bmp"));
+    EXPECT_EQ(form->Images()->List()->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(form->Images()->List()->currentRow(), 0);
+    EXPECT_FALSE(form->Images()->Image1()->pixmap().isNull());
+    EXPECT_EQ(form->Music()->List()->count(), 1);
+    EXPECT_EQ(form->Options()->findChild<QSpinBox*>("IntervalEdit")->value(), 4);
     EXPECT_EQ(form->ChangeFlags, 0);
 }
 
@@ -125,19 +128,19 @@ INSTANTIATE_TEST_SUITE_P(
         FlagRow{"first picture up", [](BuilderForm&, TVorlinConfigForm& f) { f.ImageUpBClick(); }, 0},
         FlagRow{"last picture down",
                 [](BuilderForm&, TVorlinConfigForm& f) {
-                    f.ImageList->setCurrentRow(2);
+                    f.Images()->List()->setCurrentRow(2);
                     f.ImageDownBClick();
                 },
                 0},
         FlagRow{"tick and untick picture",
                 [](BuilderForm&, TVorlinConfigForm& f) {
-                    f.ImageList->item(0)->setCheckState(Qt::Unchecked);
-                    f.ImageList->item(0)->setCheckState(Qt::Checked);
+                    f.Images()->List()->item(0)->setCheckState(Qt::Unchecked);
+                    f.Images()->List()->item(0)->setCheckState(Qt::Checked);
                 },
                 cfPictures},
         FlagRow{"click picture",
                 [](BuilderForm&, TVorlinConfigForm& f) {
-                    f.ImageList->setCurrentRow(2);
+                    f.Images()->List()->setCurrentRow(2);
                     f.ImageListClick();
                 },
                 0},
@@ -157,10 +160,11 @@ INSTANTIATE_TEST_SUITE_P(
                     f.MusicUpBClick();
                 },
                 cfMusic},
-        FlagRow{
-            "tick music",
-            [](BuilderForm&, TVorlinConfigForm& f) { f.MusicList->item(0)->setCheckState(Qt::Unchecked); },
-            cfMusic},
+        FlagRow{"tick music",
+                [](BuilderForm&, TVorlinConfigForm& f) {
+                    f.Music()->List()->item(0)->setCheckState(Qt::Unchecked);
+                },
+                cfMusic},
         FlagRow{"show effects page", [](BuilderForm&, TVorlinConfigForm& f) { f.NavBarClick(2); }, 0},
         FlagRow{"tick effect",
                 [](BuilderForm& t, TVorlinConfigForm& f) {
@@ -191,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                 0},
         FlagRow{"options and save",
                 [](BuilderForm&, TVorlinConfigForm& f) {
-                    f.IntervalEdit->setValue(9);
+                    f.Options()->findChild<QSpinBox*>("IntervalEdit")->setValue(9);
                     f.SaveProjectClick();
                 },
                 0}),
@@ -205,8 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(BuilderForm, UnsetFlagsLeaveTheirSectionsByteForByte) {
     openStandard();
     const std::string before = readFile(working);
-    form->ImageList->item(0)->setCheckState(Qt::Unchecked); // pictures only
-    form->MusicDownBClick();                                // nothing to move: no flag
+    form->Images()->List()->item(0)->setCheckState(Qt::Unchecked); // pictures only
+    form->MusicDownBClick();                                       // nothing to move: no flag
     form->close();
     const std::string after = readFile(working);
     EXPECT_EQ(sectionText(after, "Music"), sectionText(before, "Music"));
@@ -231,11 +235,12 @@ TEST_F(BuilderForm, AddRulesForDuplicatesAndFolders) {
     EXPECT_TRUE(shell.filters.last().contains("*.png") && shell.filters.last().contains("*.webp"));
     // "C.BMP" and the second "d.bmp" are skipped; the last item is selected.
     QStringList paths;
-    for (int i = 0; i < form->ImageList->count(); ++i) paths << form->ImageList->item(i)->text();
+    for (int i = 0; i < form->Images()->List()->count(); ++i)
+        paths << form->Images()->List()->item(i)->text();
     EXPECT_EQ(
         paths.join('\n').toStdString(),
         QStringList({q("a.bmp"), q("b.bmp"), q("c.bmp"), q("A.BMP"), q("d.bmp")}).join('\n').toStdString());
-    EXPECT_EQ(form->ImageList->currentRow(), 4);
+    EXPECT_EQ(form->Images()->List()->currentRow(), 4);
     // "a.bmp" and "A.BMP" are kept apart in the working file too, so the next start lists both.
     form->StoreControls(true);
     const std::string pictures = sectionText(readFile(working), "Pictures");
@@ -246,8 +251,8 @@ TEST_F(BuilderForm, AddRulesForDuplicatesAndFolders) {
     // Music keeps duplicates in the list, but the stored section holds the file once.
     shell.filesAnswer = {QString::fromStdString(pic("x.wav"))};
     form->AddMusicBClick();
-    EXPECT_EQ(form->MusicList->count(), 2);
-    EXPECT_EQ(form->MusicList->currentRow(), 1);
+    EXPECT_EQ(form->Music()->List()->count(), 2);
+    EXPECT_EQ(form->Music()->List()->currentRow(), 1);
     form->close();
     EXPECT_EQ(sectionText(readFile(working), "Music"), "[Music]\n" + pic("x.wav") + "=1\n");
 }
@@ -266,35 +271,36 @@ TEST_F(BuilderForm, DroppedFoldersAndFilesAddAsAddDoes) {
     open("[Pictures]\n" + pic("b.bmp") + "=1\n");
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(pics.string()))});
-    dropOn(form->ImageList->viewport(), data);
+    dropOn(form->Images()->List()->viewport(), data);
     QStringList paths;
-    for (int i = 0; i < form->ImageList->count(); ++i) paths << form->ImageList->item(i)->text();
+    for (int i = 0; i < form->Images()->List()->count(); ++i)
+        paths << form->Images()->List()->item(i)->text();
     const auto q = [this](const char* n) { return QString::fromStdString(pic(n)); };
     EXPECT_EQ(paths, (QStringList{q("b.bmp"), q("a.bmp"), q("c.bmp"), q("d.bmp")}));
     EXPECT_EQ(form->ChangeFlags, cfPictures);
 
     QMimeData sound;
     sound.setUrls({QUrl::fromLocalFile(q("y.wav")), QUrl::fromLocalFile(q("a.bmp"))});
-    dropOn(form->MusicList->viewport(), sound);
-    ASSERT_EQ(form->MusicList->count(), 1);
-    EXPECT_EQ(form->MusicList->item(0)->text(), q("y.wav"));
+    dropOn(form->Music()->List()->viewport(), sound);
+    ASSERT_EQ(form->Music()->List()->count(), 1);
+    EXPECT_EQ(form->Music()->List()->item(0)->text(), q("y.wav"));
     EXPECT_EQ(form->ChangeFlags, cfPictures | cfMusic);
 }
 
 TEST_F(BuilderForm, RemoveSelectsTheItemNowAtTheSamePlace) {
     openStandard();
     // Middle: the next item moves up into the place; last: the new last item.
-    form->ImageList->setCurrentRow(1);
+    form->Images()->List()->setCurrentRow(1);
     form->RemoveImageBClick();
-    EXPECT_EQ(form->ImageList->currentRow(), 1);
-    EXPECT_EQ(form->ImageList->currentItem()->text().toStdString(), pic("c.bmp"));
-    form->ImageList->setCurrentRow(1);
+    EXPECT_EQ(form->Images()->List()->currentRow(), 1);
+    EXPECT_EQ(form->Images()->List()->currentItem()->text().toStdString(), pic("c.bmp"));
+    form->Images()->List()->setCurrentRow(1);
     form->RemoveImageBClick();
-    EXPECT_EQ(form->ImageList->currentRow(), 0);
+    EXPECT_EQ(form->Images()->List()->currentRow(), 0);
     form->RemoveImageBClick();
-    EXPECT_EQ(form->ImageList->count(), 0);
-    EXPECT_EQ(form->ImageList->currentRow(), -1);
-    EXPECT_TRUE(form->Image1->pixmap().isNull());
+    EXPECT_EQ(form->Images()->List()->count(), 0);
+    EXPECT_EQ(form->Images()->List()->currentRow(), -1);
+    EXPECT_TRUE(form->Images()->Image1()->pixmap().isNull());
     // Nothing selected: nothing removed, no flag.
     form->ChangeFlags = 0;
     form->RemoveImageBClick();
@@ -307,19 +313,21 @@ TEST_F(BuilderForm, TreeFillsFromCatalogueAndFollowsGroupRules) {
                                        "Flash=118\n[Regular Wiping]\nLeft=5\n");
     open("[Transitions]\n174=0\n15=0\n");
     form->NavBarClick(2);
-    ASSERT_TRUE(form->TreeLoaded);
-    ASSERT_EQ(form->StyleList->topLevelItemCount(), 12);
+    ASSERT_TRUE(form->Effects()->TreeLoaded);
+    ASSERT_EQ(form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItemCount(), 12);
     int leaves = 0;
-    for (int g = 0; g < 12; ++g) leaves += form->StyleList->topLevelItem(g)->childCount();
+    for (int g = 0; g < 12; ++g)
+        leaves += form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(g)->childCount();
     EXPECT_EQ(leaves, 127);
-    auto* arc = form->StyleList->topLevelItem(0);
+    auto* arc = form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(0);
     EXPECT_EQ(leaf(0, 0)->checkState(0), Qt::Unchecked);  // 58 disabled
     EXPECT_EQ(leaf(0, 1)->checkState(0), Qt::Checked);    // 59
     EXPECT_EQ(arc->checkState(0), Qt::Checked);           // partly enabled group shows ticked
     EXPECT_EQ(leaf(11, 0)->checkState(0), Qt::Unchecked); // 120 is never enabled by a read
     EXPECT_EQ(leaf(11, 1)->checkState(0), Qt::Checked);
-    EXPECT_EQ(leaf(1, 0)->checkState(0), Qt::Unchecked);                     // 5 disabled (key 15)
-    EXPECT_EQ(form->StyleList->topLevelItem(1)->checkState(0), Qt::Checked); // other leaves are 59
+    EXPECT_EQ(leaf(1, 0)->checkState(0), Qt::Unchecked); // 5 disabled (key 15)
+    EXPECT_EQ(form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(1)->checkState(0),
+              Qt::Checked); // other leaves are 59
     EXPECT_EQ(form->ChangeFlags, 0);
 
     // Ticking a leaf leaves its group alone; unticking a group unticks all its leaves.
@@ -345,7 +353,8 @@ TEST_F(BuilderForm, MissingCatalogueGivesEveryLeaf59) {
     open("");
     form->NavBarClick(2);
     for (int g = 0; g < 12; ++g)
-        for (int l = 0; l < form->StyleList->topLevelItem(g)->childCount(); ++l)
+        for (int l = 0;
+             l < form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(g)->childCount(); ++l)
             EXPECT_EQ(leaf(g, l)->checkState(0), Qt::Checked); // 59 is enabled by default
     leaf(4, 3)->setCheckState(0, Qt::Unchecked);
     form->StoreControls(true);
@@ -360,7 +369,7 @@ TEST_F(BuilderForm, ClickingAGroupTogglesItAndDemonstratesItsFirstLeaf) {
     open("");
     form->NavBarClick(2);
     ASSERT_TRUE(form->DemoRunner);
-    auto* cross = form->StyleList->topLevelItem(2);
+    auto* cross = form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(2);
     cross->setExpanded(false);
     form->StyleListClick(cross);
     EXPECT_TRUE(cross->isExpanded());
@@ -378,7 +387,7 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     form->ClearMusicBClick();
     form->NavBarClick(2);
     form->DisableAllBClick();
-    form->StretchRadio->setChecked(true);
+    form->Options()->findChild<QRadioButton*>("StretchRadio")->setChecked(true);
     form->CancelBClick();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(readFile(working), before);
@@ -388,10 +397,10 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     form->ClearMusicBClick();
     form->NavBarClick(2);
     form->DisableAllBClick();
-    form->StretchRadio->setChecked(true);
-    EXPECT_EQ(form->MonitorsCb->Mode(), show::mmSame);
-    EXPECT_EQ(form->MonitorsCb->count(), 3);
-    form->MonitorsCb->setCurrentIndex(2);
+    form->Options()->findChild<QRadioButton*>("StretchRadio")->setChecked(true);
+    EXPECT_EQ(form->Options()->findChild<builder::TMonitorsBox*>("MonitorsCb")->Mode(), show::mmSame);
+    EXPECT_EQ(form->Options()->findChild<builder::TMonitorsBox*>("MonitorsCb")->count(), 3);
+    form->Options()->findChild<builder::TMonitorsBox*>("MonitorsCb")->setCurrentIndex(2);
     EXPECT_TRUE(form->close());
     const std::string after = readFile(working);
     EXPECT_EQ(after.find(pic("x.wav")), std::string::npos);
@@ -425,7 +434,7 @@ TEST_F(BuilderForm, SaveAsWritesTheProjectAndRestoresTheWorkingFile) {
     openStandard();
     const std::string before = readFile(working);
     form->RemoveImageBClick();
-    form->IntervalEdit->setValue(7);
+    form->Options()->findChild<QSpinBox*>("IntervalEdit")->setValue(7);
     shell.saveAnswer = QString::fromStdString((dir / "show").string());
     form->SaveProjectAsClick();
     EXPECT_TRUE(shell.messages.isEmpty());
@@ -449,14 +458,14 @@ TEST_F(BuilderForm, SaveAsWritesTheProjectAndRestoresTheWorkingFile) {
     form.reset();
     openStandard();
     form->ImageUpBClick();
-    form->ImageList->setCurrentRow(1);
+    form->Images()->List()->setCurrentRow(1);
     form->ImageUpBClick();
     shell.fileAnswer = QString::fromStdString((dir / "show.fly").string());
     form->LoadProjectClick();
     EXPECT_EQ(readFile(working), project);
     EXPECT_EQ(form->ChangeFlags, 0);
-    EXPECT_EQ(form->IntervalEdit->value(), 7);
-    EXPECT_EQ(form->ImageList->count(), 2);
+    EXPECT_EQ(form->Options()->findChild<QSpinBox*>("IntervalEdit")->value(), 7);
+    EXPECT_EQ(form->Images()->List()->count(), 2);
     // Saving again right away gives the same bytes: a round trip.
     form->SaveProjectClick();
     EXPECT_EQ(readFile(working), project);
@@ -470,7 +479,7 @@ TEST_F(BuilderForm, FailedProjectCommandsSayWhyAndKeepTheShow) {
     form->LoadProjectClick();
     ASSERT_EQ(shell.messages.size(), 1);
     EXPECT_TRUE(shell.messages[0].contains("missing.fly"));
-    EXPECT_EQ(form->ImageList->count(), 2); // the edit is kept
+    EXPECT_EQ(form->Images()->List()->count(), 2); // the edit is kept
     EXPECT_EQ(form->ChangeFlags, cfPictures);
     EXPECT_EQ(readFile(working), before);
 
@@ -488,7 +497,7 @@ TEST_F(BuilderForm, SaveAsWithoutWorkingFileKeepsTheCurrentShow) {
     openStandard();
     fs::remove(working);
     writeFile(dir / "VorlinSaver.002.bak", "[Set]\nImageInterval=9\n");
-    form->IntervalEdit->setValue(2);
+    form->Options()->findChild<QSpinBox*>("IntervalEdit")->setValue(2);
     shell.saveAnswer = QString::fromStdString((dir / "new.fly").string());
     form->SaveProjectAsClick();
     EXPECT_TRUE(shell.messages.isEmpty());
@@ -504,7 +513,7 @@ TEST_F(BuilderForm, LoadProjectWhileOnEffectsPageRefillsOnlyWhenShownAgain) {
     EXPECT_EQ(leaf(0, 1)->checkState(0), Qt::Checked);
     shell.fileAnswer = QString::fromStdString((dir / "project.fly").string());
     form->LoadProjectClick();
-    EXPECT_FALSE(form->TreeLoaded);
+    EXPECT_FALSE(form->Effects()->TreeLoaded);
     EXPECT_EQ(leaf(0, 1)->checkState(0), Qt::Checked); // old boxes stay
     leaf(0, 1)->setCheckState(0, Qt::Unchecked);
     EXPECT_EQ(form->ChangeFlags, 0);
@@ -515,8 +524,8 @@ TEST_F(BuilderForm, LoadProjectWhileOnEffectsPageRefillsOnlyWhenShownAgain) {
 
 TEST_F(BuilderForm, BuildPageNavigationAndMenuKeys) {
     open("");
-    form->BuildProjectItem->trigger();
-    EXPECT_EQ(form->PageControl->currentIndex(), 4);
+    form->Menu().BuildProjectItem->trigger();
+    EXPECT_EQ(form->findChild<QStackedWidget*>("PageControl")->currentIndex(), 4);
     struct Step {
         void (TVorlinConfigForm::*click)();
         int page;
@@ -528,22 +537,23 @@ TEST_F(BuilderForm, BuildPageNavigationAndMenuKeys) {
                           {&TVorlinConfigForm::BackBClick, 0, false}};
     for (const auto& s : steps) {
         (form.get()->*s.click)();
-        EXPECT_EQ(form->Notebook->currentIndex(), s.page);
-        EXPECT_EQ(form->BackB->isEnabled(), s.back);
+        EXPECT_EQ(form->Build()->findChild<QStackedWidget*>("Notebook")->currentIndex(), s.page);
+        EXPECT_EQ(form->Build()->findChild<QPushButton*>("BackB")->isEnabled(), s.back);
     }
-    form->Notebook->setCurrentIndex(3);
+    form->Build()->findChild<QStackedWidget*>("Notebook")->setCurrentIndex(3);
     form->BackBClick();
-    EXPECT_EQ(form->Notebook->currentIndex(), 0);
-    EXPECT_EQ(form->WebsiteEdit->text(), "http://");
+    EXPECT_EQ(form->Build()->findChild<QStackedWidget*>("Notebook")->currentIndex(), 0);
+    EXPECT_EQ(form->Build()->findChild<QLineEdit*>("WebsiteEdit")->text(), "http://");
 
-    const std::pair<QAction*, QKeySequence> keys[] = {{form->PreviewItem, Qt::Key_F2},
-                                                      {form->SaveExitItem, QKeySequence(Qt::ALT | Qt::Key_X)},
-                                                      {form->UndoExitItem, QKeySequence(Qt::ALT | Qt::Key_E)},
-                                                      {form->LoadProjectItem, Qt::Key_F3},
-                                                      {form->SaveProjectItem, Qt::Key_F4},
-                                                      {form->SaveProjectAsItem, Qt::Key_F5},
-                                                      {form->BuildProjectItem, Qt::Key_F9},
-                                                      {form->HelpItem, Qt::Key_F1}};
+    const std::pair<QAction*, QKeySequence> keys[] = {
+        {form->Menu().PreviewItem, Qt::Key_F2},
+        {form->Menu().SaveExitItem, QKeySequence(Qt::ALT | Qt::Key_X)},
+        {form->Menu().UndoExitItem, QKeySequence(Qt::ALT | Qt::Key_E)},
+        {form->Menu().LoadProjectItem, Qt::Key_F3},
+        {form->Menu().SaveProjectItem, Qt::Key_F4},
+        {form->Menu().SaveProjectAsItem, Qt::Key_F5},
+        {form->Menu().BuildProjectItem, Qt::Key_F9},
+        {form->Menu().HelpItem, Qt::Key_F1}};
     for (const auto& [action, key] : keys) EXPECT_EQ(action->shortcut(), key) << action->text().toStdString();
 
     // Help falls back to the maker's site without a help file, and opens the file when there is one.
@@ -562,17 +572,17 @@ TEST_F(BuilderForm, BuildPageNavigationAndMenuKeys) {
 TEST_F(BuilderForm, PreviewsShowTheCurrentStateWithoutWriting) {
     openStandard();
     const std::string before = readFile(working);
-    form->ImageList->item(0)->setCheckState(Qt::Unchecked);
+    form->Images()->List()->item(0)->setCheckState(Qt::Unchecked);
     form->PreviewB2Click();
     ASSERT_TRUE(form->PreviewRunner);
     auto* runner = form->PreviewRunner.get();
     EXPECT_EQ(settings->settings.Pictures, std::vector<std::string>{pic("c.bmp")});
-    EXPECT_FALSE(form->Image1->isVisible());
+    EXPECT_FALSE(form->Images()->Image1()->isVisible());
     form->PreviewB2Click();
     EXPECT_EQ(form->PreviewRunner.get(), runner);
     // A click on the list brings the thumbnail back over the stopped preview.
     form->ImageListClick();
-    EXPECT_TRUE(form->Image1->isVisible());
+    EXPECT_TRUE(form->Images()->Image1()->isVisible());
     EXPECT_FALSE(form->PreviewRunner->Display->isVisible());
 
     form->FullscreenPreview();
@@ -580,7 +590,7 @@ TEST_F(BuilderForm, PreviewsShowTheCurrentStateWithoutWriting) {
     auto* fullscreen = form->FullscreenForm.get();
     EXPECT_TRUE(fullscreen->isVisible());
     fullscreen->CloseNow();
-    form->PreviewItem->trigger();
+    form->Menu().PreviewItem->trigger();
     EXPECT_EQ(form->FullscreenForm.get(), fullscreen);
     EXPECT_TRUE(fullscreen->isVisible());
     fullscreen->CloseNow();
@@ -630,7 +640,7 @@ TEST_F(BuilderForm, ReadmeLoadsFromATextFile) {
     shell.fileAnswer = QString::fromStdString((dir / "readme.txt").string());
     form->LoadReadmeBClick();
     EXPECT_EQ(shell.filters.last(), "*.txt|*.txt");
-    EXPECT_EQ(form->ReadmeMemo->toPlainText(), "Line one\nLine two\n");
+    EXPECT_EQ(form->Build()->findChild<QPlainTextEdit*>("ReadmeMemo")->toPlainText(), "Line one\nLine two\n");
 }
 
 // What a person sees first, with the skin the program ships: the Images page names every format Add
@@ -650,25 +660,33 @@ TEST_F(BuilderForm, ShowsItsTextsWholeWithTheShippedSkin) {
     // Each entry of the opened list gets at least the width the list itself asks for it; narrower, the
     // list draws "M...n" for "Maroon".
     form->NavBarClick(3);
-    form->BackcolorCb->showPopup();
+    form->Options()->BackcolorCb()->showPopup();
     QApplication::processEvents();
-    const QAbstractItemView* list = form->BackcolorCb->view();
-    for (int i = 0; i < form->BackcolorCb->count(); ++i) {
+    const QAbstractItemView* list = form->Options()->BackcolorCb()->view();
+    for (int i = 0; i < form->Options()->BackcolorCb()->count(); ++i) {
         const QModelIndex item = list->model()->index(i, 0);
         EXPECT_GE(list->viewport()->width(), list->sizeHintForIndex(item).width())
             << item.data().toString().toStdString();
     }
-    form->BackcolorCb->hidePopup();
+    form->Options()->BackcolorCb()->hidePopup();
 
     form->NavBarClick(4);
-    form->Notebook->setCurrentIndex(3);
+    form->Build()->findChild<QStackedWidget*>("Notebook")->setCurrentIndex(3);
     const QString folder = "/" + QString("very-long-folder-name/").repeated(12);
-    form->StatusMemo->appendPlainText("Unable to write to " + folder +
-                                      "Holiday Pictures.002 because of "
-                                      "reasons that take more words than the memo is wide");
+    form->Build()
+        ->findChild<QPlainTextEdit*>("StatusMemo")
+        ->appendPlainText("Unable to write to " + folder +
+                          "Holiday Pictures.002 because of "
+                          "reasons that take more words than the memo is wide");
     QApplication::processEvents();
-    EXPECT_EQ(form->StatusMemo->horizontalScrollBar()->maximum(), 0);
-    EXPECT_GT(form->StatusMemo->document()->firstBlock().layout()->lineCount(), 2);
+    EXPECT_EQ(form->Build()->findChild<QPlainTextEdit*>("StatusMemo")->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(form->Build()
+                  ->findChild<QPlainTextEdit*>("StatusMemo")
+                  ->document()
+                  ->firstBlock()
+                  .layout()
+                  ->lineCount(),
+              2);
 }
 
 // Help without a program for the address says where the help is instead of doing nothing.
@@ -720,8 +738,8 @@ TEST_F(BuilderForm, TreeTellsWhichEffectsAShowNeverPlays) {
     open("");
     form->NavBarClick(2);
     int told = 0;
-    for (int g = 0; g < form->StyleList->topLevelItemCount(); ++g) {
-        const QTreeWidgetItem* group = form->StyleList->topLevelItem(g);
+    for (int g = 0; g < form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem* group = form->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(g);
         const bool splash = group->text(0) == "Splash Show";
         EXPECT_EQ(group->toolTip(0).contains("never plays"), splash) << group->text(0).toStdString();
         told += splash;
@@ -729,6 +747,48 @@ TEST_F(BuilderForm, TreeTellsWhichEffectsAShowNeverPlays) {
             EXPECT_TRUE(group->child(l)->toolTip(0).contains("never plays"));
     }
     EXPECT_EQ(told, 1);
+}
+
+// The Build page on its own: "Build", Enter in an edit and "Next >>" on the readme page ask for a build only
+// while "Build" is enabled; a started build shows its notes alone and holds both buttons until it ends.
+TEST(BuildPageAlone, AsksForABuildOnlyWhileBuildIsEnabled) {
+    vorlin::testing::BuilderTestShell answers;
+    builder::BuilderShell shell = answers.make();
+    builder::BuildPage page(shell, TVorlinConfigForm::kCaption,
+                            [](const std::function<void()>& fn) { fn(); });
+    page.show();
+    auto* buildB = page.findChild<QPushButton*>("BuildB");
+    auto* nextB = page.findChild<QPushButton*>("NextB");
+    auto* notebook = page.findChild<QStackedWidget*>("Notebook");
+    auto* statusMemo = page.findChild<QPlainTextEdit*>("StatusMemo");
+    int requests = 0;
+    QObject::connect(&page, &builder::BuildPage::buildRequested, [&requests] { ++requests; });
+    const auto askAllWays = [&] {
+        buildB->click();
+        QTest::keyClick(page.findChild<QLineEdit*>("NameEdit"), Qt::Key_Return);
+        QTest::keyClick(page.findChild<QLineEdit*>("WebsiteEdit"), Qt::Key_Return);
+        notebook->setCurrentIndex(builder::BuildPage::npReadme);
+        nextB->click();
+    };
+    askAllWays();
+    EXPECT_EQ(requests, 4);
+
+    page.AppendStatus("from an earlier build");
+    page.BuildStarted({"first note", "second note"});
+    EXPECT_EQ(notebook->currentIndex(), builder::BuildPage::npStatus);
+    EXPECT_FALSE(buildB->isEnabled());
+    EXPECT_FALSE(nextB->isEnabled());
+    EXPECT_EQ(statusMemo->toPlainText(), "first note\nsecond note");
+    askAllWays();
+    EXPECT_EQ(requests, 4);
+
+    page.AppendStatus("compiled");
+    page.BuildEnded();
+    EXPECT_TRUE(buildB->isEnabled());
+    EXPECT_TRUE(nextB->isEnabled());
+    EXPECT_TRUE(statusMemo->toPlainText().endsWith("compiled"));
+    buildB->click();
+    EXPECT_EQ(requests, 5);
 }
 
 } // namespace

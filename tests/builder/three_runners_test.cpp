@@ -13,7 +13,11 @@
 // Runs under ThreadSanitizer too (label "thread"): a race between the three workers and the main thread,
 // or a hang while the window ends them (the test timeout), fails it.
 
+#include "builder/build_page.h"
 #include "builder/config_form.h"
+#include "builder/effects_page.h"
+#include "builder/file_list_page.h"
+#include "builder/options_page.h"
 #include "music/playlist/playlist.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
@@ -314,8 +318,9 @@ protected:
     }
 
     QTreeWidgetItem* leaf(const char* group, const char* caption) {
-        for (int g = 0; g < form_->StyleList->topLevelItemCount(); ++g) {
-            auto* item = form_->StyleList->topLevelItem(g);
+        for (int g = 0; g < form_->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItemCount();
+             ++g) {
+            auto* item = form_->Effects()->findChild<QTreeWidget*>("StyleList")->topLevelItem(g);
             if (item->text(0) != group) continue;
             for (int l = 0; l < item->childCount(); ++l)
                 if (item->child(l)->text(0) == caption) return item->child(l);
@@ -387,26 +392,28 @@ TEST_F(ThreeRunners, RunSideBySideFollowTheirOwnSettingsAndEndWithTheWindow) {
     open();
 
     // Effects page: the demonstration starts; the show keeps the four plain wipes only.
-    form_->NavBar->setCurrentRow(2);
+    form_->findChild<QListWidget*>("NavBar")->setCurrentRow(2);
     ASSERT_TRUE(form_->DemoRunner);
     hook(demo_, *form_->DemoRunner);
-    form_->DisableAllB->click();
+    form_->Effects()->findChild<QPushButton*>("DisableAllB")->click();
     for (const char* caption : {"Left", "Right", "Up", "Down"})
         leaf("Regular Wiping", caption)->setCheckState(0, Qt::Checked);
     ASSERT_TRUE(moreCompletions({&demo_}, 1));
     EXPECT_EQ(form_->DemoRunner->DemonstrationStyle, kArcRight);
     // A click on a leaf makes it the demonstration's effect at once.
     const std::size_t demoClicked = demo_.done.size();
-    emit form_->StyleList->itemClicked(leaf("Arc Wiping", "Round Out"), 0);
+    emit form_->Effects()
+        ->findChild<QTreeWidget*>("StyleList")
+        ->itemClicked(leaf("Arc Wiping", "Round Out"), 0);
     EXPECT_EQ(form_->DemoRunner->DemonstrationStyle, kArcRoundOut);
 
     // Images page: the panel preview, then the full screen.
-    form_->NavBar->setCurrentRow(0);
-    form_->PreviewB2->click();
+    form_->findChild<QListWidget*>("NavBar")->setCurrentRow(0);
+    form_->Images()->findChild<QPushButton*>("PreviewB2")->click();
     ASSERT_TRUE(form_->PreviewRunner);
     hook(panel_, *form_->PreviewRunner);
-    EXPECT_FALSE(form_->Image1->isVisible());
-    form_->FullscreenB->click();
+    EXPECT_FALSE(form_->Images()->Image1()->isVisible());
+    form_->Images()->findChild<QPushButton*>("FullscreenB")->click();
     ASSERT_TRUE(form_->FullscreenForm && form_->FullscreenForm->Runner);
     auto& fullscreen = *form_->FullscreenForm;
     hook(full_, *fullscreen.Runner);
@@ -435,32 +442,32 @@ TEST_F(ThreeRunners, RunSideBySideFollowTheirOwnSettingsAndEndWithTheWindow) {
     // A thumbnail takes the panel's place mid-transition: the panel preview stops and stays stopped
     // while the demonstration goes on; the panel's Preview brings it back.
     ASSERT_TRUE(runUntil([&] { return form_->PreviewRunner->Display->FAnimating; }));
-    form_->ImageList->setCurrentRow(1);
-    EXPECT_TRUE(form_->Image1->isVisible());
+    form_->Images()->List()->setCurrentRow(1);
+    EXPECT_TRUE(form_->Images()->Image1()->isVisible());
     EXPECT_FALSE(form_->PreviewRunner->Display->isVisible());
     EXPECT_FALSE(form_->PreviewRunner->Display->FAnimating);
     const int panelFrames = panel_.frames;
     ASSERT_TRUE(moreCompletions({&demo_}, 2));
     EXPECT_EQ(panel_.frames, panelFrames);
-    form_->PreviewB2->click();
+    form_->Images()->findChild<QPushButton*>("PreviewB2")->click();
     EXPECT_TRUE(form_->PreviewRunner->Display->isVisible());
     ASSERT_TRUE(moreCompletions({&panel_, &demo_}, 2));
 
     // Edits while the previews run reach the show record only through Preview: untick all wipes but
     // one and lengthen the interval; the running previews keep the old effects and pace meanwhile.
-    form_->NavBar->setCurrentRow(2);
+    form_->findChild<QListWidget*>("NavBar")->setCurrentRow(2);
     for (const char* caption : {"Left", "Right", "Down"})
         leaf("Regular Wiping", caption)->setCheckState(0, Qt::Unchecked);
-    form_->NavBar->setCurrentRow(3);
-    form_->IntervalEdit->setValue(2);
+    form_->findChild<QListWidget*>("NavBar")->setCurrentRow(3);
+    form_->Options()->findChild<QSpinBox*>("IntervalEdit")->setValue(2);
     EXPECT_EQ(show::showSettings().EnabledEffects, fourWipes);
     EXPECT_EQ(show::showSettings().ImageInterval, 1);
     ASSERT_TRUE(moreCompletions({&panel_, &demo_}, 1));
-    form_->NavBar->setCurrentRow(0);
+    form_->findChild<QListWidget*>("NavBar")->setCurrentRow(0);
     const int panelTick = form_->PreviewRunner->TickCount;
     const int demoTick = form_->DemoRunner->TickCount;
     const int fullTick = fullscreen.Runner->TickCount;
-    form_->PreviewB2->click();
+    form_->Images()->findChild<QPushButton*>("PreviewB2")->click();
     const std::bitset<128> upOnly = std::bitset<128>{}.set(kWipeUp);
     EXPECT_EQ(show::showSettings().EnabledEffects, upOnly);
     EXPECT_EQ(show::showSettings().ImageInterval, 2);
@@ -469,7 +476,7 @@ TEST_F(ThreeRunners, RunSideBySideFollowTheirOwnSettingsAndEndWithTheWindow) {
     }));
 
     // The bottom bar's Preview brings the full screen back beside the two others.
-    form_->PreviewButtons.front()->click();
+    form_->Images()->findChild<QPushButton*>("PreviewB")->click();
     EXPECT_TRUE(fullscreen.isVisible());
     ASSERT_TRUE(moreCompletions({&panel_, &demo_, &full_}, 2));
     ASSERT_TRUE(runUntil([&] { return full_.completedAfterTick(fullTick) >= 2; }));
@@ -477,7 +484,7 @@ TEST_F(ThreeRunners, RunSideBySideFollowTheirOwnSettingsAndEndWithTheWindow) {
     // Closing the window ends all three: nothing animates, no timer starts another transition.
     QPointer<QWidget> canvases[] = {canvasOf(form_->PreviewRunner.get()), canvasOf(form_->DemoRunner.get()),
                                     canvasOf(fullscreen.Runner.get())};
-    form_->OKButtons.front()->click();
+    form_->Images()->findChild<QPushButton*>("OKB")->click();
     EXPECT_FALSE(form_->isVisible());
     EXPECT_FALSE(fullscreen.isVisible());
     for (auto* r : {form_->PreviewRunner.get(), form_->DemoRunner.get(), fullscreen.Runner.get()})
@@ -516,10 +523,10 @@ TEST_F(ThreeRunners, WindowEndsAtAnyMomentWithEveryWorkerJoined) {
     for (int round = 0; round < 2 * static_cast<int>(std::size(delays)); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         open();
-        form_->NavBar->setCurrentRow(2);
-        form_->NavBar->setCurrentRow(0);
-        form_->PreviewB2->click();
-        form_->FullscreenB->click();
+        form_->findChild<QListWidget*>("NavBar")->setCurrentRow(2);
+        form_->findChild<QListWidget*>("NavBar")->setCurrentRow(0);
+        form_->Images()->findChild<QPushButton*>("PreviewB2")->click();
+        form_->Images()->findChild<QPushButton*>("FullscreenB")->click();
         ASSERT_TRUE(form_->PreviewRunner && form_->DemoRunner && form_->FullscreenForm &&
                     form_->FullscreenForm->Runner);
         hook(panel_, *form_->PreviewRunner);

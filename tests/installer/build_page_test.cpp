@@ -23,10 +23,14 @@
 #include <sstream>
 
 #include "../lib/test_files.h"
+#include "builder/build_page.h"
 #include "builder/config_form.h"
+#include "builder/effects_page.h"
+#include "builder/file_list_page.h"
 #include "builder/installer/about_form.h"
 #include "builder/installer/installer_build.h"
 #include "builder/monitors_box.h"
+#include "builder/options_page.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
@@ -114,9 +118,9 @@ protected:
     void openForm() {
         form = std::make_unique<builder::TVorlinConfigForm>(settings, shell);
         form->show();
-        form->NameEdit->setText("  Holiday Pictures ");
-        form->AuthorEdit->setText("Ann");
-        form->ReadmeMemo->setPlainText("Enjoy");
+        form->Build()->findChild<QLineEdit*>("NameEdit")->setText("  Holiday Pictures ");
+        form->Build()->findChild<QLineEdit*>("AuthorEdit")->setText("Ann");
+        form->Build()->findChild<QPlainTextEdit*>("ReadmeMemo")->setPlainText("Enjoy");
     }
     void TearDown() override {
         form.reset();
@@ -136,10 +140,10 @@ protected:
 
 TEST_F(BuildPage, BuildsTheInstallerAndOffersATest) {
     answers.replies = {true};
-    form->BuildB->click();
-    EXPECT_FALSE(form->BuildB->isEnabled());
-    EXPECT_FALSE(form->NextB->isEnabled());
-    EXPECT_EQ(form->Notebook->currentIndex(), 3);
+    form->Build()->findChild<QPushButton*>("BuildB")->click();
+    EXPECT_FALSE(form->Build()->findChild<QPushButton*>("BuildB")->isEnabled());
+    EXPECT_FALSE(form->Build()->findChild<QPushButton*>("NextB")->isEnabled());
+    EXPECT_EQ(form->Build()->findChild<QStackedWidget*>("Notebook")->currentIndex(), 3);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.questions.isEmpty(); }, 60000));
     EXPECT_EQ(answers.questions,
               QStringList{"Build Successful, Would you like to test the installation now?"});
@@ -148,10 +152,10 @@ TEST_F(BuildPage, BuildsTheInstallerAndOffersATest) {
     EXPECT_EQ(answers.urls, QStringList{QString::fromStdString(installer)});
     EXPECT_EQ(form->BuildNames.SaverName, "Holiday Pictures");
     EXPECT_TRUE(compileFilesGone());
-    EXPECT_TRUE(form->BuildB->isEnabled());
-    EXPECT_TRUE(form->NextB->isEnabled());
+    EXPECT_TRUE(form->Build()->findChild<QPushButton*>("BuildB")->isEnabled());
+    EXPECT_TRUE(form->Build()->findChild<QPushButton*>("NextB")->isEnabled());
     // The memo shows progress but none of the per-file lines.
-    const QString memo = form->StatusMemo->toPlainText();
+    const QString memo = form->Build()->findChild<QPlainTextEdit*>("StatusMemo")->toPlainText();
     EXPECT_FALSE(memo.isEmpty());
     EXPECT_FALSE(memo.contains("File: "));
     EXPECT_FALSE(memo.contains("a.jpg"));
@@ -160,13 +164,13 @@ TEST_F(BuildPage, BuildsTheInstallerAndOffersATest) {
 TEST_F(BuildPage, ACompilerThatCannotStartIsAFailureWithRetry) {
     fs::remove(dir / "Compile/vorlinbuild");
     answers.replies = {true, false};
-    form->BuildB->click();
+    form->Build()->findChild<QPushButton*>("BuildB")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.questions.size() == 2; }, 30000));
     QTest::qWait(50);
     EXPECT_EQ(answers.questions,
               QStringList({"Build Failed, Please try it again.", "Build Failed, Please try it again."}));
     EXPECT_TRUE(compileFilesGone());
-    EXPECT_TRUE(form->BuildB->isEnabled());
+    EXPECT_TRUE(form->Build()->findChild<QPushButton*>("BuildB")->isEnabled());
     EXPECT_TRUE(answers.urls.isEmpty());
 }
 
@@ -176,28 +180,28 @@ TEST_F(BuildPage, ACompilerEndingWithoutAReportIsAFailure) {
                                       "echo '10000 File: /x.jpg'\necho '10000 ['\nexit 0\n");
     fs::permissions(dir / "Compile/vorlinbuild", fs::perms::owner_all, fs::perm_options::add);
     answers.replies = {false};
-    form->BuildB->click();
+    form->Build()->findChild<QPushButton*>("BuildB")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.questions.isEmpty(); }, 30000));
     EXPECT_EQ(answers.questions, QStringList{"Build Failed, Please try it again."});
-    EXPECT_EQ(form->StatusMemo->toPlainText(),
+    EXPECT_EQ(form->Build()->findChild<QPlainTextEdit*>("StatusMemo")->toPlainText(),
               "Compiling\n[\nThe installer compiler ended without a report.");
-    EXPECT_TRUE(form->BuildB->isEnabled());
-    EXPECT_TRUE(form->NextB->isEnabled());
+    EXPECT_TRUE(form->Build()->findChild<QPushButton*>("BuildB")->isEnabled());
+    EXPECT_TRUE(form->Build()->findChild<QPushButton*>("NextB")->isEnabled());
     EXPECT_TRUE(compileFilesGone());
 }
 
 TEST_F(BuildPage, UnwritableCompileFolderStopsBeforeTheCompiler) {
     fs::remove_all(dir / "Compile");
-    form->BuildB->click();
+    form->Build()->findChild<QPushButton*>("BuildB")->click();
     EXPECT_EQ(answers.messages,
               QStringList{QString::fromStdString("Unable to write to " +
                                                  (dir / "Compile/Holiday Pictures.002").string())});
-    EXPECT_TRUE(form->BuildB->isEnabled());
-    EXPECT_NE(form->Notebook->currentIndex(), 3);
+    EXPECT_TRUE(form->Build()->findChild<QPushButton*>("BuildB")->isEnabled());
+    EXPECT_NE(form->Build()->findChild<QStackedWidget*>("Notebook")->currentIndex(), 3);
     // Cancelling the save dialog changes nothing.
     answers.save.clear();
     answers.messages.clear();
-    form->BuildB->click();
+    form->Build()->findChild<QPushButton*>("BuildB")->click();
     EXPECT_TRUE(answers.messages.isEmpty());
 }
 
@@ -210,8 +214,8 @@ TEST_F(BuildPage, TheBuildTakesThePathsTheListsFound) {
     spit(dir / "VorlinSaver.002", "[Pictures]\nc.jpg=1\n/old/place/d.jpg=1\n[Music]\ntune.wav=1\n[Set]\n");
     settings.read(platform::programPath(), platform::Registry());
     openForm();
-    ASSERT_EQ(form->ImageList->count(), 2);
-    form->BuildB->click();
+    ASSERT_EQ(form->Images()->List()->count(), 2);
+    form->Build()->findChild<QPushButton*>("BuildB")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.questions.isEmpty(); }, 60000));
     spit(dir / "built.002", answers.built);
     const auto built = platform::IniFile((dir / "built.002").string()).snapshot();
@@ -228,7 +232,7 @@ TEST_F(BuildPage, AnInstallerNameInAnotherCaseIsWrittenTestedAndDeletedUnderOneN
     spit(dir / "out/Holiday.RUN", "someone else's");
     answers.save = QString::fromStdString((dir / "out/Holiday.RUN").string());
     answers.replies = {true};
-    form->BuildB->click();
+    form->Build()->findChild<QPushButton*>("BuildB")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.questions.isEmpty(); }, 60000));
     const std::string written = (dir / "out/Holiday.run").string();
     EXPECT_EQ(answers.urls, QStringList{QString::fromStdString(written)});

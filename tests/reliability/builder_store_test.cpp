@@ -2,7 +2,11 @@
 // person is told, the window stays open with the edits, nothing on disk is harmed, and once the obstacle is
 // gone the same close stores them.
 
+#include "builder/build_page.h"
 #include "builder/config_form.h"
+#include "builder/effects_page.h"
+#include "builder/file_list_page.h"
+#include "builder/options_page.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
 
@@ -61,16 +65,16 @@ void storeBlockedThenFreed(const StoreCase& c) {
     settings.read(platform::programPath(), platform::Registry());
     auto form = std::make_unique<builder::TVorlinConfigForm>(settings, shell);
     form->show();
-    ASSERT_EQ(form->ImageList->count(), 2);
-    form->StretchRadio->setChecked(true);
+    ASSERT_EQ(form->Images()->List()->count(), 2);
+    form->Options()->findChild<QRadioButton*>("StretchRadio")->setChecked(true);
 
     c.block(dir, working);
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("VorlinSaver.002")) << messages[0].toStdString();
-    EXPECT_EQ(form->ImageList->count(), 2);
-    EXPECT_TRUE(form->StretchRadio->isChecked());
+    EXPECT_EQ(form->Images()->List()->count(), 2);
+    EXPECT_TRUE(form->Options()->findChild<QRadioButton*>("StretchRadio")->isChecked());
     c.unblock(dir, working, original);
 
     // The obstacle is gone: the next close stores what was edited.

@@ -1,16 +1,15 @@
-// What "Build" and "&About" of the builder window do (builder/build_page_hooks.h).
+// What "Build" and "&About" of the builder window do (builder/build_page_hooks.h). The Build page asks for
+// a build and shows its course; this file makes the request from the show and the page's fields, runs the
+// build and asks the questions of its end.
 #include <QApplication>
 #include <QCursor>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QStackedWidget>
 
 #include "base/random.h"
+#include "builder/build_page.h"
 #include "builder/build_page_hooks.h"
 #include "builder/config_form.h"
+#include "builder/file_list_page.h"
 #include "builder/installer/about_form.h"
 #include "builder/installer/installer_build.h"
 #include "platform/system_folder.h"
@@ -22,10 +21,9 @@ using installer::InstallerBuild;
 
 // The files a list shows, with their ticks: the paths the list found them under (a bare name in the
 // working settings file resolves through the program folder or the installation's "sample" folder).
-std::vector<installer::ListedFile> listedFiles(const QListWidget& list) {
+std::vector<installer::ListedFile> listedFiles(const FileListPage& page) {
     std::vector<installer::ListedFile> out;
-    for (int i = 0; i < list.count(); ++i)
-        out.push_back({list.item(i)->text().toStdString(), list.item(i)->checkState() == Qt::Checked});
+    for (auto& [path, ticked] : page.Items()) out.push_back({path, ticked});
     return out;
 }
 
@@ -34,13 +32,8 @@ void restoreCursor() {
 }
 
 void startCompiler(TVorlinConfigForm& form, InstallerBuild& build) {
-    form.BuildB->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    form.StatusMemo->clear();
-    for (const auto& note : build.output().notes)
-        form.StatusMemo->appendPlainText(QString::fromStdString(note));
-    form.Notebook->setCurrentIndex(3);
-    form.NextB->setEnabled(false);
+    form.Build()->BuildStarted(build.output().notes);
     form.repaint();
     build.start();
 }
@@ -57,25 +50,23 @@ void buildEnded(TVorlinConfigForm& form, InstallerBuild& build, int code) {
         return;
     }
     build.cleanUp();
-    form.BuildB->setEnabled(true);
-    form.NextB->setEnabled(true);
+    form.Build()->BuildEnded();
 }
 
 InstallerBuild& buildOf(TVorlinConfigForm& form) {
     if (auto* b = form.findChild<InstallerBuild*>("InstallerBuild", Qt::FindDirectChildrenOnly)) return *b;
     auto* b = new InstallerBuild(&form);
     b->setObjectName("InstallerBuild");
-    QObject::connect(b, &InstallerBuild::progressLine, &form, [&form](const QString& text) {
-        restoreCursor();
-        form.StatusMemo->appendPlainText(text);
-    });
+    BuildPage* page = form.Build();
+    // The status page shows the compiler's lines; the first one ends the wait cursor.
+    QObject::connect(b, &InstallerBuild::progressLine, page, [] { restoreCursor(); });
+    QObject::connect(b, &InstallerBuild::progressLine, page, &BuildPage::AppendStatus);
     QObject::connect(b, &InstallerBuild::finished, &form, [&form, b](int code) {
         try {
             buildEnded(form, *b, code);
         } catch (const std::exception& e) {
             form.Shell().message(&form, TVorlinConfigForm::kCaption, QString::fromUtf8(e.what()));
-            form.BuildB->setEnabled(true);
-            form.NextB->setEnabled(true);
+            form.Build()->BuildEnded();
         }
     });
     return *b;
@@ -96,19 +87,20 @@ void RunInstallerBuild(TVorlinConfigForm& form) {
         form.StoreControls(true);
         form.WriteOptions();
         auto& settings = form.SettingsFile();
+        const BuildFields fields = form.Build()->Fields();
         installer::BuildRequest r;
         r.chosenPath = chosen.toStdString();
-        r.nameEdit = form.NameEdit->text().toStdString();
-        r.author = form.AuthorEdit->text().toStdString();
-        r.website = form.WebsiteEdit->text().toStdString();
-        r.readme = form.ReadmeMemo->toPlainText().toStdString();
+        r.nameEdit = fields.name;
+        r.author = fields.author;
+        r.website = fields.website;
+        r.readme = fields.readme;
         r.programFolder = settings.places.programFolder;
         r.installationFolder = settings.places.installationFolder;
         r.systemFolder = platform::systemFolder();
         r.workingSettingsFile = settings.places.settingsFile;
-        r.pictures = listedFiles(*form.ImageList);
-        r.music = listedFiles(*form.MusicList);
-        form.StatusMemo->clear();
+        r.pictures = listedFiles(*form.Images());
+        r.music = listedFiles(*form.Music());
+        form.Build()->ClearStatus();
         const QString error = build.prepare(r, [] { return static_cast<int>(vorlin::random(100)); });
         if (!error.isEmpty()) {
             form.Shell().message(&form, TVorlinConfigForm::kCaption, error);

@@ -1,0 +1,114 @@
+#pragma once
+// The Images and Music pages: one list of full paths with a check box per item, and the buttons "Add",
+// "Remove", "Clear" and two arrows beside it. The two pages differ in a few rules, chosen by their kind:
+// - Pictures: Add skips a path the list already holds (as the file system compares), every item shows a
+//   small thumbnail decoded by worker threads, and the page holds the preview panel with the selected
+//   picture's thumbnail and the buttons "Preview" and "Fullscreen".
+// - Music: Add keeps duplicates, Remove and Clear stop the music first, and "Play" and "Stop" play the
+//   selected file alone.
+// Every edit of the list (add, remove, clear, move, tick) reports changed(). Files dropped from a file
+// manager are added as Add adds them; a dropped folder gives its files of the page's kind, sorted.
+// Main thread only.
+
+#include "builder/builder_page.h"
+#include "builder/builder_shell.h"
+#include "builder/thumbnail_pool.h"
+#include "show/settings/show_settings.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+class QFrame;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+
+namespace vorlin::builder {
+
+class FileListPage : public BuilderPage {
+    Q_OBJECT
+public:
+    enum class Kind { Pictures, Music };
+
+    static constexpr const char* kPictureFilter =
+        "All Pictures|*.gif;*.jpg;*.jpeg;*.bmp;*.wmf;*.emf;*.ico;*.png;*.webp|GIF Files (*.gif)|*.gif|"
+        "JPEG Files (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|Metafiles (*.wmf, *.emf)|*.wmf;*.emf|"
+        "Icons (*.ico)|*.ico|PNG Files (*.png)|*.png|WebP Files (*.webp)|*.webp";
+    static constexpr const char* kMusicFilter =
+        "All Support Types|*.mp3;*.wav;*.mid|Mp3 Files (*.mp3)|*.mp3|Wave Files (*.wav)|*.wav|MIDI Files "
+        "(*.mid)|*.mid";
+    // The thumbnail beside each path of the picture list.
+    static constexpr int kListThumbWidth = 21;
+    static constexpr int kListThumbHeight = 16;
+
+    // `settings` and `shell` must outlive the page.
+    FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderShell& shell, HandlerGuard guard,
+                 QWidget* parent = nullptr);
+    ~FileListPage() override;
+
+    // Fills the list from the working settings file's section ([Pictures] or [Music]): each key that
+    // resolves to an existing file, ticked as its value says; selects the first item.
+    void Fill();
+    // The items in list order: full path and tick.
+    std::vector<std::pair<std::string, bool>> Items() const;
+
+    // ---- handlers
+    void AddClick();
+    void AddFiles(const QStringList& files);
+    void RemoveClick();
+    void ClearClick();
+    void UpClick() { Move(-1); }
+    void DownClick() { Move(+1); }
+    void ListClick();
+    void ClickCheck(QListWidgetItem* item);
+    void PlayClick();
+    void StopClick();
+
+    // ---- pictures only: the thumbnail of the selected picture in the preview panel
+    void ShowThumbnail();
+    void ClearThumbnail();
+    std::size_t PendingThumbnails() const;
+
+    QListWidget* List() const { return FList; }
+    QFrame* fsPanel() const { return FPanel; }
+    QLabel* Image1() const { return FImage1; }
+
+signals:
+    // An edit of the list: the window sets the list's change flag.
+    void changed();
+    // The thumbnail replaced whatever the preview panel showed.
+    void thumbnailShown();
+    // "Preview" under the preview panel.
+    void smallPreviewRequested();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool pictures() const { return FKind == Kind::Pictures; }
+    std::string& rememberedFolder();
+    void Move(int delta);
+    void SelectRow(int row);
+    QListWidgetItem* NewItem(const QString& path, bool ticked);
+    void RequestListThumbnail(QListWidgetItem* item);
+    void ThumbnailArrived(std::uint64_t id, gfx::Bitmap thumbnail);
+    void ForgetThumbnails(int row);
+
+    const Kind FKind;
+    show::ShowSettingsFile& Settings;
+    BuilderShell& FShell;
+    QListWidget* FList = nullptr;
+    QFrame* FPanel = nullptr;
+    QLabel* FImage1 = nullptr;
+    std::uint64_t FNextThumbId = 1;
+    std::unordered_map<std::uint64_t, QListWidgetItem*> FThumbItems;
+    std::unique_ptr<ThumbnailPool> FThumbPool;
+};
+
+} // namespace vorlin::builder

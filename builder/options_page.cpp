@@ -1,0 +1,112 @@
+#include "builder/options_page.h"
+
+#include "builder/color_box.h"
+#include "builder/monitors_box.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace vorlin::builder {
+
+namespace {
+
+// A group box holding `widgets` one under the other.
+QGroupBox* column(const QString& title, QWidget* page, std::initializer_list<QWidget*> widgets) {
+    auto* box = new QGroupBox(title, page);
+    auto* layout = new QVBoxLayout(box);
+    for (QWidget* w : widgets) {
+        w->setParent(box);
+        layout->addWidget(w);
+    }
+    return box;
+}
+
+} // namespace
+
+OptionsPage::OptionsPage(HandlerGuard guard, QWidget* parent)
+    : BuilderPage("OptionsPage", std::move(guard), parent) {
+    auto* v = new QVBoxLayout(this);
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+
+    FOriginalRadio = new QRadioButton("Original Size");
+    FStretchRadio = new QRadioButton("Stretch To Screen");
+    FStretchRadio->setObjectName("StretchRadio");
+    FNormalizeRadio = new QRadioButton("Normalize");
+    FRandomizeRadio = new QRadioButton("Shuffle");
+    // The left column is narrow: the box shows the start of its choice, its list the whole texts.
+    FMonitorsCb = new TMonitorsBox(this);
+    FMonitorsCb->setObjectName("MonitorsCb");
+    FMonitorsCb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    FMonitorsCb->setMinimumContentsLength(12);
+    FMonitorsCb->view()->setMinimumWidth(FMonitorsCb->view()->sizeHintForColumn(0) + 24);
+    left->addWidget(column("Image Size", this, {FOriginalRadio, FStretchRadio}));
+    left->addWidget(column("Image Sequence", this, {FNormalizeRadio, FRandomizeRadio}));
+    left->addWidget(column(TMonitorsBox::kCaption, this, {FMonitorsCb}));
+    left->addStretch(1);
+
+    FReverseCheck = new QCheckBox("Allow reverse drawing procedure");
+    FClearOldCheck = new QCheckBox("Clear old image before drawing");
+    FPlayMusicCheck = new QCheckBox("Play background music in screen saver");
+    FRandomMusicCheck = new QCheckBox("Shuffle Play");
+    FLoopMusicCheck = new QCheckBox("Loop Play");
+    right->addWidget(
+        column("Transition Effects", this,
+               {FReverseCheck, new QLabel(" -  Double the transition effects"), FClearOldCheck}));
+    right->addWidget(column("Sounds and Music", this, {FPlayMusicCheck, FRandomMusicCheck, FLoopMusicCheck}));
+    right->addStretch(1);
+    columns->addLayout(left, 0);
+    columns->addLayout(right, 1);
+    v->addLayout(columns, 1);
+
+    auto* transition = new QGroupBox("Transition Setting", this);
+    auto* trL = new QHBoxLayout(transition);
+    trL->addWidget(new QLabel("Background Color: ", transition));
+    FBackcolorCb = new TColorBox(transition);
+    FBackcolorCb->setObjectName("BackcolorCb");
+    trL->addWidget(FBackcolorCb);
+    trL->addSpacing(12);
+    trL->addWidget(new QLabel("Redraw Interval (secs):", transition));
+    FIntervalEdit = new QSpinBox(transition);
+    FIntervalEdit->setObjectName("IntervalEdit");
+    FIntervalEdit->setRange(1, 10);
+    trL->addWidget(FIntervalEdit);
+    trL->addStretch(1);
+    v->addWidget(transition);
+    addBottomBar(v);
+}
+
+void OptionsPage::Fill(const show::ShowSettings& s) {
+    (s.StetchImage ? FStretchRadio : FOriginalRadio)->setChecked(true);
+    (s.RandomImage ? FRandomizeRadio : FNormalizeRadio)->setChecked(true);
+    FReverseCheck->setChecked(s.AllowReverseTransition);
+    FClearOldCheck->setChecked(s.ClearOldImage);
+    FPlayMusicCheck->setChecked(s.PlayMusic);
+    FRandomMusicCheck->setChecked(s.RandomMusic);
+    FLoopMusicCheck->setChecked(s.LoopMusic);
+    FBackcolorCb->SelectColor(static_cast<std::uint32_t>(s.BackgroundColor));
+    FIntervalEdit->setValue(s.ImageInterval);
+    FMonitorsCb->SetMode(s.Monitors);
+}
+
+void OptionsPage::Store(show::ShowSettings& s) const {
+    s.StetchImage = FStretchRadio->isChecked();
+    s.RandomImage = FRandomizeRadio->isChecked();
+    s.AllowReverseTransition = FReverseCheck->isChecked();
+    s.ClearOldImage = FClearOldCheck->isChecked();
+    s.PlayMusic = FPlayMusicCheck->isChecked();
+    s.RandomMusic = FRandomMusicCheck->isChecked();
+    s.LoopMusic = FLoopMusicCheck->isChecked();
+    s.BackgroundColor = static_cast<std::int32_t>(FBackcolorCb->SelectedColor());
+    s.ImageInterval = FIntervalEdit->value();
+    s.Monitors = FMonitorsCb->Mode();
+}
+
+} // namespace vorlin::builder

@@ -1,0 +1,39 @@
+#pragma once
+// The Options page: picture size and order, the monitors choice, reverse drawing and clearing, the music
+// options, the background colour and the redraw interval. It copies these options from and into the show
+// settings record; the effect speed sits on the Effects page. Main thread only.
+
+#include "builder/builder_page.h"
+#include "show/settings/show_settings.h"
+
+class QCheckBox;
+class QRadioButton;
+class QSpinBox;
+
+namespace vorlin::builder {
+
+class TColorBox;
+class TMonitorsBox;
+
+class OptionsPage : public BuilderPage {
+    Q_OBJECT
+public:
+    explicit OptionsPage(HandlerGuard guard, QWidget* parent = nullptr);
+
+    void Fill(const show::ShowSettings& s);
+    void Store(show::ShowSettings& s) const;
+
+    // The colour box; the other controls are found by their object names.
+    TColorBox* BackcolorCb() const { return FBackcolorCb; }
+
+private:
+    QRadioButton *FOriginalRadio = nullptr, *FStretchRadio = nullptr;
+    QRadioButton *FNormalizeRadio = nullptr, *FRandomizeRadio = nullptr;
+    QCheckBox *FReverseCheck = nullptr, *FClearOldCheck = nullptr;
+    QCheckBox *FPlayMusicCheck = nullptr, *FRandomMusicCheck = nullptr, *FLoopMusicCheck = nullptr;
+    TColorBox* FBackcolorCb = nullptr;
+    QSpinBox* FIntervalEdit = nullptr;
+    TMonitorsBox* FMonitorsCb = nullptr;
+};
+
+} // namespace vorlin::builder
