@@ -367,7 +367,9 @@ TEST_F(RunnerTest, RandomOrderAvoidsThePictureOnScreenAfterAFailedLoad) {
     const std::vector<std::string> files = tickFiles(40);
     for (std::size_t i = 0; i < files.size(); ++i) {
         ASSERT_NE(files[i], "bad.bmp") << "tick " << i;
-        if (i > 0) ASSERT_NE(files[i], files[i - 1]) << "tick " << i;
+        if (i > 0) {
+            ASSERT_NE(files[i], files[i - 1]) << "tick " << i;
+        }
     }
     // Every failed load was tried again within its tick.
     EXPECT_GT(runner_->LoadAttempts, 40);

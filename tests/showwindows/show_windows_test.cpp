@@ -112,7 +112,8 @@ TEST_F(ShowWindowTest, FourQuickMovesKeepTheShowAndTheFifthEndsIt) {
             // queued motion events may otherwise reach Qt together and be merged into one.
             const int allowanceBefore = form.MouseAllowance;
             xdotool({"mousemove", QString::number(300 + 40 * i), QString::number(200 + 30 * i)});
-            QTest::qWaitFor([&] { return form.MouseAllowance != allowanceBefore || !form.isVisible(); }, 500);
+            (void)QTest::qWaitFor([&] { return form.MouseAllowance != allowanceBefore || !form.isVisible(); },
+                                  500);
             QTest::qWait(20);
         }
         const bool openAfterFour = form.isVisible();
