@@ -29,14 +29,7 @@ fail() {
     done
     exit 1
 }
-wait_log() {
-    local deadline=$((SECONDS + $3))
-    while [ $SECONDS -lt $deadline ]; do
-        [ "$(grep -c -- "$1" "$WORK/watch.log")" -ge "$2" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
+. "$(dirname "$0")/../lib/wait_log.sh"
 
 convert -size 400x300 "xc:rgb(200,40,90)" -type TrueColor BMP3:"$WORK/pic.bmp" || fail "cannot make the picture"
 cp "$PROGRAM" "$WORK/MyShow.scr"

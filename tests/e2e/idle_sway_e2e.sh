@@ -120,15 +120,7 @@ wait_outputs() {
     echo "outputs: HEADLESS-1 $a, HEADLESS-2 $b; expected the picture $1" >&2
     return 1
 }
-# Waits up to $3 seconds until the watcher's log holds at least $2 lines matching $1.
-wait_log() {
-    local deadline=$((SECONDS + $3))
-    while [ $SECONDS -lt $deadline ]; do
-        [ "$(grep -c -- "$1" "$WORK/watch.log")" -ge "$2" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
+. "$(dirname "$0")/../lib/wait_log.sh"
 wait_end() {
     local deadline=$((SECONDS + $2))
     while kill -0 "$1" 2> /dev/null; do

@@ -58,14 +58,7 @@ wait_screen() {
     echo "the screen's middle is $got; expected the picture $1" >&2
     return 1
 }
-wait_log() {
-    local deadline=$((SECONDS + $3))
-    while [ $SECONDS -lt $deadline ]; do
-        [ "$(grep -c -- "$1" "$WORK/watch.log")" -ge "$2" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
+. "$(dirname "$0")/../lib/wait_log.sh"
 
 # No session to watch at all: one line, status 1 (a desktop entry must not restart it in a loop).
 "$WORK/MyShow.scr" --watch-idle > "$WORK/none.log" 2>&1
