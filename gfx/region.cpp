@@ -270,13 +270,16 @@ Region Region::polygon(std::span<const Point> points, FillRule rule, const Rect&
     }
 
     SpanCollector spans(clip);
-    scan.run([&](int y, const Crossing* from, const Crossing* to) {
-        // Pixel centres 2x + 1 in [from, to]; a stretch of zero length holds nothing. Without an end (never
-        // for a closed polygon with every edge walked) the stretch runs to the clip's side.
-        if (from && to && *from == *to) return;
-        spans.addSpan(y, from ? ceilDiv(from->num - from->den, 2 * i128{from->den}) : i64{clip.Left},
-                      to ? floorDiv(to->num - to->den, 2 * i128{to->den}) + 1 : i64{clip.Right});
-    });
+    scan.run(
+        [&](int y, const Crossing* from, const Crossing* to) {
+            // Pixel centres 2x + 1 in [from, to]; a stretch of zero length holds nothing. Without an end
+            // (never for a closed polygon with every edge walked) the stretch runs to the clip's side.
+            if (from && to && *from == *to) return;
+            spans.addSpan(y, from ? ceilDiv(from->num - from->den, 2 * i128{from->den}) : i64{clip.Left},
+                          to ? floorDiv(to->num - to->den, 2 * i128{to->den}) + 1 : i64{clip.Right});
+        },
+        [](const Crossing& c) { return &c; }, static_cast<const Crossing*>(nullptr),
+        static_cast<const Crossing*>(nullptr));
 
     Region out;
     pixman_region32_fini(&out.region_);

@@ -41,7 +41,7 @@ inline long long searchDepth(std::size_t n) {
 // Edge is a copyable type with
 //   int yStart, yEnd;               the rows [yStart, yEnd) the edge crosses;
 //   int dir;                        +1 where the outline runs down, −1 where it runs up;
-//   Key crossing(int y) const;      where it crosses row y, a value ordered by < and compared by ==.
+//   Key crossing(int y) const;      where it crosses row y, a value ordered by <.
 template <class Edge> class ScanConverter {
 public:
     using Key = decltype(std::declval<const Edge&>().crossing(0));
@@ -66,10 +66,12 @@ public:
     void addEdgeRight(int yStart, int yEnd) { extendRows(yStart, yEnd); }
 
     // Calls out(y, from, to) for each stretch of row y between consecutive crossings that lies inside, in
-    // order of rows and, within a row, from left to right. from and to point to the crossings at its ends;
-    // from is null where the stretch begins left of every walked crossing (edges left of the pixels wind
-    // round it), to is null where it runs on past the last one.
-    template <class Out> void run(Out&& out) {
+    // order of rows and, within a row, from left to right. from and to are where the stretch's ends lie,
+    // as place(crossing) gives it once for each crossing of the row; leftEnd where the stretch begins left
+    // of every walked crossing (edges left of the pixels wind round it), rightEnd where it runs on past the
+    // last one.
+    template <class Out, class Place, class End>
+    void run(Out&& out, Place&& place, End leftEnd, End rightEnd) {
         if (yFirst_ >= yLast_ || spent()) return;
         charge(static_cast<long long>(edges_.size()) * searchDepth(edges_.size()));
         if (spent()) return;
@@ -117,13 +119,14 @@ public:
                                    active.end(), byX);
             }
             int wind = rule_ == FillRule::Alternate ? (left & 1) : left;
-            const Key* from = nullptr;
+            End from = leftEnd;
             for (const Crossing& c : active) {
-                if (wind != 0) out(y, from, &c.x);
+                const End at = place(c.x);
+                if (wind != 0) out(y, from, at);
                 wind = rule_ == FillRule::Alternate ? (wind ^ 1) : wind + c.e.dir;
-                from = &c.x;
+                from = at;
             }
-            if (wind != 0) out(y, from, static_cast<const Key*>(nullptr));
+            if (wind != 0) out(y, from, rightEnd);
         }
     }
 

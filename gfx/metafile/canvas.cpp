@@ -202,11 +202,11 @@ void Canvas::scan(const Outline& outline, FillRule rule, const std::function<voi
                 walk.addEdge({p.x, p.y, (q.x - p.x) / (q.y - p.y), ys, ye, dir});
         }
     }
-    walk.run([&](int y, const double* from, const double* to) {
-        const double a = from ? std::clamp(std::ceil(*from), -1.0, right) : -1.0;
-        const double b = to ? std::clamp(std::ceil(*to), -1.0, right) : right;
-        if (a < b) out(y, static_cast<int>(a), static_cast<int>(b));
-    });
+    walk.run(
+        [&out](int y, double from, double to) {
+            if (from < to) out(y, static_cast<int>(from), static_cast<int>(to));
+        },
+        [right](double x) { return std::clamp(std::ceil(x), -1.0, right); }, -1.0, right);
 }
 
 void Canvas::fill(const Outline& outline, FillRule rule, const Paint& paint) {
