@@ -54,6 +54,10 @@ std::string programPath() {
         std::lock_guard lock(mutex);
         if (!current.empty()) return current;
     }
+    return executablePath();
+}
+
+std::string executablePath() {
     std::error_code ec;
     auto exe = fs::read_symlink("/proc/self/exe", ec);
     return ec ? std::string() : exe.string();

@@ -16,4 +16,8 @@ std::string resolveProgramPath(const std::string& argv0);
 void setProgramPath(const std::string& path);
 std::string programPath();
 
+// The real path of the running executable file, links followed (/proc/self/exe); "" when unknown. Programs
+// that look for files installed beside their own file (not beside the name they were started under) use it.
+std::string executablePath();
+
 } // namespace vorlin::platform

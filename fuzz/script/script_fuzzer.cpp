@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "vorlinbuild/iss_script.h"
+#include "installer_script/script.h"
 
-using namespace vorlin::vorlinbuild;
+using namespace vorlin::iss;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
