@@ -13,6 +13,9 @@ namespace vorlin::platform {
 // argv[0] resolved as described above (no file needs to exist for a name that contains "/").
 std::string resolveProgramPath(const std::string& argv0);
 
+// The executable file `name` found in a folder of $PATH, as an absolute path; "" when there is none.
+std::string findOnPath(const std::string& name);
+
 void setProgramPath(const std::string& path);
 std::string programPath();
 
