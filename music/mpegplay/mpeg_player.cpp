@@ -1,6 +1,7 @@
 #include "music/mpegplay/mpeg_player.h"
 
 #include "platform/library.h"
+#include "platform/logging/logging.h"
 
 #include <QTimer>
 
@@ -143,6 +144,7 @@ void TMPEGPlayer::LoadMpegLibrary() {
         try {
             TimerTick();
         } catch (...) {
+            logging::dropped(lcMusic(), "the MPEG player's position poll");
         }
     });
     FLength = 0;

@@ -5,6 +5,7 @@
 #include "music/mpegplay/mpeg_player.h"
 #include "music/playlist/track_rule.h"
 #include "platform/dispatcher/dispatcher.h"
+#include "platform/logging/logging.h"
 
 #include <filesystem>
 #include <memory>
@@ -24,6 +25,7 @@ void trackEnded() {
     try {
         PlayTrack("");
     } catch (...) {
+        logging::dropped(lcMusic(), "starting the next track");
     }
 }
 
@@ -45,6 +47,7 @@ void PlayMpegFile(const std::string& Name) {
         try {
             gMpeg->LoadMpegLibrary();
         } catch (...) {
+            logging::dropped(lcMusic(), "loading the MPEG audio library");
         }
     }
     gMpeg->SetStreamName(Name); // closes a stream still open
@@ -59,6 +62,7 @@ void StopMpeg() {
             gMpeg->Close();
         }
     } catch (...) {
+        logging::dropped(lcMusic(), "stopping the MPEG player");
     }
 }
 
@@ -68,7 +72,11 @@ void PlayMciFile(const std::string& Name) {
         // application's dispatcher (dropped once it is gone).
         auto queue = platform::Dispatcher::forApplication().queue();
         gMci = new MciPlayer([queue](std::function<void()> fn) { queue->post(std::move(fn)); });
-        gMci->setOnNotify([](MciPlayer&, MciPlayer::Notify) { trackEnded(); });
+        gMci->setOnNotify([](MciPlayer&, MciPlayer::Notify result) {
+            // A play that failed on the player's thread (no output device, a broken file) is dropped here.
+            if (result == MciPlayer::Notify::Failure) qCWarning(lcMusic) << "playing a track failed; dropped";
+            trackEnded();
+        });
     }
     if (gMci->deviceId() != 0) gMci->close();
     gMci->open(Name);
@@ -82,6 +90,7 @@ void StopMci() {
             gMci->close();
         }
     } catch (...) {
+        logging::dropped(lcMusic(), "stopping the MCI player");
     }
 }
 
@@ -101,12 +110,14 @@ bool startFile(const std::string& name) {
             return false;
         }
     } catch (...) {
+        logging::dropped(lcMusic(), ("playing " + name).c_str());
         return false;
     }
     if (gOnTrackStart) {
         try {
             gOnTrackStart(name);
         } catch (...) {
+            logging::dropped(lcMusic(), "the track-start handler");
         }
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "platform/idle/session_state.h"
 #include "platform/idle/x11_idle.h"
+#include "platform/logging/logging.h"
 
 #include <QFileInfo>
 
@@ -66,9 +67,8 @@ IdleWatcher::~IdleWatcher() {
 }
 
 void IdleWatcher::trace(const QString& line) const {
-    if (!options_.trace) return;
-    std::fprintf(stderr, "idle-watch: %s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
+    const logging::TraceLines lines(lcIdle(), "idle-watch", options_.trace);
+    if (lines.on()) lines(line);
 }
 
 void IdleWatcher::onIdle() {

@@ -38,7 +38,9 @@ public:
         QStringList showArguments{"/s"}; // its arguments
         std::function<int()> timeoutMs;  // the idle time before a show
         QString watchedFile;             // re-ask timeoutMs when this file changes ("" none)
-        bool trace = false;              // one line on stderr per event, for tests and benchmarks
+        // Its trace lines (vorlin.idle debug messages) go to stderr as "idle-watch: <line>", for the
+        // tests and benchmarks that watch the process.
+        bool trace = false;
     };
 
     IdleWatcher(std::unique_ptr<IdleSource> source, Options options);

@@ -1,10 +1,12 @@
 #include "show/canvas/animate_thread.h"
 
+#include "platform/logging/logging.h"
 #include "show/canvas/vorlinscreen.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <exception>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -29,11 +31,20 @@ bool applyThreadPriority(int priority) {
     return setpriority(PRIO_PROCESS, tid, std::clamp(base + kNiceStep[priority], -20, 19)) == 0;
 }
 
-TAnimateThread::TAnimateThread(TCustomVorlinscreen& owner, std::shared_ptr<CanvasLink> link,
-                               std::shared_ptr<platform::CallQueue> queue, std::uint64_t serial, int priority)
-    : FOwner(owner), FLink(std::move(link)), FQueue(std::move(queue)), FSerial(serial), FPriority(priority) {
-    FWorker.start(FQueue, [this] { Execute(); });
+std::shared_ptr<TAnimateThread> TAnimateThread::Start(std::shared_ptr<CanvasLink> link,
+                                                      std::shared_ptr<platform::CallQueue> queue,
+                                                      const std::atomic<int>& delay, int priority) {
+    auto worker =
+        std::make_shared<TAnimateThread>(Private{}, std::move(link), std::move(queue), delay, priority);
+    worker->FSelf = worker;
+    worker->FWorker.start(worker->FQueue, [raw = worker.get()] { raw->Execute(); });
+    return worker;
 }
+
+TAnimateThread::TAnimateThread(Private, std::shared_ptr<CanvasLink> link,
+                               std::shared_ptr<platform::CallQueue> queue, const std::atomic<int>& delay,
+                               int priority)
+    : FLink(std::move(link)), FQueue(std::move(queue)), FDelay(delay), FPriority(priority) {}
 
 TAnimateThread::~TAnimateThread() {
     Terminate();
@@ -59,28 +70,38 @@ void TAnimateThread::WaitFor() {
 void TAnimateThread::Execute() {
     using Clock = std::chrono::steady_clock;
     applyThreadPriority(FPriority);
-    auto keepLooping = [this] { return !FTerminated && !FOwner.FManual && !FOwner.FStopping; };
+    std::exception_ptr failure;
     try {
-        while (keepLooping()) {
+        while (!FTerminated) {
             const auto frameStart = Clock::now();
             bool ended = true;
-            FQueue->runSync([link = FLink, serial = FSerial, &ended] {
-                ended = link->canvas ? link->canvas->AnimateStep(serial) : true;
+            // Runs on the main thread while this worker waits, so the worker object is alive.
+            FQueue->runSync([this, &ended] {
+                FInStep = true;
+                struct Leave {
+                    bool& flag;
+                    ~Leave() { flag = false; }
+                } leave{FInStep};
+                ended = FLink->canvas ? FLink->canvas->AnimateStep(*this) : true;
             });
             if (ended) {
                 FTerminated = true;
                 break;
             }
             // The rest of Delay from the frame's start: drawing time is part of the frame, not added.
-            const auto wakeAt = frameStart + std::chrono::milliseconds(FOwner.FDelay.load());
+            const auto wakeAt = frameStart + std::chrono::milliseconds(FDelay.load());
             std::unique_lock lock(FSleepMutex);
-            FSleepCv.wait_until(lock, wakeAt, [&] { return !keepLooping(); });
+            FSleepCv.wait_until(lock, wakeAt, [this] { return FTerminated.load(); });
         }
     } catch (...) {
-        // A failed frame step, or a dispatcher closed under us, ends the run as its end would.
+        // A failed frame step, or a dispatcher closed under us, ends the run as its end would. The error
+        // is reported on the main thread (no Qt here).
+        failure = std::current_exception();
     }
-    FQueue->post([link = FLink, serial = FSerial] {
-        if (link->canvas) link->canvas->AnimateThreadEnded(serial);
+    FQueue->post([link = FLink, self = FSelf, failure] {
+        if (failure) logging::dropped(lcShow(), "a transition frame", failure);
+        const std::shared_ptr<TAnimateThread> worker = self.lock();
+        if (worker && link->canvas) link->canvas->AnimateThreadEnded(*worker);
     });
 }
 

@@ -4,11 +4,10 @@
 #include "effects/draw_frame.h"
 #include "gfx/blit.h"
 #include "gfx/codecs/picture_loader.h"
-#include "platform/dispatcher/dispatcher.h"
+#include "platform/logging/logging.h"
 #include "show/canvas/animate_thread.h"
 #include "show/canvas/display_geometry.h"
 
-#include <QCoreApplication>
 #include <QEnterEvent>
 #include <QImage>
 #include <QMouseEvent>
@@ -17,18 +16,17 @@
 #include <QThread>
 
 #include <algorithm>
-#include <chrono>
-#include <optional>
-#include <thread>
 
 namespace vorlin::canvas {
 namespace {
 
-// Runs a Qt event handler's body; nothing may leave a handler (Qt ends the program when it does).
-template <typename F> void guarded(F&& body) {
+// Runs a Qt event handler's body; nothing may leave a handler (Qt ends the program when it does). What it
+// throws is dropped (a vorlin.show warning).
+template <typename F> void guarded(const char* what, F&& body) {
     try {
         body();
     } catch (...) {
+        logging::dropped(lcShow(), what);
     }
 }
 
@@ -60,8 +58,8 @@ TCustomVorlinscreen::~TCustomVorlinscreen() {
     FDestroying = true;
     // A worker blocked in its synchronous call is served (its step sees FDestroying and ends the run),
     // then joined; nothing it handed over can reach this object afterwards.
-    guarded([this] { EndThread(); });
-    guarded([this] {
+    guarded("ending the transition's worker", [this] { EndThread(); });
+    guarded("ending a retired worker", [this] {
         if (auto retired = std::move(FRetired)) retired->WaitFor();
     });
     FLink->canvas = nullptr;
@@ -121,15 +119,20 @@ void TCustomVorlinscreen::SetStretchFine(bool value) {
 }
 
 void TCustomVorlinscreen::SetManual(bool value) {
-    if (value == FManual.load()) return;
+    if (value == FManual) return;
     FManual = value;
-    if (FAnimating) {
-        if (!value)
-            RunFrames(); // continues from the current progress
-        else if (FThread)
-            FThread->WakeUp(); // the worker ends its loop without sleeping out its Delay
-    } else {
+    if (!FTransition) {
         FProgress = FReverse ? 100 : 0;
+        return;
+    }
+    if (FTransition->Phase == TransitionPhase::Stopping) return; // it ends either way
+    if (!value) {
+        FTransition->Phase = TransitionPhase::Running;
+        RunFrames(); // continues from the current progress
+    } else {
+        FTransition->Phase = TransitionPhase::Manual;
+        // The worker ends its loop without sleeping out its Delay; its end notification drops it.
+        if (FTransition->Worker) FTransition->Worker->Terminate();
     }
 }
 
@@ -208,25 +211,26 @@ void TCustomVorlinscreen::FitToPicture() {
 // ---- Transition ----
 
 void TCustomVorlinscreen::StartTransition() {
-    if (FAnimating || FPicture.isEmpty()) return;
+    if (FTransition || FPicture.isEmpty()) return;
     const auto link = FLink;
-    FAnimating = true;
+    const auto transition =
+        std::make_shared<TTransition>(*this, FManual ? TransitionPhase::Manual : TransitionPhase::Running);
+    FTransition = transition;
     try {
         PrepareFrames();
         if (!FManual) RunFrames();
     } catch (...) {
-        // The unthreaded loop runs events: the canvas may be gone by now.
-        if (link->canvas) {
+        // The unthreaded loop runs events: the canvas may be gone by now, or running another transition.
+        if (link->canvas && FTransition == transition) {
             EndThread();
-            FOldFrame.reset();
-            FNewFrame.reset();
-            FAnimating = false;
+            FTransition.reset();
         }
         throw;
     }
 }
 
 void TCustomVorlinscreen::PrepareFrames() {
+    if (!FTransition) return; // the frames belong to a transition
     // The old frame is taken from the paint buffer, which holds what the screen shows; a canvas never
     // painted at its present size composes it first.
     if (FPaintBuffer.width() != width() || FPaintBuffer.height() != height()) Paint();
@@ -252,8 +256,8 @@ void TCustomVorlinscreen::PrepareFrames() {
     // roles (the engine, the hooks and Manual all see them so).
     if (effects::exchangesFrames(FStyle, FReverse, static_cast<bool>(OnCustomDraw)))
         std::swap(shown, incoming);
-    FOldFrame = std::move(shown);
-    FNewFrame = std::move(incoming);
+    FTransition->OldFrame = std::move(shown);
+    FTransition->NewFrame = std::move(incoming);
     SetProgress(start);
 }
 
@@ -267,7 +271,7 @@ bool TCustomVorlinscreen::EndReached() const {
 
 bool TCustomVorlinscreen::SetProgressAndDraw(int value) {
     value = std::clamp(value, 0, 100);
-    if (!FAnimating || !FOldFrame || !FNewFrame) return true;
+    if (!FTransition || !FTransition->OldFrame || !FTransition->NewFrame) return true;
     if (value == FProgress) return EndReached();
     if (value < FProgress && !FPainting) InvalidateFrameRect(FScreen.rect());
     FProgress = value;
@@ -277,9 +281,10 @@ bool TCustomVorlinscreen::SetProgressAndDraw(int value) {
 }
 
 bool TCustomVorlinscreen::DrawFrame() {
-    // Held for the whole frame: a hook that stops the run releases the canvas's references only.
-    const std::shared_ptr<gfx::Bitmap> oldFrame = FOldFrame, newFrame = FNewFrame;
-    effects::FrameContext ctx(FScreen, *oldFrame, *newFrame);
+    // Held for the whole frame: a hook that ends the transition releases the canvas's reference only.
+    const std::shared_ptr<TTransition> transition = FTransition;
+    if (!transition || !transition->OldFrame || !transition->NewFrame) return true;
+    effects::FrameContext ctx(FScreen, *transition->OldFrame, *transition->NewFrame);
     ctx.FProgress = FProgress;
     ctx.Style = FStyle;
     ctx.Step = FStep;
@@ -305,102 +310,47 @@ bool TCustomVorlinscreen::FrameStep() {
 }
 
 void TCustomVorlinscreen::RunFrames() {
-    if (!FAnimating) return;
-    ++FLoopSerial; // an older unthreaded loop further up the stack stops at its next test
-    if (FThreaded) {
-        // A worker may still be winding down from a switch to Manual: it must not finish this run.
-        EndThread();
-        FThread = std::make_shared<TAnimateThread>(
-            *this, FLink, platform::Dispatcher::forApplication().queue(), ++FThreadSerial, FThreadPriority);
-    } else {
-        RunUnthreaded();
-    }
+    if (const std::shared_ptr<TTransition> transition = FTransition)
+        transition->Pace(FThreaded, FThreadPriority);
 }
 
-void TCustomVorlinscreen::RunUnthreaded() {
-    using Clock = std::chrono::steady_clock;
-    const auto link = FLink;
-    const std::uint64_t loop = FLoopSerial;
-    // Tests `link` first: after an event handler destroyed the canvas, nothing else may be read.
-    auto ours = [&] { return link->canvas && FAnimating && FLoopSerial == loop && !FManual && !FStopping; };
-    bool ended = false;
-    while (ours()) {
-        const auto frameStart = Clock::now();
-        ended = FrameStep();
-        if (!link->canvas) return;
-        if (ended) break;
-        const auto delay = std::chrono::milliseconds(FDelay.load());
-        for (;;) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-            if (!ours() || Clock::now() - frameStart > delay) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    }
-    if (ended && link->canvas && FAnimating && FLoopSerial == loop) FinishTransition();
-}
-
-bool TCustomVorlinscreen::AnimateStep(std::uint64_t serial) {
-    if (FDestroying || !FAnimating || FManual || FStopping || !FThread || FThread->Serial() != serial ||
-        FThread->Terminated())
-        return true;
-    const std::uint64_t outer = FStepSerial;
-    FStepSerial = serial;
-    struct Restore {
-        std::uint64_t& field;
-        std::uint64_t value;
-        ~Restore() { field = value; }
-    } restore{FStepSerial, outer};
+bool TCustomVorlinscreen::AnimateStep(const TAnimateThread& worker) {
+    if (!FTransition || !FTransition->PacedBy(worker)) return true;
     return FrameStep();
 }
 
-void TCustomVorlinscreen::AnimateThreadEnded(std::uint64_t serial) {
-    if (FRetired && FRetired->Serial() == serial) {
+void TCustomVorlinscreen::AnimateThreadEnded(const TAnimateThread& worker) {
+    if (FRetired.get() == &worker) {
         FRetired.reset(); // joins a worker that has just posted this
         return;
     }
-    if (FThread && FThread->Serial() == serial) FinishTransition();
+    if (FTransition && FTransition->Worker.get() == &worker) FinishTransition();
 }
 
 void TCustomVorlinscreen::EndThread() {
-    // Detached first, so that the worker's own end notification, served during the wait, finds no
-    // current worker and does nothing.
-    std::shared_ptr<TAnimateThread> thread = std::move(FThread);
-    if (!thread) return;
-    thread->Terminate();
-    if (FStepSerial == thread->Serial()) {
-        // Asked from inside this worker's own frame step: it is blocked until the step returns, so
-        // waiting here would never end. It ends by itself after the step; its end notification drops it.
-        if (auto older = std::move(FRetired)) older->WaitFor();
-        FRetired = std::move(thread);
-        return;
-    }
-    thread->WaitFor();
+    if (FTransition) FTransition->EndWorker(FRetired);
 }
 
 void TCustomVorlinscreen::FinishTransition() {
     EndThread();
-    if (FManual && !FStopping) return; // the owner drives the progress from now on
-    if (!FAnimating) return;
-    FAnimating = false;
-    FOldFrame.reset();
-    FNewFrame.reset();
-    if (!FDestroying && !FStopping && OnComplete) OnComplete(*this);
+    if (!FTransition) return;
+    // Manual: the owner drives the progress from now on.
+    if (FTransition->Phase == TransitionPhase::Manual) return;
+    const bool stopping = FTransition->Phase == TransitionPhase::Stopping;
+    FTransition.reset();
+    if (!FDestroying && !stopping && OnComplete) OnComplete(*this);
 }
 
 void TCustomVorlinscreen::StopTransition() {
-    if (!FAnimating || FStopping) return;
-    FStopping = true;
-    struct Clear {
-        std::atomic<bool>& flag;
-        ~Clear() { flag = false; }
-    } clear{FStopping};
+    if (!FTransition || FTransition->Phase == TransitionPhase::Stopping) return;
+    FTransition->Phase = TransitionPhase::Stopping;
     EndThread();
     FinishTransition();
 }
 
 void TCustomVorlinscreen::ClearScreen() {
     // FPainting stands for "the screen buffer is in use elsewhere".
-    if (FAnimating || FScreen.isEmpty() || FPainting) return;
+    if (FTransition || FScreen.isEmpty() || FPainting) return;
     FScreen = gfx::Bitmap();
     update();
 }
@@ -492,7 +442,7 @@ void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
     // Painting belongs to the main thread, and never re-enters itself.
     if (QThread::currentThread() != thread() || FPainting) return;
     FPainting = true;
-    guarded([&] {
+    guarded("painting the canvas", [&] {
         const QRect r = event->rect();
         PaintArea(Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
         if (FPaintBuffer.isEmpty()) return;
@@ -518,7 +468,7 @@ void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
 
 void TCustomVorlinscreen::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    guarded([this] {
+    guarded("placing the picture after a resize", [this] {
         if (!FPicture.isEmpty()) {
             UpdateDisplayRect();
             InvalidateUnlessPainting();
@@ -538,7 +488,7 @@ void TCustomVorlinscreen::leaveEvent(QEvent* event) {
 
 bool TCustomVorlinscreen::fire(const TNotifyEvent& e) {
     if (!e) return false;
-    guarded([&] { e(*this); });
+    guarded("a canvas event handler", [&] { e(*this); });
     return true;
 }
 
@@ -550,7 +500,9 @@ void TCustomVorlinscreen::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QPoint p = event->position().toPoint();
-    if (OnMouseDown) guarded([&] { OnMouseDown(*this, event->button(), event->modifiers(), p.x(), p.y()); });
+    if (OnMouseDown)
+        guarded("a mouse event handler",
+                [&] { OnMouseDown(*this, event->button(), event->modifiers(), p.x(), p.y()); });
 }
 
 void TCustomVorlinscreen::mouseReleaseEvent(QMouseEvent* event) {
@@ -560,7 +512,9 @@ void TCustomVorlinscreen::mouseReleaseEvent(QMouseEvent* event) {
     }
     const QPoint p = event->position().toPoint();
     const auto link = FLink;
-    if (OnMouseUp) guarded([&] { OnMouseUp(*this, event->button(), event->modifiers(), p.x(), p.y()); });
+    if (OnMouseUp)
+        guarded("a mouse event handler",
+                [&] { OnMouseUp(*this, event->button(), event->modifiers(), p.x(), p.y()); });
     if (link->canvas && event->button() == Qt::LeftButton && rect().contains(p)) fire(OnClick);
 }
 
@@ -574,12 +528,12 @@ void TCustomVorlinscreen::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     const QPoint p = event->position().toPoint();
-    guarded([&] { OnMouseMove(*this, event->modifiers(), p.x(), p.y()); });
+    guarded("a mouse event handler", [&] { OnMouseMove(*this, event->modifiers(), p.x(), p.y()); });
 }
 
 bool TCustomVorlinscreen::event(QEvent* event) {
     if (event->type() == QEvent::ParentChange)
-        guarded([this] {
+        guarded("following a new parent", [this] {
             WatchParent();
             ApplyAlign();
         });
@@ -587,7 +541,8 @@ bool TCustomVorlinscreen::event(QEvent* event) {
 }
 
 bool TCustomVorlinscreen::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FWatchedParent && event->type() == QEvent::Resize) guarded([this] { ApplyAlign(); });
+    if (watched == FWatchedParent && event->type() == QEvent::Resize)
+        guarded("following the parent's size", [this] { ApplyAlign(); });
     return QWidget::eventFilter(watched, event);
 }
 

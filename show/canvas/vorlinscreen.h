@@ -3,21 +3,23 @@
 // through its parent's backing store; nothing may call winId on it) that shows one picture and changes to
 // the next one through a transition effect.
 //
-// It keeps three picture-sized 24-bit bitmaps while a transition runs (FOldFrame: what the screen showed
-// where the new picture will appear; FNewFrame: the new picture; FScreen: the frame being shown), advances
-// FProgress from 0 to 100 (or back, with Reverse) by Step per frame, and has the effect engine's DrawFrame
-// compose each frame. A reversed run plays the effect backwards: FOldFrame and FNewFrame change roles
-// (progress 100 shows what the screen showed, 0 the new picture), so either direction ends on the new
-// picture. The frames are paced by a TAnimateThread (Threaded) or by a loop that pumps the
-// event queue between frames; either way every frame is drawn on the main thread.
+// While a transition runs the canvas holds it as one TTransition (transition.h): the two picture-sized
+// 24-bit frames (OldFrame: what the screen showed where the new picture will appear; NewFrame: the new
+// picture), its phase and its pacing worker. The canvas advances FProgress from 0 to 100 (or back, with
+// Reverse) by Step per frame, and has the effect engine's DrawFrame compose each frame into FScreen. A
+// reversed run plays the effect backwards: the two frames change roles (progress 100 shows what the screen
+// showed, 0 the new picture), so either direction ends on the new picture. The frames are paced by a
+// TAnimateThread (Threaded) or by a loop that pumps the event queue between frames; either way every
+// frame is drawn on the main thread.
 //
-// Threads: everything here belongs to the main thread, except the fields a pacing worker reads while it
-// runs (FManual, FStopping, FReverse, FProgress, FDelay), which are atomics. The F fields are public so
-// that owners and tests can read the state; they change only through the operations.
+// Threads: everything here belongs to the main thread; a pacing worker reads only Delay (an atomic). The
+// F fields are public so that owners and tests can read the state; they change only through the
+// operations.
 //
 // Order of a transition: StartTransition → PrepareFrames (old frame captured from the paint buffer, new
-// frame made, start frame drawn) → RunFrames (frames until the end) → FinishTransition (frames released,
-// OnComplete). StopTransition ends a run at once without OnComplete; FScreen keeps the last frame drawn.
+// frame made, start frame drawn) → RunFrames (frames until the end) → FinishTransition (transition and its
+// frames released, OnComplete). StopTransition ends a run at once without OnComplete; FScreen keeps the
+// last frame drawn.
 //
 // The canvas must not be destroyed from inside its own events (use deleteLater there): the frame that
 // fired the event is still on the stack.
@@ -25,6 +27,7 @@
 #include "base/geometry.h"
 #include "gfx/bitmap.h"
 #include "gfx/codecs/picture_fit.h"
+#include "show/canvas/transition.h"
 
 #include <QPointer>
 #include <QRegion>
@@ -48,7 +51,7 @@ class TCustomVorlinscreen;
 class TAnimateThread;
 
 using TNotifyEvent = std::function<void(TCustomVorlinscreen& Sender)>;
-// Picture is always FNewFrame, Screen always FScreen.
+// Picture is always the transition's NewFrame, Screen always FScreen.
 using TCustomDrawEvent =
     std::function<void(TCustomVorlinscreen& Sender, gfx::Bitmap& Picture, gfx::Bitmap& Screen)>;
 using TMouseEvent = std::function<void(TCustomVorlinscreen& Sender, Qt::MouseButton Button,
@@ -65,6 +68,7 @@ struct CanvasLink {
 class TCustomVorlinscreen : public QWidget {
     Q_OBJECT
     friend class TAnimateThread;
+    friend class TTransition;
 
 public:
     explicit TCustomVorlinscreen(QWidget* parent = nullptr);
@@ -92,7 +96,7 @@ public:
     TThreadPriority ThreadPriority() const { return FThreadPriority; }
     // Taken by the next worker when it starts.
     void SetThreadPriority(TThreadPriority value) { FThreadPriority = value; }
-    bool Manual() const { return FManual.load(); }
+    bool Manual() const { return FManual; }
     void SetManual(bool value);
     TShowStyle Style() const { return FStyle; }
     // Effect numbers run 0..127; larger values are stored as 127.
@@ -103,7 +107,7 @@ public:
     int Delay() const { return FDelay.load(); }
     // Milliseconds, 0..65535.
     void SetDelay(int value);
-    bool Reverse() const { return FReverse.load(); }
+    bool Reverse() const { return FReverse; }
     void SetReverse(bool value) { FReverse = value; }
     gfx::Color Color() const { return FColor; }
     void SetColor(gfx::Color value);
@@ -160,17 +164,20 @@ public:
     // Has the effect engine compose the frame for FProgress; true when it ended the run.
     bool DrawFrame();
 
+    // --- The transition (main thread). ---
+    // A transition is under way (between StartTransition and its end).
+    bool Animating() const { return FTransition != nullptr; }
+    // The running transition's frames; null while idle.
+    const gfx::Bitmap* OldFrame() const { return FTransition ? FTransition->OldFrame.get() : nullptr; }
+    const gfx::Bitmap* NewFrame() const { return FTransition ? FTransition->NewFrame.get() : nullptr; }
+    // The worker pacing the running transition; null while idle, unthreaded or driven by hand.
+    std::shared_ptr<TAnimateThread> Thread() const { return FTransition ? FTransition->Worker : nullptr; }
+
     // --- State (main thread; see the top of the file). ---
-    std::atomic<int> FProgress{0}; // 0..100
-    bool FAnimating = false;
+    int FProgress = 0; // 0..100
     gfx::Bitmap FScreen;
-    std::shared_ptr<TAnimateThread> FThread;
     bool FPainting = false;
     gfx::Bitmap FPaintBuffer;
-    std::atomic<bool> FStopping{false};
-    // Shared so that a frame in progress keeps them while an event handler stops the run.
-    std::shared_ptr<gfx::Bitmap> FOldFrame;
-    std::shared_ptr<gfx::Bitmap> FNewFrame;
     Rect FDisplayRect;
     bool ShrinkToFit = false;
     gfx::Bitmap LastPicture; // empty: none yet
@@ -195,17 +202,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Main thread, from the worker's synchronous call: one frame of worker `serial`'s run; true when the
-    // run is over (or the worker is no longer this canvas's current one).
-    bool AnimateStep(std::uint64_t serial);
-    // Main thread, posted by worker `serial` as it ends.
-    void AnimateThreadEnded(std::uint64_t serial);
+    // Main thread, from the worker's synchronous call: one frame of the worker's run; true when the run is
+    // over (or the worker no longer paces the canvas's transition).
+    bool AnimateStep(const TAnimateThread& worker);
+    // Main thread, posted by a worker as it ends.
+    void AnimateThreadEnded(const TAnimateThread& worker);
     // One frame of the loop: the next progress value, drawn; true at the end of the run.
     bool FrameStep();
     bool SetProgressAndDraw(int value);
     bool EndReached() const;
-    void RunUnthreaded();
-    // Ends a worker (terminate, wait serving its calls) and drops it.
+    // Ends the running transition's worker, if any.
     void EndThread();
     void InvalidateUnlessPainting();
     void ApplyAlign();
@@ -223,18 +229,16 @@ private:
     bool FStretchFine = false;
     bool FThreaded = true;
     TThreadPriority FThreadPriority = tpNormal;
-    std::atomic<bool> FManual{false};
+    bool FManual = false;
     TShowStyle FStyle = 101;
     int FStep = 4;
     std::atomic<int> FDelay{30};
-    std::atomic<bool> FReverse{false};
+    bool FReverse = false;
     gfx::Color FColor{0, 0, 0};
     TAlign FAlign = alNone;
 
     bool FDestroying = false;
-    std::uint64_t FThreadSerial = 0; // serial of the last worker started
-    std::uint64_t FStepSerial = 0;   // serial of the worker whose frame step is running, else 0
-    std::uint64_t FLoopSerial = 0;   // one per RunFrames, so that an unthreaded loop knows it is current
+    std::shared_ptr<TTransition> FTransition; // none while idle
     // A worker told to end from inside its own frame step; dropped when its end notification arrives.
     std::shared_ptr<TAnimateThread> FRetired;
     QRegion FDirty; // invalidated since the last paint

@@ -3,6 +3,7 @@
 #include "base/random.h"
 #include "music/playlist/playlist.h"
 #include "platform/dispatcher/dispatcher.h"
+#include "platform/logging/logging.h"
 #include "show/runner/runner_rules.h"
 
 #include <QFileInfo>
@@ -11,9 +12,8 @@
 #include <chrono>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
+#include <string>
 
 namespace vorlin::runner {
 
@@ -30,10 +30,14 @@ int intervalMs(std::int32_t seconds) {
     return static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT_MAX));
 }
 
-// VORLIN_TRACE=1: lines on stderr for the soak and fault tests that watch the process from outside.
+// The show's trace lines (vorlin.show debug messages; with VORLIN_TRACE=1 on stderr for the soak, fault
+// and end-to-end tests that watch the process from outside).
 bool tracing() {
-    static const bool on = std::getenv("VORLIN_TRACE") != nullptr;
-    return on;
+    return logging::showTrace().on();
+}
+
+void trace(const std::string& line) {
+    logging::showTrace()(line);
 }
 
 long long traceClockMs() {
@@ -189,7 +193,7 @@ void TRunVorlinscreen::BeginLoadAhead() {
 void TRunVorlinscreen::LoadAheadDone(LoadedPicture result) {
     try {
         if (!FAhead || FAhead->done) return;
-        if (tracing() && !result.ok) std::fprintf(stderr, "vorlin-trace: failed %s\n", result.error.c_str());
+        if (tracing() && !result.ok) trace("failed " + result.error);
         // A picture that fails is passed over by the same rule the tick follows, within the same tries.
         if (!result.ok && Display && FAhead->tries < kMaxLoadTries &&
             ChooseNextPicture(FAhead->pictureIndex, FAhead->file)) {
@@ -217,7 +221,7 @@ void TRunVorlinscreen::StartNext() {
     try {
         const auto& s = settings();
         if (s.Pictures.empty() || !Display) return;
-        if (Display->FAnimating) {
+        if (Display->Animating()) {
             Display->StopTransition();
             LoadNextPicture(); // when none loads, the picture already loaded runs to its end
         }
@@ -286,18 +290,19 @@ void TRunVorlinscreen::StartLoaded() {
     StartNext();
     // In list order the choice draws nothing from the shared generator: the next picture can load while
     // this transition runs. In random order it is drawn when the transition has ended (TransitionDone).
-    if (LoadsAhead() && !settings().RandomImage && FIntervalMs > 0 && Display && Display->FAnimating)
+    if (LoadsAhead() && !settings().RandomImage && FIntervalMs > 0 && Display && Display->Animating())
         BeginLoadAhead();
     // The time from the tick to the transition's start: the picture's load (broken files tried on the way
     // included) and its preparation.
-    if (tracing() && Display && Display->FAnimating) {
+    if (tracing() && Display && Display->Animating()) {
         const long long now = traceClockMs();
-        std::fprintf(
-            stderr, "vorlin-trace: load %lld ms\nvorlin-trace: effect %d%s\nvorlin-trace: start %lld\n",
-            now - FTickAt, static_cast<int>(Display->Style()), Display->Reverse() ? " reverse" : "", now);
+        trace("load " + std::to_string(now - FTickAt) + " ms");
+        trace("effect " + std::to_string(static_cast<int>(Display->Style())) +
+              (Display->Reverse() ? " reverse" : ""));
+        trace("start " + std::to_string(now));
     }
     // A transition that could not start would never report its end: wait one interval instead.
-    if (Display && !Display->FAnimating && !Timer->isActive() && Timer->interval() > 0) Timer->start();
+    if (Display && !Display->Animating() && !Timer->isActive() && Timer->interval() > 0) Timer->start();
 }
 
 void TRunVorlinscreen::RetryLater() {
@@ -315,7 +320,7 @@ void TRunVorlinscreen::Resume() {
             Display->StartTransition();
             return;
         }
-        if (Display->FAnimating || Timer->isActive()) return;
+        if (Display->Animating() || Timer->isActive()) return;
         Timer->setInterval(kFirstTickMs);
         Timer->start();
     } catch (...) {
@@ -324,9 +329,10 @@ void TRunVorlinscreen::Resume() {
 
 void TRunVorlinscreen::TransitionDone() {
     try {
-        if (tracing())
-            std::fprintf(stderr, "vorlin-trace: transition %s\nvorlin-trace: end %lld\n", CurrentFile.c_str(),
-                         traceClockMs());
+        if (tracing()) {
+            trace("transition " + CurrentFile);
+            trace("end " + std::to_string(traceClockMs()));
+        }
         if (Timer && Timer->interval() > 0) {
             Timer->start();
             // After the transition's own draws from the shared generator: the next picture is drawn

@@ -1,5 +1,6 @@
 #include "show/windows/monitor_surfaces.h"
 
+#include "platform/logging/logging.h"
 #include "show/settings/show_settings.h"
 #include "show/windows/fullscreen_form.h"
 #include "show/windows/monitor_layout.h"
@@ -13,8 +14,7 @@
 #include <QWindow>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <string>
 
 namespace vorlin::showwindows {
 
@@ -255,10 +255,10 @@ void TMonitorSurfaces::Sync() {
     if (FMode == show::mmDifferent) AssignPictureRules();
     for (const auto& s : FSurfaces) s->Cover();
     WatchScreens();
-    // VORLIN_TRACE=1: one line per arrangement, for the end-to-end tests that add and remove monitors.
-    if (std::getenv("VORLIN_TRACE"))
-        std::fprintf(stderr, "vorlin-trace: monitors %lld screens, %zu surfaces\n",
-                     static_cast<long long>(screens.size()), FSurfaces.size());
+    // One trace line per arrangement, for the end-to-end tests that add and remove monitors.
+    if (logging::showTrace().on())
+        logging::showTrace()("monitors " + std::to_string(screens.size()) + " screens, " +
+                             std::to_string(FSurfaces.size()) + " surfaces");
 }
 
 void TMonitorSurfaces::ArrangeSpan() {

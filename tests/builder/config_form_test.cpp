@@ -622,7 +622,7 @@ TEST_F(BuilderForm, PreviewsOpenedBeforeThereWerePicturesShowThemLater) {
     form->FullscreenPreview();
     // Each shows the picture: a finished transition, and its pixels on the control.
     auto showsPicture = [](canvas::TVorlinscreen* d) {
-        if (d->Picture().isEmpty() || d->FAnimating || d->FScreen.isEmpty()) return false;
+        if (d->Picture().isEmpty() || d->Animating() || d->FScreen.isEmpty()) return false;
         const QImage image = d->grab().toImage();
         const QPoint centre = image.rect().center();
         return image.pixel(centre) != qRgb(0, 0, 0);

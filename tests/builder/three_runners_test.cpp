@@ -166,7 +166,7 @@ struct Watch {
     void frame(const TCustomVorlinscreen& c) {
         ++frames;
         const int progress = c.FProgress;
-        const gfx::Bitmap* fresh = c.FNewFrame.get();
+        const gfx::Bitmap* fresh = c.NewFrame();
         if (progress < lastProgress || fresh != lastNewFrame) lastNewCount = -1;
         lastProgress = progress;
         lastNewFrame = fresh;
@@ -433,7 +433,7 @@ TEST_F(ThreeRunners, RunSideBySideFollowTheirOwnSettingsAndEndWithTheWindow) {
     // A key ends the full screen; the other two go on, the full screen's canvas stays still.
     QTest::keyClick(&fullscreen, Qt::Key_Escape);
     EXPECT_FALSE(fullscreen.isVisible());
-    EXPECT_FALSE(fullscreen.Runner->Display->FAnimating);
+    EXPECT_FALSE(fullscreen.Runner->Display->Animating());
     EXPECT_FALSE(fullscreen.Runner->Timer->isActive());
     const int fullFrames = full_.frames;
     ASSERT_TRUE(moreCompletions({&panel_, &demo_}, 2));
@@ -441,11 +441,11 @@ TEST_F(ThreeRunners, RunSideBySideFollowTheirOwnSettingsAndEndWithTheWindow) {
 
     // A thumbnail takes the panel's place mid-transition: the panel preview stops and stays stopped
     // while the demonstration goes on; the panel's Preview brings it back.
-    ASSERT_TRUE(runUntil([&] { return form_->PreviewRunner->Display->FAnimating; }));
+    ASSERT_TRUE(runUntil([&] { return form_->PreviewRunner->Display->Animating(); }));
     form_->Images()->List()->setCurrentRow(1);
     EXPECT_TRUE(form_->Images()->Image1()->isVisible());
     EXPECT_FALSE(form_->PreviewRunner->Display->isVisible());
-    EXPECT_FALSE(form_->PreviewRunner->Display->FAnimating);
+    EXPECT_FALSE(form_->PreviewRunner->Display->Animating());
     const int panelFrames = panel_.frames;
     ASSERT_TRUE(moreCompletions({&demo_}, 2));
     EXPECT_EQ(panel_.frames, panelFrames);
@@ -488,7 +488,7 @@ TEST_F(ThreeRunners, RunSideBySideFollowTheirOwnSettingsAndEndWithTheWindow) {
     EXPECT_FALSE(form_->isVisible());
     EXPECT_FALSE(fullscreen.isVisible());
     for (auto* r : {form_->PreviewRunner.get(), form_->DemoRunner.get(), fullscreen.Runner.get()})
-        EXPECT_FALSE(r->Display->FAnimating);
+        EXPECT_FALSE(r->Display->Animating());
     const int frames[] = {panel_.frames, demo_.frames, full_.frames};
     serveFor(2500); // longer than the interval
     EXPECT_EQ(panel_.frames, frames[0]);

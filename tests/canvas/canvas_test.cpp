@@ -55,7 +55,7 @@ protected:
     }
     bool runToEnd() {
         canvas->StartTransition();
-        return waitUntil([this] { return !canvas->FAnimating; });
+        return waitUntil([this] { return !canvas->Animating(); });
     }
     QImage shown() { return canvas->grab().toImage(); }
 
@@ -102,9 +102,9 @@ TEST_P(FrameSequence, ForwardReverseAndStepLimits) {
         ASSERT_TRUE(runToEnd()) << row.name;
         EXPECT_EQ(frames, row.expected) << row.name;
         EXPECT_EQ(completions, 1) << row.name;
-        EXPECT_FALSE(canvas->FOldFrame) << row.name;
-        EXPECT_FALSE(canvas->FNewFrame) << row.name;
-        EXPECT_FALSE(canvas->FThread) << row.name;
+        EXPECT_FALSE(canvas->OldFrame()) << row.name;
+        EXPECT_FALSE(canvas->NewFrame()) << row.name;
+        EXPECT_FALSE(canvas->Thread()) << row.name;
         // Either direction ends on the new picture.
         EXPECT_TRUE(canvas->FScreen.samePixels(canvas->Picture())) << row.name;
         frames.clear();
@@ -144,7 +144,7 @@ TEST_P(FrameSequence, ReversedRunPlaysBackwardsAndEndsOnTheNewPicture) {
     bool hooksSawExchangedFrames = true;
     canvas->OnAfterNewFrame = [&](TCustomVorlinscreen& c, Bitmap& picture, Bitmap& screen) {
         hooksSawExchangedFrames = hooksSawExchangedFrames && picture.samePixels(solid(40, 30, kRed)) &&
-                                  c.FOldFrame->samePixels(solid(40, 30, kBlue));
+                                  c.OldFrame()->samePixels(solid(40, 30, kBlue));
         int blue = 0;
         for (int y = 0; y < screen.height(); ++y)
             for (int x = 0; x < screen.width(); ++x) blue += screen.pixel(x, y) == kBlue ? 1 : 0;
@@ -170,17 +170,17 @@ INSTANTIATE_TEST_SUITE_P(Canvas, FrameSequence, ::testing::Values(true, false),
 TEST_F(CanvasTest, StartDoesNothingWithoutAPictureOrDuringARun) {
     record();
     canvas->StartTransition();
-    EXPECT_FALSE(canvas->FAnimating);
-    EXPECT_FALSE(canvas->FThread);
+    EXPECT_FALSE(canvas->Animating());
+    EXPECT_FALSE(canvas->Thread());
 
     canvas->SetPicture(pattern(40, 30, 3));
     canvas->SetDelay(5);
     canvas->StartTransition();
     ASSERT_TRUE(waitUntil([&] { return frames.size() >= 3; }));
-    const auto worker = canvas->FThread;
+    const auto worker = canvas->Thread();
     canvas->StartTransition();
-    EXPECT_EQ(canvas->FThread, worker); // no second worker
-    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    EXPECT_EQ(canvas->Thread(), worker); // no second worker
+    ASSERT_TRUE(waitUntil([&] { return !canvas->Animating(); }));
     EXPECT_EQ(frames, range(4, 100, 4));
     EXPECT_EQ(completions, 1);
 }
@@ -204,9 +204,9 @@ TEST_F(CanvasTest, StopKeepsTheLastFrameAndFiresNoComplete) {
             ASSERT_TRUE(waitUntil([&] { return canvas->FProgress >= 40; }));
             canvas->StopTransition();
         }
-        EXPECT_FALSE(canvas->FAnimating);
-        EXPECT_FALSE(canvas->FThread);
-        EXPECT_FALSE(canvas->FOldFrame);
+        EXPECT_FALSE(canvas->Animating());
+        EXPECT_FALSE(canvas->Thread());
+        EXPECT_FALSE(canvas->OldFrame());
         const std::size_t drawn = frames.size();
         serveFor(100);
         EXPECT_EQ(frames.size(), drawn) << "frames after the stop";
@@ -228,7 +228,7 @@ TEST_F(CanvasTest, StopFromInsideAWorkerFrameDoesNotDeadlock) {
         if (stopAt20 && c.FProgress == 20) c.StopTransition();
     };
     canvas->StartTransition();
-    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    ASSERT_TRUE(waitUntil([&] { return !canvas->Animating(); }));
     serveFor(50);
     EXPECT_EQ(frames.back(), 20);
     EXPECT_EQ(completions, 0);
@@ -258,12 +258,12 @@ TEST_F(CanvasTest, ManualRoundTrips) {
     canvas->StartTransition();
     ASSERT_TRUE(waitUntil([&] { return canvas->FProgress >= 20; }));
     canvas->SetManual(true);
-    ASSERT_TRUE(waitUntil([&] { return !canvas->FThread; }));
+    ASSERT_TRUE(waitUntil([&] { return !canvas->Thread(); }));
     const std::size_t drawn = frames.size();
     serveFor(60);
     EXPECT_EQ(frames.size(), drawn);
-    EXPECT_TRUE(canvas->FAnimating);
-    ASSERT_TRUE(canvas->FOldFrame && canvas->FNewFrame);
+    EXPECT_TRUE(canvas->Animating());
+    ASSERT_TRUE(canvas->OldFrame() && canvas->NewFrame());
     EXPECT_EQ(completions, 0);
 
     canvas->SetProgress(50);
@@ -273,7 +273,7 @@ TEST_F(CanvasTest, ManualRoundTrips) {
     // Back to the frame loop: it continues from 50 and completes once.
     frames.clear();
     canvas->SetManual(false);
-    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    ASSERT_TRUE(waitUntil([&] { return !canvas->Animating(); }));
     std::vector<int> expected = range(54, 98, 4);
     expected.push_back(100);
     EXPECT_EQ(frames, expected);
@@ -291,7 +291,7 @@ TEST_F(CanvasTest, ManualReversedRunShowsTheOldPictureAt100AndTheNewAt0) {
     canvas->SetManual(true);
     canvas->SetPicture(solid(50, 40, kGreen));
     canvas->StartTransition();
-    ASSERT_TRUE(canvas->FAnimating);
+    ASSERT_TRUE(canvas->Animating());
     EXPECT_TRUE(canvas->FScreen.samePixels(solid(50, 40, kRed)));
     canvas->SetProgress(0);
     EXPECT_TRUE(canvas->FScreen.samePixels(solid(50, 40, kGreen)));
@@ -299,7 +299,7 @@ TEST_F(CanvasTest, ManualReversedRunShowsTheOldPictureAt100AndTheNewAt0) {
     EXPECT_TRUE(canvas->FScreen.samePixels(solid(50, 40, kRed)));
     canvas->SetProgress(40);
     canvas->SetManual(false);
-    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    ASSERT_TRUE(waitUntil([&] { return !canvas->Animating(); }));
     EXPECT_TRUE(canvas->FScreen.samePixels(solid(50, 40, kGreen)));
 }
 
@@ -312,11 +312,33 @@ TEST_F(CanvasTest, ManualOffAndOnQuicklyKeepsOneWorker) {
     // Switched back before the worker noticed: the old worker must not finish the continued run.
     canvas->SetManual(true);
     canvas->SetManual(false);
-    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    ASSERT_TRUE(waitUntil([&] { return !canvas->Animating(); }));
     serveFor(50);
     EXPECT_EQ(completions, 1);
     EXPECT_EQ(frames.back(), 100);
     for (std::size_t i = 1; i < frames.size(); ++i) EXPECT_LT(frames[i - 1], frames[i]);
+}
+
+// An unthreaded run handed to Manual and back with Threaded set meanwhile (from an event its loop runs):
+// a worker takes the run over and the loop below stops pacing, so StartTransition returns mid-run and the
+// run completes once, frame by frame.
+TEST_F(CanvasTest, LoopHandsTheRunToAWorker) {
+    canvas->SetThreaded(false);
+    canvas->SetDelay(5);
+    canvas->SetPicture(pattern(50, 40, 9));
+    record();
+    QTimer::singleShot(15, host.get(), [this] {
+        canvas->SetManual(true);
+        canvas->SetThreaded(true);
+        canvas->SetManual(false);
+    });
+    canvas->StartTransition();
+    EXPECT_TRUE(canvas->Animating());
+    EXPECT_TRUE(canvas->Thread());
+    ASSERT_TRUE(waitUntil([&] { return !canvas->Animating(); }));
+    serveFor(50);
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(frames, range(4, 100, 4));
 }
 
 TEST_F(CanvasTest, UnthreadedRunSurvivesItsCanvasBeingDestroyedByAnEvent) {
@@ -627,7 +649,7 @@ TEST_F(CanvasTest, OldFrameIsWhatTheScreenShowed) {
 
     Bitmap oldFrame;
     canvas->OnBeforeNewFrame = [&](TCustomVorlinscreen& c, Bitmap&, Bitmap&) {
-        if (oldFrame.isEmpty()) oldFrame = *c.FOldFrame;
+        if (oldFrame.isEmpty()) oldFrame = *c.OldFrame();
     };
     // 80×60 centred at (20,10): its old frame holds the red 60×40 at (10,10) inside it, grey around.
     canvas->SetPicture(solid(80, 60, kBlue));
@@ -662,7 +684,7 @@ TEST_F(CanvasTest, UndrawnStartFrameShowsWhatWasOnScreen) {
     canvas->SetManual(true); // idle: progress back to 0, the forward start value
     canvas->SetPicture(solid(100, 100, kBlue));
     canvas->StartTransition();
-    ASSERT_TRUE(canvas->FAnimating);
+    ASSERT_TRUE(canvas->Animating());
     EXPECT_EQ(canvas->FProgress, 0);
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 100; ++x)
@@ -671,8 +693,8 @@ TEST_F(CanvasTest, UndrawnStartFrameShowsWhatWasOnScreen) {
     // A stop in Manual ends the transition too (no worker to wait for).
     record();
     canvas->StopTransition();
-    EXPECT_FALSE(canvas->FAnimating);
-    EXPECT_FALSE(canvas->FOldFrame);
+    EXPECT_FALSE(canvas->Animating());
+    EXPECT_FALSE(canvas->OldFrame());
     EXPECT_EQ(completions, 0);
 }
 

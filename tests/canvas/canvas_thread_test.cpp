@@ -69,7 +69,7 @@ TEST(CanvasThreads, StartStopAThousandTimes) {
         canvas->SetPicture(pictures[i % 2]);
         counters.stopped = false;
         canvas->StartTransition();
-        ASSERT_TRUE(canvas->FAnimating);
+        ASSERT_TRUE(canvas->Animating());
         if (next(2)) serveFor(next(4));
         if (i % 50 == 7) {
             canvas->SetManual(true);
@@ -87,9 +87,9 @@ TEST(CanvasThreads, StartStopAThousandTimes) {
         }
         canvas->StopTransition();
         counters.stopped = true;
-        ASSERT_FALSE(canvas->FAnimating) << i;
-        ASSERT_FALSE(canvas->FThread) << i;
-        ASSERT_FALSE(canvas->FOldFrame) << i;
+        ASSERT_FALSE(canvas->Animating()) << i;
+        ASSERT_FALSE(canvas->Thread()) << i;
+        ASSERT_FALSE(canvas->OldFrame()) << i;
     }
     // Ends still queued for dead canvases (or stopped runs) find nothing to do.
     serveFor(50);
@@ -104,7 +104,7 @@ TEST(CanvasThreads, StartStopAThousandTimes) {
     canvas->SetDelay(1);
     canvas->SetPicture(pictures[0]);
     canvas->StartTransition();
-    ASSERT_TRUE(waitUntil([&] { return !canvas->FAnimating; }));
+    ASSERT_TRUE(waitUntil([&] { return !canvas->Animating(); }));
     EXPECT_EQ(counters.completions, before + 1);
     delete canvas;
 }
@@ -149,7 +149,7 @@ TEST(CanvasThreads, SeveralCanvasesRunSideBySide) {
         }
         ASSERT_TRUE(waitUntil([&] {
             for (auto* c : canvases)
-                if (c->FAnimating) return false;
+                if (c->Animating()) return false;
             return true;
         }));
         for (int k = 0; k < 3; ++k) {

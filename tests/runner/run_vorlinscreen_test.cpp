@@ -80,7 +80,7 @@ protected:
         return true;
     }
     bool waitIdle(int ms = 3000) {
-        return waitFor([&] { return !runner_->Display->FAnimating; }, ms);
+        return waitFor([&] { return !runner_->Display->Animating(); }, ms);
     }
     // One tick, through to the transition's start (a tick waits for a picture loaded on the worker).
     void tick() {
@@ -190,11 +190,11 @@ TEST_F(RunnerTest, TimerWaitsFromTheEndOfEachTransition) {
     file_.settings.EnabledEffects.set(20);
     make();
     tick();
-    ASSERT_TRUE(runner_->Display->FAnimating);
+    ASSERT_TRUE(runner_->Display->Animating());
     EXPECT_FALSE(runner_->Timer->isActive());
     EXPECT_EQ(runner_->Timer->interval(), 2000);
     QTest::qWait(2200); // longer than the interval: the timer must still wait for the transition
-    EXPECT_TRUE(runner_->Display->FAnimating);
+    EXPECT_TRUE(runner_->Display->Animating());
     EXPECT_FALSE(runner_->Timer->isActive());
     ASSERT_TRUE(waitIdle(10000));
     EXPECT_TRUE(runner_->Timer->isActive());
@@ -216,7 +216,7 @@ TEST_F(RunnerTest, IntervalZeroStopsAfterTheFirstTransition) {
 TEST_F(RunnerTest, NoPicturesNoTransition) {
     make();
     tick();
-    EXPECT_FALSE(runner_->Display->FAnimating);
+    EXPECT_FALSE(runner_->Display->Animating());
     EXPECT_FALSE(runner_->Timer->isActive());
     EXPECT_EQ(runner_->LoadAttempts, 0);
     EXPECT_TRUE(runner_->Display->Picture().isEmpty());
@@ -246,7 +246,7 @@ TEST_F(RunnerTest, FailedLoadsMoveOnAndNeverFreezeTheShow) {
     make();
     tick();
     EXPECT_EQ(runner_->LoadAttempts, TRunVorlinscreen::kMaxLoadTries);
-    EXPECT_FALSE(runner_->Display->FAnimating);
+    EXPECT_FALSE(runner_->Display->Animating());
     EXPECT_TRUE(runner_->Display->Picture().isEmpty());
     EXPECT_TRUE(runner_->Timer->isActive());
     EXPECT_EQ(runner_->Timer->interval(), 1000);

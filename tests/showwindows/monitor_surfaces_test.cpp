@@ -150,7 +150,7 @@ TEST_F(MonitorSurfacesTest, DifferentModeNeverShowsOnePictureOnBothScreens) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return surface.Runner->TickCount >= 1; }, 3000));
         for (int sample = 0; sample < 12; ++sample) {
             QTest::qWait(150);
-            if (form.Runner->Display->FAnimating || surface.Runner->Display->FAnimating) continue;
+            if (form.Runner->Display->Animating() || surface.Runner->Display->Animating()) continue;
             EXPECT_NE(form.Runner->CurrentFile, surface.Runner->CurrentFile) << "random " << randomImage;
             EXPECT_NE(shown(form, QPoint(320, 240)), shown(surface, QPoint(160, 120)))
                 << "random " << randomImage;
@@ -179,7 +179,7 @@ TEST_F(MonitorSurfacesTest, SpanModeShowsEachScreenItsPartOfOnePicture) {
     EXPECT_FALSE(form.Runner->Display->isVisible()) << "the spanning canvas is never on screen itself";
     TShowSurface& surface = onlySurface(form);
     ASSERT_TRUE(surface.View);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Runner->Display->FAnimating; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Runner->Display->Animating(); }, 3000));
     QTest::qWait(50);
     const QImage left = form.grab().toImage(), right = surface.grab().toImage();
     for (const QPoint p : {QPoint(0, 0), QPoint(639, 479), QPoint(320, 240)})
