@@ -1,17 +1,21 @@
-// Reading and writing the installer script (see iss_script.h).
-#include "vorlinbuild/iss_script.h"
+// The installer script's lines, written and read (see script.h).
+#include "installer_script/script.h"
 
 #include <cctype>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
-namespace vorlin::vorlinbuild {
+#include "base/text.h"
+#include "platform/files.h"
+
+namespace vorlin::iss {
 namespace {
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string trim(const std::string& s) {
+    return std::string(trimSpaces(s));
 }
 
 // Directive and parameter names are words: letters, digits and "_".
@@ -22,48 +26,35 @@ bool isWord(const std::string& s) {
     return true;
 }
 
-std::string trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-    return s.substr(b, e - b);
+// A value written without quotes reads back as written: the reader trims blanks, unquotes a value that
+// starts with '"', and ends an entry's value at ";".
+bool readsBackBare(const std::string& value, bool inEntry) {
+    if (value.empty()) return true;
+    if (value.front() == '"' || blank(value.front()) || blank(value.back())) return false;
+    return !inEntry || value.find(';') == std::string::npos;
 }
 
-// Reads a quoted text starting at s[i] == '"'; leaves i after the closing quote.
-bool readQuoted(const std::string& s, std::size_t& i, std::string& out) {
-    out.clear();
-    for (++i; i < s.size(); ++i) {
-        if (s[i] != '"') {
-            out += s[i];
-            continue;
-        }
-        if (i + 1 < s.size() && s[i + 1] == '"') {
-            out += '"';
-            ++i;
-            continue;
-        }
-        ++i;
-        return true;
-    }
-    return false;
+std::string valueText(const Parameter& p, bool inEntry) {
+    if (p.bare && canCarry(p.value) && readsBackBare(p.value, inEntry)) return p.value;
+    return "\"" + quoteParameter(p.value) + "\"";
 }
 
 ScriptEntry parseParameters(const std::string& line, const std::function<void(const std::string&)>& fail) {
     ScriptEntry entry;
     std::size_t i = 0;
     while (true) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        while (i < line.size() && blank(line[i])) ++i;
         if (i >= line.size()) break;
         const auto colon = line.find(':', i);
         if (colon == std::string::npos) fail("a parameter without \":\"");
         const std::string name = lower(trim(line.substr(i, colon - i)));
         if (!isWord(name)) fail("a parameter name that is not a word");
         i = colon + 1;
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        while (i < line.size() && blank(line[i])) ++i;
         std::string value;
         if (i < line.size() && line[i] == '"') {
             if (!readQuoted(line, i, value)) fail("a quoted value without its closing quote");
-            while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+            while (i < line.size() && blank(line[i])) ++i;
             if (i < line.size() && line[i] != ';') fail("text after a quoted value");
         } else {
             const auto semi = line.find(';', i);
@@ -78,6 +69,21 @@ ScriptEntry parseParameters(const std::string& line, const std::function<void(co
 }
 
 } // namespace
+
+std::string sectionLine(const std::string& name) {
+    return "[" + name + "]";
+}
+
+std::string directiveLine(const Parameter& directive) {
+    return directive.name + "=" + valueText(directive, false);
+}
+
+std::string entryLine(const std::vector<Parameter>& parameters) {
+    std::string line;
+    for (const auto& p : parameters)
+        line += (line.empty() ? "" : "; ") + p.name + (p.tight ? ":" : ": ") + valueText(p, true);
+    return line;
+}
 
 IssScript parseScript(const std::string& text, const std::string& name) {
     IssScript script;
@@ -131,56 +137,20 @@ IssScript parseScript(const std::string& text, const std::string& name) {
 }
 
 IssScript readScript(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ScriptError(path + ": the script cannot be read");
-    std::stringstream s;
-    s << in.rdbuf();
-    return parseScript(s.str(), path);
-}
-
-std::string expandConstants(const std::string& text, const std::map<std::string, std::string>& values) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '{') {
-            out += text[i];
-            continue;
-        }
-        if (i + 1 < text.size() && text[i + 1] == '{') {
-            out += '{';
-            ++i;
-            continue;
-        }
-        const auto close = text.find('}', i);
-        if (close == std::string::npos) throw ScriptError("an unclosed constant in \"" + text + "\"");
-        const std::string key = lower(text.substr(i + 1, close - i - 1));
-        const auto it = values.find(key);
-        if (it == values.end()) throw ScriptError("the unknown constant {" + key + "} in \"" + text + "\"");
-        out += it->second;
-        i = close;
-    }
-    return out;
-}
-
-std::string quoteParameter(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') throw ScriptError("a line break in \"" + text + "\"");
-        out += c;
-        if (c == '"') out += '"';
-    }
-    return out;
+    const auto text = platform::readWholeFile(path);
+    if (!text) throw ScriptError(path + ": the script cannot be read");
+    return parseScript(*text, path);
 }
 
 std::string formatScript(const IssScript& script) {
-    std::string out = "[Setup]\r\n";
-    for (const auto& [k, v] : script.setup) out += k + "=\"" + quoteParameter(v) + "\"\r\n";
+    std::string out = sectionLine("Setup") + "\r\n";
+    for (const auto& [k, v] : script.setup) out += directiveLine({k, v}) + "\r\n";
     const auto section = [&](const char* title, const std::vector<ScriptEntry>& list) {
-        out += std::string("[") + title + "]\r\n";
+        out += sectionLine(title) + "\r\n";
         for (const auto& e : list) {
-            std::string line;
-            for (const auto& [k, v] : e)
-                line += (line.empty() ? "" : "; ") + k + ": \"" + quoteParameter(v) + "\"";
-            out += line + "\r\n";
+            std::vector<Parameter> parameters;
+            for (const auto& [k, v] : e) parameters.push_back({k, v});
+            out += entryLine(parameters) + "\r\n";
         }
     };
     section("Files", script.files);
@@ -190,4 +160,4 @@ std::string formatScript(const IssScript& script) {
     return out;
 }
 
-} // namespace vorlin::vorlinbuild
+} // namespace vorlin::iss

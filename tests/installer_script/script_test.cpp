@@ -1,9 +1,9 @@
 // Reading the installer script: quoting, sections, constants and errors that name the line.
-#include "vorlinbuild/iss_script.h"
+#include "installer_script/script.h"
 
 #include <gtest/gtest.h>
 
-using namespace vorlin::vorlinbuild;
+using namespace vorlin::iss;
 
 TEST(IssScript, ReadsTheBuildersLines) {
     const IssScript s =
@@ -59,4 +59,29 @@ TEST(IssScript, Constants) {
     EXPECT_THROW(expandConstants("{tmp}/a", c), ScriptError);
     EXPECT_THROW(expandConstants("{app", c), ScriptError);
     EXPECT_THROW(quoteParameter("a\nb"), ScriptError);
+}
+
+TEST(IssScript, WrittenLinesReadBackAsWritten) {
+    // A value asked to go without quotes is quoted where the reader would otherwise trim, unquote or split
+    // it; either way the reader gets the value back.
+    for (const std::string value :
+         {"", "{app}", "a b", " lead", "trail\t", "\"q\"", "a;b", "x=y", "ü {{1}"}) {
+        for (const bool bare : {false, true}) {
+            const std::string text = sectionLine("Setup") + "\n" +
+                                     directiveLine({.name = "D", .value = value, .bare = bare}) + "\n" +
+                                     sectionLine("Icons") + "\n" +
+                                     entryLine({{.name = "Name", .value = value, .bare = bare, .tight = true},
+                                                {.name = "Filename", .value = value, .bare = bare}}) +
+                                     "\n";
+            const IssScript s = parseScript(text, "w.iss");
+            EXPECT_EQ(s.setup.at("d"), value) << text;
+            ASSERT_EQ(s.icons.size(), 1u) << text;
+            EXPECT_EQ(s.icons[0], (ScriptEntry{{"name", value}, {"filename", value}})) << text;
+        }
+    }
+    EXPECT_EQ(entryLine({{.name = "Source", .value = "/a", .tight = true},
+                         {.name = "Flags", .value = "x", .bare = true}}),
+              "Source:\"/a\"; Flags: x");
+    EXPECT_THROW(directiveLine({.name = "D", .value = "a\rb", .bare = true}), ScriptError);
+    EXPECT_THROW(entryLine({{.name = "N", .value = "a\nb", .bare = true}}), ScriptError);
 }
