@@ -9,7 +9,7 @@
 // (QCoreApplication::exit, the only way out while parented to a foreign window). Main thread only.
 
 #include "show/runner/run_vorlinscreen.h"
-#include "startup/show_windows/x_host.h"
+#include "show/windows/x_host.h"
 
 #include <QSize>
 #include <QWidget>

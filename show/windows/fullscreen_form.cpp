@@ -1,11 +1,11 @@
-#include "startup/show_windows/fullscreen_form.h"
+#include "show/windows/fullscreen_form.h"
 
 #include "base/random.h"
 #include "music/playlist/playlist.h"
 #include "platform/registry.h"
 #include "show/settings/show_settings.h"
-#include "startup/show_windows/monitor_layout.h"
-#include "startup/show_windows/password_check.h"
+#include "show/windows/monitor_layout.h"
+#include "show/windows/password_check.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "startup/show_windows/saver_running.h"
+#include "show/windows/saver_running.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
-#include "builder/monitors_box.h"
+#include "saver_config/monitors_box.h"
 
 #include "show/settings/show_settings.h"
 
-namespace vorlin::builder {
+namespace vorlin::saverconfig {
 
 TMonitorsBox::TMonitorsBox(QWidget* parent) : QComboBox(parent) {
     setObjectName("MonitorsCb");
@@ -23,4 +23,4 @@ void TMonitorsBox::SetMode(int mode) {
     setCurrentIndex(index >= 0 ? index : 0);
 }
 
-} // namespace vorlin::builder
+} // namespace vorlin::saverconfig

@@ -1,4 +1,4 @@
-#include "startup/show_windows/password_check.h"
+#include "show/windows/password_check.h"
 
 #include "platform/library.h"
 #include "platform/system_folder.h"

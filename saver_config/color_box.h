@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace vorlin::builder {
+namespace vorlin::saverconfig {
 
 // The named colours of the box, with their colour values (0x00BBGGRR).
 struct NamedColor {
@@ -31,4 +31,4 @@ public:
     void showPopup() override;
 };
 
-} // namespace vorlin::builder
+} // namespace vorlin::saverconfig

@@ -1,5 +1,5 @@
 #pragma once
-// The builder's about box and the configuration dialog of a built screen saver.
+// The configuration dialog of a built screen saver.
 //
 // TDistributeConfigForm edits the display options that have controls (the seven of the original dialog,
 // Monitors and the idle watcher's "Start after N minutes") and shows the show's author and web site; "&OK"
@@ -19,17 +19,10 @@ namespace vorlin::show {
 class ShowSettingsFile;
 }
 
-namespace vorlin::builder {
+namespace vorlin::saverconfig {
 
 class TColorBox;
 class TMonitorsBox;
-
-class TAboutForm : public QDialog {
-    Q_OBJECT
-public:
-    explicit TAboutForm(QWidget* parent = nullptr);
-    QLabel* LinkLabel = nullptr;
-};
 
 class TDistributeConfigForm : public QDialog {
     Q_OBJECT
@@ -57,4 +50,4 @@ private:
     std::function<bool(const QString&)> FOpenUrl;
 };
 
-} // namespace vorlin::builder
+} // namespace vorlin::saverconfig

@@ -1,4 +1,4 @@
-#include "startup/show_windows/show_marker.h"
+#include "show/windows/show_marker.h"
 
 #include <QGuiApplication>
 

@@ -1,8 +1,8 @@
-#include "startup/show_windows/monitor_surfaces.h"
+#include "show/windows/monitor_surfaces.h"
 
 #include "show/settings/show_settings.h"
-#include "startup/show_windows/fullscreen_form.h"
-#include "startup/show_windows/monitor_layout.h"
+#include "show/windows/fullscreen_form.h"
+#include "show/windows/monitor_layout.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

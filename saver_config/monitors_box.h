@@ -5,7 +5,7 @@
 
 #include <QComboBox>
 
-namespace vorlin::builder {
+namespace vorlin::saverconfig {
 
 class TMonitorsBox : public QComboBox {
     Q_OBJECT
@@ -19,4 +19,4 @@ public:
     void SetMode(int mode);
 };
 
-} // namespace vorlin::builder
+} // namespace vorlin::saverconfig

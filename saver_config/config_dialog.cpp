@@ -1,103 +1,27 @@
-// The about box and the configuration dialog of a built screen saver (see about_form.h).
-#include "builder/installer/about_form.h"
+#include "saver_config/config_dialog.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSpinBox>
-#include <QStyle>
-#include <QUrl>
 #include <QVBoxLayout>
 
-#include "builder/color_box.h"
-#include "builder/config_form.h"
-#include "builder/monitors_box.h"
+#include "saver_config/branding.h"
+#include "saver_config/color_box.h"
+#include "saver_config/dialog_parts.h"
+#include "saver_config/monitors_box.h"
 #include "show/settings/show_settings.h"
 
-namespace vorlin::builder {
-namespace {
-
-// Blue, underlined, with the hand cursor; a click calls `onClick`.
-class TLink : public QLabel {
-public:
-    TLink(const QString& text, std::function<void()> onClick, QWidget* parent)
-        : QLabel(text, parent), onClick_(std::move(onClick)) {
-        setStyleSheet("color: blue; text-decoration: underline;");
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* e) override {
-        try {
-            if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick_)
-                onClick_();
-        } catch (...) {
-        }
-    }
-
-private:
-    std::function<void()> onClick_;
-};
-
-void centre(QWidget* w) {
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect g = s->availableGeometry();
-        w->move(g.center() - QPoint(w->width() / 2, w->height() / 2));
-    }
-}
-
-std::function<bool(const QString&)> desktopOpen() {
-    return [](const QString& url) { return QDesktopServices::openUrl(QUrl::fromUserInput(url)); };
-}
-
-} // namespace
-
-TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
-    setWindowTitle("About");
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    auto* layout = new QHBoxLayout(this);
-    auto* icon = new QLabel(this);
-    icon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_DesktopIcon).pixmap(32, 32));
-    icon->setAlignment(Qt::AlignTop);
-    layout->addWidget(icon);
-    auto* text = new QVBoxLayout;
-    auto* title = new QLabel(TVorlinConfigForm::kCaption, this);
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
-    text->addWidget(title);
-    text->addWidget(new QLabel("Version  " VORLIN_VERSION, this));
-    text->addWidget(new QLabel("Copyright (C) Mirtavo. All rights reserved.", this));
-    // The address opened is the one held as the label's hint.
-    LinkLabel = new TLink(
-        TVorlinConfigForm::kMakerWebsite, [this] { desktopOpen()(LinkLabel->toolTip()); }, this);
-    LinkLabel->setToolTip(TVorlinConfigForm::kMakerWebsite);
-    text->addWidget(LinkLabel);
-    text->addStretch();
-    auto* ok = new QPushButton("&OK", this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    row->addWidget(ok);
-    text->addLayout(row);
-    layout->addLayout(text);
-    setFixedSize(382, 210);
-    centre(this);
-}
+namespace vorlin::saverconfig {
 
 TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
                                              std::function<bool(const QString&)> openUrl, QWidget* parent)
-    : QDialog(parent), Settings(settings), FOpenUrl(openUrl ? std::move(openUrl) : desktopOpen()) {
+    : QDialog(parent), Settings(settings), FOpenUrl(openUrl ? std::move(openUrl) : desktopOpener()) {
     setWindowTitle("Config Screen Saver");
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     auto* main = new QVBoxLayout(this);
@@ -164,7 +88,7 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     auto* info = new QGroupBox("Information", this);
     auto* infoL = new QHBoxLayout(info);
     AuthorLabel = new QLabel("Author: ", info);
-    WebsiteLabel = new TLink(
+    WebsiteLabel = new TLinkLabel(
         {}, [this] { FOpenUrl(WebsiteLabel->text()); }, info);
     WebsiteLabel->hide();
     infoL->setSpacing(1);
@@ -185,9 +109,9 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     line->setFrameShape(QFrame::HLine);
     main->addWidget(line);
     auto* powered = new QHBoxLayout;
-    powered->addWidget(new QLabel("Powered by: 2Vorlin Screen Saver Builder", this));
-    MakerLabel = new TLink(
-        TVorlinConfigForm::kMakerWebsite, [this] { FOpenUrl(MakerLabel->text()); }, this);
+    powered->addWidget(new QLabel(QString("Powered by: ") + branding::kBuilderCaption, this));
+    MakerLabel = new TLinkLabel(
+        branding::kMakerWebsite, [this] { FOpenUrl(MakerLabel->text()); }, this);
     powered->addWidget(MakerLabel);
     powered->addStretch();
     main->addLayout(powered);
@@ -203,7 +127,7 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     // The dialog takes the size its content asks for (fonts, scale factor, rows added later), fixed.
     main->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
-    centre(this);
+    centreOnScreen(this);
 }
 
 void TDistributeConfigForm::FormShow() {
@@ -246,4 +170,4 @@ void TDistributeConfigForm::OKBClick() {
     accept();
 }
 
-} // namespace vorlin::builder
+} // namespace vorlin::saverconfig

@@ -1,4 +1,4 @@
-#include "startup/show_windows/termination.h"
+#include "show/windows/termination.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "startup/show_windows/preview_form.h"
+#include "show/windows/preview_form.h"
 
 #include <QCoreApplication>
 #include <QShowEvent>

@@ -1,4 +1,4 @@
-#include "startup/show_windows/host_window.h"
+#include "show/windows/host_window.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "startup/show_windows/x_host.h"
+#include "show/windows/x_host.h"
 
 #include <QGuiApplication>
 #include <QWidget>

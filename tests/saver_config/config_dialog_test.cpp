@@ -6,8 +6,9 @@
 //
 // The about box names the version the program prints for --version.
 
-#include "builder/installer/about_form.h"
 #include "platform/registry.h"
+#include "saver_config/about_box.h"
+#include "saver_config/config_dialog.h"
 #include "show/settings/show_settings.h"
 
 #include "../lib/shell.h"
@@ -106,7 +107,7 @@ TEST(ScaledDialog, EveryControlShowsWholeInsideTheDialog) {
               "[Music]\ntune.wav=1\n[Set]\nAuthor=Ann Example\nWebsite=https://ann.example/sea\n");
     vorlin::show::ShowSettingsFile settings;
     settings.read(dir / "Sea.scr", vorlin::platform::Registry());
-    vorlin::builder::TDistributeConfigForm dialog(settings, [](const QString&) { return true; });
+    vorlin::saverconfig::TDistributeConfigForm dialog(settings, [](const QString&) { return true; });
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     expectEveryControlWhole(dialog, "as opened");
@@ -138,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(Desktop, ScaleFactors, ::testing::Values("1", "1.5", "2
 });
 
 TEST(AboutBox, NamesTheVersionTheProgramPrints) {
-    vorlin::builder::TAboutForm about;
+    vorlin::saverconfig::TAboutForm about;
     QString line;
     for (const QLabel* label : about.findChildren<QLabel*>())
         if (label->text().startsWith("Version")) line = label->text();

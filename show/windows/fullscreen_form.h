@@ -26,9 +26,9 @@
 // Main thread only; no exception leaves a handler.
 
 #include "show/runner/run_vorlinscreen.h"
-#include "startup/show_windows/monitor_surfaces.h"
-#include "startup/show_windows/saver_running.h"
-#include "startup/show_windows/x_host.h"
+#include "show/windows/monitor_surfaces.h"
+#include "show/windows/saver_running.h"
+#include "show/windows/x_host.h"
 
 #include <QTimer>
 #include <QWidget>

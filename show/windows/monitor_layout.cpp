@@ -1,4 +1,4 @@
-#include "startup/show_windows/monitor_layout.h"
+#include "show/windows/monitor_layout.h"
 
 #include <algorithm>
 #include <cstdint>

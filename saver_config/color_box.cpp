@@ -1,4 +1,4 @@
-#include "builder/color_box.h"
+#include "saver_config/color_box.h"
 
 #include <QAbstractItemView>
 #include <QColor>
@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace vorlin::builder {
+namespace vorlin::saverconfig {
 
 namespace {
 constexpr const char* kCustomName = "Custom";
@@ -60,4 +60,4 @@ void TColorBox::showPopup() {
     QComboBox::showPopup();
 }
 
-} // namespace vorlin::builder
+} // namespace vorlin::saverconfig
