@@ -28,10 +28,4 @@ std::string_view familyName(Family f) {
     return "unknown";
 }
 
-Family techniqueOf(int effect) {
-    for (const auto& r : kEffectRanges)
-        if (effect >= r.first && effect <= r.last) return r.family;
-    return Family::Cut;
-}
-
 } // namespace vorlin::effects

@@ -1,6 +1,6 @@
 #pragma once
 // Facts about the effect numbers that the engine, the builder and the tools share: how many there are,
-// which drawing technique (family) each number belongs to, and the builder's effect groups.
+// the drawing techniques (families) the effect table's rows name, and the builder's effect groups.
 
 #include <array>
 #include <string_view>
@@ -15,47 +15,22 @@ inline constexpr int kLastRectangleEffect = 57;
 inline constexpr int kFirstRotationEffect = 119;
 inline constexpr int kLastRotationEffect = 122;
 
+// The drawing technique of an effect: every row of the effect table (effects/effect_table.h) names its
+// family.
 enum class Family : unsigned char {
-    Cut,         // 0: the cut, or the canvas's custom drawing
-    Rectangle,   // 1–57: rectangle copies, stretched where source and destination differ in size
-    Arc,         // 58, 59, 69, 70, 80–85: rounded-rectangle clip regions
-    Triangle,    // 110–117: triangle clip regions
-    Line,        // 60–64, 71–75, 86–99: clip regions of 5-pixel lines
-    Wave,        // 65–68, 76–79, 100–109: 5-pixel bands with randomly jittered ends
-    Swarm,       // 123–126: a front preceded by a swarm of random blocks
-    RandomBlock, // 127: random blocks over the whole picture
-    CrossFade,   // 118: per-pixel cross-fade
-    Rotation,    // 119–122: per-pixel rotation about a corner
+    Cut,         // the cut, or the canvas's custom drawing
+    Rectangle,   // rectangle copies, stretched where source and destination differ in size
+    Arc,         // rounded-rectangle clip regions
+    Triangle,    // triangle clip regions
+    Line,        // clip regions of 5-pixel lines
+    Wave,        // 5-pixel bands with randomly jittered ends
+    Swarm,       // a front preceded by a swarm of random blocks
+    RandomBlock, // random blocks over the whole picture
+    CrossFade,   // per-pixel cross-fade
+    Rotation,    // per-pixel rotation about a corner
 };
 
 std::string_view familyName(Family f);
-
-// The technique each effect number is drawn with. Numbers outside 0..127 give Family::Cut.
-Family techniqueOf(int effect);
-
-// Inclusive ranges of effect numbers per family, as the catalogue lists them.
-struct EffectRange {
-    int first, last;
-    Family family;
-};
-inline constexpr std::array<EffectRange, 16> kEffectRanges = {{
-    {0, 0, Family::Cut},
-    {1, 57, Family::Rectangle},
-    {58, 59, Family::Arc},
-    {60, 64, Family::Line},
-    {65, 68, Family::Wave},
-    {69, 70, Family::Arc},
-    {71, 75, Family::Line},
-    {76, 79, Family::Wave},
-    {80, 85, Family::Arc},
-    {86, 99, Family::Line},
-    {100, 109, Family::Wave},
-    {110, 117, Family::Triangle},
-    {118, 118, Family::CrossFade},
-    {119, 122, Family::Rotation},
-    {123, 126, Family::Swarm},
-    {127, 127, Family::RandomBlock},
-}};
 
 // The builder's effect groups in tree order, with the number of leaves each holds (127 in all).
 struct EffectGroup {

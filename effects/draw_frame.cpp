@@ -2,13 +2,14 @@
 
 #include "effects/effect_table.h"
 #include "effects/frame_values.h"
-#include "effects/regions/region_effects.h"
 #include "gfx/blit.h"
 #include "gfx/region.h"
 
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <type_traits>
+#include <variant>
 
 namespace vorlin::effects {
 namespace {
@@ -24,39 +25,23 @@ void canvasCopy(gfx::Bitmap& screen, const Rect& d, const gfx::Bitmap& picture, 
     gfx::stretchCopy(screen, d, picture, s);
 }
 
+using families::PixelRow;
+using families::RegionRow;
+
 // Everything one DrawFrame call works with, so that the family routines share one signature.
 struct FrameJob {
     FrameContext& ctx;
     const FrameValues& v;
     Rect D; // destination in the screen buffer; invalidated at the end of the frame
     Rect S; // source in the new frame
-    // The clip region of a region effect, built once per frame (regionBuilt), released in step 6.
+    // The clip region of a region effect, built once per frame, released in step 6.
     std::optional<gfx::Region> R;
-    bool regionBuilt = false;
     bool cut = false;
 };
 
-// Region effects draw the new picture through a clip region R; per-pixel effects write the frame
-// themselves over the old one.
-bool isRegionFamily(Family f) {
-    switch (f) {
-    case Family::Arc:
-    case Family::Triangle:
-    case Family::Line:
-    case Family::Wave:
-    case Family::Swarm:
-    case Family::RandomBlock:
-        return true;
-    default:
-        return false;
-    }
-}
+// ---- Step 4 of each kind of row: the effect's own drawing ----------------------------------------------
 
-bool isPixelFamily(Family f) {
-    return f == Family::CrossFade || f == Family::Rotation;
-}
-
-void drawCut(const EffectRow&, FrameJob& job) {
+void drawEffect(const CutRow&, FrameJob& job) {
     FrameContext& ctx = job.ctx;
     if (ctx.OnCustomDraw) {
         ctx.OnCustomDraw(ctx.FNewFrame, ctx.FScreen);
@@ -67,7 +52,7 @@ void drawCut(const EffectRow&, FrameJob& job) {
     job.cut = true;
 }
 
-void drawRectangles(const EffectRow& row, FrameJob& job) {
+void drawEffect(const RectangleRow& row, FrameJob& job) {
     FrameContext& ctx = job.ctx;
     for (int i = 0; i + 1 < row.copyCount; ++i) {
         const RectCopy& c = row.copies[i];
@@ -87,37 +72,29 @@ void drawRectangles(const EffectRow& row, FrameJob& job) {
 // Builds R at most once per frame. It is built at every progress, 0 and 100 included, although only
 // 1..99 draw through it: the random builders draw from the shared generator, and every later frame of a
 // run depends on every earlier frame having drawn its numbers.
-void buildRegion(FrameJob& job) {
-    if (job.regionBuilt) return;
-    job.R = regions::buildRegion(job.ctx.Style, job.v);
-    job.regionBuilt = true;
+template <RegionRow Row> void drawEffect(const Row& row, FrameJob& job) {
+    if (!job.R) job.R = families::clipRegion(row, job.v);
 }
 
-void drawPixels(FrameJob& job) {
-    regions::drawPixelEffect(job.ctx.Style, job.v, job.ctx.FNewFrame, job.ctx.FScreen);
+template <PixelRow Row> void drawEffect(const Row& row, FrameJob& job) {
+    row.draw(job.v, job.ctx.FNewFrame, job.ctx.FScreen);
 }
 
-void dispatch(const EffectRow& row, FrameJob& job) {
-    if (row.family == Family::Rectangle)
-        drawRectangles(row, job);
-    else if (isRegionFamily(row.family))
-        buildRegion(job);
-    else if (isPixelFamily(row.family))
-        drawPixels(job);
-    else
-        drawCut(row, job);
+// ---- Step 5 of each kind of row, for progress strictly between 0 and 100 ----------------------------------
+
+void finishInBetween(const RectangleRow&, FrameJob& job) {
+    canvasCopy(job.ctx.FScreen, job.D, job.ctx.FNewFrame, job.S);
 }
 
-// Step 5 of a frame for progress strictly between 0 and 100.
-void finishInBetween(const EffectRow& row, FrameJob& job) {
-    if (row.family == Family::Rectangle) {
-        canvasCopy(job.ctx.FScreen, job.D, job.ctx.FNewFrame, job.S);
-    } else if (isRegionFamily(row.family) && job.R) {
-        // An empty region is a frame where nothing of the new picture shows yet, not "no clip".
-        gfx::copyThroughRegion(job.ctx.FScreen, job.ctx.FNewFrame, *job.R);
-    }
-    // The per-pixel effects have drawn the frame in step 4; a custom-drawn cut composes the frame itself.
+// An empty region is a frame where nothing of the new picture shows yet, not "no clip".
+template <RegionRow Row> void finishInBetween(const Row&, FrameJob& job) {
+    gfx::copyThroughRegion(job.ctx.FScreen, job.ctx.FNewFrame, *job.R);
 }
+
+// The per-pixel effects have drawn the frame in step 4; a custom-drawn cut composes the frame itself.
+template <class Row> void finishInBetween(const Row&, FrameJob&) {}
+
+// ---- Step 1: the old frame, left out where the new picture will cover it ---------------------------------
 
 // The three bitmaps have one size (the skipping of the old frame relies on it).
 bool sameSizes(const FrameContext& ctx) {
@@ -136,7 +113,8 @@ struct Covered {
     int count = 0;
 };
 
-Covered coveredByNewPicture(const FrameContext& ctx, const EffectRow& row, const FrameValues& v) {
+template <class Row>
+Covered coveredByNewPicture(const FrameContext& ctx, const Row& row, const FrameValues& v) {
     Covered c;
     if (ctx.OnBeforeNewFrame || !sameSizes(ctx)) return c;
     const Rect screen = ctx.FScreen.rect();
@@ -144,15 +122,16 @@ Covered coveredByNewPicture(const FrameContext& ctx, const EffectRow& row, const
         c.rects[c.count++] = screen;
         return c;
     }
-    if (row.family != Family::Rectangle) return c;
-    const int copies = v.progress > 0 ? row.copyCount : row.copyCount - 1;
-    for (int i = 0; i < copies; ++i) {
-        const RectCopy& copy = row.copies[i];
-        if (copy.kind != CopyKind::Stretch) continue;
-        const Rect d = intersect(copy.d.eval(v), screen);
-        const Rect s = copy.s.eval(v);
-        if (d.isEmpty() || s.isEmpty() || intersect(s, screen) != s) continue;
-        c.rects[c.count++] = d;
+    if constexpr (std::is_same_v<Row, RectangleRow>) {
+        const int copies = v.progress > 0 ? row.copyCount : row.copyCount - 1;
+        for (int i = 0; i < copies; ++i) {
+            const RectCopy& copy = row.copies[i];
+            if (copy.kind != CopyKind::Stretch) continue;
+            const Rect d = intersect(copy.d.eval(v), screen);
+            const Rect s = copy.s.eval(v);
+            if (d.isEmpty() || s.isEmpty() || intersect(s, screen) != s) continue;
+            c.rects[c.count++] = d;
+        }
     }
     return c;
 }
@@ -202,59 +181,30 @@ void drawOldFrameAround(gfx::Bitmap& screen, const gfx::Bitmap& oldFrame, const 
 // the finish draws the new picture over all of R. R is built here, ahead of step 4, which then reuses
 // it; with no OnBeforeNewFrame hook nothing draws random numbers between the two steps, so the frame
 // draws the same numbers in the same order. Returns false (drawing nothing) where this does not apply.
-bool drawOldFrameOutsideRegion(FrameJob& job, const EffectRow& row) {
+template <RegionRow Row> bool drawOldFrameOutsideRegion(const Row& row, FrameJob& job) {
     FrameContext& ctx = job.ctx;
-    if (!isRegionFamily(row.family) || ctx.OnBeforeNewFrame || !sameSizes(ctx) || job.v.progress <= 0 ||
-        job.v.progress >= 100)
-        return false;
-    buildRegion(job);
-    if (!job.R) return false;
+    if (ctx.OnBeforeNewFrame || !sameSizes(ctx) || job.v.progress <= 0 || job.v.progress >= 100) return false;
+    drawEffect(row, job);
     gfx::copyThroughRegion(ctx.FScreen, ctx.FOldFrame, gfx::Region(ctx.FScreen.rect()) - *job.R);
     return true;
 }
 
-} // namespace
-
-void MirrorBlt(gfx::Bitmap& dst, Rect d, const gfx::Bitmap& src, bool mirrorVertically,
-               bool mirrorHorizontally, Rect s) {
-    s = intersect(s, src.rect());
-    if (s.isEmpty()) return;
-    if (mirrorHorizontally) {
-        const int left = d.Left;
-        d.Left = d.Right + 1;
-        d.Right = left - 1;
-    }
-    if (mirrorVertically) {
-        const int top = d.Top;
-        d.Top = d.Bottom + 1;
-        d.Bottom = top - 1;
-    }
-    gfx::stretchCopy(dst, d.Left, d.Top, d.Right - d.Left, d.Bottom - d.Top, src, s.Left, s.Top, s.width(),
-                     s.height());
+template <class Row> bool drawOldFrameOutsideRegion(const Row&, FrameJob&) {
+    return false;
 }
 
-bool exchangesFrames(int style, bool reverse, bool customDraw) {
-    return reverse && (customDraw || effectRow(style).family != Family::Cut);
-}
-
-FrameResult DrawFrame(FrameContext& ctx) {
-    // The per-frame values come first here (they read no pixels), so that the old frame is not drawn
-    // where the new picture is certain to cover it: the frame is the same, and cheaper.
-    const int progress = std::clamp(ctx.FProgress, 0, 100);
-    const FrameValues v =
-        computeFrameValues(ctx.FNewFrame.width(), ctx.FNewFrame.height(), progress, ctx.Step);
-    const EffectRow& row = effectRow(ctx.Style);
-
-    // 3 (first, see above): D and S start as the whole picture, R is not made yet.
+// One frame of an effect drawn by rows of type Row: the steps of draw_frame.h.
+template <class Row> FrameResult drawFrame(const Row& row, FrameContext& ctx, const FrameValues& v) {
+    // 3 (first, see DrawFrame): D and S start as the whole picture, R is not made yet.
     FrameJob job{ctx, v, rectOfSize(v.W, v.H), rectOfSize(v.W, v.H), std::nullopt};
 
     // 1–2: the old frame underneath, then the caller's hook.
-    if (!drawOldFrameOutsideRegion(job, row))
+    if (!drawOldFrameOutsideRegion(row, job))
         drawOldFrameAround(ctx.FScreen, ctx.FOldFrame, coveredByNewPicture(ctx, row, v));
     if (ctx.OnBeforeNewFrame) ctx.OnBeforeNewFrame(ctx.FNewFrame, ctx.FScreen);
 
     // 4: the effect's own drawing.
-    dispatch(row, job);
+    drawEffect(row, job);
 
     // 5: finish by progress (the cut may just have moved it to 100, and has drawn the whole new picture
     // already: drawing it again would change nothing).
@@ -280,6 +230,40 @@ FrameResult DrawFrame(FrameContext& ctx) {
     result.progress = ctx.FProgress;
     result.runEnded = job.cut || (ctx.Reverse ? ctx.FProgress <= 0 : ctx.FProgress >= 100);
     return result;
+}
+
+} // namespace
+
+void MirrorBlt(gfx::Bitmap& dst, Rect d, const gfx::Bitmap& src, bool mirrorVertically,
+               bool mirrorHorizontally, Rect s) {
+    s = intersect(s, src.rect());
+    if (s.isEmpty()) return;
+    if (mirrorHorizontally) {
+        const int left = d.Left;
+        d.Left = d.Right + 1;
+        d.Right = left - 1;
+    }
+    if (mirrorVertically) {
+        const int top = d.Top;
+        d.Top = d.Bottom + 1;
+        d.Bottom = top - 1;
+    }
+    gfx::stretchCopy(dst, d.Left, d.Top, d.Right - d.Left, d.Bottom - d.Top, src, s.Left, s.Top, s.width(),
+                     s.height());
+}
+
+bool exchangesFrames(int style, bool reverse, bool customDraw) {
+    return reverse && (customDraw || effectRow(style).family() != Family::Cut);
+}
+
+FrameResult DrawFrame(FrameContext& ctx) {
+    // The per-frame values come first here (they read no pixels), so that the old frame is not drawn
+    // where the new picture is certain to cover it: the frame is the same, and cheaper.
+    const int progress = std::clamp(ctx.FProgress, 0, 100);
+    const FrameValues v =
+        computeFrameValues(ctx.FNewFrame.width(), ctx.FNewFrame.height(), progress, ctx.Step);
+    // The one choice by the effect's family in a frame: the row's type picks every step's routine.
+    return std::visit([&](const auto& row) { return drawFrame(row, ctx, v); }, effectRow(ctx.Style).routine);
 }
 
 } // namespace vorlin::effects

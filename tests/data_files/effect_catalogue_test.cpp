@@ -3,6 +3,7 @@
 
 #include "data/effect_tree.h"
 #include "effects/catalogue.h"
+#include "effects/effect_table.h"
 #include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
@@ -84,7 +85,7 @@ TEST(EffectCatalogue, EachGroupDrawsWithTheFamilyItsCaptionsDescribe) {
     std::map<std::string_view, std::set<Family>> seen;
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         const auto& leaf = effectLeaves()[i];
-        const Family f = vorlin::effects::techniqueOf(numbers[i]);
+        const Family f = vorlin::effects::effectRow(numbers[i]).family();
         EXPECT_TRUE(families.at(leaf.group).count(f))
             << leaf.group << "/" << leaf.caption << " = " << numbers[i] << " draws as "
             << vorlin::effects::familyName(f);

@@ -4,8 +4,8 @@
 #include "effect_pictures.h"
 #include "effects/catalogue.h"
 #include "effects/draw_frame.h"
+#include "effects/effect_table.h"
 #include "effects/frame_values.h"
-#include "effects/regions/region_effects.h"
 
 #include "base/random.h"
 #include "gfx/blit.h"
@@ -107,7 +107,7 @@ TEST(RegionJoin, FrameShowsTheNewPictureExactlyInsideTheRegion) {
                 canvas.ctx.Step = 4;
                 const FrameValues v = computeFrameValues(w, h, progress, canvas.ctx.Step);
                 setRandomSeed(99);
-                const auto r = regions::buildRegion(n, v);
+                const auto r = buildRegion(n, v);
                 ASSERT_TRUE(r.has_value()) << n;
                 const std::uint32_t seedAfterRegion = randomSeed();
                 const gfx::Bitmap expected = oldOutsideNewInside(canvas.oldFrame, canvas.newFrame, *r);
@@ -134,7 +134,7 @@ TEST(RegionJoin, RandomEffectsDrawFromTheGeneratorInEveryFrame) {
             Canvas canvas(160, 120);
             const FrameValues v = computeFrameValues(160, 120, progress, canvas.ctx.Step);
             setRandomSeed(7);
-            regions::buildRegion(n, v);
+            buildRegion(n, v);
             const std::uint32_t seedAfterRegion = randomSeed();
             // (A swarm whose front has reached the far edge has no swarm left to draw.)
             if (progress < 100) {

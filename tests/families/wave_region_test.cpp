@@ -1,6 +1,6 @@
 // Wave bands: fronts within their jitter, band geometry, the order of the random draws.
 
-#include "effects/regions/strip_regions.h"
+#include "effects/families/strip_regions.h"
 
 #include "base/random.h"
 #include "coverage.h"
@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <set>
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 using testing::Coverage;
@@ -130,4 +130,4 @@ TEST(WaveRegion, DrawsLeftOperandFirstAndFirstJitterForTheFirstHalf) {
 }
 
 } // namespace
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

@@ -1,6 +1,6 @@
-#include "effects/regions/strip_regions.h"
+#include "effects/families/strip_regions.h"
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 // One pass of lines along one axis, written for rows; `rect` turns (along-from, across-from, along-to,
@@ -55,4 +55,4 @@ void makeLineRects(std::vector<Rect>& out, int xe, int ye, int w, int h, int row
     });
 }
 
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

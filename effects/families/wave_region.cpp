@@ -1,8 +1,8 @@
-#include "effects/regions/strip_regions.h"
+#include "effects/families/strip_regions.h"
 
 #include "base/random.h"
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 // Random(a) − Random(a): the left draw is taken first, in its own statement.
@@ -55,4 +55,4 @@ void makeWaveRects(std::vector<Rect>& out, int x, int y, int w, int h, int rowMo
     wavePass(out, y, h, w, columnMode, [](int a0, int c0, int a1, int c1) { return Rect{c0, a0, c1, a1}; });
 }
 
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

@@ -1,13 +1,13 @@
 // Lines of the line effects: which rows and columns a pass covers, read per pixel.
 
-#include "effects/regions/strip_regions.h"
+#include "effects/families/strip_regions.h"
 
 #include "coverage.h"
 #include "strip_rules.h"
 
 #include <gtest/gtest.h>
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 using testing::columnPassCovers;
@@ -76,4 +76,4 @@ TEST(LineRegion, SnapJumpsOnlyWithinTheBand) {
 }
 
 } // namespace
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

@@ -2,7 +2,7 @@
 // checked pixel by pixel against the effect's geometry written out here on its own (ideal arcs and
 // triangles, line rows and columns, wave and swarm fronts), plus the edge cases of single families.
 
-#include "effects/regions/region_effects.h"
+#include "effects/effect_table.h"
 
 #include "base/arith.h"
 #include "base/random.h"
@@ -17,7 +17,7 @@
 #include <numbers>
 #include <vector>
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 using gfx::Bitmap;
@@ -547,22 +547,24 @@ TEST(RegionEffects, NumbersOutsideTheFamiliesAreRefused) {
     for (int effect : {-1, 0, 1, 57, 128, 1000}) {
         EXPECT_FALSE(buildRegion(effect, v)) << effect;
         EXPECT_FALSE(drawPixelEffect(effect, v, fresh, screen)) << effect;
-        EXPECT_FALSE(isRegionEffect(effect) || isPixelEffect(effect));
     }
     EXPECT_FALSE(buildRegion(118, v));
     EXPECT_FALSE(drawPixelEffect(60, v, fresh, screen));
     EXPECT_TRUE(screen.samePixels(Bitmap(40, 30)));
-    for (int effect = 58; effect <= 127; ++effect)
-        EXPECT_NE(isRegionEffect(effect), isPixelEffect(effect)) << effect;
+    // Every effect 58..127 is drawn one way: through a region or pixel by pixel.
+    for (int effect = 58; effect <= 127; ++effect) {
+        Bitmap scratch(40, 30);
+        EXPECT_NE(buildRegion(effect, v).has_value(), drawPixelEffect(effect, v, fresh, scratch)) << effect;
+    }
 }
 
 TEST(RegionEffects, EmptyPictureGivesAnEmptyRegion) {
     FrameValues v;
     for (int effect = 58; effect <= 127; ++effect)
-        if (isRegionEffect(effect)) {
-            EXPECT_TRUE(buildRegion(effect, v)->isEmpty()) << effect;
+        if (const auto r = buildRegion(effect, v)) {
+            EXPECT_TRUE(r->isEmpty()) << effect;
         }
 }
 
 } // namespace
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

@@ -1,11 +1,11 @@
-#include "effects/regions/pixel_effects.h"
+#include "effects/families/pixel_effects.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "effects/regions/avx2_clones.h"
+#include "effects/families/avx2_clones.h"
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 // Kept in its own function with local bounds and restrict pointers so that the compiler vectorises it
@@ -33,4 +33,4 @@ void blendBitmaps(gfx::Bitmap& screen, const gfx::Bitmap& newFrame, int progress
         blendRow(screen.scanLine(y), newFrame.scanLine(y), 3 * width, keep, take);
 }
 
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

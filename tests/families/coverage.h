@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace vorlin::effects::regions::testing {
+namespace vorlin::effects::families::testing {
 
 class Coverage {
 public:
@@ -30,4 +30,4 @@ private:
     std::vector<unsigned char> cells_;
 };
 
-} // namespace vorlin::effects::regions::testing
+} // namespace vorlin::effects::families::testing

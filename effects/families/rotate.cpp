@@ -1,4 +1,4 @@
-#include "effects/regions/pixel_effects.h"
+#include "effects/families/pixel_effects.h"
 
 #include <algorithm>
 #include <climits>
@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "effects/regions/avx2_clones.h"
+#include "effects/families/avx2_clones.h"
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 // 1.5 · 2^52: adding it to a double of magnitude below 2^51 leaves no fraction bits, so the addition
@@ -112,4 +112,4 @@ void rotateBitmap(gfx::Bitmap& screen, const gfx::Bitmap& newFrame, int cx, int 
     }
 }
 
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

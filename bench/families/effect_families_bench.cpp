@@ -4,8 +4,8 @@
 
 #include "base/arith.h"
 #include "base/random.h"
-#include "effects/regions/pixel_effects.h"
-#include "effects/regions/region_effects.h"
+#include "effects/effect_table.h"
+#include "effects/families/pixel_effects.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,7 +18,8 @@
 namespace {
 
 using vorlin::gfx::Bitmap;
-namespace re = vorlin::effects::regions;
+namespace re = vorlin::effects::families;
+using vorlin::effects::buildRegion;
 
 Bitmap noise(int w, int h, unsigned seed) {
     Bitmap b(w, h);
@@ -118,7 +119,7 @@ void BM_RegionEffect(benchmark::State& state) {
     vorlin::setRandomSeed(1);
     runFrames(state, [effect, p](Frames& f, int w, int h) {
         const vorlin::effects::FrameValues v = values(w, h, p);
-        const auto r = re::buildRegion(effect, v);
+        const auto r = buildRegion(effect, v);
         vorlin::gfx::copyThroughRegion(f.screen, f.newFrame, *r);
     });
 }
@@ -149,7 +150,7 @@ void BM_RegionEffectBandMajor(benchmark::State& state) {
     const int p = static_cast<int>(state.range(3));
     vorlin::setRandomSeed(1);
     runFrames(state, [effect, p](Frames& f, int w, int h) {
-        const auto r = re::buildRegion(effect, values(w, h, p));
+        const auto r = buildRegion(effect, values(w, h, p));
         copyBandMajor(f.screen, f.newFrame, *r);
     });
 }
@@ -161,15 +162,16 @@ void BM_RegionBuild(benchmark::State& state) {
     const int p = static_cast<int>(state.range(3));
     vorlin::setRandomSeed(1);
     runFrames(state, [effect, p](Frames&, int w, int h) {
-        const auto r = re::buildRegion(effect, values(w, h, p));
+        const auto r = buildRegion(effect, values(w, h, p));
         benchmark::DoNotOptimize(r->rectCount());
     });
 }
 
+// Every effect whose row draws through a region, at both sizes.
 void regionEffectArgs(benchmark::internal::Benchmark* b) {
     for (const auto& [w, h] : {std::pair{1920, 1080}, std::pair{3840, 2160}})
-        for (int effect = re::kFirstEffect; effect <= re::kLastEffect; ++effect)
-            if (re::isRegionEffect(effect)) b->Args({w, h, effect, 50});
+        for (int effect = 0; effect < vorlin::effects::kEffectCount; ++effect)
+            if (buildRegion(effect, values(16, 9, 50))) b->Args({w, h, effect, 50});
 }
 
 #define SIZES Args({1920, 1080})->Args({3840, 2160})

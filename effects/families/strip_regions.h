@@ -17,7 +17,7 @@
 
 #include <vector>
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 
 // Lines 5 pixels high (rows) or wide (columns) on a 10-pixel pitch. xe and ye are the extents the
 // passes reach: past W (or H) a pass is in its second phase, where every first-phase line is full and the
@@ -39,4 +39,4 @@ void makeSwarmRects(std::vector<Rect>& out, int x, int y, int w, int rowMode, in
 // probability progress %; B = min(W, H) div 50 + progress div 10, at least 1.
 void makeRandomBlockRects(std::vector<Rect>& out, int w, int h, int progress);
 
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

@@ -1,6 +1,6 @@
 // The cross-fade and the rotations against the per-pixel formulas, written here the straightforward way.
 
-#include "effects/regions/pixel_effects.h"
+#include "effects/families/pixel_effects.h"
 
 #include "base/arith.h"
 
@@ -10,7 +10,7 @@
 #include <numbers>
 #include <random>
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 using gfx::Bitmap;
@@ -136,4 +136,4 @@ TEST(PixelEffects, DifferentSizesStayInsideBothBitmaps) {
 }
 
 } // namespace
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

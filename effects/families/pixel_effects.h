@@ -5,7 +5,7 @@
 
 #include "gfx/bitmap.h"
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 
 // Every byte: screen := screen · (100 − p) div 100 + new · p div 100, each product divided on its own
 // (so 255 and 255 at 50 % give 254). progress is clamped to 0..100.
@@ -20,4 +20,4 @@ void rotateBitmap(gfx::Bitmap& screen, const gfx::Bitmap& newFrame, int cx, int 
 // The rotation's angle at a progress: (100 − p)·π/200, a quarter turn at 0 and none at 100.
 double rotationAngle(int progress);
 
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

@@ -1,10 +1,10 @@
-#include "effects/regions/strip_regions.h"
+#include "effects/families/strip_regions.h"
 
 #include "base/random.h"
 
 #include <algorithm>
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 // One swarm pass, written for rows (see linePass for `rect`). `extent` is X for rows, `len` W, `across`
@@ -51,4 +51,4 @@ void makeRandomBlockRects(std::vector<Rect>& out, int w, int h, int progress) {
             if (vorlin::random(100) < progress) out.push_back({x - b, y - b, x + b, y + b});
 }
 
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

@@ -1,6 +1,6 @@
 // Swarms and random blocks: fronts, swarm depth, block sizes and the statistics of the random choices.
 
-#include "effects/regions/strip_regions.h"
+#include "effects/families/strip_regions.h"
 
 #include "base/random.h"
 #include "coverage.h"
@@ -11,7 +11,7 @@
 #include <cmath>
 #include <map>
 
-namespace vorlin::effects::regions {
+namespace vorlin::effects::families {
 namespace {
 
 using testing::Coverage;
@@ -169,4 +169,4 @@ TEST(RandomBlockRegion, SameSeedSameBlocksAndNothingAtZero) {
 }
 
 } // namespace
-} // namespace vorlin::effects::regions
+} // namespace vorlin::effects::families

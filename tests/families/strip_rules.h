@@ -2,7 +2,7 @@
 // Test helper: which pixels line and wave passes cover, as per-pixel rules read off the effects'
 // descriptions (lines every 10 pixels, 5 wide; wave fronts within their jitter).
 
-namespace vorlin::effects::regions::testing {
+namespace vorlin::effects::families::testing {
 
 // Whether a row pass covers (x, y): lines start every 10 rows and are 5 rows high; the first phase draws
 // the lines at 0, 10, 20, ... from the mode's edge, the second phase keeps them full and grows the ones
@@ -63,4 +63,4 @@ inline Sure rowWave(int mode, int e, int w, int x) {
     }
 }
 
-} // namespace vorlin::effects::regions::testing
+} // namespace vorlin::effects::families::testing
