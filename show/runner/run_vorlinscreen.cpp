@@ -49,6 +49,7 @@ TRunVorlinscreen::TRunVorlinscreen(QWidget* Parent, canvas::TMouseMoveEvent OnMo
                                    show::ShowSettingsFile* settings)
     : settingsFile_(settings ? settings : &show::showSettingsFile()) {
     try {
+        LiveRunners().push_back(this);
         vorlin::randomize();
         auto* display = new canvas::TVorlinscreen(Parent);
         Display = display;
@@ -86,6 +87,7 @@ TRunVorlinscreen::TRunVorlinscreen(QWidget* Parent, canvas::TMouseMoveEvent OnMo
 }
 
 TRunVorlinscreen::~TRunVorlinscreen() {
+    std::erase(LiveRunners(), this);
     FLoadAhead.reset(); // gives up a load in flight and joins its worker
     if (Timer) Timer->stop();
     if (Display) {
@@ -119,8 +121,22 @@ void TRunVorlinscreen::StartMusic() {
     }
 }
 
-bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file) const {
+std::vector<TRunVorlinscreen*>& TRunVorlinscreen::LiveRunners() {
+    static std::vector<TRunVorlinscreen*> runners;
+    return runners;
+}
+
+std::vector<const TRunVorlinscreen*> TRunVorlinscreen::OtherMonitors() const {
+    std::vector<const TRunVorlinscreen*> others;
+    if (!PictureTaken) return others;
+    for (const TRunVorlinscreen* r : LiveRunners())
+        if (r != this && r->PictureTaken && r->settingsFile_ == settingsFile_) others.push_back(r);
+    return others;
+}
+
+bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file, When when, int* chosen) const {
     const auto& s = settings();
+    if (chosen) *chosen = -1;
     if (Demonstration) {
         std::string candidate = demonstrationCandidate(file);
         if (!settingsFile_->resolveFile(candidate)) return false;
@@ -128,7 +144,29 @@ bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file) const {
         return true;
     }
     if (s.Pictures.empty()) return false;
-    file = s.Pictures[choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, PictureTaken)];
+    TPictureTaken taken = PictureTaken, reserved;
+    if (const auto others = OtherMonitors(); !others.empty()) {
+        // The picture each other monitor shows next: the one it has chosen ahead, else the one on it.
+        const auto shownNext = [others, &s](int i) {
+            return std::any_of(others.begin(), others.end(), [&](const TRunVorlinscreen* o) {
+                return (o->FAhead ? o->FAhead->file : o->CurrentFile) == s.Pictures[i];
+            });
+        };
+        const auto chosenAhead = [others, &s](int i) {
+            return std::any_of(others.begin(), others.end(), [&](const TRunVorlinscreen* o) {
+                return o->FAhead && o->FAhead->file == s.Pictures[i];
+            });
+        };
+        // Ahead: by this monitor's tick the others will have moved on to what they chose ahead. Now: what
+        // they show is taken, and what they chose ahead is passed over where the list allows.
+        if (when == When::Ahead)
+            taken = shownNext;
+        else
+            reserved = chosenAhead;
+    }
+    const int entry = choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, taken, reserved);
+    file = s.Pictures[entry];
+    if (chosen) *chosen = entry;
     return true;
 }
 
@@ -136,7 +174,7 @@ bool TRunVorlinscreen::NextPicture() {
     try {
         DropAhead(); // chosen here, from where the show stands
         std::string file = CurrentFile;
-        if (!ChooseNextPicture(PictureIndex, file)) return false;
+        if (!ChooseNextPicture(PictureIndex, file, When::Now)) return false;
         // In demonstration the sample chosen stays chosen; otherwise a picture that does not load never
         // takes the place of the one on screen: the random draw goes on avoiding that one.
         if (Demonstration) CurrentFile = file;
@@ -169,12 +207,13 @@ bool TRunVorlinscreen::AheadStillHolds() const {
     return FAhead && Display && FAhead->key == KeyFor(FAhead->key.request.path);
 }
 
-void TRunVorlinscreen::BeginLoadAhead() {
+void TRunVorlinscreen::BeginLoadAhead(When when) {
     if (!Display || FAhead) return;
     Ahead ahead;
     ahead.pictureIndex = PictureIndex;
     ahead.file = CurrentFile;
-    if (!ChooseNextPicture(ahead.pictureIndex, ahead.file)) return;
+    ahead.when = when;
+    if (!ChooseNextPicture(ahead.pictureIndex, ahead.file, when, &ahead.chosen)) return;
     ahead.key = KeyFor(ahead.file);
     ahead.tries = 1;
     ++LoadAttempts;
@@ -192,7 +231,7 @@ void TRunVorlinscreen::LoadAheadDone(LoadedPicture result) {
         if (tracing() && !result.ok) std::fprintf(stderr, "vorlin-trace: failed %s\n", result.error.c_str());
         // A picture that fails is passed over by the same rule the tick follows, within the same tries.
         if (!result.ok && Display && FAhead->tries < kMaxLoadTries &&
-            ChooseNextPicture(FAhead->pictureIndex, FAhead->file)) {
+            ChooseNextPicture(FAhead->pictureIndex, FAhead->file, FAhead->when, &FAhead->chosen)) {
             ++FAhead->tries;
             ++LoadAttempts;
             FAhead->key = KeyFor(FAhead->file);
@@ -249,10 +288,12 @@ void TRunVorlinscreen::Tick() {
                 return;
             }
             FTickWaiting = true;
+            // Another monitor shows the picture chosen ahead by now: choose again, as the tick would.
+            if (FAhead && PictureTaken && FAhead->chosen >= 0 && PictureTaken(FAhead->chosen)) DropAhead();
         }
         // The picture chosen ahead no longer fits what the show is now: choose and load again.
         if (FAhead && !AheadStillHolds()) DropAhead();
-        if (!FAhead) BeginLoadAhead();
+        if (!FAhead) BeginLoadAhead(When::Now);
         if (!FAhead || FAhead->done) {
             FTickWaiting = false;
             Timer->stop();
@@ -287,7 +328,7 @@ void TRunVorlinscreen::StartLoaded() {
     // In list order the choice draws nothing from the shared generator: the next picture can load while
     // this transition runs. In random order it is drawn when the transition has ended (TransitionDone).
     if (LoadsAhead() && !settings().RandomImage && FIntervalMs > 0 && Display && Display->FAnimating)
-        BeginLoadAhead();
+        BeginLoadAhead(When::Ahead);
     // The time from the tick to the transition's start: the picture's load (broken files tried on the way
     // included) and its preparation.
     if (tracing() && Display && Display->FAnimating) {
@@ -331,7 +372,7 @@ void TRunVorlinscreen::TransitionDone() {
             Timer->start();
             // After the transition's own draws from the shared generator: the next picture is drawn
             // where the tick would draw it.
-            if (LoadsAhead()) BeginLoadAhead();
+            if (LoadsAhead()) BeginLoadAhead(When::Ahead);
         }
     } catch (...) {
     }
