@@ -1,5 +1,5 @@
 # The idle watcher as a process on an X server: its cost while it waits, and idle to first picture.
-if(TARGET VorlinSaver AND TARGET vorlin_idle)
+if(VORLIN_WITH_QT)
   vorlin_add_bench(idle_bench SOURCES idle/idle_bench.cpp LIBS vorlin_base QT)
   add_dependencies(idle_bench VorlinSaver)
   target_compile_definitions(idle_bench PRIVATE VORLIN_PROGRAM="$<TARGET_FILE:VorlinSaver>")

@@ -165,10 +165,6 @@ void BuildPage::AppendStatus(const QString& line) {
     FStatusMemo->appendPlainText(line);
 }
 
-void BuildPage::ShowStatusPage() {
-    FNotebook->setCurrentIndex(npStatus);
-}
-
 void BuildPage::ClearStatus() {
     FStatusMemo->clear();
 }

@@ -49,7 +49,6 @@ public:
     void BuildStarted(const std::vector<std::string>& notes);
     void AppendStatus(const QString& line);
     void ClearStatus();
-    void ShowStatusPage();
     void BuildEnded();
 
     // Its widgets are found by their object names: "Notebook", "NameEdit", "AuthorEdit", "WebsiteEdit",

@@ -1,11 +1,6 @@
 #pragma once
-// The builder window's calls into the installer build and the about box (builder/installer). The window
-// owns the Build page's widgets and navigation; the work behind "Build" and "&About" lives there.
-//
-// When builder/installer is not part of the build (no VORLIN_HAVE_INSTALLER), the window says so in the
-// status memo instead of building.
-
-class QWidget;
+// The builder window's call into the installer build (builder/installer). The window owns the Build page's
+// widgets and navigation; the work behind "Build" lives there.
 
 namespace vorlin::builder {
 
@@ -16,9 +11,5 @@ class TVorlinConfigForm;
 // built settings file and the script, and starts the installer compiler. Re-enables "Build" at the end.
 // Main thread; must not throw.
 void RunInstallerBuild(TVorlinConfigForm& form);
-
-// "&About": the about box, created on first use and shown modally over `parent`. Main thread; must not
-// throw.
-void ShowAboutBox(QWidget* parent);
 
 } // namespace vorlin::builder

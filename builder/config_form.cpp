@@ -10,8 +10,9 @@
 #include "music/playlist/playlist.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "saver_config/about_box.h"
 #include "show/runner/run_vorlinscreen.h"
-#include "startup/show_windows/fullscreen_form.h"
+#include "show/windows/fullscreen_form.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -389,12 +391,7 @@ void TVorlinConfigForm::NavBarClick(int index) {
 }
 
 void TVorlinConfigForm::StartBuild() {
-#ifdef VORLIN_HAVE_INSTALLER
     RunInstallerBuild(*this);
-#else
-    FBuild->ShowStatusPage();
-    FBuild->AppendStatus("The installer build is not part of this program.");
-#endif
 }
 
 // ---------------------------------------------------------------- closing
@@ -455,12 +452,14 @@ void TVorlinConfigForm::EmailClick() {
     FShell.openUrl(kMakerEmail);
 }
 
+// The about box is made on first use and shown modally.
 void TVorlinConfigForm::AboutClick() {
-#ifdef VORLIN_HAVE_INSTALLER
-    ShowAboutBox(this);
-#else
-    FShell.message(this, "About", "VorlinSaver");
-#endif
+    try {
+        static QPointer<saverconfig::TAboutForm> box;
+        if (!box) box = new saverconfig::TAboutForm(this);
+        box->exec();
+    } catch (...) {
+    }
 }
 
 } // namespace vorlin::builder

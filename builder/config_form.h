@@ -19,6 +19,7 @@
 
 #include "builder/builder_page.h"
 #include "builder/builder_shell.h"
+#include "saver_config/branding.h"
 #include "show/settings/show_settings.h"
 
 #include <QMainWindow>
@@ -66,12 +67,12 @@ public:
     static constexpr int kClientWidth = 538;
     static constexpr int kClientHeight = 333;
     static constexpr int kNavBarWidth = 77;
-    static constexpr const char* kCaption = "2Vorlin Screen Saver Builder";
+    static constexpr const char* kCaption = branding::kBuilderCaption;
     static const char* const kPictureFilter;
     static const char* const kMusicFilter;
     static constexpr const char* kProjectFilter = "*.fly|*.fly";
-    static constexpr const char* kMakerWebsite = "https://mirtavo.example/vorlinsaver/";
-    static constexpr const char* kMakerEmail = "mailto:support@mirtavo.example";
+    static constexpr const char* kMakerWebsite = branding::kMakerWebsite;
+    static constexpr const char* kMakerEmail = branding::kMakerEmail;
     // How long a status line (such as "Project saved") stays.
     static constexpr int kStatusMessageMs = 4000;
 

@@ -1,7 +1,7 @@
 #include "builder/options_page.h"
 
-#include "builder/color_box.h"
-#include "builder/monitors_box.h"
+#include "saver_config/color_box.h"
+#include "saver_config/monitors_box.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -42,14 +42,14 @@ OptionsPage::OptionsPage(HandlerGuard guard, QWidget* parent)
     FNormalizeRadio = new QRadioButton("Normalize");
     FRandomizeRadio = new QRadioButton("Shuffle");
     // The left column is narrow: the box shows the start of its choice, its list the whole texts.
-    FMonitorsCb = new TMonitorsBox(this);
+    FMonitorsCb = new saverconfig::TMonitorsBox(this);
     FMonitorsCb->setObjectName("MonitorsCb");
     FMonitorsCb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     FMonitorsCb->setMinimumContentsLength(12);
     FMonitorsCb->view()->setMinimumWidth(FMonitorsCb->view()->sizeHintForColumn(0) + 24);
     left->addWidget(column("Image Size", this, {FOriginalRadio, FStretchRadio}));
     left->addWidget(column("Image Sequence", this, {FNormalizeRadio, FRandomizeRadio}));
-    left->addWidget(column(TMonitorsBox::kCaption, this, {FMonitorsCb}));
+    left->addWidget(column(saverconfig::TMonitorsBox::kCaption, this, {FMonitorsCb}));
     left->addStretch(1);
 
     FReverseCheck = new QCheckBox("Allow reverse drawing procedure");
@@ -69,7 +69,7 @@ OptionsPage::OptionsPage(HandlerGuard guard, QWidget* parent)
     auto* transition = new QGroupBox("Transition Setting", this);
     auto* trL = new QHBoxLayout(transition);
     trL->addWidget(new QLabel("Background Color: ", transition));
-    FBackcolorCb = new TColorBox(transition);
+    FBackcolorCb = new saverconfig::TColorBox(transition);
     FBackcolorCb->setObjectName("BackcolorCb");
     trL->addWidget(FBackcolorCb);
     trL->addSpacing(12);

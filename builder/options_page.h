@@ -10,10 +10,12 @@ class QCheckBox;
 class QRadioButton;
 class QSpinBox;
 
-namespace vorlin::builder {
-
+namespace vorlin::saverconfig {
 class TColorBox;
 class TMonitorsBox;
+} // namespace vorlin::saverconfig
+
+namespace vorlin::builder {
 
 class OptionsPage : public BuilderPage {
     Q_OBJECT
@@ -24,16 +26,16 @@ public:
     void Store(show::ShowSettings& s) const;
 
     // The colour box; the other controls are found by their object names.
-    TColorBox* BackcolorCb() const { return FBackcolorCb; }
+    saverconfig::TColorBox* BackcolorCb() const { return FBackcolorCb; }
 
 private:
     QRadioButton *FOriginalRadio = nullptr, *FStretchRadio = nullptr;
     QRadioButton *FNormalizeRadio = nullptr, *FRandomizeRadio = nullptr;
     QCheckBox *FReverseCheck = nullptr, *FClearOldCheck = nullptr;
     QCheckBox *FPlayMusicCheck = nullptr, *FRandomMusicCheck = nullptr, *FLoopMusicCheck = nullptr;
-    TColorBox* FBackcolorCb = nullptr;
+    saverconfig::TColorBox* FBackcolorCb = nullptr;
     QSpinBox* FIntervalEdit = nullptr;
-    TMonitorsBox* FMonitorsCb = nullptr;
+    saverconfig::TMonitorsBox* FMonitorsCb = nullptr;
 };
 
 } // namespace vorlin::builder

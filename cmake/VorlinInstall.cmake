@@ -116,7 +116,7 @@ function(vorlin_install_desktop)
 endfunction()
 
 function(vorlin_finish_install)
-  if(NOT TARGET VorlinSaver)
+  if(NOT VORLIN_WITH_QT)
     return() # an engine-only build has no program to install
   endif()
   vorlin_install_program(VorlinSaver)

@@ -1,11 +1,15 @@
-// Regions on pixman_region32, and our own rasterisers for rounded rectangles and polygons.
+// Regions on pixman_region32, and the exact arithmetic our rasterisers give rounded rectangles and
+// polygons.
 //
 // The rasterisers work in doubled coordinates, where pixel x has its centre at 2x + 1 and every vertex,
 // edge end and ellipse centre is an integer, so each inside test is exact integer (128-bit) arithmetic and
-// the left and right ends of a span come out of mirror-image formulas. Rows with the same spans are
-// merged into one rectangle, and the rectangles become a region in one pixman call.
+// the left and right ends of a span come out of mirror-image formulas. Polygons are walked by the shared
+// scan converter with crossings kept as exact fractions. Rows with the same spans are merged into one
+// rectangle, and the rectangles become a region in one pixman call.
 
 #include "gfx/region.h"
+
+#include "gfx/scan_converter.h"
 
 #include <algorithm>
 #include <climits>
@@ -45,31 +49,30 @@ void check(pixman_bool_t ok) {
     if (!ok) throw std::bad_alloc();
 }
 
-// Collects the spans of consecutive rows and merges rows whose spans are the same into one rectangle.
+// Collects the spans of rows and merges rows whose spans are the same into one rectangle.
 class SpanCollector {
 public:
     explicit SpanCollector(const Rect& clip) : clip_(clip) {}
 
-    // A row is beginRow, then its spans ([left, right) pixel intervals in any order; pixman merges any that
-    // touch or overlap), then endRow.
-    void beginRow(int y) { rowY_ = y; }
-    void addSpan(i64 left, i64 right) {
+    // The pixels [left, right) of row y, clipped. Rows come in increasing order and the spans of a row from
+    // left to right; a span that touches or overlaps the one before it joins it.
+    void addSpan(i64 y, i64 left, i64 right) {
+        if (!rowStarted_ || y != rowY_) {
+            endRow();
+            rowY_ = static_cast<int>(y);
+            rowStarted_ = true;
+        }
         left = std::max<i64>(left, clip_.Left);
         right = std::min<i64>(right, clip_.Right);
-        if (left < right) row_.push_back({static_cast<int>(left), static_cast<int>(right)});
-    }
-    void endRow() {
-        std::sort(row_.begin(), row_.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
-        if (!(row_ == open_ && openBottom_ == rowY_)) {
-            flushOpen();
-            open_.swap(row_);
-            openTop_ = rowY_;
-        }
-        openBottom_ = rowY_ + 1;
-        row_.clear();
+        if (left >= right) return;
+        if (!row_.empty() && left <= row_.back().right)
+            row_.back().right = std::max(row_.back().right, static_cast<int>(right));
+        else
+            row_.push_back({static_cast<int>(left), static_cast<int>(right)});
     }
     // Rows y0..y1−1 all hold the one span [left, right).
     void addBlock(i64 y0, i64 y1, i64 left, i64 right) {
+        endRow();
         flushOpen();
         left = std::max<i64>(left, clip_.Left);
         right = std::min<i64>(right, clip_.Right);
@@ -78,6 +81,7 @@ public:
                               static_cast<int>(y1)});
     }
     std::vector<pixman_box32_t> finish() {
+        endRow();
         flushOpen();
         return std::move(boxes_);
     }
@@ -88,6 +92,17 @@ private:
         bool operator==(const Span&) const = default;
     };
 
+    void endRow() {
+        if (!rowStarted_) return;
+        rowStarted_ = false;
+        if (!(row_ == open_ && openBottom_ == rowY_)) {
+            flushOpen();
+            open_.swap(row_);
+            openTop_ = rowY_;
+        }
+        openBottom_ = rowY_ + 1;
+        row_.clear();
+    }
     void flushOpen() {
         for (const Span& s : open_) boxes_.push_back({s.left, openTop_, s.right, openBottom_});
         open_.clear();
@@ -95,6 +110,7 @@ private:
 
     Rect clip_;
     std::vector<Span> row_, open_;
+    bool rowStarted_ = false;
     int rowY_ = 0, openTop_ = 0, openBottom_ = 0;
     std::vector<pixman_box32_t> boxes_;
 };
@@ -196,10 +212,8 @@ Region Region::roundRect(const Rect& r0, int ellipseWidth, int ellipseHeight, co
         while (i128{dMax + 1} * (dMax + 1) * eh2 <= q) ++dMax;
         while (dMax > 0 && i128{dMax} * dMax * eh2 > q) --dMax;
         // Left end: leftCentre − (2x + 1) <= dMax; right end: (2x + 1) − rightCentre <= dMax.
-        spans.beginRow(static_cast<int>(y));
-        spans.addSpan(std::max<i64>(L, ceilDiv(leftCentre - 1 - dMax, 2)),
+        spans.addSpan(y, std::max<i64>(L, ceilDiv(leftCentre - 1 - dMax, 2)),
                       std::min<i64>(R, floorDiv(rightCentre + dMax - 1, 2) + 1));
-        spans.endRow();
     };
 
     const i64 yFrom = std::max<i64>(T, clip.Top), yTo = std::min<i64>(B, clip.Bottom);
@@ -216,77 +230,56 @@ Region Region::roundRect(const Rect& r0, int ellipseWidth, int ellipseHeight, co
     return out;
 }
 
+namespace {
+
+// Where an edge crosses a row's centre line: at doubled x = num / den (den > 0).
+struct Crossing {
+    i128 num;
+    i64 den;
+    bool operator<(const Crossing& o) const { return num * o.den < o.num * den; }
+    bool operator==(const Crossing& o) const { return num * o.den == o.num * den; }
+};
+
+// A polygon edge between integer vertices, oriented downward.
+struct PolygonEdge {
+    i64 x0, y0, x1, y1;
+    int yStart, yEnd, dir;
+    // Row y's centre line is 2y + 1 in doubled coordinates; vertices are integers, so it never passes
+    // through one.
+    Crossing crossing(int y) const {
+        const i64 den = y1 - y0;
+        return {i128{2 * x0} * den + i128{2 * i64{y} + 1 - 2 * y0} * (x1 - x0), den};
+    }
+};
+
+} // namespace
+
 Region Region::polygon(std::span<const Point> points, FillRule rule, const Rect& clip0) {
     const Rect clip = intersect(clampRect(clip0), everywhere());
     if (points.size() < 3 || clip.isEmpty()) return {};
 
-    // Edges oriented downward; dir remembers whether the outline ran down (+1) or up (−1).
-    struct Edge {
-        i64 x0, y0, x1, y1;
-        int dir;
-    };
-    std::vector<Edge> edges;
-    edges.reserve(points.size());
-    i64 minY = points[0].y, maxY = points[0].y;
+    // An edge crosses the centre line of row y when y0 <= y < y1; horizontal edges cross none.
+    ScanConverter<PolygonEdge> scan(rule);
     for (std::size_t i = 0; i < points.size(); ++i) {
         const Point a = points[i], b = points[(i + 1) % points.size()];
-        minY = std::min<i64>(minY, a.y);
-        maxY = std::max<i64>(maxY, a.y);
-        if (a.y == b.y) continue; // horizontal edges cross no row centre
-        if (a.y < b.y)
-            edges.push_back({a.x, a.y, b.x, b.y, +1});
-        else
-            edges.push_back({b.x, b.y, a.x, a.y, -1});
+        if (a.y == b.y) continue;
+        const bool down = a.y < b.y;
+        const Point top = down ? a : b, bottom = down ? b : a;
+        const int yStart = std::max(top.y, clip.Top), yEnd = std::min(bottom.y, clip.Bottom);
+        if (yStart < yEnd) scan.addEdge({top.x, top.y, bottom.x, bottom.y, yStart, yEnd, down ? 1 : -1});
     }
-    if (edges.empty()) return {};
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.y0 < b.y0; });
-
-    // A crossing of an edge with a row's centre line, at doubled x = num / den (den > 0).
-    struct Crossing {
-        i128 num;
-        i64 den;
-        int dir;
-    };
-    auto less = [](const Crossing& a, const Crossing& b) { return a.num * b.den < b.num * a.den; };
-    auto same = [](const Crossing& a, const Crossing& b) { return a.num * b.den == b.num * a.den; };
 
     SpanCollector spans(clip);
-    std::vector<Crossing> crossings;
-    std::vector<const Edge*> active;
-    std::size_t nextEdge = 0;
-    const i64 yFrom = std::max<i64>(minY, clip.Top), yTo = std::min<i64>(maxY, clip.Bottom);
-    for (i64 y = yFrom; y < yTo; ++y) {
-        // An edge crosses the centre line 2y + 1 of row y when y0 <= y < y1 (vertices are integers, so a
-        // centre line never passes through one).
-        while (nextEdge < edges.size() && edges[nextEdge].y0 <= y) active.push_back(&edges[nextEdge++]);
-        std::erase_if(active, [y](const Edge* e) { return e->y1 <= y; });
-        crossings.clear();
-        for (const Edge* e : active) {
-            const i64 den = e->y1 - e->y0;
-            const i128 num = i128{2 * e->x0} * den + i128{2 * y + 1 - 2 * e->y0} * (e->x1 - e->x0);
-            crossings.push_back({num, den, e->dir});
-        }
-        std::sort(crossings.begin(), crossings.end(), less);
-
-        spans.beginRow(static_cast<int>(y));
-        int winding = 0;
-        const Crossing* start = nullptr;
-        for (const Crossing& c : crossings) {
-            const bool wasInside = rule == FillRule::Winding ? winding != 0 : (winding & 1) != 0;
-            winding += c.dir;
-            const bool inside = rule == FillRule::Winding ? winding != 0 : (winding & 1) != 0;
-            if (!wasInside && inside) {
-                start = &c;
-            } else if (wasInside && !inside && start != nullptr) {
-                // Pixel centres 2x + 1 in [start, c]; a span of zero length holds nothing.
-                if (!same(*start, c))
-                    spans.addSpan(ceilDiv(start->num - start->den, 2 * i128{start->den}),
-                                  floorDiv(c.num - c.den, 2 * i128{c.den}) + 1);
-                start = nullptr;
-            }
-        }
-        spans.endRow();
-    }
+    scan.run(
+        [&](int y, const Crossing* from, const Crossing* to) {
+            // Pixel centres 2x + 1 in [from, to]; a stretch of zero length holds nothing. Without an end
+            // (never for a closed polygon with every edge walked) the stretch runs to the clip's side.
+            if (from && to && *from == *to) return;
+            spans.addSpan(y, from ? ceilDiv(from->num - from->den, 2 * i128{from->den}) : i64{clip.Left},
+                          to ? floorDiv(to->num - to->den, 2 * i128{to->den}) + 1 : i64{clip.Right});
+        },
+        [](const Crossing& c) { return &c; }, static_cast<const Crossing*>(nullptr),
+        static_cast<const Crossing*>(nullptr));
 
     Region out;
     pixman_region32_fini(&out.region_);
@@ -366,6 +359,26 @@ Region& Region::operator^=(const Region& other) {
     check(pixman_region32_subtract(&region_, &region_, &other.region_));
     check(pixman_region32_union(&region_, &region_, &onlyOther.region_));
     return *this;
+}
+
+void Region::combine(const Region& other, CombineMode mode) {
+    switch (mode) {
+    case CombineMode::And:
+        *this &= other;
+        break;
+    case CombineMode::Or:
+        *this |= other;
+        break;
+    case CombineMode::Xor:
+        *this ^= other;
+        break;
+    case CombineMode::Diff:
+        *this -= other;
+        break;
+    case CombineMode::Copy:
+        *this = other;
+        break;
+    }
 }
 
 bool Region::operator==(const Region& other) const {

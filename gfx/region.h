@@ -1,7 +1,7 @@
 #pragma once
 // Regions: sets of pixels kept as y-x-banded rectangles (pixman_region32), with the algebra of clip
-// regions (union, intersection, exclusive-or, difference), and drawing one bitmap onto another through a
-// region.
+// regions (union, intersection, exclusive-or, difference, and these as the modes a drawing file combines its
+// clip with), and drawing one bitmap onto another through a region.
 //
 // Pixel rules of the shapes, as the platform's regions have them: a rectangle (L, T, R, B) holds the
 // pixels L..R−1 × T..B−1 (right and bottom edges exclusive). Rounded rectangles and polygons are
@@ -9,7 +9,9 @@
 // on its boundary, and a span of zero length (a collinear polygon, two edges meeting at a point) holds no
 // pixel. Both rules treat left and right (top and bottom) alike, so mirror-symmetric shapes give
 // mirror-symmetric regions, and shapes with integer vertices on pixel edges keep their right and bottom
-// edges exclusive.
+// edges exclusive. (The metafile canvas paints outlines through the same scan converter but leaves a
+// centre on a right-hand edge out: a painted pixel on an edge two shapes share must belong to one of
+// them, while the union of clip shapes must leave no gap and mirrored effects must stay mirror images.)
 //
 // Coordinates are limited to ±kLimit (values beyond are clamped) so that no arithmetic on them overflows.
 // A Region is a value: copies are independent, moves are cheap, a single rectangle needs no allocation.
@@ -17,6 +19,7 @@
 
 #include "base/geometry.h"
 #include "gfx/bitmap.h"
+#include "gfx/scan_converter.h"
 
 #include <pixman.h>
 
@@ -32,9 +35,13 @@ struct Point {
     constexpr bool operator==(const Point&) const = default;
 };
 
-enum class FillRule {
-    Winding,   // inside where the polygon winds round a point a non-zero number of times
-    Alternate, // inside where a ray from the point crosses the outline an odd number of times
+// How combine joins another region into this one.
+enum class CombineMode {
+    And,  // intersection
+    Or,   // union
+    Xor,  // exclusive-or
+    Diff, // this minus the other
+    Copy, // the other
 };
 
 class Region {
@@ -96,6 +103,7 @@ public:
     friend Region operator&(Region a, const Region& b) { return a &= b; }
     friend Region operator^(Region a, const Region& b) { return a ^= b; }
     friend Region operator-(Region a, const Region& b) { return a -= b; }
+    void combine(const Region& other, CombineMode mode);
 
     // Same set of pixels.
     bool operator==(const Region& other) const;

@@ -2,24 +2,20 @@
 
 #include "platform/ini_file.h"
 
+#include "base/text.h"
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
 namespace vorlin::platform {
-
-namespace {
-char fold(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-} // namespace
 
 bool fileExists(const std::string& path) {
     struct stat st {};
@@ -33,7 +29,8 @@ bool wildcardMatch(const std::string& pattern, const std::string& name) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || fold(pattern[p]) == fold(name[n]))) {
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
             ++p;
             ++n;
         } else if (starP != std::string::npos) {
@@ -59,7 +56,7 @@ std::vector<std::string> listFiles(const std::string& folder, const std::string&
         if (wildcardMatch(pattern, name)) names.push_back(name);
     }
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        const auto less = [](char x, char y) { return fold(x) < fold(y); };
+        const auto less = [](char x, char y) { return lowerAscii(x) < lowerAscii(y); };
         if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), less)) return true;
         if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), less)) return false;
         return a < b;
@@ -70,16 +67,27 @@ std::vector<std::string> listFiles(const std::string& folder, const std::string&
 bool copyFile(const std::string& from, const std::string& to, bool failIfExists) {
     if (!fileExists(from)) return false;
     if (failIfExists && fileExists(to)) return false;
-    std::ifstream in(from, std::ios::binary);
-    if (!in) return false;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return false;
+    const auto content = readWholeFile(from);
+    if (!content) return false;
     try {
-        replaceFileAtomically(to, content);
+        replaceFileAtomically(to, *content);
     } catch (const WriteError&) {
         return false;
     }
     return true;
+}
+
+std::optional<std::string> readWholeFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string content;
+    char chunk[65536];
+    ssize_t n = 0;
+    while ((n = read(fd, chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR))
+        if (n > 0) content.append(chunk, static_cast<std::size_t>(n));
+    close(fd);
+    if (n < 0) return std::nullopt;
+    return content;
 }
 
 bool deleteFile(const std::string& path) {

@@ -3,6 +3,7 @@
 // a folder listing with a Windows wildcard, copy and delete. Results are reported by return value; none
 // of these throws.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ bool copyFile(const std::string& from, const std::string& to, bool failIfExists)
 // True when both paths reach one existing file (the same device and file number, links followed): two
 // spellings of one name on a file system that ignores letter case, for instance.
 bool sameExistingFile(const std::string& a, const std::string& b);
+
+// The whole content of a file; nothing when it cannot be opened or read (a folder, for instance).
+std::optional<std::string> readWholeFile(const std::string& path);
 
 // Deletes a file (not a folder). False when it did not exist or could not be deleted.
 bool deleteFile(const std::string& path);

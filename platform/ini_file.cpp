@@ -1,5 +1,7 @@
 #include "platform/ini_file.h"
 
+#include "base/text.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -20,21 +22,11 @@ namespace vorlin::platform {
 
 namespace {
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-std::string lowerName(const std::string& s) {
-    std::string out(s);
-    for (char& c : out) c = lowerAscii(c);
-    return out;
-}
-
 // The form under which a key is looked up. A key that is an absolute path names a file on a file system
 // that tells letter case apart, so its case counts ("/x/A.jpg" and "/x/a.jpg" are two pictures); every
 // other key is a name whose case is ignored, as the profile services do.
 std::string keyName(const std::string& key) {
-    return !key.empty() && key[0] == '/' ? key : lowerName(key);
+    return !key.empty() && key[0] == '/' ? key : lower(key);
 }
 
 bool isBlank(char c) {
@@ -42,13 +34,11 @@ bool isBlank(char c) {
 }
 
 std::string trim(const char* begin, const char* end) {
-    while (begin < end && isBlank(*begin)) ++begin;
-    while (end > begin && isBlank(end[-1])) --end;
-    return std::string(begin, end);
+    return std::string(trimSpaces(std::string_view(begin, static_cast<std::size_t>(end - begin))));
 }
 
 std::string trim(const std::string& s) {
-    return trim(s.data(), s.data() + s.size());
+    return std::string(trimSpaces(s));
 }
 
 std::string errnoText(int err) {
@@ -131,12 +121,11 @@ struct IniFile::Document {
 
     void reindexSections() {
         sectionIndex.clear();
-        for (std::size_t i = 1; i < sections.size(); ++i)
-            sectionIndex[lowerName(sections[i].name)].push_back(i);
+        for (std::size_t i = 1; i < sections.size(); ++i) sectionIndex[lower(sections[i].name)].push_back(i);
     }
 
     const std::vector<std::size_t>* sectionsNamed(const std::string& name) const {
-        auto it = sectionIndex.find(lowerName(name));
+        auto it = sectionIndex.find(lower(name));
         return it == sectionIndex.end() ? nullptr : &it->second;
     }
 
@@ -237,16 +226,16 @@ struct IniFile::Document {
         sections.push_back(Section{true, section, {}, {}});
         sections.back().entries.push_back(Entry{true, key, value, {}});
         sections.back().reindex();
-        sectionIndex[lowerName(section)].push_back(sections.size() - 1);
+        sectionIndex[lower(section)].push_back(sections.size() - 1);
     }
 
     void eraseSection(const std::string& section) {
-        const std::string n = lowerName(section);
+        const std::string n = lower(section);
         if (!sectionIndex.count(n)) return;
         std::vector<Section> kept;
         kept.reserve(sections.size());
         for (std::size_t i = 0; i < sections.size(); ++i)
-            if (i == 0 || lowerName(sections[i].name) != n) kept.push_back(std::move(sections[i]));
+            if (i == 0 || lower(sections[i].name) != n) kept.push_back(std::move(sections[i]));
         sections = std::move(kept);
         reindexSections();
     }
@@ -289,7 +278,7 @@ std::vector<std::string> readSections(const Doc& d) {
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
     for (std::size_t i = 1; i < d.sections.size(); ++i)
-        if (seen.insert(lowerName(d.sections[i].name)).second) names.push_back(d.sections[i].name);
+        if (seen.insert(lower(d.sections[i].name)).second) names.push_back(d.sections[i].name);
     return names;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/installed_layout.h"
 
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 
@@ -11,11 +12,6 @@ namespace fs = std::filesystem;
 namespace vorlin::platform {
 
 namespace {
-std::string env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? std::string(v) : std::string();
-}
-
 std::string withSlash(std::string s) {
     if (s.empty() || s.back() != '/') s += '/';
     return s;
@@ -37,8 +33,8 @@ std::optional<InstalledLayout> installedLayout(const std::string& programFolder)
 }
 
 std::string builderWorkingFolder() {
-    std::string data = env("XDG_DATA_HOME");
-    if (data.empty()) data = env("HOME") + "/.local/share";
+    const std::string data =
+        environmentVariable("XDG_DATA_HOME", environmentVariable("HOME") + "/.local/share");
     return withSlash(data) + "vorlinsaver/builder/";
 }
 

@@ -1,22 +1,16 @@
 #include "platform/library.h"
 
+#include "base/text.h"
 #include "platform/program_path.h"
 #include "platform/system_folder.h"
 
 #include <dlfcn.h>
 
-#include <algorithm>
-#include <cctype>
 #include <vector>
 
 namespace vorlin::platform {
 
 namespace {
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
-}
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');

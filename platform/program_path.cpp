@@ -14,8 +14,9 @@ namespace vorlin::platform {
 namespace {
 std::mutex mutex;
 std::string current;
+} // namespace
 
-std::string searchPath(const std::string& name) {
+std::string findOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::string list = path ? path : "/usr/local/bin:/usr/bin:/bin";
     std::size_t start = 0;
@@ -32,13 +33,12 @@ std::string searchPath(const std::string& name) {
     }
     return {};
 }
-} // namespace
 
 std::string resolveProgramPath(const std::string& argv0) {
     if (argv0.empty()) return {};
     std::error_code ec;
     if (argv0.find('/') == std::string::npos) {
-        if (auto found = searchPath(argv0); !found.empty()) return found;
+        if (auto found = findOnPath(argv0); !found.empty()) return found;
     }
     const fs::path abs = fs::absolute(fs::path(argv0), ec);
     return ec ? argv0 : abs.lexically_normal().string();
@@ -54,6 +54,10 @@ std::string programPath() {
         std::lock_guard lock(mutex);
         if (!current.empty()) return current;
     }
+    return executablePath();
+}
+
+std::string executablePath() {
     std::error_code ec;
     auto exe = fs::read_symlink("/proc/self/exe", ec);
     return ec ? std::string() : exe.string();

@@ -13,7 +13,14 @@ namespace vorlin::platform {
 // argv[0] resolved as described above (no file needs to exist for a name that contains "/").
 std::string resolveProgramPath(const std::string& argv0);
 
+// The executable file `name` found in a folder of $PATH, as an absolute path; "" when there is none.
+std::string findOnPath(const std::string& name);
+
 void setProgramPath(const std::string& path);
 std::string programPath();
+
+// The real path of the running executable file, links followed (/proc/self/exe); "" when unknown. Programs
+// that look for files installed beside their own file (not beside the name they were started under) use it.
+std::string executablePath();
 
 } // namespace vorlin::platform

@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include "base/text.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -188,14 +190,12 @@ void Registry::deleteValue(const std::string& key, const std::string& name) {
 
 void Registry::deleteKey(const std::string& key) {
     const auto k = normalizeKey(key);
-    std::string lowerK;
-    for (char c : k) lowerK += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    const std::string lowerK = lower(k);
     const auto sections = ini_.snapshot().readSections();
     auto batch = ini_.batch();
     bool any = false;
     for (const auto& s : sections) {
-        std::string ls;
-        for (char c : s) ls += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+        const std::string ls = lower(s);
         if (ls == lowerK || ls.rfind(lowerK + "\\", 0) == 0) {
             batch.eraseSection(s);
             any = true;

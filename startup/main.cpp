@@ -8,9 +8,9 @@
 //   ChangePassword                the password change when a window was given, then end, no window;
 //   any other mode                one main window, the event loop until it closes, and after a show the
 //                                 window that was in front before it is brought back.
-// Exit status: 0 for a normal end, also when the mode's window is not in this build, a show's host window
-// is gone or a full-screen show already runs on the display (a one-line message on stderr says so); 1 when
-// no display can be opened or start-up fails; 2 for an unknown program option.
+// Exit status: 0 for a normal end, also when a show's host window is gone or a full-screen show already
+// runs on the display (a one-line message on stderr says so); 1 when no display can be opened or start-up
+// fails; 2 for an unknown program option.
 
 #include "platform/program_path.h"
 #include "platform/registry.h"
@@ -122,12 +122,7 @@ int run(int argc, char** argv) {
     }
 
     if (options.watchIdle) {
-#ifdef VORLIN_HAVE_SHOW_WINDOWS
         return runIdleWatcher(argc, argv, options.idleAfterSeconds, settingsFile.places.settingsFile);
-#else
-        std::fprintf(stderr, "VorlinSaver: the idle watcher is not part of this build\n");
-        return 1;
-#endif
     }
 
     if (state.ScreenSaverMode == TScreenSaverMode::ChangePassword) {
@@ -162,13 +157,10 @@ int run(int argc, char** argv) {
         return 0;
     }
     if (!window) {
-        if (which == MainWindow::FullscreenShow && showHostGone())
-            std::fprintf(stderr, "VorlinSaver: the host's window is gone; no show\n");
-        else if (which == MainWindow::FullscreenShow && showDisplayTaken())
-            std::fprintf(stderr, "VorlinSaver: a show already runs on this display\n");
-        else
-            std::fprintf(stderr, "VorlinSaver: the %s is not part of this build yet\n",
-                         mainWindowName(which));
+        // Only a show declines to open: a show of this kind already runs on the display, or the host has
+        // ended the screen saver before it started.
+        std::fprintf(stderr, showDisplayTaken() ? "VorlinSaver: a show already runs on this display\n"
+                                                : "VorlinSaver: the host's window is gone; no show\n");
         return 0;
     }
     window->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -1,60 +1,30 @@
 #include "startup/main_windows.h"
 
-#include <QWidget>
-
-#ifdef VORLIN_HAVE_BUILDER
 #include "builder/config_form.h"
+#include "saver_config/config_dialog.h"
 #include "show/settings/show_settings.h"
-#endif
-
-#ifdef VORLIN_HAVE_CONFIG_DIALOG
-#include "builder/installer/about_form.h"
-#include "show/settings/show_settings.h"
-#endif
-
-#ifdef VORLIN_HAVE_SHOW_WINDOWS
-#include "startup/show_windows/fullscreen_form.h"
-#include "startup/show_windows/host_window.h"
-#include "startup/show_windows/monitor_layout.h"
-#include "startup/show_windows/monitor_surfaces.h"
-#include "startup/show_windows/preview_form.h"
-#include "startup/show_windows/show_marker.h"
-#include "startup/show_windows/termination.h"
-#include "startup/show_windows/x_host.h"
+#include "show/windows/fullscreen_form.h"
+#include "show/windows/host_window.h"
+#include "show/windows/monitor_layout.h"
+#include "show/windows/monitor_surfaces.h"
+#include "show/windows/preview_form.h"
+#include "show/windows/show_marker.h"
+#include "show/windows/termination.h"
+#include "show/windows/x_host.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QWidget>
 
 #include <vector>
-#endif
 
 namespace vorlin::startup {
 
 namespace {
+
 bool g_displayTaken = false;
-} // namespace
-
-QWidget* createBuilderWindow() {
-#ifdef VORLIN_HAVE_BUILDER
-    return new builder::TVorlinConfigForm(show::showSettingsFile());
-#else
-    return nullptr;
-#endif
-}
-
-QWidget* createConfigDialog() {
-#ifdef VORLIN_HAVE_CONFIG_DIALOG
-    return new builder::TDistributeConfigForm(show::showSettingsFile());
-#else
-    return nullptr;
-#endif
-}
-
-#ifdef VORLIN_HAVE_SHOW_WINDOWS
-
-namespace {
 
 // A host ends its screen saver with SIGTERM: stop the show cleanly (music off, flags released) and end.
 QWidget* endOnTerminate(QWidget* window) {
@@ -67,6 +37,14 @@ QWidget* endOnTerminate(QWidget* window) {
 }
 
 } // namespace
+
+QWidget* createBuilderWindow() {
+    return new builder::TVorlinConfigForm(show::showSettingsFile());
+}
+
+QWidget* createConfigDialog() {
+    return new saverconfig::TDistributeConfigForm(show::showSettingsFile());
+}
 
 QWidget* createFullscreenShow() {
     // Started by xscreensaver: draw into its window. A window smaller than the screen is a preview pane.
@@ -93,27 +71,6 @@ QWidget* createFullscreenShow() {
 QWidget* createPreviewWindow(std::uint32_t hostWindow) {
     return endOnTerminate(new showwindows::TPreviewForm(hostWindow));
 }
-
-bool showHostGone() {
-    const auto host = showwindows::xscreensaverWindow();
-    return host && !showwindows::hostWindowExists(*host);
-}
-
-#else
-
-QWidget* createFullscreenShow() {
-    return nullptr;
-}
-
-QWidget* createPreviewWindow(std::uint32_t /*hostWindow*/) {
-    return nullptr;
-}
-
-bool showHostGone() {
-    return false;
-}
-
-#endif
 
 bool showDisplayTaken() {
     return g_displayTaken;

@@ -1,12 +1,9 @@
 #pragma once
 // The one place where the entry point gets the main window of a mode. Each function creates its window
-// (not yet shown) or returns nullptr while that window does not exist in this build; the entry point then
+// (not yet shown); only a show may decline (nullptr, see createFullscreenShow), and the entry point then
 // ends with a one-line message and exit status 0. The window is owned by the caller; main() shows it and
 // runs the event loop until it closes. The start-up state (startupState()) and the show settings
 // (show::showSettingsFile()) are filled before any of these is called.
-//
-// Whoever adds a window fills in its function in main_windows.cpp and links its library into the
-// VorlinSaver target.
 
 #include <cstdint>
 
@@ -18,11 +15,10 @@ namespace vorlin::startup {
 QWidget* createBuilderWindow();
 // Default and Configure modes under any other base name: the screen saver's configuration dialog.
 QWidget* createConfigDialog();
-// Show mode: the full-screen show window; nullptr as well when the host's window is gone (see below).
+// Show mode: the full-screen show window. nullptr when it was started by a host (xscreensaver) whose window
+// no longer exists: the host has ended the screen saver already, so there is nothing to draw into and no
+// screen to take over; nullptr as well when a show of this kind already runs on the display (see below).
 QWidget* createFullscreenShow();
-// Show mode started by a host (xscreensaver) whose window no longer exists: the host has ended the screen
-// saver already, so there is nothing to draw into and no screen to take over.
-bool showHostGone();
 // Show mode in a window of its own, after createFullscreenShow gave nullptr because a show of this kind
 // already runs on the display: the second show ends at once (status 0) and leaves the first one alone.
 bool showDisplayTaken();

@@ -5,7 +5,7 @@
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "show/settings/show_settings.h"
-#include "startup/show_windows/termination.h"
+#include "show/windows/termination.h"
 
 #include <QCoreApplication>
 

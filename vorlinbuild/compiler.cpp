@@ -7,35 +7,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <ostream>
-#include <sstream>
 
+#include "base/text.h"
+#include "installer_script/script.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/runtime_folder.h"
 #include "vorlinbuild/elf_file.h"
-#include "vorlinbuild/iss_script.h"
 #include "vorlinbuild/run_program.h"
 #include "vorlinbuild/runtime_pack.h"
 
 namespace fs = std::filesystem;
 
 namespace vorlin::vorlinbuild {
-namespace {
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using namespace vorlin::iss;
+
+namespace {
 
 // makeself's header refuses options it does not know; ours hands them to the installer program, so that
 // "installer.run --yes" works as well as "installer.run -- --yes".
 std::string headerPassingOptions() {
-    const std::string stock = slurp("/usr/share/makeself/makeself-header.sh");
+    const std::string stock = platform::readWholeFile("/usr/share/makeself/makeself-header.sh").value_or("");
     const std::string refuse = "    -*)\n\techo Unrecognized flag : \"\\$1\" >&2\n\tMS_Help\n\texit 1\n\t;;";
     const auto at = stock.find(refuse);
     if (at == std::string::npos) return {};
@@ -46,15 +41,13 @@ std::string headerPassingOptions() {
 
 // The ELF files that go into the system folder: the screen saver and the modules it loads.
 bool goesToSystemFolder(const ScriptEntry& e) {
-    std::string dir = e.at("destdir");
+    std::string dir = lower(e.at("destdir"));
     while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
-    for (char& c : dir) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return dir == "{sys}";
 }
 
 bool isMidiFile(const std::string& path) {
-    std::string ext = fs::path(path).extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = lower(fs::path(path).extension().string());
     return ext == ".mid" || ext == ".midi" || ext == ".rmi";
 }
 
@@ -115,12 +108,7 @@ int compileInstaller(const std::string& scriptPath, const std::string& installer
             const std::string name = "payload/" + std::to_string(++n);
             fs::copy_file(source, pack / name);
             // A name taken from the source path is plain text: its "{" must not start a constant.
-            if (!e.count("destname")) {
-                std::string plain;
-                for (char ch : fs::path(source).filename().string())
-                    plain += ch == '{' ? "{{" : std::string(1, ch);
-                e["destname"] = plain;
-            }
+            if (!e.count("destname")) e["destname"] = literalText(fs::path(source).filename().string());
             sources[name] = source;
             e["source"] = name;
         }

@@ -1,13 +1,11 @@
 // The program inside every installer vorlinbuild makes, and its uninstaller "unins000".
 //   vorlin-install [--yes]     install from the folder the program lies in
 //   unins000 [--yes]           remove what "unins000.dat" beside it lists
-#include <unistd.h>
-
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 
+#include "platform/program_path.h"
 #include "vorlinbuild/setup_engine.h"
 
 int main(int argc, char** argv) {
@@ -15,10 +13,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--yes") == 0 || std::strcmp(argv[i], "-y") == 0) yes = true;
     try {
-        char buf[PATH_MAX] = {};
-        const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-        const std::filesystem::path self =
-            n > 0 ? std::filesystem::path(std::string(buf, n)) : std::filesystem::path(argv[0]);
+        const std::string exe = vorlin::platform::executablePath();
+        const std::filesystem::path self = exe.empty() ? std::string(argv[0]) : exe;
         const std::string list = self.string() + ".dat";
         if (std::filesystem::exists(list))
             return vorlin::vorlinbuild::runUninstall(list, yes, std::cin, std::cout);

@@ -1,12 +1,10 @@
 // vorlinbuild "<script path>": compiles an installer script into a self-extracting installer. The installer
 // program it packs ("vorlin-install") lies beside it.
-#include <unistd.h>
-
-#include <climits>
 #include <filesystem>
 #include <iostream>
 #include <string>
 
+#include "platform/program_path.h"
 #include "vorlinbuild/compiler.h"
 
 int main(int argc, char** argv) {
@@ -18,9 +16,9 @@ int main(int argc, char** argv) {
     // The builder hands over the path in double quotes, as one argument; a shell would have removed them.
     if (script.size() >= 2 && script.front() == '"' && script.back() == '"')
         script = script.substr(1, script.size() - 2);
-    char buf[PATH_MAX] = {};
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    const std::filesystem::path self = n > 0 ? std::string(buf, n) : std::string(argv[0]);
+    // The installer program lies beside this file, wherever the name it was started under points.
+    const std::string exe = vorlin::platform::executablePath();
+    const std::filesystem::path self = exe.empty() ? std::string(argv[0]) : exe;
     try {
         return vorlin::vorlinbuild::compileInstaller(script, (self.parent_path() / "vorlin-install").string(),
                                                      std::cout);

@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 
 namespace vorlin::vorlinbuild {
 namespace {
@@ -79,20 +78,6 @@ int runCollecting(const std::vector<std::string>& args, int timeoutSeconds, std:
     close(fds[0]);
     const int rc = waitFor(pid);
     return killed ? -1 : rc;
-}
-
-bool onPath(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    std::size_t from = 0;
-    while (from <= dirs.size()) {
-        auto at = dirs.find(':', from);
-        if (at == std::string::npos) at = dirs.size();
-        const std::string file = dirs.substr(from, at - from) + "/" + name;
-        if (access(file.c_str(), X_OK) == 0 && std::filesystem::is_regular_file(file)) return true;
-        from = at + 1;
-    }
-    return false;
 }
 
 } // namespace vorlin::vorlinbuild

@@ -13,7 +13,4 @@ int runProgram(const std::vector<std::string>& args);
 // killed after `timeoutSeconds`. The exit status as above (-1 when killed).
 int runCollecting(const std::vector<std::string>& args, int timeoutSeconds, std::string& output);
 
-// True when `name` is an executable file on $PATH.
-bool onPath(const std::string& name);
-
 } // namespace vorlin::vorlinbuild

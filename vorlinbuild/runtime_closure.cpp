@@ -5,9 +5,9 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
+#include "platform/files.h"
 #include "vorlinbuild/system_libraries.h"
 
 namespace fs = std::filesystem;
@@ -19,8 +19,7 @@ namespace {
 // table; key and value are offsets from the start of the header.
 std::map<std::string, std::vector<std::string>> readLoaderCache(const std::string& path) {
     std::map<std::string, std::vector<std::string>> cache;
-    std::ifstream in(path, std::ios::binary);
-    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string data = platform::readWholeFile(path).value_or("");
     constexpr char magic[] = "glibc-ld.so.cache1.1";
     constexpr std::size_t header = 48, entry = 24;
     if (data.size() < header || data.compare(0, sizeof magic - 1, magic) != 0) return cache;

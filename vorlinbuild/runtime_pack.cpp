@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "platform/program_path.h"
 #include "vorlinbuild/run_program.h"
 #include "vorlinbuild/runtime_closure.h"
 
@@ -72,7 +73,8 @@ RuntimePack packRuntime(const RuntimeRequest& request,
             what += (what.empty() ? "" : ", ") + soname + " (needed by " + *users.begin() + ")";
         throw std::runtime_error("libraries not found on this machine: " + what);
     }
-    if (!onPath("patchelf")) throw std::runtime_error("patchelf is not installed (Debian package patchelf)");
+    if (platform::findOnPath("patchelf").empty())
+        throw std::runtime_error("patchelf is not installed (Debian package patchelf)");
 
     const fs::path root(request.folder);
     fs::create_directories(root);
@@ -86,7 +88,7 @@ RuntimePack packRuntime(const RuntimeRequest& request,
         pluginFiles.push_back((root / "plugins" / rel).string());
     }
     // Symbols and debug sections are of no use to the person the saver is for.
-    if (onPath("strip")) {
+    if (!platform::findOnPath("strip").empty()) {
         std::vector<std::string> args = {"strip", "--strip-unneeded", "--remove-section=.gnu_debuglink"};
         args.insert(args.end(), libs.begin(), libs.end());
         args.insert(args.end(), pluginFiles.begin(), pluginFiles.end());

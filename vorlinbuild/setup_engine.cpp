@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,73 +12,32 @@
 #include <sstream>
 #include <vector>
 
+#include "base/text.h"
+#include "installer_script/script.h"
+#include "platform/environment.h"
+#include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/registry.h"
 #include "platform/system_folder.h"
-#include "vorlinbuild/ask_window.h"
+#include "vorlinbuild/conversation.h"
+#include "vorlinbuild/desktop_entry.h"
 #include "vorlinbuild/install_list.h"
-#include "vorlinbuild/iss_script.h"
 #include "vorlinbuild/runtime_install.h"
 #include "vorlinbuild/short_name.h"
 #include "vorlinbuild/watcher_setup.h"
+#include "vorlinbuild/xscreensaver_edit.h"
 
 namespace fs = std::filesystem;
 
 namespace vorlin::vorlinbuild {
+
+using namespace vorlin::iss;
+
 namespace {
-
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
-
-} // namespace
-
-std::string desktopString(const std::string& s) {
-    std::string o;
-    for (char c : s) {
-        if (c == '\\')
-            o += "\\\\";
-        else if (c == '\n')
-            o += "\\n";
-        else if (c == '\r')
-            o += "\\r";
-        else if (c == '\t')
-            o += "\\t";
-        else
-            o += c;
-    }
-    return o;
-}
-
-// One Exec argument: quoted, with the characters the Exec rules reserve escaped, "%" doubled.
-std::string execArgument(const std::string& s) {
-    std::string q = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\') q += '\\';
-        if (c == '%') q += '%';
-        q += c;
-    }
-    return desktopString(q + "\"");
-}
-
-namespace {
 
 bool isInside(const fs::path& p, const fs::path& root) {
     const auto rel = p.lexically_normal().lexically_relative(root.lexically_normal());
@@ -88,138 +46,6 @@ bool isInside(const fs::path& p, const fs::path& root) {
         if (part == "..") return false;
     return true;
 }
-
-// The lines of the programs resource in ~/.xscreensaver: [first, last] and its entries.
-struct ProgramsBlock {
-    std::vector<std::string> lines;
-    std::size_t first = std::string::npos, last = 0;
-    std::vector<std::string> entries;
-};
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string cur;
-    for (char c : text) {
-        if (c == '\n') {
-            lines.push_back(cur);
-            cur.clear();
-        } else
-            cur += c;
-    }
-    if (!cur.empty()) lines.push_back(cur);
-    return lines;
-}
-
-std::string trimmed(const std::string& s) {
-    const auto b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
-ProgramsBlock readPrograms(const std::string& text) {
-    ProgramsBlock b;
-    b.lines = splitLines(text);
-    for (std::size_t i = 0; i < b.lines.size(); ++i)
-        if (b.lines[i].rfind("programs:", 0) == 0) {
-            b.first = i;
-            break;
-        }
-    if (b.first == std::string::npos) return b;
-    std::string value = b.lines[b.first].substr(9);
-    std::size_t i = b.first;
-    while (!value.empty() && value.back() == '\\' && i + 1 < b.lines.size()) {
-        value.pop_back();
-        value += b.lines[++i];
-    }
-    if (!value.empty() && value.back() == '\\') value.pop_back();
-    b.last = i;
-    std::size_t from = 0;
-    while (from <= value.size()) {
-        auto at = value.find("\\n", from);
-        if (at == std::string::npos) at = value.size();
-        const std::string e = trimmed(value.substr(from, at - from));
-        if (!e.empty()) b.entries.push_back(e);
-        from = at + 2;
-    }
-    return b;
-}
-
-std::string writePrograms(ProgramsBlock b) {
-    std::vector<std::string> block = {"programs:\t\t\t\t\t\t\t\t      \\"};
-    for (const auto& e : b.entries) block.push_back("\t\t\t\t  " + e + " \\n\\");
-    block.push_back("");
-    if (b.first == std::string::npos) {
-        b.lines.insert(b.lines.end(), block.begin(), block.end());
-    } else {
-        b.lines.erase(b.lines.begin() + b.first, b.lines.begin() + b.last + 1);
-        b.lines.insert(b.lines.begin() + b.first, block.begin(), block.end());
-    }
-    std::string out;
-    for (const auto& l : b.lines) out += l + "\n";
-    return out;
-}
-
-// Sets (or, with an empty value, removes) the resource line "name:".
-void setResource(std::vector<std::string>& lines, const std::string& name, const std::string& value) {
-    for (auto it = lines.begin(); it != lines.end(); ++it)
-        if (it->rfind(name + ":", 0) == 0) {
-            if (value.empty())
-                lines.erase(it);
-            else
-                *it = name + ":\t\t" + value;
-            return;
-        }
-    if (!value.empty()) lines.insert(lines.begin(), name + ":\t\t" + value);
-}
-
-std::string resource(const std::vector<std::string>& lines, const std::string& name) {
-    for (const auto& l : lines)
-        if (l.rfind(name + ":", 0) == 0) return trimmed(l.substr(name.size() + 1));
-    return {};
-}
-
-// The person's side of an installation or removal: questions and the result, on the terminal, or in a
-// small window when there is a display and no terminal (started from a file manager or a menu).
-class Conversation {
-public:
-    Conversation(bool yes, std::string title, std::istream& in, std::ostream& out)
-        : yes_(yes), window_(!yes && wantsWindow()), title_(std::move(title)), in_(in), out_(out) {}
-
-    // `details` have already gone to the terminal; the window shows them above the question.
-    bool ask(const std::string& details, const std::string& question, const std::string& yesButton,
-             const std::string& noButton) {
-        if (yes_) return true;
-        if (window_) {
-            const int answer = askInWindow(title_, details + question, {yesButton, noButton});
-            if (answer != kNoWindow) return answer == 0;
-        }
-        out_ << question << " [y/N] " << std::flush;
-        std::string answer;
-        if (!std::getline(in_, answer)) return false;
-        return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
-    }
-
-    // The outcome; in a window the person closes it. With an offer, a second button (on a terminal the
-    // question `offerQuestion`) asks for more, and whether it was taken is returned.
-    bool tell(const std::string& text, const std::string& offer = {}, const std::string& offerQuestion = {}) {
-        out_ << text << std::flush;
-        if (window_) {
-            const std::vector<std::string> buttons =
-                offer.empty() ? std::vector<std::string>{"OK"} : std::vector<std::string>{offer, "Close"};
-            const int answer = askInWindow(title_, text, buttons);
-            if (answer != kNoWindow) return !offer.empty() && answer == 0;
-        }
-        return !offer.empty() && !yes_ && ask({}, offerQuestion, offer, "Close");
-    }
-
-    void setTitle(std::string title) { title_ = std::move(title); }
-
-private:
-    bool yes_, window_;
-    std::string title_;
-    std::istream& in_;
-    std::ostream& out_;
-};
 
 // Writes a file through a temporary name, so a running program or a reader never sees it cut.
 void copyInto(const std::string& from, const std::string& to) {
@@ -319,29 +145,6 @@ std::string linkShortName(const std::string& wanted, const std::vector<Copy>& co
     return saver;
 }
 
-// The desktop entry of an [Icons] line. Menus show the entries of every program side by side, so those in
-// the show's menu folder carry the show's name ("Holiday Readme", "Uninstall Holiday"). A screen saver opens
-// its configuration dialog, the uninstaller runs as it is (it asks on a terminal or in a window), any other
-// file opens with the desktop's program.
-std::string desktopEntry(const std::string& entryName, const std::string& title, bool inGroup,
-                         const std::string& target) {
-    const bool uninstaller = fs::path(target).filename() == "unins000";
-    const bool saver = lower(fs::path(target).extension().string()) == ".scr";
-    std::string name = entryName;
-    if (name.find(title) == std::string::npos) {
-        if (uninstaller)
-            name = "Uninstall " + title;
-        else if (inGroup)
-            name = title + " " + name;
-    }
-    const char* icon = saver         ? "preferences-desktop-screensaver"
-                       : uninstaller ? "edit-delete"
-                                     : "text-x-generic";
-    const std::string exec = saver || uninstaller ? execArgument(target) : "xdg-open " + execArgument(target);
-    return "[Desktop Entry]\nType=Application\nName=" + desktopString(name) + "\nIcon=" + icon +
-           "\nExec=" + exec + "\nTerminal=false\nX-Vorlin-Target=" + desktopString(target) + "\n";
-}
-
 // The installed file a script target names: the path itself, else a file of that folder whose name
 // matches ignoring letter case, else the same without ".exe".
 std::string resolveTarget(const std::string& path) {
@@ -412,9 +215,9 @@ void removeRecord(const Record& r, const std::vector<InstallList>& others, std::
             if (!namedByOthers(others, {"runtime"}, r[1])) removeRuntimeFolder(r[1]);
         } else if (kind == "xss" && r.size() > 5 && fs::exists(r[1], ec)) {
             XssPrevious prev{r[3], r[4], r[5] == "1"};
-            const std::string text = slurp(r[1]);
+            const std::string text = platform::readWholeFile(r[1]).value_or("");
             const std::string rest = xssRemoveProgram(text, r[2], prev, xssShowsOf(others, r[1]));
-            if (prev.created && readPrograms(rest).entries.empty())
+            if (prev.created && xssPrograms(rest).empty())
                 fs::remove(r[1], ec);
             else
                 platform::replaceFileAtomically(r[1], rest);
@@ -444,94 +247,15 @@ void undo(const std::vector<Record>& log, const std::vector<InstallList>& others
 
 InstallPlaces InstallPlaces::fromEnvironment() {
     InstallPlaces p;
-    p.home = env("HOME");
-    const std::string data = env("XDG_DATA_HOME").empty() ? p.home + "/.local/share" : env("XDG_DATA_HOME");
-    const std::string config = env("XDG_CONFIG_HOME").empty() ? p.home + "/.config" : env("XDG_CONFIG_HOME");
+    p.home = platform::environmentVariable("HOME");
+    const std::string data = platform::environmentVariable("XDG_DATA_HOME", p.home + "/.local/share");
+    const std::string config = platform::environmentVariable("XDG_CONFIG_HOME", p.home + "/.config");
     p.sys = platform::systemFolder();
     p.pf = data + "/vorlinsaver/programs";
     p.applications = data + "/applications";
-    p.userdesktop = env("XDG_DESKTOP_DIR").empty() ? p.home + "/Desktop" : env("XDG_DESKTOP_DIR");
+    p.userdesktop = platform::environmentVariable("XDG_DESKTOP_DIR", p.home + "/Desktop");
     p.win = config + "/vorlinsaver/windows";
     return p;
-}
-
-std::string shellQuote(const std::string& text) {
-    std::string q;
-    for (char c : text) {
-        if (c == '"' || c == '\\' || c == '$' || c == '`') q += '\\';
-        q += c;
-    }
-    return q;
-}
-
-namespace {
-
-const XssShow* showAt(const std::vector<XssShow>& ours, const std::vector<std::string>& entries,
-                      const std::string& index) {
-    if (index.empty() || index.size() > 9 || index.find_first_not_of("0123456789") != std::string::npos)
-        return nullptr;
-    const auto i = std::stoul(index);
-    if (i >= entries.size()) return nullptr;
-    const auto it =
-        std::find_if(ours.begin(), ours.end(), [&](const XssShow& s) { return s.entry == entries[i]; });
-    return it == ours.end() ? nullptr : &*it;
-}
-
-std::string joinLines(const std::vector<std::string>& lines) {
-    std::string out;
-    for (const auto& l : lines) out += l + "\n";
-    return out;
-}
-
-} // namespace
-
-std::string xssAddProgram(const std::string& text, const std::string& entry, XssPrevious& previous,
-                          const std::vector<XssShow>& ours) {
-    ProgramsBlock b = readPrograms(text);
-    previous.created = text.empty();
-    previous.mode = resource(b.lines, "mode");
-    previous.selected = resource(b.lines, "selected");
-    // While another of our shows is selected, the user's own choice is the one that show kept.
-    if (const XssShow* selected = showAt(ours, b.entries, previous.selected)) {
-        if (previous.mode == "one") previous.mode = selected->previous.mode;
-        previous.selected = selected->previous.selected;
-        previous.created = selected->previous.created;
-    }
-    std::erase(b.entries, entry);
-    b.entries.push_back(entry);
-    std::vector<std::string> lines = splitLines(writePrograms(b));
-    setResource(lines, "mode", "one");
-    setResource(lines, "selected", std::to_string(b.entries.size() - 1));
-    return joinLines(lines);
-}
-
-std::string xssRemoveProgram(const std::string& text, const std::string& entry, const XssPrevious& previous,
-                             const std::vector<XssShow>& ours) {
-    ProgramsBlock b = readPrograms(text);
-    const auto it = std::find(b.entries.begin(), b.entries.end(), entry);
-    if (it == b.entries.end()) return text;
-    const long index = it - b.entries.begin();
-    b.entries.erase(it);
-    std::vector<std::string> lines = splitLines(writePrograms(b));
-    const std::string selected = resource(lines, "selected");
-    if (selected == std::to_string(index)) {
-        // The newest of our shows still listed takes over; with none left the user's own choice returns.
-        long successor = -1;
-        for (long i = 0; i < static_cast<long>(b.entries.size()); ++i)
-            if (std::any_of(ours.begin(), ours.end(),
-                            [&](const XssShow& s) { return s.entry == b.entries[i]; }))
-                successor = i;
-        if (successor >= 0) {
-            setResource(lines, "selected", std::to_string(successor));
-        } else {
-            // A mode the user chose since stays; the one the installation set goes.
-            if (resource(lines, "mode") == "one") setResource(lines, "mode", previous.mode);
-            setResource(lines, "selected", previous.selected);
-        }
-    } else if (!selected.empty() && std::atol(selected.c_str()) > index) {
-        setResource(lines, "selected", std::to_string(std::atol(selected.c_str()) - 1));
-    }
-    return joinLines(lines);
 }
 
 int runUninstall(const std::string& logFile, bool yes, std::istream& in, std::ostream& out) {
@@ -696,7 +420,8 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
             const std::string entry = "\"" + name + "\"  \"" + shellQuote(value) + "\" /s";
             const std::string xss = places.home + "/.xscreensaver";
             XssPrevious prev;
-            const std::string text = xssAddProgram(slurp(xss), entry, prev, xssShowsOf(inst.others, xss));
+            const std::string text = xssAddProgram(platform::readWholeFile(xss).value_or(""), entry, prev,
+                                                   xssShowsOf(inst.others, xss));
             try {
                 platform::replaceFileAtomically(xss, text);
             } catch (const platform::WriteError& err) {

@@ -14,11 +14,9 @@
 // same folder first removes the earlier one, so a second install replaces and never duplicates.
 //
 // Questions and the result go to the terminal, or to a small window when there is a display and no
-// terminal (ask_window.h).
+// terminal (conversation.h).
 #include <iosfwd>
-#include <map>
 #include <string>
-#include <vector>
 
 namespace vorlin::vorlinbuild {
 
@@ -34,31 +32,5 @@ int runInstall(const std::string& folder, const std::string& self, bool yes, std
 
 // Removes what the list `logFile` names. Returns 0 on success.
 int runUninstall(const std::string& logFile, bool yes, std::istream& in, std::ostream& out);
-
-// ~/.xscreensaver editing. `entry` is a programs-list entry ("\"Name\"  \"/path\" /s"). Adding selects it
-// and returns the user's own mode and selected lines (empty when absent) so that removal can give them
-// back. `ours` are the entries of the other installed shows with what each returned: while one of them is
-// selected, the user's own settings are the ones it kept. Removing the selected entry selects the newest of
-// `ours` still listed, or, with none left, gives the user's own settings back.
-struct XssPrevious {
-    std::string mode, selected;
-    bool created = false;
-};
-struct XssShow {
-    std::string entry;
-    XssPrevious previous;
-};
-std::string xssAddProgram(const std::string& text, const std::string& entry, XssPrevious& previous,
-                          const std::vector<XssShow>& ours = {});
-std::string xssRemoveProgram(const std::string& text, const std::string& entry, const XssPrevious& previous,
-                             const std::vector<XssShow>& ours = {});
-
-// A desktop-entry string value ("\\", newline, return and tab escaped).
-std::string desktopString(const std::string& s);
-// One desktop-entry Exec argument: quoted, the characters the Exec rules reserve escaped, "%" doubled.
-std::string execArgument(const std::string& s);
-
-// The text inside double quotes for /bin/sh ("\", "\"", "$" and "`" escaped).
-std::string shellQuote(const std::string& text);
 
 } // namespace vorlin::vorlinbuild

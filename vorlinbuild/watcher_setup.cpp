@@ -1,7 +1,8 @@
 #include "vorlinbuild/watcher_setup.h"
 
+#include "platform/environment.h"
 #include "platform/ini_file.h"
-#include "vorlinbuild/setup_engine.h"
+#include "vorlinbuild/desktop_entry.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,11 +21,6 @@ namespace vorlin::vorlinbuild {
 namespace {
 
 constexpr const char* kUnitName = "vorlinsaver-watch.service";
-
-std::string env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
 
 // One ExecStart word: quoted, "\" and "\"" escaped, "$" and "%" doubled (systemd would expand them).
 std::string unitWord(const std::string& s) {
@@ -130,8 +126,9 @@ void writeStart(const WatcherPlaces& places, const Watcher& w, std::ostream& out
 
 WatcherPlaces WatcherPlaces::fromEnvironment() {
     WatcherPlaces p;
-    p.configHome = env("XDG_CONFIG_HOME").empty() ? env("HOME") + "/.config" : env("XDG_CONFIG_HOME");
-    p.runtimeDir = env("XDG_RUNTIME_DIR");
+    p.configHome =
+        platform::environmentVariable("XDG_CONFIG_HOME", platform::environmentVariable("HOME") + "/.config");
+    p.runtimeDir = platform::environmentVariable("XDG_RUNTIME_DIR");
     return p;
 }
 

@@ -5,7 +5,7 @@
 // ratio (gone / copy). The target is under 100 ms; on a compositor add one round trip for the unmapping.
 #include "gfx/blit.h"
 #include "show/settings/show_settings.h"
-#include "startup/show_windows/fullscreen_form.h"
+#include "show/windows/fullscreen_form.h"
 #include "tests/lib/test_files.h"
 
 #include <benchmark/benchmark.h>

@@ -1,16 +1,14 @@
-// What "Build" and "&About" of the builder window do (builder/build_page_hooks.h). The Build page asks for
+// What "Build" of the builder window does (builder/build_page_hooks.h). The Build page asks for
 // a build and shows its course; this file makes the request from the show and the page's fields, runs the
 // build and asks the questions of its end.
 #include <QApplication>
 #include <QCursor>
-#include <QPointer>
 
 #include "base/random.h"
 #include "builder/build_page.h"
 #include "builder/build_page_hooks.h"
 #include "builder/config_form.h"
 #include "builder/file_list_page.h"
-#include "builder/installer/about_form.h"
 #include "builder/installer/installer_build.h"
 #include "platform/system_folder.h"
 
@@ -113,15 +111,6 @@ void RunInstallerBuild(TVorlinConfigForm& form) {
     } catch (const std::exception& e) {
         restoreCursor();
         form.Shell().message(&form, TVorlinConfigForm::kCaption, QString::fromUtf8(e.what()));
-    }
-}
-
-void ShowAboutBox(QWidget* parent) {
-    try {
-        static QPointer<TAboutForm> box;
-        if (!box) box = new TAboutForm(parent);
-        box->exec();
-    } catch (...) {
     }
 }
 

@@ -2,18 +2,16 @@
 #include "builder/installer/script_writer.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "base/text.h"
+#include "installer_script/script.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 
 namespace vorlin::installer {
 namespace {
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
+using iss::literalText;
 
 std::string fileNameOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -34,22 +32,6 @@ std::string removeForbidden(std::string s) {
     std::erase_if(s,
                   [](char c) { return std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos; });
     return s;
-}
-
-// Name text as the script carries it outside and inside quotes: a "{" would start a constant.
-std::string nameText(const std::string& name) {
-    std::string out;
-    for (char c : name) {
-        out += c;
-        if (c == '{') out += '{';
-    }
-    return out;
-}
-
-std::string quoted(const std::string& text) {
-    std::string q;
-    quoteScriptText(text, q); // callers pass only texts without line breaks
-    return q;
 }
 
 // Code points, so that a cut never splits a UTF-8 sequence.
@@ -136,55 +118,61 @@ std::string filterProgressLine(const std::string& line) {
     return text;
 }
 
-bool quoteScriptText(const std::string& text, std::string& out) {
-    out.clear();
-    for (char c : text) {
-        if (c == '\n' || c == '\r') return false;
-        out += c;
-        if (c == '"' || c == '{') out += c;
-    }
-    return true;
-}
-
 std::vector<std::string> scriptLines(const BuildInput& in, const std::vector<std::string>& pictures,
                                      const std::vector<std::string>& music, bool withReadme,
                                      const std::string& settingsFile) {
-    const std::string name = nameText(in.saverName);
+    using iss::Parameter;
+    // Directives that have always been written without quotes keep that form.
+    const auto directive = [](const char* name, const std::string& value, bool bare) {
+        return iss::directiveLine({.name = name, .value = value, .bare = bare});
+    };
+    // A file the installer copies: its path as the source, then where it goes.
+    const auto file = [](const std::string& source, std::vector<Parameter> rest) {
+        rest.insert(rest.begin(), {.name = "Source", .value = literalText(source), .tight = true});
+        return iss::entryLine(rest);
+    };
+    const auto icon = [](const std::string& name, const std::string& target) {
+        return iss::entryLine({{"Name", name}, {"Filename", target}});
+    };
+    const std::string name = literalText(in.saverName);
     const std::string scr = name + ".scr";
     std::vector<std::string> l = {
-        "[Setup]",
-        "AppName=" + name,
-        "AppVerName=" + name,
-        "DefaultDirName={pf}/" + name,
-        "DefaultGroupName=" + name,
-        "outputdir=\"" + quoted(folderOf(in.installerPath)) + "\"",
-        "OutputBaseFilename=\"" + quoted(withoutExtension(fileNameOf(in.installerPath))) + "\"",
-        "[Files]",
-        "Source:\"" + quoted(in.programFolder) + "VorlinSaver.scr\"; DestDir: \"{sys}/\"; DestName: \"" +
-            scr + "\"",
-        "Source:\"" + quoted(in.programFolder) + "VorlinSaver.001\"; DestDir: \"{sys}/\"",
+        iss::sectionLine("Setup"),
+        directive("AppName", name, true),
+        directive("AppVerName", name, true),
+        directive("DefaultDirName", "{pf}/" + name, true),
+        directive("DefaultGroupName", name, true),
+        directive("outputdir", literalText(folderOf(in.installerPath)), false),
+        directive("OutputBaseFilename", literalText(withoutExtension(fileNameOf(in.installerPath))), false),
+        iss::sectionLine("Files"),
+        file(in.programFolder + "VorlinSaver.scr", {{"DestDir", "{sys}/"}, {"DestName", scr}}),
+        file(in.programFolder + "VorlinSaver.001", {{"DestDir", "{sys}/"}}),
     };
-    for (const auto& p : pictures) l.push_back("Source:\"" + quoted(p) + "\"; DestDir: \"{app}/sample\"");
-    for (const auto& m : music) l.push_back("Source:\"" + quoted(m) + "\"; DestDir: \"{app}/sample\"");
-    if (!music.empty())
-        l.push_back("Source:\"" + quoted(in.systemFolder) + "/libmpegdll.so\"; DestDir: \"{sys}/\"");
+    for (const auto& p : pictures) l.push_back(file(p, {{"DestDir", "{app}/sample"}}));
+    for (const auto& m : music) l.push_back(file(m, {{"DestDir", "{app}/sample"}}));
+    if (!music.empty()) l.push_back(file(in.systemFolder + "/libmpegdll.so", {{"DestDir", "{sys}/"}}));
     if (withReadme)
-        l.push_back("Source:\"" + quoted(in.compileFolder) +
-                    "Readme.txt\"; DestDir: \"{app}/\"; flags: isreadme");
-    l.push_back("Source:\"" + quoted(settingsFile) + "\"; DestDir: \"{sys}/\"; DestName: \"" + name +
-                ".002\"");
-    l.push_back("[Registry]");
-    l.push_back("Root: HKCU; Subkey: \"Software\\Mirtavo\\" + name +
-                "\"; ValueType: string; ValueName: \"\"; ValueData: {app}; flags: uninsdeletekey");
-    l.push_back("[INI]");
-    l.push_back("Filename: \"{win}/system.INI\"; Section: \"boot\"; Key: \"SCRNSAVE.EXE\"; String: \"{sys}/" +
-                nameText(shortScrName(in.saverName + ".scr")) + "\"");
-    l.push_back("[Icons]");
-    l.push_back("Name: \"{group}/" + name + "\"; Filename: \"{sys}/" + scr + "\"");
-    l.push_back("Name: \"{userdesktop}/" + name + "\"; Filename: \"{sys}/" + scr + "\"");
-    l.push_back("Name: \"{group}/Uninstall\"; Filename: \"{app}/unins000\"");
-    l.push_back("Name: \"{app}/" + name + "\"; Filename: \"{sys}/" + scr + "\"");
-    if (withReadme) l.push_back("Name: \"{group}/Readme\"; Filename: \"{app}/readme.txt\"");
+        l.push_back(file(in.compileFolder + "Readme.txt",
+                         {{"DestDir", "{app}/"}, {.name = "flags", .value = "isreadme", .bare = true}}));
+    l.push_back(file(settingsFile, {{"DestDir", "{sys}/"}, {"DestName", name + ".002"}}));
+    l.push_back(iss::sectionLine("Registry"));
+    l.push_back(iss::entryLine({{.name = "Root", .value = "HKCU", .bare = true},
+                                {.name = "Subkey", .value = "Software\\Mirtavo\\" + name},
+                                {.name = "ValueType", .value = "string", .bare = true},
+                                {.name = "ValueName", .value = ""},
+                                {.name = "ValueData", .value = "{app}", .bare = true},
+                                {.name = "flags", .value = "uninsdeletekey", .bare = true}}));
+    l.push_back(iss::sectionLine("INI"));
+    l.push_back(iss::entryLine({{"Filename", "{win}/system.INI"},
+                                {"Section", "boot"},
+                                {"Key", "SCRNSAVE.EXE"},
+                                {"String", "{sys}/" + literalText(shortScrName(in.saverName + ".scr"))}}));
+    l.push_back(iss::sectionLine("Icons"));
+    l.push_back(icon("{group}/" + name, "{sys}/" + scr));
+    l.push_back(icon("{userdesktop}/" + name, "{sys}/" + scr));
+    l.push_back(icon("{group}/Uninstall", "{app}/unins000"));
+    l.push_back(icon("{app}/" + name, "{sys}/" + scr));
+    if (withReadme) l.push_back(icon("{group}/Readme", "{app}/readme.txt"));
     return l;
 }
 
@@ -208,9 +196,8 @@ BuildOutput writeBuildFiles(const BuildInput& in) {
                                   std::vector<std::string>& kept) {
             for (const auto& f : list) {
                 if (!f.ticked || !platform::fileExists(f.path)) continue;
-                std::string q;
                 const std::string key = fileNameOf(f.path);
-                if (!quoteScriptText(f.path, q) || !usableAsKey(key)) {
+                if (!iss::canCarry(f.path) || !usableAsKey(key)) {
                     out.notes.push_back("Left out (its name cannot be carried by the installer): " + f.path);
                     continue;
                 }
@@ -246,8 +233,13 @@ BuildOutput writeBuildFiles(const BuildInput& in) {
     }
 
     std::string script;
-    for (const auto& line : scriptLines(in, pictures, music, withReadme, out.settingsFile))
-        script += line + "\r\n";
+    try {
+        for (const auto& line : scriptLines(in, pictures, music, withReadme, out.settingsFile))
+            script += line + "\r\n";
+    } catch (const iss::ScriptError& e) {
+        // A folder or the installer's path with a line break: no script can name it.
+        throw BuildWriteError("Cannot create file " + out.scriptFile + ": " + e.what());
+    }
     try {
         platform::replaceFileAtomically(out.scriptFile, script);
     } catch (const platform::WriteError&) {

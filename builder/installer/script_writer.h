@@ -3,9 +3,9 @@
 // the installer script "temp.iss" (Inno Setup language, CRLF line ends, UTF-8), plus the name rules that
 // come before them. No Qt here.
 //
-// Paths go into the script with the script language's quoting: inside a quoted parameter a double quote is
-// doubled and a "{" is doubled (a single "{" would start a constant). A path holding a line break cannot be
-// carried at all; such a picture or music file is left out with a note instead of breaking the script.
+// Paths and names go into the script as plain text in the script's quoting (installer_script/quoting.h), so
+// the installer finds them as they are. A path holding a line break cannot be carried at all; such a picture
+// or music file is left out with a note instead of breaking the script.
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -49,9 +49,6 @@ std::string shortScrName(const std::string& scrName);
 // (it holds both "[" and "]", or "File: "). A line that trims to nothing is dropped too.
 std::string filterProgressLine(const std::string& line);
 
-// A path as the content of a double-quoted script parameter (see above); false when it holds a line break.
-bool quoteScriptText(const std::string& text, std::string& quoted);
-
 struct ListedFile {
     std::string path;
     bool ticked = true;
@@ -83,7 +80,7 @@ struct BuildOutput {
 BuildOutput writeBuildFiles(const BuildInput& in);
 
 // The script's lines as writeBuildFiles writes them (without line ends), for files that are already known
-// to exist; used by writeBuildFiles and by tests.
+// to exist; used by writeBuildFiles and by tests. A path with a line break is an iss::ScriptError.
 std::vector<std::string> scriptLines(const BuildInput& in, const std::vector<std::string>& pictures,
                                      const std::vector<std::string>& music, bool withReadme,
                                      const std::string& settingsFile);

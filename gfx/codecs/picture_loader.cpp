@@ -2,6 +2,7 @@
 
 #include "gfx/blit.h"
 #include "gfx/codecs/codec_util.h"
+#include "gfx/metafile/metafile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,10 +11,6 @@
 #include <memory>
 
 #include <sys/stat.h>
-
-#ifdef VORLIN_HAVE_METAFILE
-#include "gfx/metafile/metafile.h"
-#endif
 
 namespace vorlin::gfx {
 
@@ -66,12 +63,8 @@ DecodedPicture decodeFitted(const std::string& path, PictureFormat format, const
     switch (format) {
     case PictureFormat::Wmf:
     case PictureFormat::Emf:
-#ifdef VORLIN_HAVE_METAFILE
         decoded = decodeMetafile(path);
         break;
-#else
-        detail::fail(path, "metafiles not supported yet");
-#endif
     case PictureFormat::Unknown:
         detail::fail(path, "unknown picture format");
     default: {

@@ -7,102 +7,6 @@
 
 namespace vorlin::gfx::metafile {
 
-// ---- ClipRegion ----------------------------------------------------------------------------------------
-
-ClipRegion::ClipRegion() {
-    pixman_region32_init(&region_);
-}
-
-ClipRegion::ClipRegion(const Rect& r) {
-    if (r.isEmpty())
-        pixman_region32_init(&region_);
-    else
-        pixman_region32_init_rect(&region_, r.Left, r.Top, static_cast<unsigned>(r.width()),
-                                  static_cast<unsigned>(r.height()));
-}
-
-ClipRegion::ClipRegion(const ClipRegion& other) {
-    pixman_region32_init(&region_);
-    pixman_region32_copy(&region_, const_cast<pixman_region32_t*>(&other.region_));
-}
-
-ClipRegion& ClipRegion::operator=(const ClipRegion& other) {
-    if (this != &other) pixman_region32_copy(&region_, const_cast<pixman_region32_t*>(&other.region_));
-    return *this;
-}
-
-ClipRegion::~ClipRegion() {
-    pixman_region32_fini(&region_);
-}
-
-void ClipRegion::combine(const ClipRegion& other, int mode) {
-    auto* o = const_cast<pixman_region32_t*>(&other.region_);
-    switch (mode) {
-    case 1:
-        pixman_region32_intersect(&region_, &region_, o);
-        break;
-    case 2:
-        pixman_region32_union(&region_, &region_, o);
-        break;
-    case 3: {
-        pixman_region32_t a, b;
-        pixman_region32_init(&a);
-        pixman_region32_init(&b);
-        pixman_region32_subtract(&a, &region_, o);
-        pixman_region32_subtract(&b, o, &region_);
-        pixman_region32_union(&region_, &a, &b);
-        pixman_region32_fini(&a);
-        pixman_region32_fini(&b);
-        break;
-    }
-    case 4:
-        pixman_region32_subtract(&region_, &region_, o);
-        break;
-    default:
-        pixman_region32_copy(&region_, o);
-        break;
-    }
-}
-
-void ClipRegion::intersectRect(const Rect& r) {
-    if (r.isEmpty()) {
-        pixman_region32_clear(&region_);
-        return;
-    }
-    pixman_region32_intersect_rect(&region_, &region_, r.Left, r.Top, static_cast<unsigned>(r.width()),
-                                   static_cast<unsigned>(r.height()));
-}
-
-void ClipRegion::subtractRect(const Rect& r) {
-    if (r.isEmpty()) return;
-    ClipRegion cut(r);
-    pixman_region32_subtract(&region_, &region_, &cut.region_);
-}
-
-void ClipRegion::translate(int dx, int dy) {
-    pixman_region32_translate(&region_, dx, dy);
-}
-
-ClipRegion ClipRegion::fromRects(const std::vector<pixman_box32_t>& boxes) {
-    ClipRegion r;
-    if (!boxes.empty()) {
-        pixman_region32_fini(&r.region_);
-        if (!pixman_region32_init_rects(&r.region_, boxes.data(), static_cast<int>(boxes.size())))
-            pixman_region32_init(&r.region_);
-    }
-    return r;
-}
-
-long long ClipRegion::size() const {
-    return pixman_region32_n_rects(const_cast<pixman_region32_t*>(&region_));
-}
-
-const pixman_box32_t* ClipRegion::rects(int& count) const {
-    return pixman_region32_rectangles(const_cast<pixman_region32_t*>(&region_), &count);
-}
-
-// ---- Canvas --------------------------------------------------------------------------------------------
-
 namespace {
 
 // Keeps hostile coordinates in a range where every conversion to int is defined.
@@ -121,16 +25,6 @@ constexpr long long kPatternPixelCost = 3; // a pixel filled from a pattern brus
 constexpr long long kImagePixelCost = 3;   // a pixel sampled from a source image
 constexpr long long kBlendPixelCost = 24;  // a pixel alpha-blended or colour-keyed
 constexpr long long kClipSearchCost = 8;   // a level of the binary search for a span's clip rectangles
-
-// ceil(log2(n + 1)): the depth of a binary search or a comparison sort over n items.
-long long searchDepth(std::size_t n) {
-    long long d = 0;
-    while (n) {
-        n >>= 1;
-        ++d;
-    }
-    return d;
-}
 
 double clampCoord(double v) {
     if (!std::isfinite(v)) return 0;
@@ -234,7 +128,7 @@ void Canvas::paintSpan(int y, int x0, int x1, const Paint& paint) {
     x1 = std::min(x1, width());
     if (x0 >= x1) return;
     budget_ -= (paint.pattern ? kPatternPixelCost : 1) * (x1 - x0);
-    if (clip_) budget_ -= kClipSearchCost * searchDepth(static_cast<std::size_t>(clip_->size()));
+    if (clip_) budget_ -= kClipSearchCost * searchDepth(static_cast<std::size_t>(clip_->rectCount()));
     forClippedRuns(y, x0, x1, [&](int a, int b) { writeRun(y, a, b, paint); });
 }
 
@@ -243,9 +137,9 @@ template <class F> void Canvas::forClippedRuns(int y, int x0, int x1, F&& f) con
         f(x0, x1);
         return;
     }
-    int n = 0;
-    const pixman_box32_t* r = clip_->rects(n);
-    const pixman_box32_t* end = r + n;
+    const auto boxes = clip_->boxes();
+    const pixman_box32_t* r = boxes.data();
+    const pixman_box32_t* end = r + boxes.size();
     // Bands are sorted by y: skip to the first rectangle whose bottom lies below this row.
     const pixman_box32_t* it =
         std::partition_point(r, end, [y](const pixman_box32_t& b) { return b.y2 <= y; });
@@ -262,30 +156,27 @@ template <class F> void Canvas::forClippedRuns(int y, int x0, int x1, F&& f) con
 }
 
 void Canvas::scan(const Outline& outline, FillRule rule, const std::function<void(int, int, int)>& out) {
-    // Rows are walked top to bottom with the crossings of each row in x order; a pixel is inside when the
-    // crossings at or left of its centre wind (or count odd), and runs are reported between crossings
-    // with their ends rounded up and kept within [-1, width + 1].
+    // A pixel is inside when the crossings of its row at or left of its centre wind (or count odd): a row
+    // takes part when the edge's half-open y range [top, bottom) holds it, and runs between crossings have
+    // their ends rounded up, kept within [-1, width + 1].
     //
     // Edges wholly left of the canvas (all of their crossings round to -1) only add to the winding of the
     // rows they span, and edges wholly right of it (all round to width + 1) only end a run there: neither
     // kind is walked row by row. This keeps outlines far larger than the picture (a zoomed-in drawing, a
     // very wide pen) as cheap as what they show.
     //
-    // What the walk costs, in edge steps: every outline point, the sort of the walked edges by their
-    // first row (n log n), every row, and on every row each walked edge (moved to the row, then a run
-    // boundary), each step the insertion sort takes to restore the order of the crossings (edges that
-    // crossed since the row above), and the sort and merge of edges that join. Runs are charged by
-    // whoever paints them.
+    // What the walk costs, in edge steps: every outline point, and what the scan converter charges (the
+    // sort of the walked edges by their first row, every row, every walked edge on every row, the steps
+    // that restore the order of the crossings, the edges that join). Runs are charged by whoever paints
+    // them.
     struct Edge {
         double x0, y0, slope;
         int yStart, yEnd, dir;
+        double crossing(int y) const { return x0 + (y - y0) * slope; }
     };
-    std::vector<Edge> edges;
+    ScanConverter<Edge> walk(rule, &budget_, kEdgeCost);
     const int H = height();
     const double right = static_cast<double>(width()) + 1;
-    // Per row (as differences from the row above): the winding, or the count, of the edges left of it.
-    std::vector<int> leftDiff;
-    int yFirst = H, yLast = 0;
     for (const Contour& k : outline) {
         const std::size_t n = k.pts.size();
         budget_ -= kEdgeCost * static_cast<long long>(n);
@@ -302,78 +193,20 @@ void Canvas::scan(const Outline& outline, FillRule rule, const std::function<voi
             const int ys = static_cast<int>(std::max(0.0, std::ceil(p.y)));
             const int ye = static_cast<int>(std::min(static_cast<double>(H), std::ceil(q.y)));
             if (ys >= ye) continue;
-            yFirst = std::min(yFirst, ys);
-            yLast = std::max(yLast, ye);
             // A margin of one pixel keeps rounding in the crossing formula from moving a crossing across.
-            if (std::max(p.x, q.x) < -2) {
-                if (leftDiff.empty()) leftDiff.assign(static_cast<std::size_t>(H) + 1, 0);
-                const int v = rule == FillRule::Alternate ? 1 : dir;
-                leftDiff[ys] += v;
-                leftDiff[ye] -= v;
-                continue;
-            }
-            if (std::min(p.x, q.x) > right + 1) continue;
-            edges.push_back({p.x, p.y, (q.x - p.x) / (q.y - p.y), ys, ye, dir});
+            if (std::max(p.x, q.x) < -2)
+                walk.addEdgeLeft(ys, ye, dir);
+            else if (std::min(p.x, q.x) > right + 1)
+                walk.addEdgeRight(ys, ye);
+            else
+                walk.addEdge({p.x, p.y, (q.x - p.x) / (q.y - p.y), ys, ye, dir});
         }
     }
-    if (yFirst >= yLast || budget_ < 0) return;
-    budget_ -= kEdgeCost * static_cast<long long>(edges.size()) * searchDepth(edges.size());
-    if (budget_ < 0) return;
-    std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.yStart < b.yStart; });
-
-    // The walked edges that meet the current row with their crossings, kept sorted by x from row to row:
-    // the order changes only where edges cross, so restoring it is cheap where a full sort per row is not.
-    struct Crossing {
-        double x;
-        Edge e; // a copy: the walk reads it on every row, and a copy keeps the reads in one place
-    };
-    const auto byX = [](const Crossing& a, const Crossing& b) { return a.x < b.x; };
-    std::vector<Crossing> active;
-    std::size_t next = 0;
-    int left = 0; // the running sum of leftDiff
-    for (int y = 0; y < yFirst && !leftDiff.empty(); ++y) left += leftDiff[y];
-    for (int y = yFirst; y < yLast && budget_ >= 0; ++y) {
-        if (!leftDiff.empty()) left += leftDiff[y];
-        std::erase_if(active, [y](const Crossing& c) { return c.e.yEnd <= y; });
-        if (active.empty() && leftDiff.empty()) {
-            if (next == edges.size()) break;
-            y = std::max(y, edges[next].yStart);
-        }
-        for (Crossing& c : active) c.x = c.e.x0 + (y - c.e.y0) * c.e.slope;
-        budget_ -= kEdgeCost * (static_cast<long long>(active.size()) + 1);
-        for (std::size_t i = 1; i < active.size(); ++i) {
-            const Crossing c = active[i];
-            std::size_t j = i;
-            for (; j > 0 && active[j - 1].x > c.x; --j) active[j] = active[j - 1];
-            active[j] = c;
-            budget_ -= kEdgeCost * static_cast<long long>(i - j);
-            if (budget_ < 0) return;
-        }
-        if (next < edges.size() && edges[next].yStart <= y) {
-            const std::size_t first = active.size();
-            for (; next < edges.size() && edges[next].yStart <= y; ++next) {
-                const Edge& e = edges[next];
-                active.push_back({e.x0 + (y - e.y0) * e.slope, e});
-            }
-            const std::size_t joined = active.size() - first;
-            budget_ -= kEdgeCost * (static_cast<long long>(joined) * searchDepth(joined) +
-                                    static_cast<long long>(active.size()));
-            if (budget_ < 0) return;
-            std::sort(active.begin() + static_cast<std::ptrdiff_t>(first), active.end(), byX);
-            std::inplace_merge(active.begin(), active.begin() + static_cast<std::ptrdiff_t>(first),
-                               active.end(), byX);
-        }
-        // The edges on the left all cross at -1; those on the right all at width + 1, after every other.
-        int wind = rule == FillRule::Alternate ? (left & 1) : left;
-        double from = -1;
-        for (const Crossing& c : active) {
-            const double at = std::clamp(std::ceil(c.x), -1.0, right);
-            if (wind != 0 && from < at) out(y, static_cast<int>(from), static_cast<int>(at));
-            wind = rule == FillRule::Alternate ? (wind ^ 1) : wind + c.e.dir;
-            from = at;
-        }
-        if (wind != 0 && from < right) out(y, static_cast<int>(from), static_cast<int>(right));
-    }
+    walk.run(
+        [&out](int y, double from, double to) {
+            if (from < to) out(y, static_cast<int>(from), static_cast<int>(to));
+        },
+        [right](double x) { return std::clamp(std::ceil(x), -1.0, right); }, -1.0, right);
 }
 
 void Canvas::fill(const Outline& outline, FillRule rule, const Paint& paint) {
@@ -540,7 +373,7 @@ void Canvas::drawImage(const Bitmap& src, long long sx, long long sy, long long 
         std::uint8_t* line = pixels_.scanLine(y);
         std::uint8_t* cov = coverage_.data() + static_cast<std::size_t>(y) * width();
         budget_ -= (blend ? kBlendPixelCost : kImagePixelCost) * (ix1 - ix0);
-        if (clip_) budget_ -= kClipSearchCost * searchDepth(static_cast<std::size_t>(clip_->size()));
+        if (clip_) budget_ -= kClipSearchCost * searchDepth(static_cast<std::size_t>(clip_->rectCount()));
         forClippedRuns(y, ix0, ix1, [&](int a, int b) {
             for (int x = a; x < b; ++x) {
                 const long long col = cols[x - ix0];

@@ -12,17 +12,14 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/metafile/geometry2d.h"
+#include "gfx/region.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include <pixman.h>
-
 namespace vorlin::gfx::metafile {
-
-enum class FillRule { Alternate, Winding };
 
 // How pixels are painted: a solid colour, a hatch (the six GDI hatch styles, 8-pixel period) over an
 // optional background, or a tiled pattern bitmap.
@@ -32,31 +29,6 @@ struct Paint {
     Color background;
     bool backgroundOpaque = false;
     std::shared_ptr<const Bitmap> pattern;
-};
-
-// A set of pixels for clipping: pixman's banded rectangles in pixel coordinates.
-class ClipRegion {
-public:
-    ClipRegion();
-    explicit ClipRegion(const Rect& r);
-    ClipRegion(const ClipRegion& other);
-    ClipRegion& operator=(const ClipRegion& other);
-    ~ClipRegion();
-
-    // RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF, RGN_COPY (1..5): this = this op other.
-    void combine(const ClipRegion& other, int mode);
-    void intersectRect(const Rect& r);
-    void subtractRect(const Rect& r);
-    void translate(int dx, int dy);
-    // Builds the region from sorted rectangles in one call (fast even for thousands).
-    static ClipRegion fromRects(const std::vector<pixman_box32_t>& boxes);
-
-    const pixman_box32_t* rects(int& count) const;
-    // The number of rectangles: what an operation on the region costs.
-    long long size() const;
-
-private:
-    pixman_region32_t region_;
 };
 
 // How drawImage combines source pixels other than by a raster operation.
@@ -84,7 +56,7 @@ public:
     void charge(long long units) { budget_ -= units; }
 
     // Drawing is limited to this region; null means the whole canvas.
-    void setClip(std::shared_ptr<const ClipRegion> clip) { clip_ = std::move(clip); }
+    void setClip(std::shared_ptr<const Region> clip) { clip_ = std::move(clip); }
 
     void fill(const Outline& outline, FillRule rule, const Paint& paint);
     // Strokes each contour (closed ones back to their start) with a round pen of the given width in pixels.
@@ -126,7 +98,7 @@ private:
 
     Bitmap pixels_;
     std::vector<std::uint8_t> coverage_;
-    std::shared_ptr<const ClipRegion> clip_;
+    std::shared_ptr<const Region> clip_;
     long long budget_;
 };
 

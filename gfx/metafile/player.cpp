@@ -18,6 +18,22 @@ constexpr double kPi = std::numbers::pi;
 // Work units (about one pixel written each) one clip rectangle costs in region algebra.
 constexpr long long kRegionRectCost = 4;
 
+// The clip combination of a file's mode (RGN_AND … RGN_COPY, 1..5); anything else replaces the clip.
+CombineMode combineMode(int mode) {
+    switch (mode) {
+    case 1:
+        return CombineMode::And;
+    case 2:
+        return CombineMode::Or;
+    case 3:
+        return CombineMode::Xor;
+    case 4:
+        return CombineMode::Diff;
+    default:
+        return CombineMode::Copy;
+    }
+}
+
 PenObject pen(int style, Color c) {
     PenObject p;
     p.style = style;
@@ -411,23 +427,23 @@ void Player::strokeAndFillPath() {
     clearPath();
 }
 
-void Player::applyClip(ClipRegion region, int mode) {
-    ClipRegion current = dc.clip ? *dc.clip : ClipRegion(Rect{0, 0, canvas_.width(), canvas_.height()});
+void Player::applyClip(const Region& region, CombineMode mode) {
+    Region current = dc.clip ? *dc.clip : Region(Rect{0, 0, canvas_.width(), canvas_.height()});
     // Region algebra is linear in the rectangles of both sides, the copy above included.
-    canvas_.charge(kRegionRectCost * (2 * current.size() + region.size() + 1));
+    canvas_.charge(kRegionRectCost * (2LL * current.rectCount() + region.rectCount() + 1));
     current.combine(region, mode);
-    dc.clip = std::make_shared<const ClipRegion>(std::move(current));
+    dc.clip = std::make_shared<const Region>(std::move(current));
 }
 
 void Player::selectClipPath(int mode) {
     inPath_ = false;
-    std::vector<pixman_box32_t> boxes;
+    std::vector<Rect> runs;
     canvas_.scan(path_, dc.polyFillMode == 2 ? FillRule::Winding : FillRule::Alternate,
-                 [&boxes](int y, int x0, int x1) {
-                     boxes.push_back({x0, y, x1, y + 1});
+                 [&runs](int y, int x0, int x1) {
+                     runs.push_back({x0, y, x1, y + 1});
                  });
     clearPath();
-    applyClip(ClipRegion::fromRects(boxes), mode);
+    applyClip(Region::fromRects(runs), combineMode(mode));
 }
 
 Rect Player::pictureRect(double l, double t, double r, double b) {
@@ -438,18 +454,18 @@ Rect Player::pictureRect(double l, double t, double r, double b) {
 }
 
 void Player::intersectClipRect(double l, double t, double r, double b) {
-    applyClip(ClipRegion(pictureRect(l, t, r, b)), 1);
+    applyClip(Region(pictureRect(l, t, r, b)), CombineMode::And);
 }
 
 void Player::excludeClipRect(double l, double t, double r, double b) {
-    applyClip(ClipRegion(pictureRect(l, t, r, b)), 4);
+    applyClip(Region(pictureRect(l, t, r, b)), CombineMode::Diff);
 }
 
 void Player::offsetClip(double dx, double dy) {
     if (!dc.clip) return;
     const PointD v = logicalToPicture().mapVector({dx, dy});
-    canvas_.charge(kRegionRectCost * (dc.clip->size() + 1));
-    auto moved = std::make_shared<ClipRegion>(*dc.clip);
+    canvas_.charge(kRegionRectCost * (dc.clip->rectCount() + 1LL));
+    auto moved = std::make_shared<Region>(*dc.clip);
     moved->translate(static_cast<int>(std::lround(std::clamp(v.x, -1e8, 1e8))),
                      static_cast<int>(std::lround(std::clamp(v.y, -1e8, 1e8))));
     dc.clip = std::move(moved);
@@ -460,7 +476,7 @@ void Player::selectClipRects(const std::vector<Rect>& rects, int mode, bool logi
         if (mode == 5) resetClip();
         return;
     }
-    std::vector<pixman_box32_t> boxes;
+    std::vector<Rect> boxes;
     boxes.reserve(rects.size());
     for (const Rect& r : rects) {
         Rect p;
@@ -473,9 +489,9 @@ void Player::selectClipRects(const std::vector<Rect>& rects, int mode, bool logi
             p = {edge(std::min(a.x, b.x)), edge(std::min(a.y, b.y)), edge(std::max(a.x, b.x)),
                  edge(std::max(a.y, b.y))};
         }
-        if (!p.isEmpty()) boxes.push_back({p.Left, p.Top, p.Right, p.Bottom});
+        boxes.push_back(p);
     }
-    applyClip(ClipRegion::fromRects(boxes), mode);
+    applyClip(Region::fromRects(boxes), combineMode(mode));
 }
 
 void Player::text(PointD at, const std::u32string& s, const std::vector<double>& dx, std::uint32_t options,
@@ -531,7 +547,7 @@ void Player::text(PointD at, const std::u32string& s, const std::vector<double>&
     }
     origin = {origin.x + along * cs + down * sn, origin.y - along * sn + down * cs};
 
-    std::shared_ptr<const ClipRegion> saved = dc.clip;
+    std::shared_ptr<const Region> saved = dc.clip;
     if ((options & 4) && rect) { // ETO_CLIPPED
         const auto& r = *rect;
         intersectClipRect(r[0], r[1], r[2], r[3]);

@@ -68,13 +68,13 @@ struct DcState {
     FontObject font;
     Color textColor{0, 0, 0};
     Color bkColor{255, 255, 255};
-    int bkMode = 2;                         // OPAQUE
-    int textAlign = 0;                      // TA_LEFT | TA_TOP
-    int polyFillMode = 1;                   // ALTERNATE
-    int rop2 = 13;                          // R2_COPYPEN
-    int arcDirection = 1;                   // AD_COUNTERCLOCKWISE
-    std::shared_ptr<const ClipRegion> clip; // picture pixels; null: no clip
-    PointD current{0, 0};                   // logical
+    int bkMode = 2;                     // OPAQUE
+    int textAlign = 0;                  // TA_LEFT | TA_TOP
+    int polyFillMode = 1;               // ALTERNATE
+    int rop2 = 13;                      // R2_COPYPEN
+    int arcDirection = 1;               // AD_COUNTERCLOCKWISE
+    std::shared_ptr<const Region> clip; // picture pixels; null: no clip
+    PointD current{0, 0};               // logical
 };
 
 class Player {
@@ -157,7 +157,7 @@ private:
                                       bool full);
     std::vector<PointD> bezierPoints(PointD p0, PointD p1, PointD p2, PointD p3, int maxPoints);
     void clearPath();
-    void applyClip(ClipRegion region, int mode);
+    void applyClip(const Region& region, CombineMode mode);
     Rect pictureRect(double l, double t, double r, double b);
 
     Canvas& canvas_;

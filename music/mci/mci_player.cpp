@@ -3,6 +3,7 @@
 // playing thread at the end, or stop/close/open/play on the main thread (under notifyMutex).
 #include "music/mci/mci_player.h"
 
+#include "base/text.h"
 #include "music/mci/mci_device.h"
 #include "platform/audio/audio_output.h"
 
@@ -24,9 +25,7 @@ std::string lowerExtension(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     const size_t dot = path.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string ext = path.substr(dot);
-    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
+    return lower(path.substr(dot));
 }
 
 bool isMidiContent(const std::vector<uint8_t>& b) {

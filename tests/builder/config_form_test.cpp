@@ -2,12 +2,12 @@
 // into the working settings file (and what it must leave alone), the effect tree's fill and group rules,
 // closing with and without storing, and project files. Dialogs are answered through a test shell.
 
-#include "builder/color_box.h"
-#include "builder/monitors_box.h"
 #include "builder_fixture.h"
 
+#include "saver_config/color_box.h"
+#include "saver_config/monitors_box.h"
 #include "show/runner/run_vorlinscreen.h"
-#include "startup/show_windows/fullscreen_form.h"
+#include "show/windows/fullscreen_form.h"
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -398,9 +398,9 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     form->NavBarClick(2);
     form->DisableAllBClick();
     form->Options()->findChild<QRadioButton*>("StretchRadio")->setChecked(true);
-    EXPECT_EQ(form->Options()->findChild<builder::TMonitorsBox*>("MonitorsCb")->Mode(), show::mmSame);
-    EXPECT_EQ(form->Options()->findChild<builder::TMonitorsBox*>("MonitorsCb")->count(), 3);
-    form->Options()->findChild<builder::TMonitorsBox*>("MonitorsCb")->setCurrentIndex(2);
+    EXPECT_EQ(form->Options()->findChild<saverconfig::TMonitorsBox*>("MonitorsCb")->Mode(), show::mmSame);
+    EXPECT_EQ(form->Options()->findChild<saverconfig::TMonitorsBox*>("MonitorsCb")->count(), 3);
+    form->Options()->findChild<saverconfig::TMonitorsBox*>("MonitorsCb")->setCurrentIndex(2);
     EXPECT_TRUE(form->close());
     const std::string after = readFile(working);
     EXPECT_EQ(after.find(pic("x.wav")), std::string::npos);

@@ -23,7 +23,7 @@
 #include "platform/registry.h"
 #include "show/canvas/vorlinscreen.h"
 #include "show/runner/run_vorlinscreen.h"
-#include "startup/show_windows/fullscreen_form.h"
+#include "show/windows/fullscreen_form.h"
 #include "tests/runner/bmp_writer.h"
 
 #include <gtest/gtest.h>

@@ -82,7 +82,6 @@ TEST(Loader, TransparentPicturesAreFlattenedOntoTheColour) {
         for (const Color fill : {Color{0, 128, 255}, Color{255, 255, 0}}) expectFlattenedOnto(file, fill);
 }
 
-#ifdef VORLIN_HAVE_METAFILE
 // Metafiles come through the general loader, on the colour wherever they do not paint.
 TEST(Loader, MetafilesAreFlattenedOntoTheColour) {
     for (const char* file : {"drawing-paths.wmf", "drawing-paths.emf"}) {
@@ -106,12 +105,6 @@ TEST(Loader, MetafilesAreFlattenedOntoTheColour) {
         EXPECT_GT(background, 0) << file;
     }
 }
-#else
-TEST(Loader, MetafilesAreRefusedWithoutTheirLibrary) {
-    EXPECT_THROW(loadPicture(std::string(VORLIN_TEST_DATA_DIR) + "/metafiles/drawing-paths.wmf", Color{}),
-                 PictureError);
-}
-#endif
 
 TEST(Loader, JpegAndBmpAreNotFlattened) {
     for (const char* file : {"bmp_32bit_alpha.bmp", "bmp_24bit.bmp", "jpeg_baseline.jpg"}) {

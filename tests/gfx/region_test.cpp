@@ -100,6 +100,17 @@ TEST(RegionAlgebra, CombinesPixelByPixel) {
             EXPECT_TRUE(matches(d, win, [&](int px, int py) { return in(p, px, py) && !in(q, px, py); }));
             for (const Region* r : {&u, &i, &x, &d}) EXPECT_TRUE(wellFormed(*r));
             EXPECT_EQ(u.area() + i.area(), a.area() + b.area());
+            // The combine modes a drawing file names are these operations, and a copy of the operand.
+            const std::pair<CombineMode, const Region*> modes[] = {{CombineMode::And, &i},
+                                                                   {CombineMode::Or, &u},
+                                                                   {CombineMode::Xor, &x},
+                                                                   {CombineMode::Diff, &d},
+                                                                   {CombineMode::Copy, &b}};
+            for (const auto& [mode, want] : modes) {
+                Region c = a;
+                c.combine(b, mode);
+                EXPECT_EQ(c, *want) << "mode " << static_cast<int>(mode);
+            }
         }
 }
 
@@ -118,6 +129,12 @@ TEST(RegionAlgebra, CompoundAssignmentsAliasSafely) {
     const Region& sameB = b;
     b -= sameB;
     EXPECT_TRUE(b.isEmpty());
+    Region c = before;
+    const Region& sameC = c;
+    c.combine(sameC, CombineMode::Copy);
+    EXPECT_EQ(c, before);
+    c.combine(sameC, CombineMode::Xor);
+    EXPECT_TRUE(c.isEmpty());
 }
 
 TEST(Region, RectanglesAndTheirDegenerateForms) {
@@ -401,6 +418,23 @@ TEST(PolygonRegion, TrianglesSharingAnEdgeLeaveNoGap) {
     const Region quarters = Region::triangle({0, 0}, {40, 0}, c) | Region::triangle({40, 0}, {40, 30}, c) |
                             Region::triangle({40, 30}, {0, 30}, c) | Region::triangle({0, 30}, {0, 0}, c);
     EXPECT_EQ(quarters, Region(Rect{0, 0, 40, 30}));
+}
+
+TEST(PolygonRegion, PixelCentresOnAnEdgeBelongOnEitherSide) {
+    // The diagonals pass through a pixel centre on every row. The pixel belongs to the shape whichever
+    // side of it the edge bounds, so the two triangles are mirror images and overlap on the diagonal.
+    const Rect win{-2, -2, 12, 12};
+    const Region left = Region::triangle({0, 0}, {10, 0}, {0, 10});
+    const Region right = Region::triangle({0, 0}, {10, 0}, {10, 10});
+    EXPECT_TRUE(matches(left, win, [](int x, int y) { return y >= 0 && x >= 0 && x <= 9 - y; }));
+    EXPECT_TRUE(matches(right, win, [](int x, int y) { return y >= 0 && y < 10 && x >= y && x <= 9; }));
+    // Where the inside pinches to a point on a pixel centre, the span there has zero length and holds
+    // nothing: an hourglass whose diagonals cross at the centre of pixel (4, 4).
+    const Point hourglass[] = {{0, 0}, {9, 0}, {0, 9}, {9, 9}};
+    const Region pinched = Region::polygon(hourglass);
+    EXPECT_FALSE(pinched.contains(4, 4));
+    for (const Point p : {Point{3, 3}, Point{5, 3}, Point{3, 5}, Point{5, 5}, Point{4, 3}, Point{4, 5}})
+        EXPECT_TRUE(pinched.contains(p.x, p.y)) << p.x << "," << p.y;
 }
 
 TEST(PolygonRegion, AxisAlignedPolygonsKeepRightAndBottomEdgesExclusive) {

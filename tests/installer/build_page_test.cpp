@@ -27,13 +27,13 @@
 #include "builder/config_form.h"
 #include "builder/effects_page.h"
 #include "builder/file_list_page.h"
-#include "builder/installer/about_form.h"
 #include "builder/installer/installer_build.h"
-#include "builder/monitors_box.h"
 #include "builder/options_page.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "platform/registry.h"
+#include "saver_config/config_dialog.h"
+#include "saver_config/monitors_box.h"
 #include "show/settings/show_settings.h"
 
 namespace fs = std::filesystem;
@@ -319,7 +319,7 @@ protected:
         spit(dir / "Sea.002", text);
         spit(dir / "tune.wav", "w");
         settings.read((dir / "Sea.scr").string(), platform::Registry());
-        dialog = std::make_unique<builder::TDistributeConfigForm>(settings, [this](const QString& u) {
+        dialog = std::make_unique<saverconfig::TDistributeConfigForm>(settings, [this](const QString& u) {
             urls << u;
             return true;
         });
@@ -327,7 +327,7 @@ protected:
         QApplication::processEvents();
     }
     show::ShowSettingsFile settings;
-    std::unique_ptr<builder::TDistributeConfigForm> dialog;
+    std::unique_ptr<saverconfig::TDistributeConfigForm> dialog;
     QStringList urls;
 };
 

@@ -13,6 +13,8 @@
 
 using namespace vorlin::gfx::metafile;
 using vorlin::Rect;
+using vorlin::gfx::FillRule;
+using vorlin::gfx::Region;
 
 namespace {
 
@@ -158,12 +160,28 @@ INSTANTIATE_TEST_SUITE_P(Shapes, Scan, testing::ValuesIn(kShapes),
                              return n;
                          });
 
+TEST(ScanEdges, PixelCentresOnAnEdgeBelongToTheShapeOnTheirRight) {
+    // A 10 × 10 pixel square cut along its anti-diagonal, which passes through a pixel centre on every
+    // row: the centre belongs to the half right of it only, so the halves share no pixel and leave none
+    // out, as fills that meet must.
+    const Outline upperLeft{{{{-0.5, -0.5}, {9.5, -0.5}, {-0.5, 9.5}}, true}};
+    const Outline lowerRight{{{{9.5, -0.5}, {9.5, 9.5}, {-0.5, 9.5}}, true}};
+    Canvas c(kW, kH, 1LL << 40);
+    const std::vector<bool> a = scanned(c, upperLeft, FillRule::Winding);
+    const std::vector<bool> b = scanned(c, lowerRight, FillRule::Winding);
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            ASSERT_EQ(a[y * kW + x], y < 10 && x < 9 - y) << x << "," << y;
+            ASSERT_EQ(b[y * kW + x], y < 10 && x >= 9 - y && x < 10) << x << "," << y;
+        }
+}
+
 TEST(Clip, FillsPaintExactlyInsideFillAndClip) {
     std::mt19937 rng(7);
     auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int round = 0; round < 30; ++round) {
         // A clip of many small rectangles (some overlapping, some beyond the picture) and a comb.
-        std::vector<pixman_box32_t> clipRects;
+        std::vector<Rect> clipRects;
         for (int i = 0; i < 60; ++i) {
             const int x = pick(-5, kW), y = pick(-5, kH);
             clipRects.push_back({x, y, x + pick(1, 6), y + pick(1, 4)});
@@ -171,7 +189,7 @@ TEST(Clip, FillsPaintExactlyInsideFillAndClip) {
         for (int x = 0; x < kW; x += 3) clipRects.push_back({x, 20, x + 1, 24});
         auto inClip = [&](int x, int y) {
             for (const auto& r : clipRects)
-                if (x >= r.x1 && x < r.x2 && y >= r.y1 && y < r.y2) return true;
+                if (x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom) return true;
             return false;
         };
         // Fills from single pixels to wide runs.
@@ -181,7 +199,7 @@ TEST(Clip, FillsPaintExactlyInsideFillAndClip) {
             fills.push_back(i % 3 ? Rect{x, y, x + 1, y + 1} : Rect{x, y, x + pick(1, 40), y + pick(1, 10)});
         }
         Canvas c(kW, kH, 1LL << 40);
-        c.setClip(std::make_shared<const ClipRegion>(ClipRegion::fromRects(clipRects)));
+        c.setClip(std::make_shared<const Region>(Region::fromRects(clipRects)));
         Paint paint;
         paint.color = {1, 2, 3};
         for (const Rect& f : fills) {

@@ -159,6 +159,37 @@ TEST(EmfClip, RectanglesRegionsPathsAndSavedStates) {
     EXPECT_TRUE(painted(hole, 40, 20));
 }
 
+TEST(EmfClip, RegionModesCombineWithTheClip) {
+    // The clip is the rectangle A, then EXTSELECTCLIPRGN combines it with the region B by each mode.
+    constexpr int al = 20, at = 10, ar = 60, ab = 30, bl = 40, bt = 20, br = 80, bb = 40;
+    struct Mode {
+        std::int64_t mode;
+        bool (*keeps)(bool inA, bool inB);
+    };
+    const Mode modes[] = {
+        {1, [](bool a, bool b) { return a && b; }},  // RGN_AND
+        {2, [](bool a, bool b) { return a || b; }},  // RGN_OR
+        {3, [](bool a, bool b) { return a != b; }},  // RGN_XOR
+        {4, [](bool a, bool b) { return a && !b; }}, // RGN_DIFF
+        {5, [](bool, bool b) { return b; }},         // RGN_COPY
+    };
+    for (const Mode& m : modes) {
+        const DecodedPicture p = decode(redRectangle(
+            [&m](Emf& e) {
+                e.rec(30, {al, at, ar, ab});
+                e.rec(75, {48, m.mode, 32, 1, 1, 16, bl, bt, br, bb, bl, bt, br, bb});
+            },
+            {0, 0, 96, 48}));
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 96; ++x) {
+                const bool inA = x >= al && x < ar && y >= at && y < ab;
+                const bool inB = x >= bl && x < br && y >= bt && y < bb;
+                ASSERT_EQ(painted(p, x, y), m.keeps(inA, inB))
+                    << "mode " << m.mode << " at " << x << "," << y;
+            }
+    }
+}
+
 TEST(EmfPen, WideNullAndOutlineOnly) {
     {
         Emf e(96, 48);

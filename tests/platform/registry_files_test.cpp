@@ -164,4 +164,20 @@ TEST(Files, ExistsCopyDelete) {
     EXPECT_TRUE(fs::is_directory(dir / "d"));
 }
 
+TEST(Files, ReadWholeFile) {
+    TempDir dir;
+    // Every byte back, across many reads: zero bytes, CR LF, and more than one read's worth.
+    std::string bytes(200'001, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 256);
+    bytes += "\r\n";
+    writeFile(dir / "big", bytes);
+    EXPECT_EQ(readWholeFile(dir / "big"), bytes);
+    writeFile(dir / "empty", "");
+    EXPECT_EQ(readWholeFile(dir / "empty"), "");
+    // Nothing read is not an empty file.
+    EXPECT_FALSE(readWholeFile(dir / "none"));
+    fs::create_directory(dir / "d");
+    EXPECT_FALSE(readWholeFile(dir / "d"));
+}
+
 } // namespace

@@ -1,6 +1,6 @@
 // Monitor geometry of a show on several monitors: the spanning box, each monitor's part of it, and which
 // monitor a host's window lies on, in which place.
-#include "startup/show_windows/monitor_layout.h"
+#include "show/windows/monitor_layout.h"
 
 #include <gtest/gtest.h>
 

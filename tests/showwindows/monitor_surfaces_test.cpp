@@ -2,9 +2,9 @@
 // by side): a surface on the second screen, what it shows in each Monitors mode judged by its pixels, and
 // input on either screen ending both.
 #include "show/settings/show_settings.h"
-#include "startup/show_windows/fullscreen_form.h"
-#include "startup/show_windows/monitor_surfaces.h"
-#include "startup/show_windows/saver_running.h"
+#include "show/windows/fullscreen_form.h"
+#include "show/windows/monitor_surfaces.h"
+#include "show/windows/saver_running.h"
 #include "tests/lib/test_files.h"
 
 #include <gtest/gtest.h>

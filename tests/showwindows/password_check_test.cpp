@@ -1,8 +1,8 @@
 // The exit check of the full-screen show: the registry setting, the password module in the system folder,
 // and the cursor calls around the module.
 #include "platform/registry.h"
-#include "startup/show_windows/host_window.h"
-#include "startup/show_windows/password_check.h"
+#include "show/windows/host_window.h"
+#include "show/windows/password_check.h"
 
 #include <gtest/gtest.h>
 

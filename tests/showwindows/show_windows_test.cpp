@@ -1,9 +1,9 @@
 // The show windows on a real X server with real input (xdotool through XTEST): the mouse allowance and
 // its timer, clicks, keys, the window manager's close request, the password path with a refusing module,
 // showing the window again, and the preview inside a foreign window or on its own.
-#include "startup/show_windows/fullscreen_form.h"
-#include "startup/show_windows/preview_form.h"
-#include "startup/show_windows/saver_running.h"
+#include "show/windows/fullscreen_form.h"
+#include "show/windows/preview_form.h"
+#include "show/windows/saver_running.h"
 
 #include <gtest/gtest.h>
 

@@ -254,6 +254,21 @@ TEST_F(Program, ProgramOptionsAndNoDisplay) {
     }
 }
 
+// The builder and a saver's configuration dialog are in every program: started with a display, each keeps
+// its window open until it is closed, where a program without it would end at once.
+TEST_F(Program, BuilderAndConfigurationDialogStayOpen) {
+    for (const char* name : {"VorlinSaver", "MyShow.scr"}) {
+        QProcess p;
+        p.setProcessEnvironment(environment(true, {"QT_QPA_PLATFORM=offscreen"}));
+        p.start(QString::fromStdString(install(name)), {});
+        ASSERT_TRUE(p.waitForStarted()) << name;
+        EXPECT_FALSE(p.waitForFinished(2000))
+            << name << " ended, status " << p.exitCode() << ": " << p.readAllStandardError().toStdString();
+        p.kill();
+        p.waitForFinished();
+    }
+}
+
 // A show off X (here on the offscreen platform) has no screen-saver daemon to tell anything. The daemon's
 // command tool, given no display, would go to ":0", another server, perhaps running this very screen saver
 // as its own: it must not be run at all.

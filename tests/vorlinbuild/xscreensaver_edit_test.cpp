@@ -1,7 +1,7 @@
 // Selecting a screen saver in ~/.xscreensaver and taking it out again, keeping the user's settings.
 #include <gtest/gtest.h>
 
-#include "vorlinbuild/setup_engine.h"
+#include "vorlinbuild/xscreensaver_edit.h"
 
 using namespace vorlin::vorlinbuild;
 

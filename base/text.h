@@ -1,0 +1,20 @@
+#pragma once
+// Small text helpers the whole program shares. Letter case here is ASCII only and independent of the
+// locale: the names the program compares itself (extensions, INI sections and keys, script constants)
+// compare the same on every machine, and bytes of UTF-8 sequences are left alone.
+#include <string>
+#include <string_view>
+
+namespace vorlin {
+
+constexpr char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// `s` with ASCII letters in lower case.
+std::string lower(std::string s);
+
+// `s` without the spaces and tabs at either end.
+std::string_view trimSpaces(std::string_view s);
+
+} // namespace vorlin

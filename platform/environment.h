@@ -1,0 +1,12 @@
+#pragma once
+// The process environment as text.
+#include <string>
+
+namespace vorlin::platform {
+
+// The value of the environment variable `name`; "" when it is not set.
+std::string environmentVariable(const char* name);
+// The value of `name`, or `otherwise` when it is not set or empty (the XDG rule for base folders).
+std::string environmentVariable(const char* name, const std::string& otherwise);
+
+} // namespace vorlin::platform
