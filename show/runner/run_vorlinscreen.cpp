@@ -144,27 +144,19 @@ bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file, When whe
         return true;
     }
     if (s.Pictures.empty()) return false;
-    TPictureTaken taken = PictureTaken, reserved;
-    if (const auto others = OtherMonitors(); !others.empty()) {
-        // The picture each other monitor shows next: the one it has chosen ahead, else the one on it.
-        const auto shownNext = [others, &s](int i) {
+    TPictureTaken taken = PictureTaken;
+    // Ahead: by this monitor's tick the others will have moved on to what they chose ahead, so the
+    // picture each other monitor shows next is passed over (the one it has chosen ahead, else the one on
+    // it). Now: what the others show, as without loading ahead (a monitor starts at its place in the
+    // list even where another has chosen that picture ahead; that one chooses again at its tick).
+    if (const auto others = OtherMonitors(); when == When::Ahead && !others.empty()) {
+        taken = [others, &s](int i) {
             return std::any_of(others.begin(), others.end(), [&](const TRunVorlinscreen* o) {
                 return (o->FAhead ? o->FAhead->file : o->CurrentFile) == s.Pictures[i];
             });
         };
-        const auto chosenAhead = [others, &s](int i) {
-            return std::any_of(others.begin(), others.end(), [&](const TRunVorlinscreen* o) {
-                return o->FAhead && o->FAhead->file == s.Pictures[i];
-            });
-        };
-        // Ahead: by this monitor's tick the others will have moved on to what they chose ahead. Now: what
-        // they show is taken, and what they chose ahead is passed over where the list allows.
-        if (when == When::Ahead)
-            taken = shownNext;
-        else
-            reserved = chosenAhead;
     }
-    const int entry = choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, taken, reserved);
+    const int entry = choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, taken);
     file = s.Pictures[entry];
     if (chosen) *chosen = entry;
     return true;

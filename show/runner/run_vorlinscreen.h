@@ -24,9 +24,9 @@
 // have a PictureTaken rule): a picture chosen ahead passes over what the other monitors will show by this
 // monitor's tick, the pictures they have chosen ahead (or, where none, the ones they show), so that each
 // monitor keeps the sequence it has when it chooses at its tick. A choice made at the tick passes over
-// what the others show (PictureTaken) and, where the list allows, what they have chosen ahead. A picture
-// chosen ahead that another monitor shows by the time of the tick (a list too short for every monitor's
-// next picture) is chosen again at the tick, so no two monitors show one picture where the list allows.
+// what the others show (PictureTaken). A picture chosen ahead that another monitor shows by the time of
+// the tick (another chose it at its tick, or the list is too short for every monitor's next picture) is
+// chosen again at the tick, so no two monitors show one picture where the list allows.
 //
 // Ownership: the runner owns Timer; the canvas belongs to the parent widget (Display becomes null when
 // the parent destroys it). Destroying the runner stops its timer, so no tick reaches a destroyed runner.
@@ -92,8 +92,8 @@ public:
     bool Demonstration = false;
     int DemonstrationStyle = 1;
     // Pictures the next choice passes over while others are free (a show on several monitors names
-    // those the other monitors show); empty: none. With it, the pictures the other monitors' runners
-    // have chosen ahead are passed over too (see the top).
+    // those the other monitors show); empty: none. A picture chosen ahead passes over what the other
+    // monitors' runners will show next instead (see the top).
     TPictureTaken PictureTaken;
 
     // How many ticks and load attempts ran (for the owner's diagnostics and tests).

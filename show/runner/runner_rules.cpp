@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <utility>
 
 namespace vorlin::runner {
 
@@ -30,43 +29,21 @@ bool allSame(const std::vector<std::string>& pictures) {
     return std::adjacent_find(pictures.begin(), pictures.end(), std::not_equal_to<>()) == pictures.end();
 }
 
-namespace {
-
-// What the other monitors leave: how many entries other than the current picture are free, and the first
-// free entry that is the current picture (−1 when none).
-struct FreeEntries {
-    int others = 0;
-    int current = -1;
-};
-FreeEntries freeEntries(const std::vector<std::string>& pictures, const std::string& currentFile,
-                        const TPictureTaken& taken) {
-    FreeEntries free;
-    for (int i = 0; i < static_cast<int>(pictures.size()); ++i) {
-        if (taken(i)) continue;
-        if (pictures[i] != currentFile)
-            ++free.others;
-        else if (free.current < 0)
-            free.current = i;
-    }
-    return free;
-}
-
-} // namespace
-
 int choosePictureIndex(const std::vector<std::string>& pictures, bool randomImage,
-                       const std::string& currentFile, int& pictureIndex, const TPictureTaken& givenTaken,
-                       const TPictureTaken& reserved) {
+                       const std::string& currentFile, int& pictureIndex, const TPictureTaken& taken) {
     const int count = static_cast<int>(pictures.size());
     if (count == 0) return -1;
     if (allSame(pictures)) return 0;
-    TPictureTaken taken = givenTaken;
-    if (givenTaken && reserved) {
-        TPictureTaken either = [&](int i) { return givenTaken(i) || reserved(i); };
-        if (freeEntries(pictures, currentFile, either).others > 0) taken = std::move(either);
-    }
     const auto isTaken = [&](int i) { return taken && taken(i); };
-    const FreeEntries free = taken ? freeEntries(pictures, currentFile, taken) : FreeEntries{};
-    const int freeOthers = free.others, freeCurrent = free.current;
+    // What the other monitors leave: entries other than the current one, else the current one.
+    int freeOthers = 0, freeCurrent = -1;
+    for (int i = 0; i < count && taken; ++i) {
+        if (isTaken(i)) continue;
+        if (pictures[i] != currentFile)
+            ++freeOthers;
+        else if (freeCurrent < 0)
+            freeCurrent = i;
+    }
     const bool avoid = taken && freeOthers > 0;
     if (taken && freeOthers == 0 && freeCurrent >= 0) {
         if (!randomImage) pictureIndex = freeCurrent;

@@ -31,12 +31,8 @@ using TPictureTaken = std::function<bool(int index)>;
 // With `taken`, entries it names are passed over as well: a random draw is repeated while it hits one, and
 // list order steps on past them. When that leaves nothing, the current picture stays if it is free, and
 // when every entry is taken the rule above applies as if nothing were.
-// `reserved` (only with `taken`) names entries that other monitors have chosen to show next: they are
-// passed over as taken ones are while some entry other than the current picture stays free that way;
-// otherwise only `taken` counts.
 int choosePictureIndex(const std::vector<std::string>& pictures, bool randomImage,
-                       const std::string& currentFile, int& pictureIndex, const TPictureTaken& taken = {},
-                       const TPictureTaken& reserved = {});
+                       const std::string& currentFile, int& pictureIndex, const TPictureTaken& taken = {});
 
 // Where the picture sequence of monitor `monitor` (0-based, of `monitors`) starts in a list of `count`
 // pictures, so that monitors showing different pictures begin spread evenly over the list: the index of

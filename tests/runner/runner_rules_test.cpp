@@ -226,24 +226,6 @@ TEST(MonitorChoice, TooFewPicturesStillGiveEveryMonitorOne) {
     EXPECT_EQ(choosePictureIndex({"a", "b", "c"}, false, "", index, all), 0);
 }
 
-TEST(MonitorChoice, PicturesChosenAheadByOthersArePassedOverWhileTheListAllows) {
-    const std::vector<std::string> list = {"a", "b", "c", "d"};
-    const auto takenA = [](int i) { return i == 0; };
-    const auto reservedB = [](int i) { return i == 1; };
-    int index = 0;
-    EXPECT_EQ(choosePictureIndex(list, false, "a", index, takenA, reservedB), 2);
-    vorlin::setRandomSeed(5);
-    for (int i = 0; i < 20; ++i) EXPECT_GE(choosePictureIndex(list, true, "d", index, takenA, reservedB), 2);
-    // Only reserved pictures are left besides the current one: they may be chosen, the taken one not.
-    const auto reservedBC = [](int i) { return i == 1 || i == 2; };
-    index = 3;
-    EXPECT_EQ(choosePictureIndex(list, false, "d", index, takenA, reservedBC), 1);
-    for (int i = 0; i < 20; ++i) {
-        const int chosen = choosePictureIndex(list, true, "d", index, takenA, reservedBC);
-        EXPECT_TRUE(chosen == 1 || chosen == 2) << chosen;
-    }
-}
-
 TEST(MonitorChoice, StartIndexesSpreadOverTheList) {
     struct Row {
         int monitor, monitors, count, start;
