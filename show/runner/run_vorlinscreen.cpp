@@ -221,7 +221,9 @@ void TRunVorlinscreen::LoadAheadDone(LoadedPicture result) {
     try {
         if (!FAhead || FAhead->done) return;
         if (tracing() && !result.ok) std::fprintf(stderr, "vorlin-trace: failed %s\n", result.error.c_str());
-        // A picture that fails is passed over by the same rule the tick follows, within the same tries.
+        // A picture that fails is passed over by the same rule the tick follows, within the same tries; once
+        // the tick waits for it, the next one is shown at once, so it passes over what the others show.
+        if (FTickWaiting) FAhead->when = When::Now;
         if (!result.ok && Display && FAhead->tries < kMaxLoadTries &&
             ChooseNextPicture(FAhead->pictureIndex, FAhead->file, FAhead->when, &FAhead->chosen)) {
             ++FAhead->tries;
