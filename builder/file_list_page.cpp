@@ -266,7 +266,9 @@ void FileListPage::AddFiles(const QStringList& files) {
     emit changed();
     if (FList->count() > 0) {
         SelectRow(FList->count() - 1);
-        if (pictures()) ShowThumbnail();
+        // Not decoded here: a camera photo takes a tenth of a second or more, and the window stays
+        // responsive.
+        if (pictures()) RequestThumbnail();
     }
 }
 
@@ -339,7 +341,27 @@ void FileListPage::RequestListThumbnail(QListWidgetItem* item) {
                     gfx::Color::fromColorRef(static_cast<std::uint32_t>(Settings.settings.BackgroundColor)));
 }
 
+void FileListPage::RequestThumbnail() {
+    QListWidgetItem* item = FList->currentItem();
+    if (!item || !FImage1) return;
+    if (!FThumbPool || FImage1->width() <= 0 || FImage1->height() <= 0) return ShowThumbnail();
+    FPanelThumb = {FNextThumbId++, item};
+    FThumbPool->add(FPanelThumb.id, item->text().toStdString(), FImage1->width(), FImage1->height(),
+                    gfx::Color::fromColorRef(static_cast<std::uint32_t>(Settings.settings.BackgroundColor)),
+                    ThumbnailPool::Place::First);
+    FImage1->clear();
+    FImage1->show();
+    emit thumbnailShown();
+}
+
 void FileListPage::ThumbnailArrived(std::uint64_t id, gfx::Bitmap thumbnail) {
+    if (id == FPanelThumb.id) {
+        const bool current = FList->currentItem() == FPanelThumb.item;
+        FPanelThumb = {};
+        if (current && FImage1)
+            FImage1->setPixmap(thumbnail.isEmpty() ? QPixmap() : QPixmap::fromImage(toImage(thumbnail)));
+        return;
+    }
     const auto it = FThumbItems.find(id);
     if (it == FThumbItems.end()) return;
     QListWidgetItem* item = it->second;
@@ -354,18 +376,22 @@ void FileListPage::ForgetThumbnails(int row) {
     if (row < 0) {
         FThumbItems.clear();
         FThumbPool->cancelAll();
+        FPanelThumb = {};
     } else if (auto* item = FList->item(row)) {
         FThumbItems.erase(item->data(kThumbIdRole).toULongLong());
+        if (FPanelThumb.item == item) FPanelThumb = {};
     }
 }
 
 void FileListPage::ClearThumbnail() {
+    FPanelThumb = {};
     if (FImage1) FImage1->clear();
 }
 
 void FileListPage::ShowThumbnail() {
     QListWidgetItem* item = FList->currentItem();
     if (!item || !FImage1) return;
+    FPanelThumb = {};
     gfx::Bitmap bmp;
     try {
         gfx::LoadPictureToBitmap(

@@ -71,7 +71,11 @@ public:
     void StopClick();
 
     // ---- pictures only: the thumbnail of the selected picture in the preview panel
+    // Decodes it here and shows it.
     void ShowThumbnail();
+    // Shows the panel at once and has the thumbnail workers decode it ahead of the list's thumbnails; it
+    // appears when it arrives, unless another picture was selected meanwhile.
+    void RequestThumbnail();
     void ClearThumbnail();
     std::size_t PendingThumbnails() const;
 
@@ -108,6 +112,11 @@ private:
     QLabel* FImage1 = nullptr;
     std::uint64_t FNextThumbId = 1;
     std::unordered_map<std::uint64_t, QListWidgetItem*> FThumbItems;
+    // The panel's thumbnail on its way from the workers (id 0: none).
+    struct PanelThumb {
+        std::uint64_t id = 0;
+        QListWidgetItem* item = nullptr;
+    } FPanelThumb;
     std::unique_ptr<ThumbnailPool> FThumbPool;
 };
 

@@ -23,10 +23,15 @@ ThumbnailPool::~ThumbnailPool() {
     for (auto& t : threads_) t.join();
 }
 
-void ThumbnailPool::add(std::uint64_t id, std::string path, int width, int height, gfx::Color fill) {
+void ThumbnailPool::add(std::uint64_t id, std::string path, int width, int height, gfx::Color fill,
+                        Place place) {
     {
         std::lock_guard lock(mutex_);
-        jobs_.push_back({id, std::move(path), width, height, fill});
+        Job job{id, std::move(path), width, height, fill};
+        if (place == Place::First)
+            jobs_.push_front(std::move(job));
+        else
+            jobs_.push_back(std::move(job));
     }
     wake_.notify_one();
 }

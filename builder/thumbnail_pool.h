@@ -36,8 +36,12 @@ public:
     ThumbnailPool(const ThumbnailPool&) = delete;
     ThumbnailPool& operator=(const ThumbnailPool&) = delete;
 
+    // Where a job joins the queue: after those queued (Last), or before them (First: what a person is
+    // looking at).
+    enum class Place { Last, First };
     // Owner's thread. Queues one decode of `path` shrunk into width × height on `fill`.
-    void add(std::uint64_t id, std::string path, int width, int height, gfx::Color fill);
+    void add(std::uint64_t id, std::string path, int width, int height, gfx::Color fill,
+             Place place = Place::Last);
     // Owner's thread. Forgets every job not yet started.
     void cancelAll();
     // Jobs queued or running (for tests and benchmarks).

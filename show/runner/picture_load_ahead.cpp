@@ -2,9 +2,49 @@
 
 #include "gfx/codecs/picture_loader.h"
 
+#include <cstdlib>
 #include <malloc.h>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 namespace vorlin::runner {
+
+namespace {
+
+// Workers whose owner went while they ran. They were told to stop and end within a row of their decode.
+struct AbandonedWorkers {
+    std::mutex mutex;
+    std::vector<std::pair<std::thread, std::shared_ptr<const std::atomic<bool>>>> workers;
+};
+
+AbandonedWorkers& abandoned() {
+    static auto* list = new AbandonedWorkers; // never destroyed: the exit handler below uses it
+    return *list;
+}
+
+void joinAbandoned(bool onlyEnded) {
+    auto& list = abandoned();
+    std::lock_guard lock(list.mutex);
+    std::erase_if(list.workers, [&](auto& w) {
+        if (onlyEnded && !*w.second) return false;
+        w.first.join();
+        return true;
+    });
+}
+
+// Keeps a worker to be joined later: by the next call once it has ended, at the latest by the process's
+// ordinary exit (a process that ends at once with _Exit never waits for it).
+void abandon(std::thread worker, std::shared_ptr<const std::atomic<bool>> ended) {
+    static const bool joinedAtExit = std::atexit([] { joinAbandoned(false); }) == 0;
+    (void)joinedAtExit;
+    joinAbandoned(true);
+    auto& list = abandoned();
+    std::lock_guard lock(list.mutex);
+    list.workers.emplace_back(std::move(worker), std::move(ended));
+}
+
+} // namespace
 
 void releaseFreedMemory() {
     // glibc raises its mmap threshold after a large block is freed (up to 32 MB), after which pictures
@@ -19,8 +59,11 @@ PictureLoadAhead::PictureLoadAhead(std::shared_ptr<platform::CallQueue> queue, H
     : queue_(std::move(queue)), handler_(std::move(handler)), link_(std::make_shared<Link>(Link{this})) {}
 
 PictureLoadAhead::~PictureLoadAhead() {
-    cancel();
-    link_->self = nullptr;
+    link_->self = nullptr; // a result already posted, or posted from now on, is dropped
+    if (!job_) return;
+    job_->cancel = true;
+    if (thread_.joinable())
+        abandon(std::move(thread_), std::shared_ptr<const std::atomic<bool>>(job_, &job_->ended));
 }
 
 void PictureLoadAhead::cancel() {
@@ -50,10 +93,11 @@ void PictureLoadAhead::start(PictureRequest request) {
         } catch (...) {
             result.error = job->request.path + ": cannot be loaded";
         }
-        if (job->cancel) return;
-        queue->post([link, serial, result = std::move(result)]() mutable {
-            if (link->self) link->self->deliver(serial, std::move(result));
-        });
+        if (!job->cancel)
+            queue->post([link, serial, result = std::move(result)]() mutable {
+                if (link->self) link->self->deliver(serial, std::move(result));
+            });
+        job->ended = true;
     });
 }
 

@@ -5,8 +5,10 @@
 // the picture codecs (never Qt) and hands the result to the queue's owning thread through post(); the
 // handler given to the constructor receives it there. One load runs at a time: start() and cancel() first
 // give up the load in flight (the decoder stops at its next row) and join its thread, and the result of
-// a load given up never reaches the handler, even when it was already posted. The destructor does the
-// same, so nothing the worker posts can reach a destroyed object.
+// a load given up never reaches the handler, even when it was already posted. The destructor gives up the
+// load too but does not wait for its worker (a show that ends must not wait for a decode to notice): the
+// worker holds what it uses (its job, the queue) itself and never reaches the destroyed object. Such
+// workers are joined by the next destructor once they have ended, and by the process's ordinary exit.
 //
 // Threads: everything here belongs to the queue's owning (main) thread; the worker touches only its own
 // job (request, cancel flag) and the queue. The worker first gives freed memory back to the system
@@ -59,6 +61,7 @@ private:
     struct Job {
         PictureRequest request;
         std::atomic<bool> cancel{false};
+        std::atomic<bool> ended{false}; // the worker has nothing left to do but return
     };
     struct Link {
         PictureLoadAhead* self;

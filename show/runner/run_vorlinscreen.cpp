@@ -53,6 +53,7 @@ TRunVorlinscreen::TRunVorlinscreen(QWidget* Parent, canvas::TMouseMoveEvent OnMo
                                    show::ShowSettingsFile* settings)
     : settingsFile_(settings ? settings : &show::showSettingsFile()) {
     try {
+        LiveRunners().push_back(this);
         vorlin::randomize();
         auto* display = new canvas::TVorlinscreen(Parent);
         Display = display;
@@ -90,6 +91,7 @@ TRunVorlinscreen::TRunVorlinscreen(QWidget* Parent, canvas::TMouseMoveEvent OnMo
 }
 
 TRunVorlinscreen::~TRunVorlinscreen() {
+    std::erase(LiveRunners(), this);
     FLoadAhead.reset(); // gives up a load in flight and joins its worker
     if (Timer) Timer->stop();
     if (Display) {
@@ -123,8 +125,22 @@ void TRunVorlinscreen::StartMusic() {
     }
 }
 
-bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file) const {
+std::vector<TRunVorlinscreen*>& TRunVorlinscreen::LiveRunners() {
+    static std::vector<TRunVorlinscreen*> runners;
+    return runners;
+}
+
+std::vector<const TRunVorlinscreen*> TRunVorlinscreen::OtherMonitors() const {
+    std::vector<const TRunVorlinscreen*> others;
+    if (!PictureTaken) return others;
+    for (const TRunVorlinscreen* r : LiveRunners())
+        if (r != this && r->PictureTaken && r->settingsFile_ == settingsFile_) others.push_back(r);
+    return others;
+}
+
+bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file, When when, int* chosen) const {
     const auto& s = settings();
+    if (chosen) *chosen = -1;
     if (Demonstration) {
         std::string candidate = demonstrationCandidate(file);
         if (!settingsFile_->resolveFile(candidate)) return false;
@@ -132,7 +148,21 @@ bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file) const {
         return true;
     }
     if (s.Pictures.empty()) return false;
-    file = s.Pictures[choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, PictureTaken)];
+    TPictureTaken taken = PictureTaken;
+    // Ahead: by this monitor's tick the others will have moved on to what they chose ahead, so the
+    // picture each other monitor shows next is passed over (the one it has chosen ahead, else the one on
+    // it). Now: what the others show, as without loading ahead (a monitor starts at its place in the
+    // list even where another has chosen that picture ahead; that one chooses again at its tick).
+    if (const auto others = OtherMonitors(); when == When::Ahead && !others.empty()) {
+        taken = [others, &s](int i) {
+            return std::any_of(others.begin(), others.end(), [&](const TRunVorlinscreen* o) {
+                return (o->FAhead ? o->FAhead->file : o->CurrentFile) == s.Pictures[i];
+            });
+        };
+    }
+    const int entry = choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, taken);
+    file = s.Pictures[entry];
+    if (chosen) *chosen = entry;
     return true;
 }
 
@@ -140,7 +170,7 @@ bool TRunVorlinscreen::NextPicture() {
     try {
         DropAhead(); // chosen here, from where the show stands
         std::string file = CurrentFile;
-        if (!ChooseNextPicture(PictureIndex, file)) return false;
+        if (!ChooseNextPicture(PictureIndex, file, When::Now)) return false;
         // In demonstration the sample chosen stays chosen; otherwise a picture that does not load never
         // takes the place of the one on screen: the random draw goes on avoiding that one.
         if (Demonstration) CurrentFile = file;
@@ -173,12 +203,13 @@ bool TRunVorlinscreen::AheadStillHolds() const {
     return FAhead && Display && FAhead->key == KeyFor(FAhead->key.request.path);
 }
 
-void TRunVorlinscreen::BeginLoadAhead() {
+void TRunVorlinscreen::BeginLoadAhead(When when) {
     if (!Display || FAhead) return;
     Ahead ahead;
     ahead.pictureIndex = PictureIndex;
     ahead.file = CurrentFile;
-    if (!ChooseNextPicture(ahead.pictureIndex, ahead.file)) return;
+    ahead.when = when;
+    if (!ChooseNextPicture(ahead.pictureIndex, ahead.file, when, &ahead.chosen)) return;
     ahead.key = KeyFor(ahead.file);
     ahead.tries = 1;
     ++LoadAttempts;
@@ -194,9 +225,11 @@ void TRunVorlinscreen::LoadAheadDone(LoadedPicture result) {
     try {
         if (!FAhead || FAhead->done) return;
         if (tracing() && !result.ok) trace("failed " + result.error);
-        // A picture that fails is passed over by the same rule the tick follows, within the same tries.
+        // A picture that fails is passed over by the same rule the tick follows, within the same tries; once
+        // the tick waits for it, the next one is shown at once, so it passes over what the others show.
+        if (FTickWaiting) FAhead->when = When::Now;
         if (!result.ok && Display && FAhead->tries < kMaxLoadTries &&
-            ChooseNextPicture(FAhead->pictureIndex, FAhead->file)) {
+            ChooseNextPicture(FAhead->pictureIndex, FAhead->file, FAhead->when, &FAhead->chosen)) {
             ++FAhead->tries;
             ++LoadAttempts;
             FAhead->key = KeyFor(FAhead->file);
@@ -253,10 +286,12 @@ void TRunVorlinscreen::Tick() {
                 return;
             }
             FTickWaiting = true;
+            // Another monitor shows the picture chosen ahead by now: choose again, as the tick would.
+            if (FAhead && PictureTaken && FAhead->chosen >= 0 && PictureTaken(FAhead->chosen)) DropAhead();
         }
         // The picture chosen ahead no longer fits what the show is now: choose and load again.
         if (FAhead && !AheadStillHolds()) DropAhead();
-        if (!FAhead) BeginLoadAhead();
+        if (!FAhead) BeginLoadAhead(When::Now);
         if (!FAhead || FAhead->done) {
             FTickWaiting = false;
             Timer->stop();
@@ -291,7 +326,7 @@ void TRunVorlinscreen::StartLoaded() {
     // In list order the choice draws nothing from the shared generator: the next picture can load while
     // this transition runs. In random order it is drawn when the transition has ended (TransitionDone).
     if (LoadsAhead() && !settings().RandomImage && FIntervalMs > 0 && Display && Display->Animating())
-        BeginLoadAhead();
+        BeginLoadAhead(When::Ahead);
     // The time from the tick to the transition's start: the picture's load (broken files tried on the way
     // included) and its preparation.
     if (tracing() && Display && Display->Animating()) {
@@ -337,7 +372,7 @@ void TRunVorlinscreen::TransitionDone() {
             Timer->start();
             // After the transition's own draws from the shared generator: the next picture is drawn
             // where the tick would draw it.
-            if (LoadsAhead()) BeginLoadAhead();
+            if (LoadsAhead()) BeginLoadAhead(When::Ahead);
         }
     } catch (...) {
     }

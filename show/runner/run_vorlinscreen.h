@@ -20,6 +20,14 @@
 // (the list, the order, the stretch, the colour, the canvas's size): the tick then chooses and loads again
 // from where the show stood.
 //
+// Several monitors, each with its own runner (Monitors=1: runners that read the same show settings and
+// have a PictureTaken rule): a picture chosen ahead passes over what the other monitors will show by this
+// monitor's tick, the pictures they have chosen ahead (or, where none, the ones they show), so that each
+// monitor keeps the sequence it has when it chooses at its tick. A choice made at the tick passes over
+// what the others show (PictureTaken). A picture chosen ahead that another monitor shows by the time of
+// the tick (another chose it at its tick, or the list is too short for every monitor's next picture) is
+// chosen again at the tick, so no two monitors show one picture where the list allows.
+//
 // Ownership: the runner owns Timer; the canvas belongs to the parent widget (Display becomes null when
 // the parent destroys it). Destroying the runner stops its timer, so no tick reaches a destroyed runner.
 // Every operation reads the show settings record at the moment it runs. Main thread only; no exception
@@ -84,7 +92,8 @@ public:
     bool Demonstration = false;
     int DemonstrationStyle = 1;
     // Pictures the next choice passes over while others are free (a show on several monitors names
-    // those the other monitors show); empty: none.
+    // those the other monitors show); empty: none. A picture chosen ahead passes over what the other
+    // monitors' runners will show next instead (see the top).
     TPictureTaken PictureTaken;
 
     // How many ticks and load attempts ran (for the owner's diagnostics and tests).
@@ -96,6 +105,8 @@ public:
     bool TickWaiting() const { return FTickWaiting; }
 
 private:
+    // A picture chosen for the tick running now, or ahead for the next tick.
+    enum class When { Now, Ahead };
     // What a picture loaded ahead was chosen and loaded for; it is used only while all of it still holds.
     struct AheadKey {
         std::vector<std::string> pictures;
@@ -106,6 +117,8 @@ private:
     // The choice made ahead: PictureIndex and CurrentFile as the tick that takes it will set them.
     struct Ahead {
         AheadKey key;
+        When when = When::Ahead;
+        int chosen = -1; // the list entry chosen
         int pictureIndex = -1;
         std::string file;
         int tries = 0;
@@ -116,14 +129,18 @@ private:
     const show::ShowSettings& settings() const { return settingsFile_->settings; }
     // NextPicture up to kMaxLoadTries times until one loads.
     bool LoadNextPicture();
-    // Whether the next picture is loaded ahead: not in the demonstration, and not while other monitors'
-    // runners decide which pictures are taken (their choices must come one tick after another).
-    bool LoadsAhead() const { return LoadAhead && !Demonstration && !PictureTaken; }
+    // Whether the next picture is loaded ahead: not in the demonstration.
+    bool LoadsAhead() const { return LoadAhead && !Demonstration; }
     // Chooses the picture after `file` (at `index` in list order) by the show's rule, advancing both;
-    // false when there is none.
-    bool ChooseNextPicture(int& index, std::string& file) const;
+    // false when there is none. `chosen` (when given) receives the list entry chosen (−1: a sample).
+    bool ChooseNextPicture(int& index, std::string& file, When when, int* chosen = nullptr) const;
+    // The other monitors' runners of this show (see the top): those that read the same settings and
+    // have a PictureTaken rule, while this one has one.
+    std::vector<const TRunVorlinscreen*> OtherMonitors() const;
+    // Every runner alive (main thread), for OtherMonitors.
+    static std::vector<TRunVorlinscreen*>& LiveRunners();
     // Main thread. Chooses the next picture and starts loading it on the worker.
-    void BeginLoadAhead();
+    void BeginLoadAhead(When when);
     void LoadAheadDone(LoadedPicture result);
     // Drops the choice made ahead (the show stands where it was before it).
     void DropAhead();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <thread>
@@ -41,6 +42,21 @@ TEST(ThumbnailPool, DecodesOnWorkersAndHandsResultsToTheOwner) {
             EXPECT_LE(bmp.height(), 16);
         }
     }
+}
+
+// The thumbnail a person looks at goes ahead of a long queue of list thumbnails.
+TEST(ThumbnailPool, AJobQueuedFirstOvertakesTheQueue) {
+    auto queue = std::make_shared<platform::CallQueue>();
+    std::vector<std::uint64_t> arrived;
+    builder::ThumbnailPool pool(
+        queue, [&](std::uint64_t id, gfx::Bitmap) { arrived.push_back(id); }, 1);
+    const std::string jpeg = std::string(VORLIN_TEST_DATA_DIR) + "/pictures/jpeg_orient1.jpg";
+    for (std::uint64_t id = 1; id <= 50; ++id) pool.add(id, jpeg, 21, 16, gfx::Color{});
+    pool.add(99, jpeg, 21, 16, gfx::Color{}, builder::ThumbnailPool::Place::First);
+    queue->waitServing([&] { return arrived.size() == 51; }, std::chrono::milliseconds(10));
+    const auto at = std::find(arrived.begin(), arrived.end(), 99u) - arrived.begin();
+    EXPECT_LT(at, 50) << "the first-placed job came last";
+    EXPECT_EQ(arrived.back(), 50u);
 }
 
 TEST(ThumbnailPool, CancelledJobsNeverReport) {

@@ -5,6 +5,7 @@
 
 #include "base/random.h"
 #include "music/playlist/playlist.h"
+#include "show/runner/runner_rules.h"
 #include "tests/runner/bmp_writer.h"
 
 #include <gtest/gtest.h>
@@ -306,6 +307,70 @@ TEST_F(RunnerTest, LoadingAheadKeepsTheShowsSequence) {
         // The broken files were reached and passed over (a third of the list).
         EXPECT_GT(runner_->LoadAttempts, 250);
     }
+}
+
+// Monitors=1: a runner per monitor, each passing over what the others show (as the show's monitor surfaces
+// set them up). Loading ahead chooses a monitor's next picture long before its tick, while the others go
+// on changing theirs: no two monitors may ever show one picture while the list has enough, and in list
+// order each monitor keeps the sequence it has without loading ahead.
+TEST_F(RunnerTest, MonitorsOfOneShowNeverShowOnePictureTwice) {
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 7; ++i)
+        pictures.push_back(picture("p" + std::to_string(i) + ".bmp", static_cast<std::uint8_t>(i * 30)));
+    pictures.insert(pictures.begin() + 3, broken("bad.bmp"));
+    file_.settings.Pictures = pictures;
+    file_.settings.ImageInterval = 1000; // no runner ticks on its own between the test's ticks
+    constexpr int kMonitors = 3, kRounds = 24;
+    std::vector<std::unique_ptr<QWidget>> parents;
+    std::vector<std::unique_ptr<TRunVorlinscreen>> runners;
+    const auto name = [](const TRunVorlinscreen& r) { return fs::path(r.CurrentFile).filename().string(); };
+    // Per monitor, the pictures it showed.
+    const auto run = [&](bool randomImage, bool ahead) {
+        file_.settings.RandomImage = randomImage;
+        runners.clear();
+        parents.clear();
+        for (int m = 0; m < kMonitors; ++m) {
+            parents.push_back(std::make_unique<QWidget>());
+            parents.back()->resize(40, 30);
+            parents.back()->show();
+            runners.push_back(std::make_unique<TRunVorlinscreen>(parents.back().get(), nullptr, nullptr,
+                                                                 nullptr, false, false, 1, &file_));
+            TRunVorlinscreen& r = *runners.back();
+            r.Timer->stop();
+            r.LoadAhead = ahead;
+            r.PictureIndex = runner::monitorStartIndex(m, kMonitors, static_cast<int>(pictures.size())) - 1;
+            r.PictureTaken = [&, self = &r](int index) {
+                for (const auto& other : runners)
+                    if (other.get() != self && other->CurrentFile == pictures.at(index)) return true;
+                return false;
+            };
+        }
+        std::vector<std::vector<std::string>> shown(kMonitors);
+        for (int round = 0; round < kRounds; ++round)
+            for (int m = 0; m < kMonitors; ++m) {
+                TRunVorlinscreen& r = *runners[m];
+                r.Tick();
+                EXPECT_TRUE(waitFor([&] { return !r.TickWaiting(); }, 5000));
+                EXPECT_TRUE(waitFor([&] { return !r.Display->Animating(); }, 3000));
+                shown[m].push_back(name(r));
+                for (int o = 0; o < kMonitors; ++o)
+                    if (o != m && !runners[o]->CurrentFile.empty()) {
+                        EXPECT_NE(name(*runners[o]), name(r))
+                            << "monitors " << o << " and " << m << ", round " << round << ", random "
+                            << randomImage << ", ahead " << ahead;
+                    }
+            }
+        return shown;
+    };
+    vorlin::setRandomSeed(11);
+    const auto listOrder = run(false, false);
+    EXPECT_EQ(listOrder[0].front(), "p0.bmp");
+    EXPECT_EQ(listOrder, run(false, true));
+    for (const int seed : {1, 2, 3}) {
+        vorlin::setRandomSeed(seed);
+        run(true, true);
+    }
+    runners.clear();
 }
 
 // A picture loaded ahead for settings that changed before the tick is never shown: the tick chooses
