@@ -14,4 +14,20 @@ std::string_view trimSpaces(std::string_view s) {
     return s;
 }
 
+std::string backslashEscaped(std::string_view s, std::string_view controls) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (controls.find(c) != std::string_view::npos && (c == '\n' || c == '\r' || c == '\t')) {
+            out += '\\';
+            out += c == '\n' ? 'n' : c == '\r' ? 'r' : 't';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace vorlin

@@ -17,4 +17,8 @@ std::string lower(std::string s);
 // `s` without the spaces and tabs at either end.
 std::string_view trimSpaces(std::string_view s);
 
+// `s` with each backslash doubled and each of the `controls` (any of line feed, carriage return and tab)
+// written as \n, \r or \t, the escapes desktop entries and line-based lists read back.
+std::string backslashEscaped(std::string_view s, std::string_view controls);
+
 } // namespace vorlin

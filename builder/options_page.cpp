@@ -1,6 +1,7 @@
 #include "builder/options_page.h"
 
 #include "saver_config/color_box.h"
+#include "saver_config/dialog_parts.h"
 #include "saver_config/monitors_box.h"
 
 #include <QAbstractItemView>
@@ -13,21 +14,6 @@
 #include <QVBoxLayout>
 
 namespace vorlin::builder {
-
-namespace {
-
-// A group box holding `widgets` one under the other.
-QGroupBox* column(const QString& title, QWidget* page, std::initializer_list<QWidget*> widgets) {
-    auto* box = new QGroupBox(title, page);
-    auto* layout = new QVBoxLayout(box);
-    for (QWidget* w : widgets) {
-        w->setParent(box);
-        layout->addWidget(w);
-    }
-    return box;
-}
-
-} // namespace
 
 OptionsPage::OptionsPage(HandlerGuard guard, QWidget* parent)
     : BuilderPage("OptionsPage", std::move(guard), parent) {
@@ -47,9 +33,9 @@ OptionsPage::OptionsPage(HandlerGuard guard, QWidget* parent)
     FMonitorsCb->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     FMonitorsCb->setMinimumContentsLength(12);
     FMonitorsCb->view()->setMinimumWidth(FMonitorsCb->view()->sizeHintForColumn(0) + 24);
-    left->addWidget(column("Image Size", this, {FOriginalRadio, FStretchRadio}));
-    left->addWidget(column("Image Sequence", this, {FNormalizeRadio, FRandomizeRadio}));
-    left->addWidget(column(saverconfig::TMonitorsBox::kCaption, this, {FMonitorsCb}));
+    left->addWidget(saverconfig::groupColumn("Image Size", this, {FOriginalRadio, FStretchRadio}));
+    left->addWidget(saverconfig::groupColumn("Image Sequence", this, {FNormalizeRadio, FRandomizeRadio}));
+    left->addWidget(saverconfig::groupColumn(saverconfig::TMonitorsBox::kCaption, this, {FMonitorsCb}));
     left->addStretch(1);
 
     FReverseCheck = new QCheckBox("Allow reverse drawing procedure");
@@ -57,10 +43,11 @@ OptionsPage::OptionsPage(HandlerGuard guard, QWidget* parent)
     FPlayMusicCheck = new QCheckBox("Play background music in screen saver");
     FRandomMusicCheck = new QCheckBox("Shuffle Play");
     FLoopMusicCheck = new QCheckBox("Loop Play");
-    right->addWidget(
-        column("Transition Effects", this,
-               {FReverseCheck, new QLabel(" -  Double the transition effects"), FClearOldCheck}));
-    right->addWidget(column("Sounds and Music", this, {FPlayMusicCheck, FRandomMusicCheck, FLoopMusicCheck}));
+    right->addWidget(saverconfig::groupColumn(
+        "Transition Effects", this,
+        {FReverseCheck, new QLabel(" -  Double the transition effects"), FClearOldCheck}));
+    right->addWidget(saverconfig::groupColumn("Sounds and Music", this,
+                                              {FPlayMusicCheck, FRandomMusicCheck, FLoopMusicCheck}));
     right->addStretch(1);
     columns->addLayout(left, 0);
     columns->addLayout(right, 1);

@@ -5,13 +5,37 @@
 
 namespace vorlin::iss {
 
-std::string literalText(const std::string& text) {
+namespace {
+
+// `text` with every `mark` written twice: how a script carries a mark that means itself.
+std::string doubled(const std::string& text, char mark) {
     std::string out;
     for (char c : text) {
         out += c;
-        if (c == '{') out += '{';
+        if (c == mark) out += mark;
     }
     return out;
+}
+
+// Reads the character at s[i] as text: any other character, or `mark` written twice (i then steps over
+// both). False at a lone `mark`, which means something to the caller.
+bool takeText(const std::string& s, std::size_t& i, char mark, std::string& out) {
+    if (s[i] != mark) {
+        out += s[i];
+        return true;
+    }
+    if (i + 1 < s.size() && s[i + 1] == mark) {
+        out += mark;
+        ++i;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::string literalText(const std::string& text) {
+    return doubled(text, '{');
 }
 
 bool canCarry(const std::string& text) {
@@ -20,27 +44,14 @@ bool canCarry(const std::string& text) {
 
 std::string quoteParameter(const std::string& text) {
     if (!canCarry(text)) throw ScriptError("a line break in \"" + text + "\"");
-    std::string out;
-    for (char c : text) {
-        out += c;
-        if (c == '"') out += '"';
-    }
-    return out;
+    return doubled(text, '"');
 }
 
 bool readQuoted(const std::string& s, std::size_t& i, std::string& out) {
     out.clear();
     for (++i; i < s.size(); ++i) {
-        if (s[i] != '"') {
-            out += s[i];
-            continue;
-        }
-        if (i + 1 < s.size() && s[i + 1] == '"') {
-            out += '"';
-            ++i;
-            continue;
-        }
-        ++i;
+        if (takeText(s, i, '"', out)) continue;
+        ++i; // past the closing quote
         return true;
     }
     return false;
@@ -49,15 +60,7 @@ bool readQuoted(const std::string& s, std::size_t& i, std::string& out) {
 std::string expandConstants(const std::string& text, const std::map<std::string, std::string>& values) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '{') {
-            out += text[i];
-            continue;
-        }
-        if (i + 1 < text.size() && text[i + 1] == '{') {
-            out += '{';
-            ++i;
-            continue;
-        }
+        if (takeText(text, i, '{', out)) continue;
         const auto close = text.find('}', i);
         if (close == std::string::npos) throw ScriptError("an unclosed constant in \"" + text + "\"");
         const std::string key = lower(text.substr(i + 1, close - i - 1));

@@ -51,20 +51,12 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     optL->addWidget(transition);
 
     auto* pair = new QHBoxLayout;
-    auto* size = new QGroupBox("Image Size", options);
-    auto* sizeL = new QVBoxLayout(size);
-    OriginalRadio = new QRadioButton("Original Size", size);
-    StretchRadio = new QRadioButton("Stretch", size);
-    sizeL->addWidget(OriginalRadio);
-    sizeL->addWidget(StretchRadio);
-    auto* sequence = new QGroupBox("Image Sequence", options);
-    auto* seqL = new QVBoxLayout(sequence);
-    NormalizeRadio = new QRadioButton("Normalize", sequence);
-    RandomizeRadio = new QRadioButton("Shuffle", sequence);
-    seqL->addWidget(NormalizeRadio);
-    seqL->addWidget(RandomizeRadio);
-    pair->addWidget(size);
-    pair->addWidget(sequence);
+    OriginalRadio = new QRadioButton("Original Size");
+    StretchRadio = new QRadioButton("Stretch");
+    NormalizeRadio = new QRadioButton("Normalize");
+    RandomizeRadio = new QRadioButton("Shuffle");
+    pair->addWidget(groupColumn("Image Size", options, {OriginalRadio, StretchRadio}));
+    pair->addWidget(groupColumn("Image Sequence", options, {NormalizeRadio, RandomizeRadio}));
     optL->addLayout(pair);
     PlayMusicCheck = new QCheckBox("Play background music", options);
     optL->addWidget(PlayMusicCheck);

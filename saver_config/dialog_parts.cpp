@@ -5,8 +5,19 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace vorlin::saverconfig {
+
+QGroupBox* groupColumn(const QString& title, QWidget* parent, std::initializer_list<QWidget*> widgets) {
+    auto* box = new QGroupBox(title, parent);
+    auto* layout = new QVBoxLayout(box);
+    for (QWidget* w : widgets) {
+        w->setParent(box);
+        layout->addWidget(w);
+    }
+    return box;
+}
 
 TLinkLabel::TLinkLabel(const QString& text, std::function<void()> onClick, QWidget* parent)
     : QLabel(text, parent), onClick_(std::move(onClick)) {

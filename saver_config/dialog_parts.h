@@ -1,11 +1,18 @@
 #pragma once
-// What the about box and the configuration dialog share: a web link label, centring on the screen and the
-// desktop's way of opening a web address. Main thread only.
+// What the about box, the configuration dialog and the builder's options page share: a group box of
+// controls one under the other, a web link label, centring on the screen and the desktop's way of opening a
+// web address. Main thread only.
+#include <QGroupBox>
 #include <QLabel>
 
 #include <functional>
+#include <initializer_list>
 
 namespace vorlin::saverconfig {
+
+// A group box titled `title`, child of `parent`, holding `widgets` one under the other (they become its
+// children, so radio buttons in it form one choice).
+QGroupBox* groupColumn(const QString& title, QWidget* parent, std::initializer_list<QWidget*> widgets);
 
 // Blue, underlined, with the hand cursor; a left click released over it calls `onClick`.
 class TLinkLabel : public QLabel {

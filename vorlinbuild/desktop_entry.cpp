@@ -1,29 +1,16 @@
 // Desktop entries (see desktop_entry.h).
 #include "vorlinbuild/desktop_entry.h"
 
-#include <filesystem>
-
 #include "base/text.h"
+
+#include <filesystem>
 
 namespace fs = std::filesystem;
 
 namespace vorlin::vorlinbuild {
 
 std::string desktopString(const std::string& s) {
-    std::string o;
-    for (char c : s) {
-        if (c == '\\')
-            o += "\\\\";
-        else if (c == '\n')
-            o += "\\n";
-        else if (c == '\r')
-            o += "\\r";
-        else if (c == '\t')
-            o += "\\t";
-        else
-            o += c;
-    }
-    return o;
+    return backslashEscaped(s, "\n\r\t");
 }
 
 // One Exec argument: quoted, with the characters the Exec rules reserve escaped, "%" doubled.

@@ -1,6 +1,8 @@
 // Reading and writing install lists, and finding the other installed shows (see install_list.h).
 #include "vorlinbuild/install_list.h"
 
+#include "base/text.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -10,19 +12,9 @@ namespace fs = std::filesystem;
 namespace vorlin::vorlinbuild {
 namespace {
 
+// Tabs separate the fields and line feeds the entries; a carriage return is kept as it is.
 std::string escapeField(const std::string& s) {
-    std::string o;
-    for (char c : s) {
-        if (c == '\\')
-            o += "\\\\";
-        else if (c == '\t')
-            o += "\\t";
-        else if (c == '\n')
-            o += "\\n";
-        else
-            o += c;
-    }
-    return o;
+    return backslashEscaped(s, "\t\n");
 }
 
 Record splitRecord(const std::string& line) {

@@ -29,7 +29,7 @@ fail() {
     done
     exit 1
 }
-. "$(dirname "$0")/../lib/wait_log.sh"
+. "$(dirname "$0")/../lib/waiting.sh"
 
 convert -size 400x300 "xc:rgb(200,40,90)" -type TrueColor BMP3:"$WORK/pic.bmp" || fail "cannot make the picture"
 cp "$PROGRAM" "$WORK/MyShow.scr"
@@ -52,15 +52,6 @@ start_mutter() {
     done
     [ -S "$WORK/run/wayland-0" ] || fail "mutter made no Wayland socket"
     export WAYLAND_DISPLAY=wayland-0
-}
-wait_end() {
-    local deadline=$((SECONDS + $2))
-    while kill -0 "$1" 2> /dev/null; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-    wait "$1"
-    status=$?
 }
 start_mutter
 

@@ -46,17 +46,8 @@ id "$RUN_AS" > /dev/null 2>&1 || useradd -m "$RUN_AS" || fail "useradd"
 RUN_UID=$(id -u "$RUN_AS")
 RUN_GID=$(id -g "$RUN_AS")
 
-convert -size 400x300 "xc:rgb($R,$G,$B)" -type TrueColor BMP3:"$WORK/pic.bmp" || fail "cannot make the picture"
-cp "$PROGRAM" "$WORK/MyShow.scr"
-cat > "$WORK/MyShow.002" <<INI
-[Pictures]
-$WORK/pic.bmp=1
-[Set]
-ImageInterval=60
-EffectSpeed=5
-StetchImage=1
-PlayMusic=0
-INI
+. "$(dirname "$0")/../lib/one_picture_show.sh"
+one_picture_show EffectSpeed=5 StetchImage=1
 chmod -R a+rX "$WORK"
 mkdir -m 700 "$WORK/run" "$WORK/home"
 chown "$RUN_AS" "$WORK/run" "$WORK/home"
@@ -120,16 +111,7 @@ wait_outputs() {
     echo "outputs: HEADLESS-1 $a, HEADLESS-2 $b; expected the picture $1" >&2
     return 1
 }
-. "$(dirname "$0")/../lib/wait_log.sh"
-wait_end() {
-    local deadline=$((SECONDS + $2))
-    while kill -0 "$1" 2> /dev/null; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-    wait "$1"
-    status=$?
-}
+. "$(dirname "$0")/../lib/waiting.sh"
 
 # --- /s on both outputs; a key ends it.
 "${AS_USER[@]}" "$WORK/MyShow.scr" /s > "$WORK/show.log" 2>&1 &

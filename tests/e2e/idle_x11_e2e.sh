@@ -25,17 +25,8 @@ fail() {
     exit 1
 }
 
-convert -size 400x300 "xc:rgb($R,$G,$B)" -type TrueColor BMP3:"$WORK/pic.bmp" || fail "cannot make the picture"
-cp "$PROGRAM" "$WORK/MyShow.scr"
-cat > "$WORK/MyShow.002" <<INI
-[Pictures]
-$WORK/pic.bmp=1
-[Set]
-ImageInterval=60
-EffectSpeed=5
-StetchImage=1
-PlayMusic=0
-INI
+. "$(dirname "$0")/../lib/one_picture_show.sh"
+one_picture_show EffectSpeed=5 StetchImage=1
 mkdir -m 700 "$WORK/run"
 export SDL_AUDIODRIVER=dummy VORLIN_REGISTRY=$WORK/registry.ini VORLIN_SYSTEM_DIR=$WORK/system
 export XDG_RUNTIME_DIR=$WORK/run HOME=$WORK VORLIN_TRACE_IDLE=1
@@ -58,7 +49,7 @@ wait_screen() {
     echo "the screen's middle is $got; expected the picture $1" >&2
     return 1
 }
-. "$(dirname "$0")/../lib/wait_log.sh"
+. "$(dirname "$0")/../lib/waiting.sh"
 
 # No session to watch at all: one line, status 1 (a desktop entry must not restart it in a loop).
 "$WORK/MyShow.scr" --watch-idle > "$WORK/none.log" 2>&1

@@ -39,6 +39,7 @@ fail() {
 }
 
 . "$(dirname "$0")/../lib/sway_headless.sh"
+. "$(dirname "$0")/../lib/waiting.sh"
 ensure_sway_user || { echo "SKIP: cannot make the compositor's user"; exit 77; }
 
 . "$(dirname "$0")/../lib/monitor_show.sh"
@@ -77,18 +78,11 @@ end_with_key() {
     done
     [ -n "$gone" ] || fail "windows still there 3 s after the key"
     echo "key to all windows gone: $(((gone - before) / 1000000)) ms (wtype's own start included)"
-    wait_end_status || fail "the show did not end after the key"
+    wait_end "$SHOW_PID" 5 || fail "the show did not end after the key"
     [ "$status" -eq 0 ] || fail "exit status $status"
     SHOW_PID=
 }
 
-wait_end_status() {
-    for _ in $(seq 50); do
-        kill -0 "$SHOW_PID" 2> /dev/null || { wait "$SHOW_PID"; status=$?; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 
 start_sway 2 "output HEADLESS-1 resolution 640x480 position 0 0
 output HEADLESS-2 resolution 640x480 position 640 0"

@@ -40,16 +40,8 @@ fail() {
     exit 1
 }
 
-convert -size 400x300 "xc:rgb($R,$G,$B)" -type TrueColor BMP3:"$WORK/pic.bmp" || fail "cannot make the picture"
-cp "$PROGRAM" "$WORK/MyShow.scr"
-cat > "$WORK/MyShow.002" <<INI
-[Pictures]
-$WORK/pic.bmp=1
-[Set]
-ImageInterval=60
-EffectSpeed=1
-PlayMusic=0
-INI
+. "$(dirname "$0")/../lib/one_picture_show.sh"
+one_picture_show EffectSpeed=1
 chmod -R a+rX "$WORK"
 
 export SDL_AUDIODRIVER=dummy

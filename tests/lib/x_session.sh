@@ -1,6 +1,8 @@
 # Shell helpers for tests that run the show on an X server of their own. Sourced by a script that defines
 # WORK (its scratch folder), fail (reports and exits) and, for the host window helpers, HOST_HELPER.
-# Sets XVFB_PID, HOST_PID and HOST for the caller's clean-up.
+# Sets XVFB_PID, HOST_PID and HOST for the caller's clean-up. Brings the waiting helpers (wait_end) along.
+
+. "$(dirname "${BASH_SOURCE[0]}")/waiting.sh"
 
 # Starts Xvfb on a free display it picks itself (no collisions with other servers on the machine), waits
 # until a client can talk to it, and exports DISPLAY. No reset when the last client leaves: a show started
@@ -45,14 +47,3 @@ stop_host() {
     HOST_PID=
 }
 
-# Waits up to $2 seconds for process $1 (a child of this shell) to end; its exit status goes to $status.
-# Returns 1 if it is still running then.
-wait_end() {
-    local deadline=$((SECONDS + $2))
-    while kill -0 "$1" 2> /dev/null; do
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.1
-    done
-    wait "$1"
-    status=$?
-}

@@ -1,0 +1,24 @@
+# Waiting helpers for the end-to-end scripts.
+
+# wait_log PATTERN COUNT SECONDS: waits up to SECONDS until $WORK/watch.log holds at least COUNT lines
+# matching PATTERN (a log not there yet counts as none).
+wait_log() {
+    local deadline=$((SECONDS + $3))
+    while [ $SECONDS -lt $deadline ]; do
+        [ "$(grep -c -- "$1" "$WORK/watch.log" 2> /dev/null)" -ge "$2" ] 2> /dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# wait_end PID SECONDS: waits up to SECONDS for process PID (a child of this shell) to end; its exit status
+# goes to $status. Returns 1 if it is still running then.
+wait_end() {
+    local deadline=$((SECONDS + $2))
+    while kill -0 "$1" 2> /dev/null; do
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.1
+    done
+    wait "$1"
+    status=$?
+}
