@@ -309,6 +309,16 @@ void TRunVorlinscreen::Tick() {
 void TRunVorlinscreen::FinishTick() {
     std::optional<Ahead> ahead = std::move(FAhead);
     FAhead.reset();
+    // Another monitor came to show this picture while it loaded (its tick ran while this one waited):
+    // choose again from what the others show now, as a tick without loading ahead does. Here, on the
+    // main thread at the moment a picture becomes current, two monitors cannot both take one picture.
+    if (ahead && ahead->chosen >= 0 && PictureTaken && PictureTaken(ahead->chosen)) {
+        if (LoadNextPicture())
+            StartLoaded();
+        else
+            RetryLater();
+        return;
+    }
     // The tick's choice, as if it had been made now: the list position moves on, and the picture becomes
     // the current one only when it loaded.
     if (ahead) PictureIndex = ahead->pictureIndex;
