@@ -116,6 +116,19 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
     settings.Website = str("Website");
     const std::int32_t monitors = snap.readInteger("Set", "Monitors", mmSame);
     settings.Monitors = monitors >= mmSame && monitors <= mmSpan ? monitors : mmSame;
+    auto choice = [&](const char* key, std::int32_t last) {
+        const std::int32_t v = snap.readInteger("Set", key, 0);
+        return v >= 0 && v <= last ? v : 0;
+    };
+    settings.PanZoom = snap.readBool("Set", "PanZoom", false);
+    settings.Caption = choice("Caption", cpTitle);
+    settings.Clock = choice("Clock", ckTimeDate);
+    settings.Fill = choice("Fill", pfCrop);
+    settings.Shuffle = snap.readBool("Set", "Shuffle", false);
+    for (const auto& key : snap.readKeys("Folders")) {
+        const std::int32_t v = snap.readInteger("Folders", key, 1);
+        if (v != 0) settings.Folders.push_back({key, v == 2});
+    }
 }
 
 void ShowSettingsFile::writeOptions() {
@@ -135,6 +148,11 @@ void ShowSettingsFile::writeOptions() {
     b.writeString("Set", "PicturePath", settings.PicturePath);
     b.writeString("Set", "MusicPath", settings.MusicPath);
     b.writeInteger("Set", "Monitors", settings.Monitors);
+    b.writeBool("Set", "PanZoom", settings.PanZoom);
+    b.writeInteger("Set", "Caption", settings.Caption);
+    b.writeInteger("Set", "Clock", settings.Clock);
+    b.writeInteger("Set", "Fill", settings.Fill);
+    b.writeBool("Set", "Shuffle", settings.Shuffle);
     b.commit();
 }
 

@@ -42,6 +42,14 @@
 
 namespace vorlin::show {
 
+// A folder whose pictures join the show's list: the [Folders] key, its value 1 (the folder) or 2 (with
+// its sub-folders).
+struct TPictureFolder {
+    std::string path;
+    bool subfolders = false;
+    bool operator==(const TPictureFolder&) const = default;
+};
+
 // Field names as the show, the builder and the saved projects know them ("StetchImage" is spelled so).
 struct ShowSettings {
     std::vector<std::string> Pictures;
@@ -65,6 +73,13 @@ struct ShowSettings {
     std::string Website;
     // How a full-screen show uses several monitors (see TMonitorMode); values outside 0..2 read as 0.
     std::int32_t Monitors = 0;
+    // The photo looks; each off when its key is missing, so an older show looks as it always did.
+    bool PanZoom = false;                // a slow drift of zoom and framing while a picture shows
+    std::int32_t Caption = 0;            // TCaptionMode; values outside it read as 0
+    std::int32_t Clock = 0;              // TClockMode; values outside it read as 0
+    std::int32_t Fill = 0;               // TPictureFill; values outside it read as 0
+    bool Shuffle = false;                // with RandomImage: every picture once before any repeats
+    std::vector<TPictureFolder> Folders; // [Folders], in file order
 };
 
 // The values of ShowSettings::Monitors.
@@ -72,6 +87,28 @@ enum TMonitorMode : std::int32_t {
     mmSame = 0,      // the same show on every monitor, in step
     mmDifferent = 1, // each monitor its own picture at the same time
     mmSpan = 2,      // one show spanning the monitors' bounding box
+};
+
+// The values of ShowSettings::Caption: the text drawn in a corner of each picture.
+enum TCaptionMode : std::int32_t {
+    cpNone = 0,
+    cpFileName = 1,  // the file name without its extension
+    cpDateTaken = 2, // the date the photo was taken
+    cpTitle = 3,     // the photo's own title or description
+};
+
+// The values of ShowSettings::Clock.
+enum TClockMode : std::int32_t {
+    ckNone = 0,
+    ckTime = 1,
+    ckTimeDate = 2,
+};
+
+// The values of ShowSettings::Fill: what surrounds a picture that does not cover the screen.
+enum TPictureFill : std::int32_t {
+    pfColor = 0, // the background colour
+    pfBlur = 1,  // a blurred, darkened copy of the picture
+    pfCrop = 2,  // no bars: the picture covers the screen, its centre kept
 };
 
 // The names and places derived at every read. Folders end in "/".
@@ -107,8 +144,9 @@ public:
     // `registry`. Never throws for a missing, unreadable or malformed file: it reads as empty.
     void read(const std::string& programPath, const platform::Registry& registry);
 
-    // Rewrites the options of [Set] from the record (the twelve of the original file, then Monitors and
-    // IdleMinutes) in one atomic replacement of the file.
+    // Rewrites the options of [Set] from the record (the twelve of the original file, then Monitors,
+    // IdleMinutes and the photo looks) in one atomic replacement of the file. [Folders] is not written
+    // here: it is a list, kept with the pictures.
     // Throws platform::WriteError (the old file stays whole) or std::logic_error before any read.
     void writeOptions();
 

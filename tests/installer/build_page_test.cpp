@@ -373,7 +373,7 @@ TEST_F(ConfigDialog, MusicCheckAndOkRewriteEveryOption) {
               (std::vector<std::string>{"PlayMusic", "StetchImage", "RandomImage", "LoopMusic", "MusicPath",
                                         "Monitors", "AllowReverseTransition", "ClearOldImage", "RandomMusic",
                                         "ImageInterval", "BackgroundColor", "EffectSpeed", "IdleMinutes",
-                                        "PicturePath"}));
+                                        "PicturePath", "PanZoom", "Caption", "Clock", "Fill", "Shuffle"}));
     EXPECT_EQ(ini.readString("Set", "Monitors", ""), "2");
     EXPECT_EQ(ini.readString("Set", "PlayMusic", ""), "0");
     EXPECT_EQ(ini.readString("Set", "ImageInterval", ""), "9");

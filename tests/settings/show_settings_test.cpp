@@ -277,7 +277,8 @@ TEST_F(ShowFolder, WriteOptionsRoundTripsAndKeepsOtherSections) {
               "StetchImage=1\nRandomImage=0\nAllowReverseTransition=1\n"
               "ClearOldImage=1\nPlayMusic=0\nRandomMusic=1\nLoopMusic=1\n"
               "BackgroundColor=16744512\nEffectSpeed=5\nIdleMinutes=120\nPicturePath=/pics/\n"
-              "MusicPath=/music; and=more\nMonitors=2\n[Transitions]\n15=0\n");
+              "MusicPath=/music; and=more\nMonitors=2\nPanZoom=0\nCaption=0\nClock=0\nFill=0\nShuffle=0\n"
+              "[Transitions]\n15=0\n");
     ShowSettingsFile again;
     again.read(program + "MyShow.scr", registry);
     EXPECT_EQ(again.settings.MusicPath, "/music; and=more");
