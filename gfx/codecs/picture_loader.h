@@ -8,17 +8,13 @@
 
 #include "gfx/codecs/codecs.h"
 #include "gfx/codecs/fit_inside.h"
+#include "gfx/codecs/picture_formats.h"
 
 #include <atomic>
 #include <optional>
 #include <string>
 
 namespace vorlin::gfx {
-
-enum class PictureFormat { Jpeg, Gif, Bmp, Ico, Wmf, Emf, Png, Webp, Unknown };
-
-// The format the loading rules pick for a path (by its extension only; the content is not looked at).
-PictureFormat pictureFormatForPath(const std::string& path);
 
 // Decodes a file by its extension. `jpegBox` is passed to the JPEG decoder as its shrink hint.
 DecodedPicture decodePictureFile(const std::string& path, std::optional<PictureSize> jpegBox = {});
