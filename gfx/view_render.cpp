@@ -1,6 +1,7 @@
 #include "gfx/view_render.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include <pixman.h>
@@ -32,6 +33,12 @@ ViewSource::ViewSource(const Bitmap& picture) : width_(picture.width()), height_
 
 namespace {
 
+// pixman's own conversion truncates: a scale a rounding error below 1 (200 / 199.99999999999997) would
+// come out one step short and blur a view meant to be drawn pixel for pixel. Nearest instead.
+pixman_fixed_t toFixed(double d) {
+    return static_cast<pixman_fixed_t>(std::lround(d * 65536.0));
+}
+
 // `source` drawn into `target` of `dest`: destination pixel centres (relative to target's corner) map
 // linearly onto `view`, so target's left edge meets view.x and its right edge view.x + view.width.
 void compose(pixman_image_t* source, const ViewRect& view, Bitmap& dest, const Rect& target) {
@@ -42,10 +49,10 @@ void compose(pixman_image_t* source, const ViewRect& view, Bitmap& dest, const R
 
     pixman_transform_t t;
     pixman_transform_init_identity(&t);
-    t.matrix[0][0] = pixman_double_to_fixed(view.width / target.width());
-    t.matrix[0][2] = pixman_double_to_fixed(view.x);
-    t.matrix[1][1] = pixman_double_to_fixed(view.height / target.height());
-    t.matrix[1][2] = pixman_double_to_fixed(view.y);
+    t.matrix[0][0] = toFixed(view.width / target.width());
+    t.matrix[0][2] = toFixed(view.x);
+    t.matrix[1][1] = toFixed(view.height / target.height());
+    t.matrix[1][2] = toFixed(view.y);
     pixman_image_set_transform(source, &t);
 
     pixman_image_t* out =

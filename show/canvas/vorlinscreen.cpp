@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QThread>
 
 #include <algorithm>
@@ -56,6 +57,7 @@ TCustomVorlinscreen::TCustomVorlinscreen(QWidget* parent)
 
 TCustomVorlinscreen::~TCustomVorlinscreen() {
     FDestroying = true;
+    FDrift.Stop();
     // A worker blocked in its synchronous call is served (its step sees FDestroying and ends the run),
     // then joined; nothing it handed over can reach this object afterwards.
     guarded("ending the transition's worker", [this] { EndThread(); });
@@ -73,6 +75,8 @@ void TCustomVorlinscreen::SetPicture(const gfx::Bitmap& value) {
 
 void TCustomVorlinscreen::SetPicture(gfx::Bitmap&& value) {
     if (value.isEmpty() && FPicture.isEmpty()) return;
+    StopDrift(); // a new picture: the one on screen stops where it is
+    FDriftPicture.reset();
     FPicture = std::move(value);
     if (FDestroying) return;
     if (FAutoSize) FitToPicture();
@@ -160,6 +164,12 @@ void TCustomVorlinscreen::SetAlign(TAlign value) {
     ApplyAlign();
 }
 
+void TCustomVorlinscreen::SetPanZoom(bool value) {
+    if (value == FPanZoom) return;
+    FPanZoom = value;
+    if (!value) StopDrift();
+}
+
 void TCustomVorlinscreen::InvalidateUnlessPainting() {
     if (!FScreen.isEmpty() && !FPainting) update();
 }
@@ -181,6 +191,12 @@ gfx::PictureFit TCustomVorlinscreen::PictureFitNow() const {
         fit.rule = FStretchFine ? gfx::PictureFit::Rule::Inside : gfx::PictureFit::Rule::EachSide;
     else
         fit.rule = gfx::PictureFit::Rule::Visible;
+    // A picture shown scaled down drifts from a larger one, so that the deepest zoom is 1:1.
+    if (FPanZoom &&
+        (fit.rule == gfx::PictureFit::Rule::Inside || fit.rule == gfx::PictureFit::Rule::EachSide)) {
+        fit.boxWidth = driftBoxSide(fit.boxWidth);
+        fit.boxHeight = driftBoxSide(fit.boxHeight);
+    }
     return fit;
 }
 
@@ -190,6 +206,10 @@ void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
 }
 
 void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
+    if (LookActive() && !picture.isEmpty() && width() > 0 && height() > 0) {
+        TakeDriftPicture(std::move(picture));
+        return;
+    }
     if (LastPicture.isEmpty()) LastPicture = picture;
     // Padding keeps a smaller picture from leaving parts of the previous, larger one uncovered by the
     // transition. A stretched picture covers the whole control by itself: padded, it would shrink and
@@ -204,6 +224,20 @@ void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
         SetPicture(std::move(picture));
 }
 
+void TCustomVorlinscreen::TakeDriftPicture(gfx::Bitmap picture) {
+    // Where the picture lies and what surrounds it: the picture's placement by the show's fit, on the
+    // background colour.
+    const bool fillClient = PictureFitNow().rule == gfx::PictureFit::Rule::EachSide;
+    auto drift = std::make_shared<TDriftPicture>(
+        picture, driftTarget(picture.width(), picture.height(), width(), height(), fillClient, FCenter));
+    gfx::Bitmap composed(width(), height(), FColor);
+    drift->draw(composed, 0);
+    // Kept as without a look: the padding of a picture loaded after PanZoom is turned off reckons with it.
+    LastPicture = std::move(picture);
+    SetPicture(std::move(composed));
+    FDriftPicture = std::move(drift);
+}
+
 void TCustomVorlinscreen::FitToPicture() {
     if (FAlign == alNone && !FPicture.isEmpty()) resize(FPicture.width(), FPicture.height());
 }
@@ -212,6 +246,7 @@ void TCustomVorlinscreen::FitToPicture() {
 
 void TCustomVorlinscreen::StartTransition() {
     if (FTransition || FPicture.isEmpty()) return;
+    StopDrift(); // the transition starts from the frame on screen
     const auto link = FLink;
     const auto transition =
         std::make_shared<TTransition>(*this, FManual ? TransitionPhase::Manual : TransitionPhase::Running);
@@ -239,7 +274,7 @@ void TCustomVorlinscreen::PrepareFrames() {
     UpdateDisplayRect();
 
     const Rect client = rectOfSize(width(), height());
-    const Rect source = shownRect(FDisplayRect, client, FStretch, FStretchFine);
+    const Rect source = shownRect(FDisplayRect, client, StretchShown(), FStretchFine);
     // Colour first: where the source lies outside the control, nothing was shown but the background.
     auto shown = std::make_shared<gfx::Bitmap>(FScreen.width(), FScreen.height(), FColor);
     if (source.width() == shown->width() && source.height() == shown->height())
@@ -342,6 +377,7 @@ void TCustomVorlinscreen::FinishTransition() {
 }
 
 void TCustomVorlinscreen::StopTransition() {
+    StopDrift();
     if (!FTransition || FTransition->Phase == TransitionPhase::Stopping) return;
     FTransition->Phase = TransitionPhase::Stopping;
     EndThread();
@@ -350,9 +386,39 @@ void TCustomVorlinscreen::StopTransition() {
 
 void TCustomVorlinscreen::ClearScreen() {
     // FPainting stands for "the screen buffer is in use elsewhere".
+    StopDrift();
     if (FTransition || FScreen.isEmpty() || FPainting) return;
     FScreen = gfx::Bitmap();
     update();
+}
+
+// ---- Pan and zoom ----
+
+void TCustomVorlinscreen::SetDrift(const TDriftPlan& plan) {
+    if (!FDriftPicture || FTransition) return;
+    FDriftPicture->plan = plan;
+    FDriftPicture->planned = true;
+    FDriftPicture->draw(FPicture, 0);
+}
+
+void TCustomVorlinscreen::StartDrift(int durationMs) {
+    // The drift continues the picture the last transition left on screen: FScreen is Picture now.
+    if (!FDriftPicture || !FDriftPicture->planned || FTransition || FDestroying) return;
+    if (FScreen.width() != FPicture.width() || FScreen.height() != FPicture.height()) return;
+    const int fps = DriftFramesPerSecond > 0 ? DriftFramesPerSecond
+                                             : driftFramesPerSecond(screen() ? screen()->refreshRate() : 0);
+    FDrift.Start(FDriftPicture, durationMs, fps);
+}
+
+void TCustomVorlinscreen::StopDrift() {
+    FDrift.Stop();
+}
+
+void TCustomVorlinscreen::DriftFrameDrawn(const Rect& drawn) {
+    InvalidateFrameRect(drawn);
+    Update();
+    // Views that follow the canvas (other monitors) repaint on it.
+    if (!FDestroying && OnProgress) OnProgress(*this);
 }
 
 // ---- Display ----
@@ -365,7 +431,7 @@ void TCustomVorlinscreen::UpdateDisplayRect() {
 void TCustomVorlinscreen::InvalidateFrameRect(const Rect& R) {
     if (FDestroying) return;
     const Rect mapped =
-        mapToClient(R, FDisplayRect, rectOfSize(width(), height()), FCenter, FStretch, FStretchFine);
+        mapToClient(R, FDisplayRect, rectOfSize(width(), height()), FCenter, StretchShown(), FStretchFine);
     if (mapped.isEmpty()) return;
     const QRect area = toQRect(mapped);
     FDirty += area;
@@ -392,7 +458,7 @@ void TCustomVorlinscreen::PaintArea(Rect area) {
     }
     // Stretched layers are composed whole: a stretch-copy cut to part of its destination would have to
     // repeat the blit's sampling rule here.
-    if (FStretch || (FBgMode == bmStretched && !FBgPicture.isEmpty())) area = client;
+    if (StretchShown() || (FBgMode == bmStretched && !FBgPicture.isEmpty())) area = client;
     area = intersect(area, client);
     if (area.isEmpty()) return;
     gfx::Bitmap& buffer = FPaintBuffer;
@@ -428,7 +494,7 @@ void TCustomVorlinscreen::PaintArea(Rect area) {
     }
 
     if (!FScreen.isEmpty()) {
-        if (!FStretch)
+        if (!StretchShown())
             place(FScreen, FDisplayRect.Left, FDisplayRect.Top);
         else
             gfx::stretchCopy(buffer, shownRect(FDisplayRect, client, true, FStretchFine), FScreen,
@@ -469,6 +535,7 @@ void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
 void TCustomVorlinscreen::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     guarded("placing the picture after a resize", [this] {
+        StopDrift();
         if (!FPicture.isEmpty()) {
             UpdateDisplayRect();
             InvalidateUnlessPainting();

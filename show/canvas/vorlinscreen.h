@@ -27,6 +27,8 @@
 #include "base/geometry.h"
 #include "gfx/bitmap.h"
 #include "gfx/codecs/picture_fit.h"
+#include "show/canvas/drift_player.h"
+#include "show/canvas/pan_zoom.h"
 #include "show/canvas/transition.h"
 
 #include <QPointer>
@@ -113,6 +115,10 @@ public:
     void SetColor(gfx::Color value);
     TAlign Align() const { return FAlign; }
     void SetAlign(TAlign value);
+    // Pan and zoom: pictures are loaded to drift while they show (see "Pan and zoom" below). Turning it
+    // off stops a drift; a picture already loaded keeps its look.
+    bool PanZoom() const { return FPanZoom; }
+    void SetPanZoom(bool value);
 
     // --- Events (empty = unassigned). ---
     TNotifyEvent OnChange;   // Picture changed
@@ -172,6 +178,28 @@ public:
     const gfx::Bitmap* NewFrame() const { return FTransition ? FTransition->NewFrame.get() : nullptr; }
     // The worker pacing the running transition; null while idle, unthreaded or driven by hand.
     std::shared_ptr<TAnimateThread> Thread() const { return FTransition ? FTransition->Worker : nullptr; }
+
+    // --- Pan and zoom (main thread; drift_player.h). ---
+    // With PanZoom a loaded picture is composed at the control's size, the picture in its rectangle
+    // (DriftTarget) on the colour, and kept as a drift source. The owner gives it a plan (SetDrift, before
+    // StartTransition: Picture becomes the plan's first frame) and, once the transition has ended,
+    // starts the drift (StartDrift) over the time the picture shows. The drift draws only the picture's
+    // rectangle of FScreen and fires OnProgress per frame, as transitions do. It stops at StartTransition,
+    // StopTransition, ClearScreen, a new picture, a resize, PanZoom off and destruction; FScreen then
+    // keeps the frame last drawn, and a transition starts from what the screen shows.
+    void SetDrift(const TDriftPlan& plan);
+    void StartDrift(int durationMs);
+    void StopDrift();
+    // A drift runs (or holds its end).
+    bool Drifting() const { return FDrift.Running(); }
+    // Draws the running drift's frame for the present moment (the drift timer's step).
+    void DriftFrame() { FDrift.FrameNow(); }
+    // The picture's rectangle in Picture and FScreen while it can drift; empty otherwise.
+    Rect DriftTarget() const { return FDriftPicture ? FDriftPicture->target : Rect{}; }
+    // The drift's clock (tests replace it).
+    void SetDriftClock(TDriftPlayer::Clock clock) { FDrift.clock = std::move(clock); }
+    // Frames a second of a drift; 0: the display's refresh rate, at most 60.
+    int DriftFramesPerSecond = 0;
 
     // --- State (main thread; see the top of the file). ---
     int FProgress = 0; // 0..100
@@ -236,6 +264,13 @@ private:
     bool FReverse = false;
     gfx::Color FColor{0, 0, 0};
     TAlign FAlign = alNone;
+    bool FPanZoom = false;
+
+    // Composes Picture from a picture loaded with PanZoom (see "Pan and zoom" above).
+    void TakeDriftPicture(gfx::Bitmap picture);
+    // A look composes the picture at the control's size: Stretch then only chooses how it is fitted.
+    bool LookActive() const { return FPanZoom; }
+    bool StretchShown() const { return FStretch && !LookActive(); }
 
     bool FDestroying = false;
     std::shared_ptr<TTransition> FTransition; // none while idle
@@ -244,6 +279,10 @@ private:
     QRegion FDirty; // invalidated since the last paint
     QPointer<QWidget> FWatchedParent;
     std::shared_ptr<CanvasLink> FLink;
+    // The drift source of Picture (null: Picture does not drift) and the drift on screen.
+    std::shared_ptr<TDriftPicture> FDriftPicture;
+    TDriftPlayer FDrift{FScreen, [this](const Rect& drawn) { DriftFrameDrawn(drawn); }};
+    void DriftFrameDrawn(const Rect& drawn);
 };
 
 // The published component; adds nothing.

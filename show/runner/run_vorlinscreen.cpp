@@ -65,9 +65,9 @@ TRunVorlinscreen::TRunVorlinscreen(QWidget* Parent, canvas::TMouseMoveEvent OnMo
         display->SetStretchFine(false);
         // A child made after its parent was shown stays hidden until shown itself.
         display->show();
-        ApplySettings();
         Windowed = windowed;
         Demonstration = demonstration;
+        ApplySettings();
         if (Windowed) {
             display->ShrinkToFit = true;
             display->PadToWindow = true;
@@ -106,6 +106,8 @@ void TRunVorlinscreen::ApplySettings() {
         const auto& s = settings();
         Display->SetStretch(s.StetchImage);
         Display->SetColor(gfx::Color::fromColorRef(static_cast<std::uint32_t>(s.BackgroundColor)));
+        // The demonstration shows an effect between its two samples, nothing else.
+        Display->SetPanZoom(s.PanZoom && !Demonstration);
         if (const auto pace = paceForSpeed(s.EffectSpeed)) {
             Display->SetStep(pace->step);
             Display->SetDelay(pace->delay);
@@ -261,6 +263,8 @@ void TRunVorlinscreen::StartNext() {
         const int style = Demonstration ? (DemonstrationStyle & 0xFF) : chooseEffect(s.EnabledEffects);
         Display->SetStyle(style);
         if (s.AllowReverseTransition) Display->SetReverse(chooseReverse());
+        // Drawn only with pan and zoom: a show without it draws what it always drew.
+        if (Display->PanZoom()) Display->SetDrift(canvas::chooseDrift());
         if (s.ClearOldImage) {
             Display->ClearScreen();
             Display->repaint();
@@ -379,6 +383,8 @@ void TRunVorlinscreen::TransitionDone() {
             trace("end " + std::to_string(traceClockMs()));
         }
         if (Timer && Timer->interval() > 0) {
+            // The picture drifts until the next tick.
+            if (Display) Display->StartDrift(Timer->interval());
             Timer->start();
             // After the transition's own draws from the shared generator: the next picture is drawn
             // where the tick would draw it.

@@ -37,6 +37,20 @@ TEST(ViewRender, WholeViewAtItsOwnSizeCopiesExactlyAndTouchesNothingElse) {
         }
 }
 
+// A view computed in floating point (a zoom of 1.15 of a 230-pixel picture, 199.99999999999997 wide) is
+// still drawn pixel for pixel, not blurred by a scale one fixed-point step off.
+TEST(ViewRender, ViewsARoundingErrorOffTheirOwnSizeCopyExactly) {
+    Bitmap picture(230, 3);
+    for (int x = 0; x < 230; ++x)
+        for (int y = 0; y < 3; ++y) picture.setPixel(x, y, {std::uint8_t(x * 37), std::uint8_t(y * 90), 7});
+    const double width = 230 / 1.15;
+    ASSERT_NE(width, 200.0);
+    Bitmap dest(200, 3, kUntouched);
+    renderView(ViewSource(picture), {230 - width, 0, width, 3}, dest, {0, 0, 200, 3});
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 200; ++x) ASSERT_EQ(dest.pixel(x, y), picture.pixel(x + 30, y)) << x << "," << y;
+}
+
 // Pixel centres map linearly: doubling a 2-pixel black/white row samples the source at 0.25, 0.75, 1.25 and
 // 1.75, i.e. black (padded edge), a quarter white, three quarters white, white.
 TEST(ViewRender, EnlargingInterpolatesBetweenPixelCentres) {
