@@ -440,6 +440,62 @@ TEST_F(RunnerTest, RandomOrderAvoidsThePictureOnScreenAfterAFailedLoad) {
     EXPECT_GT(runner_->LoadAttempts, 40);
 }
 
+// Pan and zoom draws each drift's direction from the shared generator, and only when it is on: for a
+// fixed seed a show without it brings exactly the effects and directions the effect and reverse draws
+// alone give, and the same screens whether PanZoom was never set or set and turned off again. With it,
+// the picture drifts after each transition, and the drifts' draws move the sequence on.
+TEST_F(RunnerTest, PanZoomDrawsFromTheGeneratorOnlyWhenOn) {
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 4; ++i)
+        pictures.push_back(picture("p" + std::to_string(i) + ".bmp", static_cast<std::uint8_t>(i * 60)));
+    auto& s = file_.settings;
+    s.Pictures = pictures;
+    for (int e = 1; e <= 5; ++e) s.EnabledEffects.set(e); // effects that draw nothing in their frames
+    s.AllowReverseTransition = true;
+    constexpr std::uint32_t kSeed = 4711;
+    constexpr int kTicks = 12;
+
+    std::vector<std::pair<int, bool>> replay;
+    vorlin::setRandomSeed(kSeed);
+    for (int i = 0; i < kTicks; ++i) {
+        const int effect = runner::chooseEffect(s.EnabledEffects);
+        replay.emplace_back(effect, runner::chooseReverse());
+    }
+
+    struct Run {
+        std::vector<std::pair<int, bool>> effects;
+        std::vector<gfx::Bitmap> screens;
+        int drifting = 0;
+    };
+    auto run = [&](bool panZoom, bool turnedOnAndOff) {
+        Run r;
+        s.PanZoom = panZoom || turnedOnAndOff;
+        make();
+        if (turnedOnAndOff) {
+            s.PanZoom = false;
+            runner_->ApplySettings();
+        }
+        vorlin::setRandomSeed(kSeed);
+        for (int i = 0; i < kTicks; ++i) {
+            tick();
+            r.effects.emplace_back(runner_->Display->Style(), runner_->Display->Reverse());
+            EXPECT_TRUE(waitIdle());
+            r.screens.push_back(runner_->Display->FScreen);
+            r.drifting += runner_->Display->Drifting();
+        }
+        return r;
+    };
+    const Run never = run(false, false), off = run(false, true), on = run(true, false);
+    EXPECT_EQ(never.effects, replay);
+    EXPECT_EQ(off.effects, replay);
+    for (int i = 0; i < kTicks; ++i) EXPECT_TRUE(off.screens[i].samePixels(never.screens[i])) << i;
+    EXPECT_EQ(never.drifting, 0);
+    EXPECT_NE(on.effects, replay);
+    EXPECT_EQ(on.drifting, kTicks);
+    // With pan and zoom the picture fills the control's size.
+    EXPECT_EQ(on.screens.back().width(), parent_->width());
+}
+
 TEST_F(RunnerTest, DemonstrationAlternatesTheSamples) {
     // The samples are JPEG files found in the program folder.
     const fs::path jpeg = fs::path(VORLIN_TEST_DATA_DIR) / "pictures" / "jpeg_orient1.jpg";
