@@ -10,6 +10,7 @@
 
 #include "gfx/bitmap.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -47,9 +48,46 @@ private:
     std::unique_ptr<pixman_image_t, Unref> image_;
 };
 
+// A 32-bit frame that views are drawn into on pixman's fast path, for frames drawn many times a second
+// (a 24-bit destination costs several times as much per frame). x8r8g8b8: one 0xFFRRGGBB per pixel,
+// rows of width pixels, so that a QImage of Format_RGB32 wraps its rows without a copy.
+class ViewFrame {
+public:
+    ViewFrame() = default;
+    // A width × height frame (black).
+    ViewFrame(int width, int height);
+    ViewFrame(ViewFrame&&) noexcept = default;
+    ViewFrame& operator=(ViewFrame&&) noexcept = default;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool isEmpty() const { return width_ <= 0 || height_ <= 0; }
+    // Bytes from one row to the next.
+    int stride() const { return width_ * 4; }
+    const std::uint32_t* scanLine(int y) const {
+        return pixels_.data() + static_cast<std::size_t>(y) * width_;
+    }
+    pixman_image_t* image() const { return image_.get(); }
+
+private:
+    struct Unref {
+        void operator()(pixman_image_t* image) const;
+    };
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+    std::unique_ptr<pixman_image_t, Unref> image_;
+};
+
 // Draws the part `view` of `source` scaled to cover `target` of `dest` (bilinear). Only the part of
-// `target` inside `dest` is written. Nothing happens for an empty source, view or target.
+// `target` inside `dest` is written. Nothing happens for an empty source, view or target. A 24-bit
+// destination is drawn through 32-bit strips (pixman's 24-bit path is its slow per-pixel one).
 void renderView(const ViewSource& source, const ViewRect& view, Bitmap& dest, const Rect& target);
+void renderView(const ViewSource& source, const ViewRect& view, ViewFrame& dest, const Rect& target);
+
+// Copies the part `part` of `frame` (clipped to it) into `dest` with its top-left at (x, y), clipped to
+// `dest`.
+void copyFrame(Bitmap& dest, int x, int y, const ViewFrame& frame, const Rect& part);
 
 // Draws all of `source` scaled to cover `target` of `dest` (bilinear): a one-off enlargement.
 void renderScaled(const Bitmap& source, Bitmap& dest, const Rect& target);

@@ -46,6 +46,9 @@ void TDriftPlayer::Start(std::shared_ptr<const TDriftPicture> picture, int durat
     duration_ = std::chrono::milliseconds(durationMs);
     start_ = clock();
     endDrawn_ = false;
+    framed_ = false;
+    if (frame_.width() != t.width() || frame_.height() != t.height())
+        frame_ = gfx::ViewFrame(t.width(), t.height());
     const int fps = std::clamp(framesPerSecond, 1, 1000);
     timer_.start(std::max(1, static_cast<int>(std::lround(1000.0 / fps))));
 }
@@ -53,6 +56,7 @@ void TDriftPlayer::Start(std::shared_ptr<const TDriftPicture> picture, int durat
 void TDriftPlayer::Stop() {
     timer_.stop();
     picture_.reset();
+    framed_ = false;
 }
 
 double TDriftPlayer::Progress() const {
@@ -70,7 +74,10 @@ void TDriftPlayer::FrameNow() {
     // Held for the frame: the handler below may stop the drift.
     const std::shared_ptr<const TDriftPicture> picture = picture_;
     const double t = Progress();
-    picture->draw(screen_, t);
+    const Rect& target = picture->target;
+    gfx::renderView(picture->source, picture->viewAt(t), frame_, rectOfSize(target.width(), target.height()));
+    framed_ = true;
+    gfx::copyFrame(screen_, target.Left, target.Top, frame_, rectOfSize(target.width(), target.height()));
     // The end stays on screen until the drift stops: no more frames are needed.
     if (t >= 1) {
         endDrawn_ = true;

@@ -1,6 +1,8 @@
 #pragma once
-// The canvas's pan and zoom while a picture shows: a timer draws the drift's frames into the screen
-// buffer, only over the picture's rectangle, until the drift's end, and then holds that last frame.
+// The canvas's pan and zoom while a picture shows: a timer draws the drift's frames, only the picture's
+// rectangle, until the drift's end, and then holds that last frame. Each frame is drawn into a 32-bit
+// frame (pixman's fast bilinear path, and what the canvas paints from without a conversion) and copied
+// into the screen buffer, which so always holds what is shown.
 //
 // A TDriftPicture is a picture as a drift shows it: converted once to 32-bit pixels for the bilinear
 // drawing, where it lies in the composed picture, and the plan chosen for it. The canvas composes the
@@ -65,6 +67,10 @@ public:
     void FrameNow();
     // t of the present moment, 0..1 (0 when no drift runs).
     double Progress() const;
+    // The running drift's last frame (the size of its target), or null before its first frame.
+    const gfx::ViewFrame* Frame() const { return picture_ && framed_ ? &frame_ : nullptr; }
+    // Where the running drift draws in the screen buffer (empty when none runs).
+    Rect Target() const { return picture_ ? picture_->target : Rect{}; }
 
     Clock clock = [] { return std::chrono::steady_clock::now(); };
 
@@ -77,6 +83,8 @@ private:
     std::chrono::milliseconds duration_{0};
     int screenWidth_ = 0, screenHeight_ = 0;
     bool endDrawn_ = false;
+    gfx::ViewFrame frame_; // kept from drift to drift while the target's size stays
+    bool framed_ = false;
 };
 
 // Frames a second for a display of refreshRate Hz: the refresh rate, at most 60; 60 when unknown.

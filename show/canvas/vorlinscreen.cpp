@@ -43,6 +43,20 @@ QRect toQRect(const Rect& r) {
     return QRect(r.Left, r.Top, r.width(), r.height());
 }
 
+// Draws `area` of an image whose row y (in the control's coordinates) starts at row(y), at the area's
+// left edge. In strips of at most 16 rows and 16384 pixels, which Qt blends and converts on this thread:
+// larger draws are split over Qt's own thread pool, whose hand-over ThreadSanitizer cannot see (Debian's
+// Qt is not instrumented), and its false reports would hide real ones.
+template <typename Row>
+void drawStrips(QPainter& painter, const QRect& area, QImage::Format format, int stride, Row row) {
+    const int rowsPerStrip = std::clamp(16384 / area.width(), 1, 16);
+    for (int y = area.top(); y <= area.bottom(); y += rowsPerStrip) {
+        const int rows = std::min(rowsPerStrip, area.bottom() + 1 - y);
+        const QImage strip(row(y), area.width(), rows, stride, format);
+        painter.drawImage(QPoint(area.left(), y), strip);
+    }
+}
+
 } // namespace
 
 TCustomVorlinscreen::TCustomVorlinscreen(QWidget* parent)
@@ -411,7 +425,23 @@ void TCustomVorlinscreen::StartDrift(int durationMs) {
 }
 
 void TCustomVorlinscreen::StopDrift() {
+    const QRect shown = DriftFrameArea();
     FDrift.Stop();
+    // Frames painted straight from the drift's frame left the paint buffer behind: it takes the last one
+    // from FScreen, so that it holds what the screen shows (a transition's old frame comes from it).
+    if (FPaintBufferBehind && !FDestroying && !shown.isEmpty())
+        PaintArea(Rect{shown.left(), shown.top(), shown.right() + 1, shown.bottom() + 1});
+    FPaintBufferBehind = false;
+}
+
+QRect TCustomVorlinscreen::DriftFrameArea() const {
+    if (!FDrift.Frame()) return {};
+    const Rect target = FDrift.Target();
+    const Rect mapped = mapToClient(target, FDisplayRect, rectOfSize(width(), height()), FCenter,
+                                    StretchShown(), FStretchFine);
+    // Only where the frame shows unscaled and whole.
+    if (mapped.width() != target.width() || mapped.height() != target.height()) return {};
+    return toQRect(mapped);
 }
 
 void TCustomVorlinscreen::DriftFrameDrawn(const Rect& drawn) {
@@ -509,24 +539,26 @@ void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
     if (QThread::currentThread() != thread() || FPainting) return;
     FPainting = true;
     guarded("painting the canvas", [&] {
+        const QRect area = event->rect().intersected(rect());
+        // Inside a drifting picture the drift's own 32-bit frame goes to the screen: no composition, no
+        // conversion. The paint buffer catches up when the drift stops.
+        if (const QRect drift = DriftFrameArea(); !area.isEmpty() && drift.contains(area)) {
+            const gfx::ViewFrame& frame = *FDrift.Frame();
+            QPainter painter(this);
+            drawStrips(painter, area, QImage::Format_RGB32, frame.stride(), [&](int y) {
+                return reinterpret_cast<const uchar*>(frame.scanLine(y - drift.top()) + area.left() -
+                                                      drift.left());
+            });
+            FPaintBufferBehind = true;
+            return;
+        }
         const QRect r = event->rect();
         PaintArea(Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
-        if (FPaintBuffer.isEmpty()) return;
-        // The paint buffer's rows are already laid out as a 24-bit BGR image: wrapped, not copied. It goes
-        // to the screen in strips of at most 16 rows and 16384 pixels, which Qt blends and converts on
-        // this thread: larger draws are split over Qt's own thread pool, whose hand-over
-        // ThreadSanitizer cannot see (Debian's Qt is not instrumented), and its false reports would hide
-        // real ones.
-        const QRect area = event->rect().intersected(rect());
-        if (area.isEmpty()) return;
+        if (FPaintBuffer.isEmpty() || area.isEmpty()) return;
+        // The paint buffer's rows are already laid out as a 24-bit BGR image: wrapped, not copied.
         QPainter painter(this);
-        const int rowsPerStrip = std::clamp(16384 / area.width(), 1, 16);
-        for (int y = area.top(); y <= area.bottom(); y += rowsPerStrip) {
-            const int rows = std::min(rowsPerStrip, area.bottom() + 1 - y);
-            const QImage strip(FPaintBuffer.scanLine(y) + 3 * area.left(), area.width(), rows,
-                               FPaintBuffer.stride(), QImage::Format_BGR888);
-            painter.drawImage(QPoint(area.left(), y), strip);
-        }
+        drawStrips(painter, area, QImage::Format_BGR888, FPaintBuffer.stride(),
+                   [&](int y) { return FPaintBuffer.scanLine(y) + 3 * area.left(); });
     });
     FDirty -= event->region();
     FPainting = false;

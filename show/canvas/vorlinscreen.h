@@ -283,6 +283,9 @@ private:
     std::shared_ptr<TDriftPicture> FDriftPicture;
     TDriftPlayer FDrift{FScreen, [this](const Rect& drawn) { DriftFrameDrawn(drawn); }};
     void DriftFrameDrawn(const Rect& drawn);
+    // Where the running drift's frame shows in the control, painted from that frame; empty when not.
+    QRect DriftFrameArea() const;
+    bool FPaintBufferBehind = false; // the paint buffer lacks drift frames painted from the drift's frame
 };
 
 // The published component; adds nothing.

@@ -101,3 +101,36 @@ TEST(ViewRender, TargetsReachingOutsideTheDestinationDrawTheirVisiblePartUnchang
     renderView(source, {0, 0, 0, 3}, none, {0, 0, 5, 5});
     EXPECT_TRUE(none.samePixels(Bitmap(5, 5, kUntouched)));
 }
+
+// A 24-bit destination is drawn in strips of rows: the same pixels as one 32-bit frame drawn at once,
+// across strip boundaries and with the target reaching past the destination's edges.
+TEST(ViewRender, StripsOfA24BitDestinationMatchAFrameDrawnAtOnce) {
+    Bitmap picture(50, 70);
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 50; ++x)
+            picture.setPixel(x, y, {std::uint8_t(5 * x), std::uint8_t(3 * y), std::uint8_t(x ^ y)});
+    const ViewSource source(picture);
+    const ViewRect view{3.3, 2.7, 41.1, 57.9};
+    const Rect target{-4, -6, 60, 81};
+    Bitmap bitmap(55, 71, kUntouched);
+    renderView(source, view, bitmap, target);
+    ViewFrame frame(55, 71);
+    renderView(source, view, frame, target);
+    for (int y = 0; y < 71; ++y)
+        for (int x = 0; x < 55; ++x) {
+            const std::uint32_t v = frame.scanLine(y)[x];
+            ASSERT_EQ(bitmap.pixel(x, y),
+                      (Color{std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)}))
+                << x << "," << y;
+        }
+
+    // copyFrame: a part of the frame placed at (x, y), cut to the destination.
+    Bitmap copy(20, 20, kUntouched);
+    copyFrame(copy, 12, -3, frame, {10, 20, 25, 40});
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool inside = x >= 12 && y < 17;
+            EXPECT_EQ(copy.pixel(x, y), inside ? bitmap.pixel(x - 12 + 10, y + 3 + 20) : kUntouched)
+                << x << "," << y;
+        }
+}
