@@ -226,7 +226,7 @@ Tiff soundTiff() {
     Tiff t;
     t.ifd(8, {{kDescriptionTag, kAscii, 12, 100}, {kExifIfdTag, kLong, 1, 60}});
     t.ifd(60, {{kDateTag, kAscii, 20, 140}});
-    t.text(100, "Hand made").text(140, "2021:07:04 18:30:05");
+    t.text(100, "Hand made").text(140, "2021:07:04 18:30:05"); // the description's count holds 2 more NULs
     return t;
 }
 
@@ -275,6 +275,10 @@ TEST(PhotoMetadataHostile, DamagedBlocksLeaveFieldsEmpty) {
         {"first IFD past the end", [](Tiff& t) { t.u32(4, 0x10000000); }, true, true},
         {"no TIFF header", [](Tiff& t) { t.u16(0, 0x4141); }, true, true},
         {"date cut short", [](Tiff& t) { t.u32(60 + 2 + 4, 12); }, false, true},
+        {"bytes after the description's NUL", [](Tiff& t) { t.text(100, std::string("Hand made\0xy", 12)); },
+         false, false},
+        {"description of numbers", [](Tiff& t) { t.u16(8 + 2 + 2, 3); }, true, false},
+        {"date of numbers", [](Tiff& t) { t.u16(60 + 2 + 2, 1); }, false, true},
     };
     for (const Damage& d : damages) {
         SCOPED_TRACE(d.name);
