@@ -35,18 +35,25 @@ PhotoMetadata read(const Bytes& file) {
 }
 
 // The fixture maker: a small grey picture of the given extension from ImageMagick, with the tags written by
-// exiftool ("-Tag=value" arguments); its bytes. Empty with the tool's output in `error` if a tool failed.
+// exiftool ("-Tag=value" arguments), then converted by ImageMagick to `convertTo` if one is given (as a
+// person converting a photo would); its bytes. Empty with the tool's output in `error` if a tool failed.
 class PhotoMaker {
 public:
     static bool haveExiftool() { return runShell("exiftool -ver").second == 0; }
 
-    Bytes make(const std::string& extension, const std::vector<std::string>& tags, std::string& error) {
-        const std::string path = dir_ / ("photo" + std::to_string(++count_) + "." + extension);
+    Bytes make(const std::string& extension, const std::vector<std::string>& tags,
+               const std::string& convertTo, std::string& error) {
+        std::string path = dir_ / ("photo" + std::to_string(++count_) + "." + extension);
         auto [out, status] = runShell("convert -size 24x16 xc:gray60 " + shellQuote(path));
         if (status == 0 && !tags.empty()) {
             std::string command = "exiftool -q -q -overwrite_original";
             for (const std::string& tag : tags) command += " " + shellQuote(tag);
             std::tie(out, status) = runShell(command + " " + shellQuote(path));
+        }
+        if (status == 0 && !convertTo.empty()) {
+            const std::string converted = path + "." + convertTo;
+            std::tie(out, status) = runShell("convert " + shellQuote(path) + " " + shellQuote(converted));
+            path = converted;
         }
         if (status != 0) {
             error = out;
@@ -66,7 +73,12 @@ struct PhotoCase {
     std::vector<std::string> tags;
     std::optional<PhotoDate> taken;
     std::string title;
+    std::string convertTo = "";
 };
+
+void PrintTo(const PhotoCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PhotoFileTest : public ::testing::TestWithParam<PhotoCase> {
 protected:
@@ -82,7 +94,7 @@ std::unique_ptr<PhotoMaker> PhotoFileTest::maker_;
 TEST_P(PhotoFileTest, ReadsDateAndTitle) {
     const PhotoCase& c = GetParam();
     std::string error;
-    const Bytes file = maker_->make(c.extension, c.tags, error);
+    const Bytes file = maker_->make(c.extension, c.tags, c.convertTo, error);
     ASSERT_FALSE(file.empty()) << error;
     const PhotoMetadata m = read(file);
     EXPECT_EQ(m.taken, c.taken);
@@ -127,6 +139,12 @@ INSTANTIATE_TEST_SUITE_P(
         PhotoCase{"PngDateAndTitle", "png", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
         PhotoCase{"PngDescription", "png", {"-ImageDescription=png text"}, {}, "png text"},
         PhotoCase{"PngNone", "png", {}, {}, ""},
+        PhotoCase{"PngConvertedFromJpeg",
+                  "jpg",
+                  {kDateArg, "-XMP-dc:Title=" + kUtf8Title},
+                  kDate,
+                  kUtf8Title,
+                  "png"},
         PhotoCase{"WebpDateAndTitle", "webp", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
         PhotoCase{"WebpNone", "webp", {}, {}, ""},
         PhotoCase{"HeicDateAndTitle", "heic", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
@@ -378,6 +396,21 @@ TEST(PhotoMetadataHostile, DamagedContainers) {
     EXPECT_EQ(read(png).taken, kDate);
     png[8 + 3] = 0xFF, png[8] = 0xFF; // the first chunk's length past the end
     EXPECT_EQ(read(png).taken, std::nullopt);
+
+    // ImageMagick's hex text profiles: a sound one, a length beyond any cap, a bad hex digit, no length line.
+    const auto rawXmp = [](const std::string& body) {
+        return read(pngWith({{"tEXt", toBytes(std::string("Raw profile type xmp\0", 21) + body)}})).title;
+    };
+    std::string hex;
+    for (const unsigned char c : xmpWithTitle({{"x-default", "Bridge"}})) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        hex += std::string{kDigits[c >> 4], kDigits[c & 15]} + (hex.size() % 72 == 70 ? "\n" : "");
+    }
+    const std::string declared = std::to_string(hex.size() / 2);
+    EXPECT_EQ(rawXmp("\nxmp\n   " + declared + "\n" + hex), "Bridge");
+    EXPECT_EQ(rawXmp("\nxmp\n   99999999999999999999999\n" + hex), "Bridge");
+    EXPECT_EQ(rawXmp("\nxmp\n   " + declared + "\nzz" + hex), "");
+    EXPECT_EQ(rawXmp("\nxmp"), "");
 
     // WebP: RIFF size, then chunks padded to even sizes; a chunk's size past the RIFF end is cut there.
     const auto webp = [&](std::uint32_t riffSize, std::uint32_t exifSize) {
