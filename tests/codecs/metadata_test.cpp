@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -34,39 +35,6 @@ PhotoMetadata read(const Bytes& file) {
     return readPhotoMetadata(file);
 }
 
-// The fixture maker: a small grey picture of the given extension from ImageMagick, with the tags written by
-// exiftool ("-Tag=value" arguments), then converted by ImageMagick to `convertTo` if one is given (as a
-// person converting a photo would); its bytes. Empty with the tool's output in `error` if a tool failed.
-class PhotoMaker {
-public:
-    static bool haveExiftool() { return runShell("exiftool -ver").second == 0; }
-
-    Bytes make(const std::string& extension, const std::vector<std::string>& tags,
-               const std::string& convertTo, std::string& error) {
-        std::string path = dir_ / ("photo" + std::to_string(++count_) + "." + extension);
-        auto [out, status] = runShell("convert -size 24x16 xc:gray60 " + shellQuote(path));
-        if (status == 0 && !tags.empty()) {
-            std::string command = "exiftool -q -q -overwrite_original";
-            for (const std::string& tag : tags) command += " " + shellQuote(tag);
-            std::tie(out, status) = runShell(command + " " + shellQuote(path));
-        }
-        if (status == 0 && !convertTo.empty()) {
-            const std::string converted = path + "." + convertTo;
-            std::tie(out, status) = runShell("convert " + shellQuote(path) + " " + shellQuote(converted));
-            path = converted;
-        }
-        if (status != 0) {
-            error = out;
-            return {};
-        }
-        return toBytes(testing::readFile(path));
-    }
-
-private:
-    testing::TempDir dir_;
-    int count_ = 0;
-};
-
 struct PhotoCase {
     const char* name;
     const char* extension;
@@ -80,77 +48,120 @@ void PrintTo(const PhotoCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+// The fixtures of every case, made once: a small grey picture of the case's extension from ImageMagick, its
+// tags ("-Tag=value" arguments) written by exiftool (one run for all files, as starting it dominates), then
+// converted by ImageMagick to `convertTo` if one is given (as a person converting a photo would).
+class PhotoFixtures {
+public:
+    static bool haveExiftool() { return runShell("exiftool -ver").second == 0; }
+
+    explicit PhotoFixtures(const std::vector<PhotoCase>& cases) {
+        std::string exiftool = "exiftool";
+        for (const PhotoCase& c : cases) {
+            const std::string path = dir_ / (std::string(c.name) + "." + c.extension);
+            if (!run("convert -size 24x16 xc:gray60 " + shellQuote(path))) return;
+            if (c.tags.empty()) continue;
+            for (const std::string& tag : c.tags) exiftool += " " + shellQuote(tag);
+            exiftool += " " + shellQuote(path) + " -execute";
+        }
+        if (!run(exiftool + " -common_args -q -q -overwrite_original")) return;
+        for (const PhotoCase& c : cases) {
+            std::string path = dir_ / (std::string(c.name) + "." + c.extension);
+            if (!c.convertTo.empty()) {
+                if (!run("convert " + shellQuote(path) + " " + shellQuote(path + "." + c.convertTo))) return;
+                path += "." + c.convertTo;
+            }
+            files_[c.name] = toBytes(testing::readFile(path));
+        }
+    }
+
+    // The case's file; empty if making the fixtures failed (error() says why).
+    Bytes file(const std::string& name) const {
+        const auto it = files_.find(name);
+        return it == files_.end() ? Bytes{} : it->second;
+    }
+    const std::string& error() const { return error_; }
+
+private:
+    bool run(const std::string& command) {
+        auto [out, status] = runShell(command);
+        if (status != 0) error_ = command + ": " + out;
+        return status == 0;
+    }
+
+    testing::TempDir dir_;
+    std::map<std::string, Bytes> files_;
+    std::string error_;
+};
+
+const std::string kDateArg = "-DateTimeOriginal=2021:07:04 18:30:05";
+
+const std::vector<PhotoCase> kPhotoCases = {
+    PhotoCase{"JpegDate", "jpg", {kDateArg}, kDate, ""},
+    PhotoCase{
+        "JpegDescription", "jpg", {"-ImageDescription=  A walk by the lake  "}, {}, "A walk by the lake"},
+    PhotoCase{"JpegXmpTitleWinsOverDescription",
+              "jpg",
+              {"-ImageDescription=from EXIF", "-XMP-dc:Title=from XMP", "-XMP-dc:Description=described"},
+              {},
+              "from XMP"},
+    PhotoCase{"JpegXmpDescriptionWinsOverExif",
+              "jpg",
+              {"-ImageDescription=from EXIF", "-XPTitle=xp", "-XMP-dc:Description=described"},
+              {},
+              "described"},
+    PhotoCase{"JpegUtf8Title", "jpg", {"-XMP-dc:Title=" + kUtf8Title, kDateArg}, kDate, kUtf8Title},
+    PhotoCase{"JpegXpTitleWinsOverDescription",
+              "jpg",
+              {"-XPTitle=" + kUtf8Title, "-ImageDescription=from EXIF"},
+              {},
+              kUtf8Title},
+    PhotoCase{"JpegLineBreaksBecomeSpaces",
+              "jpg",
+              {"-ImageDescription=Line one\r\nLine\ttwo\n"},
+              {},
+              "Line one Line two"},
+    PhotoCase{"JpegOtherDatesAreNotTaken",
+              "jpg",
+              {"-ModifyDate=2020:01:02 03:04:05", "-CreateDate=2020:01:02 03:04:05"},
+              {},
+              ""},
+    PhotoCase{"JpegNone", "jpg", {}, {}, ""},
+    PhotoCase{"PngDateAndTitle", "png", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
+    PhotoCase{"PngDescription", "png", {"-ImageDescription=png text"}, {}, "png text"},
+    PhotoCase{"PngNone", "png", {}, {}, ""},
+    PhotoCase{
+        "PngConvertedFromJpeg", "jpg", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title, "png"},
+    PhotoCase{"WebpDateAndTitle", "webp", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
+    PhotoCase{"WebpNone", "webp", {}, {}, ""},
+    PhotoCase{"HeicDateAndTitle", "heic", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
+    PhotoCase{"HeicDescription", "heic", {"-ImageDescription=heic text"}, {}, "heic text"},
+    PhotoCase{"AvifDate", "avif", {kDateArg}, kDate, ""}};
+
 class PhotoFileTest : public ::testing::TestWithParam<PhotoCase> {
 protected:
-    static void SetUpTestSuite() { maker_ = std::make_unique<PhotoMaker>(); }
-    static void TearDownTestSuite() { maker_.reset(); }
-    void SetUp() override {
-        if (!PhotoMaker::haveExiftool()) GTEST_SKIP() << "exiftool is not installed (libimage-exiftool-perl)";
+    static void SetUpTestSuite() {
+        if (PhotoFixtures::haveExiftool()) fixtures_ = std::make_unique<PhotoFixtures>(kPhotoCases);
     }
-    static std::unique_ptr<PhotoMaker> maker_;
+    static void TearDownTestSuite() { fixtures_.reset(); }
+    void SetUp() override {
+        if (!fixtures_) GTEST_SKIP() << "exiftool is not installed (libimage-exiftool-perl)";
+    }
+    static std::unique_ptr<PhotoFixtures> fixtures_;
 };
-std::unique_ptr<PhotoMaker> PhotoFileTest::maker_;
+std::unique_ptr<PhotoFixtures> PhotoFileTest::fixtures_;
 
 TEST_P(PhotoFileTest, ReadsDateAndTitle) {
     const PhotoCase& c = GetParam();
-    std::string error;
-    const Bytes file = maker_->make(c.extension, c.tags, c.convertTo, error);
-    ASSERT_FALSE(file.empty()) << error;
+    const Bytes file = fixtures_->file(c.name);
+    ASSERT_FALSE(file.empty()) << fixtures_->error();
     const PhotoMetadata m = read(file);
     EXPECT_EQ(m.taken, c.taken);
     EXPECT_EQ(m.title, c.title);
 }
 
-const std::string kDateArg = "-DateTimeOriginal=2021:07:04 18:30:05";
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, PhotoFileTest,
-    ::testing::Values(
-        PhotoCase{"JpegDate", "jpg", {kDateArg}, kDate, ""},
-        PhotoCase{
-            "JpegDescription", "jpg", {"-ImageDescription=  A walk by the lake  "}, {}, "A walk by the lake"},
-        PhotoCase{"JpegXmpTitleWinsOverDescription",
-                  "jpg",
-                  {"-ImageDescription=from EXIF", "-XMP-dc:Title=from XMP", "-XMP-dc:Description=described"},
-                  {},
-                  "from XMP"},
-        PhotoCase{"JpegXmpDescriptionWinsOverExif",
-                  "jpg",
-                  {"-ImageDescription=from EXIF", "-XPTitle=xp", "-XMP-dc:Description=described"},
-                  {},
-                  "described"},
-        PhotoCase{"JpegUtf8Title", "jpg", {"-XMP-dc:Title=" + kUtf8Title, kDateArg}, kDate, kUtf8Title},
-        PhotoCase{"JpegXpTitleWinsOverDescription",
-                  "jpg",
-                  {"-XPTitle=" + kUtf8Title, "-ImageDescription=from EXIF"},
-                  {},
-                  kUtf8Title},
-        PhotoCase{"JpegLineBreaksBecomeSpaces",
-                  "jpg",
-                  {"-ImageDescription=Line one\r\nLine\ttwo\n"},
-                  {},
-                  "Line one Line two"},
-        PhotoCase{"JpegOtherDatesAreNotTaken",
-                  "jpg",
-                  {"-ModifyDate=2020:01:02 03:04:05", "-CreateDate=2020:01:02 03:04:05"},
-                  {},
-                  ""},
-        PhotoCase{"JpegNone", "jpg", {}, {}, ""},
-        PhotoCase{"PngDateAndTitle", "png", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
-        PhotoCase{"PngDescription", "png", {"-ImageDescription=png text"}, {}, "png text"},
-        PhotoCase{"PngNone", "png", {}, {}, ""},
-        PhotoCase{"PngConvertedFromJpeg",
-                  "jpg",
-                  {kDateArg, "-XMP-dc:Title=" + kUtf8Title},
-                  kDate,
-                  kUtf8Title,
-                  "png"},
-        PhotoCase{"WebpDateAndTitle", "webp", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
-        PhotoCase{"WebpNone", "webp", {}, {}, ""},
-        PhotoCase{"HeicDateAndTitle", "heic", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
-        PhotoCase{"HeicDescription", "heic", {"-ImageDescription=heic text"}, {}, "heic text"},
-        PhotoCase{"AvifDate", "avif", {kDateArg}, kDate, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, PhotoFileTest, ::testing::ValuesIn(kPhotoCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- text rules ----
 
