@@ -7,9 +7,22 @@
 
 namespace vorlin::canvas {
 
+TDriftPicture::TDriftPicture(const gfx::Bitmap& picture, const Rect& placed, int clientWidth,
+                             int clientHeight)
+    : source(picture), target(intersect(placed, rectOfSize(clientWidth, clientHeight))) {
+    if (target.isEmpty() || placed.isEmpty()) return;
+    const double sx = double(picture.width()) / placed.width(),
+                 sy = double(picture.height()) / placed.height();
+    base = {(target.Left - placed.Left) * sx, (target.Top - placed.Top) * sy, target.width() * sx,
+            target.height() * sy};
+}
+
 gfx::ViewRect TDriftPicture::viewAt(double t) const {
-    if (!planned) return {0, 0, double(source.width()), double(source.height())};
-    return canvas::viewAt(plan, source.width(), source.height(), t);
+    if (!planned) return base;
+    gfx::ViewRect v = canvas::viewAt(plan, base.width, base.height, t);
+    v.x += base.x;
+    v.y += base.y;
+    return v;
 }
 
 void TDriftPicture::draw(gfx::Bitmap& dest, double t) const {

@@ -28,11 +28,15 @@
 namespace vorlin::canvas {
 
 struct TDriftPicture {
-    TDriftPicture(const gfx::Bitmap& picture, const Rect& placed) : source(picture), target(placed) {}
+    // `placed`: where the whole picture lies in a composed picture of clientWidth × clientHeight (it may
+    // reach past it); the drift shows the part inside.
+    TDriftPicture(const gfx::Bitmap& picture, const Rect& placed, int clientWidth, int clientHeight);
 
     gfx::ViewSource source;
-    // Where the picture lies in the composed picture (and in the screen buffer showing it).
+    // Where the picture shows in the composed picture (and in the screen buffer showing it), and the
+    // part of the picture shown there without zoom; the plan's views lie inside that part.
     Rect target;
+    gfx::ViewRect base;
     // The drift chosen for the picture; none yet: it shows whole and does not drift.
     TDriftPlan plan;
     bool planned = false;

@@ -8,8 +8,8 @@
 
 namespace vorlin::canvas {
 
-gfx::ViewRect viewAt(const TDriftPlan& plan, int width, int height, double t) {
-    if (width <= 0 || height <= 0) return {};
+gfx::ViewRect viewAt(const TDriftPlan& plan, double width, double height, double t) {
+    if (!(width > 0 && height > 0)) return {};
     t = std::isnan(t) ? 0.0 : std::clamp(t, 0.0, 1.0);
     const double e = t * t * (3 - 2 * t);
     const auto zoom = [](double z) { return std::isnan(z) ? 1.0 : std::clamp(z, 1.0, kDriftZoomMax); };

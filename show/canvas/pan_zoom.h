@@ -24,13 +24,13 @@ struct TDriftPlan {
     bool operator==(const TDriftPlan&) const = default;
 };
 
-// The view of a width × height picture at t (0 = the start, 1 = the end; clamped), in picture pixels.
-// The motion is eased in and out (smoothstep): the drift begins at rest after the transition that brought
-// the picture and comes to rest where the next transition starts from, so neither the start nor a stop
-// (nor a late next picture, which holds the end) shows a jolt. The zoom changes geometrically, so the
+// The view of a width × height picture (or part of one) at t (0 = the start, 1 = the end; clamped), in
+// picture pixels. The motion is eased in and out (smoothstep): the drift begins at rest after the transition
+// that brought the picture and comes to rest where the next transition starts from, so neither the start nor
+// a stop (nor a late next picture, which holds the end) shows a jolt. The zoom changes geometrically, so the
 // picture grows at an even pace; the place moves linearly within the spare area of the zoom at that
 // moment. Zooms and places outside their ranges are clamped.
-gfx::ViewRect viewAt(const TDriftPlan& plan, int width, int height, double t);
+gfx::ViewRect viewAt(const TDriftPlan& plan, double width, double height, double t);
 
 // The next drift, drawn from the shared generator (two draws: zooming in or out, then one of eight
 // directions): zooming in goes from the whole picture to the deepest zoom at the side or corner the

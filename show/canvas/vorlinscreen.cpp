@@ -243,7 +243,8 @@ void TCustomVorlinscreen::TakeDriftPicture(gfx::Bitmap picture) {
     // background colour.
     const bool fillClient = PictureFitNow().rule == gfx::PictureFit::Rule::EachSide;
     auto drift = std::make_shared<TDriftPicture>(
-        picture, driftTarget(picture.width(), picture.height(), width(), height(), fillClient, FCenter));
+        picture, driftTarget(picture.width(), picture.height(), width(), height(), fillClient, FCenter),
+        width(), height());
     gfx::Bitmap composed(width(), height(), FColor);
     drift->draw(composed, 0);
     // Kept as without a look: the padding of a picture loaded after PanZoom is turned off reckons with it.

@@ -198,6 +198,26 @@ TEST_F(DriftTest, ScaledPicturesLoadLargerAndAStretchedOneFillsTheControl) {
     EXPECT_EQ(notRed, 0);
 }
 
+// A picture placed past the control's edges (a covering crop) drifts over the part that shows: that part
+// is its first frame, and every view stays inside it.
+TEST(DriftPicture, APicturePlacedPastTheEdgesDriftsOverThePartShown) {
+    const Bitmap picture = pattern(400, 200, 5);
+    TDriftPicture drift(picture, {-100, -50, 300, 150}, kW, kH);
+    EXPECT_EQ(drift.target, (Rect{0, 0, kW, kH}));
+    drift.plan = kZoomInToBottomRight;
+    drift.planned = true;
+    Bitmap shown(kW, kH);
+    drift.draw(shown, 0);
+    EXPECT_TRUE(shown.samePixels(crop(picture, {100, 50, 300, 150})));
+    for (int i = 0; i <= 10; ++i) {
+        const vorlin::gfx::ViewRect v = drift.viewAt(i / 10.0);
+        EXPECT_GE(v.x, 100 - 1e-9);
+        EXPECT_GE(v.y, 50 - 1e-9);
+        EXPECT_LE(v.x + v.width, 300 + 1e-9);
+        EXPECT_LE(v.y + v.height, 150 + 1e-9);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
