@@ -1,0 +1,248 @@
+// HEIC and AVIF pictures: files made by ImageMagick decode to their colours; files made with libheif's
+// encoder carry what ImageMagick does not write (alpha, a turn in the container); hostile sizes are
+// refused before decoding, and cut files give a PictureError.
+
+#include "gfx/codecs/codecs.h"
+#include "gfx/codecs/picture_loader.h"
+#include "tests/lib/shell.h"
+#include "tests/lib/test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include <libheif/heif.h>
+
+namespace vorlin::gfx {
+namespace {
+
+using testing::readFile;
+using testing::runShell;
+using testing::TempDir;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes bytesOf(const std::string& path) {
+    const std::string s = readFile(path);
+    return Bytes(s.begin(), s.end());
+}
+
+void writeBytes(const std::string& path, const Bytes& b) {
+    testing::writeFile(path, std::string(b.begin(), b.end()));
+}
+
+// A 64×64 picture in four 32×32 quadrants: red, green / blue, white.
+constexpr const char* kQuadrants = "-size 32x32 xc:red xc:lime +append \\( -size 32x32 xc:blue xc:white "
+                                   "+append \\) -append -quality 90";
+
+struct Rgb {
+    int r, g, b;
+};
+
+::testing::AssertionResult near(const DecodedPicture& p, int x, int y, Rgb want) {
+    const std::uint8_t* s = p.pixels.scanLine(y) + 3 * x;
+    const Rgb got{s[2], s[1], s[0]};
+    if (std::abs(got.r - want.r) <= 10 && std::abs(got.g - want.g) <= 10 && std::abs(got.b - want.b) <= 10)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "at " << x << "," << y << ": " << got.r << "," << got.g << ","
+                                         << got.b << " want " << want.r << "," << want.g << "," << want.b;
+}
+
+constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
+
+// A HEIC (or AVIF) written by libheif from 8-bit RGB or RGBA pixels given by `pixel(x, y)`, turned in
+// the container as `orientation` says.
+template <class Pixel>
+Bytes encodeWithLibheif(int w, int h, bool alpha, heif_compression_format format,
+                        heif_orientation orientation, Pixel pixel) {
+    heif_image* raw = nullptr;
+    EXPECT_EQ(heif_image_create(w, h, heif_colorspace_RGB,
+                                alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &raw)
+                  .code,
+              heif_error_Ok);
+    std::unique_ptr<heif_image, void (*)(const heif_image*)> image(raw, heif_image_release);
+    heif_image_add_plane(raw, heif_channel_interleaved, w, h, 8);
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(raw, heif_channel_interleaved, &stride);
+    const int n = alpha ? 4 : 3;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::array<std::uint8_t, 4> rgba = pixel(x, y);
+            std::copy_n(rgba.begin(), n, plane + y * stride + x * n);
+        }
+    std::unique_ptr<heif_context, void (*)(heif_context*)> ctx(heif_context_alloc(), heif_context_free);
+    heif_encoder* rawEncoder = nullptr;
+    EXPECT_EQ(heif_context_get_encoder_for_format(ctx.get(), format, &rawEncoder).code, heif_error_Ok);
+    std::unique_ptr<heif_encoder, void (*)(heif_encoder*)> encoder(rawEncoder, heif_encoder_release);
+    heif_encoder_set_lossy_quality(rawEncoder, 95);
+    std::unique_ptr<heif_encoding_options, void (*)(heif_encoding_options*)> options(
+        heif_encoding_options_alloc(), heif_encoding_options_free);
+    options->image_orientation = orientation;
+    EXPECT_EQ(heif_context_encode_image(ctx.get(), raw, rawEncoder, options.get(), nullptr).code,
+              heif_error_Ok);
+    Bytes out;
+    heif_writer writer{1, [](heif_context*, const void* data, std::size_t size, void* user) {
+                           auto* o = static_cast<Bytes*>(user);
+                           o->insert(o->end(), static_cast<const std::uint8_t*>(data),
+                                     static_cast<const std::uint8_t*>(data) + size);
+                           return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+                       }};
+    EXPECT_EQ(heif_context_write(ctx.get(), &writer, &out).code, heif_error_Ok);
+    return out;
+}
+
+// ImageMagick's files, made once for the suite.
+class Heif : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new TempDir;
+        for (const char* ext : {"heic", "avif"}) {
+            const auto [out, status] =
+                runShell(std::string("convert ") + kQuadrants + " " + (*dir_ / "q.") + ext);
+            ASSERT_EQ(status, 0) << out;
+        }
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    static std::string path(const std::string& name) { return *dir_ / name; }
+    static TempDir* dir_;
+};
+TempDir* Heif::dir_ = nullptr;
+
+TEST_F(Heif, HeicAndAvifDecodeToTheirQuadrants) {
+    for (const char* file : {"q.heic", "q.avif"}) {
+        SCOPED_TRACE(file);
+        const DecodedPicture p = decodeHeif(bytesOf(path(file)), file);
+        ASSERT_EQ(p.pixels.width(), 64);
+        ASSERT_EQ(p.pixels.height(), 64);
+        EXPECT_TRUE(p.alpha.empty());
+        EXPECT_EQ(p.fullWidth, 0);
+        EXPECT_TRUE(near(p, 12, 12, kRed));
+        EXPECT_TRUE(near(p, 52, 12, kGreen));
+        EXPECT_TRUE(near(p, 12, 52, kBlue));
+        EXPECT_TRUE(near(p, 52, 52, kWhite));
+    }
+}
+
+// A fit keeps the part it names at its size, sampled from the full picture: the centred 32×32 of the
+// quadrants holds a 16×16 piece of each, and Inside shrinks the whole.
+TEST_F(Heif, FitsCutAndShrinkWhileDecoding) {
+    const Bytes q = bytesOf(path("q.heic"));
+    const DecodedPicture visible =
+        decodeHeif(q, "q", {}, PictureFit{PictureFit::Rule::Visible, 32, 32, true});
+    ASSERT_EQ(visible.pixels.width(), 32);
+    ASSERT_EQ(visible.pixels.height(), 32);
+    EXPECT_EQ(visible.fullWidth, 64);
+    EXPECT_TRUE(near(visible, 4, 4, kRed));
+    EXPECT_TRUE(near(visible, 27, 4, kGreen));
+    EXPECT_TRUE(near(visible, 4, 27, kBlue));
+    EXPECT_TRUE(near(visible, 27, 27, kWhite));
+
+    const DecodedPicture small = decodeHeif(q, "q", {}, PictureFit::inside(16, 8));
+    ASSERT_EQ(small.pixels.width(), 8);
+    ASSERT_EQ(small.pixels.height(), 8);
+    EXPECT_TRUE(near(small, 1, 1, kRed));
+    EXPECT_TRUE(near(small, 6, 6, kWhite));
+}
+
+// The loader takes the files by extension; transparent parts take the fill colour as PNG's do.
+TEST_F(Heif, LoaderFlattensAlphaOntoTheFill) {
+    const Bytes heic =
+        encodeWithLibheif(64, 32, true, heif_compression_HEVC, heif_orientation_normal, [](int x, int) {
+            return x < 32 ? std::array<std::uint8_t, 4>{255, 0, 0, 255}
+                          : std::array<std::uint8_t, 4>{0, 0, 255, 0};
+        });
+    const DecodedPicture decoded = decodeHeif(heic, "a");
+    ASSERT_EQ(decoded.alpha.size(), 64u * 32u);
+    EXPECT_GT(decoded.alpha[5], 245);
+    EXPECT_LT(decoded.alpha[60], 10);
+
+    const std::string file = path("alpha.HEIC");
+    writeBytes(file, heic);
+    const Bitmap flat = loadFittedPicture(file, Color{0, 255, 0}, PictureFit{});
+    ASSERT_EQ(flat.width(), 64);
+    DecodedPicture shown;
+    shown.pixels = flat;
+    EXPECT_TRUE(near(shown, 8, 16, kRed));
+    EXPECT_TRUE(near(shown, 56, 16, kGreen));
+    // AVIF through the loader too (no alpha: the picture as it is).
+    const Bitmap avif = loadFittedPicture(path("q.avif"), Color{0, 255, 0}, PictureFit::inside(32, 32));
+    EXPECT_EQ(avif.width(), 32);
+}
+
+// A picture turned in the container comes out turned once: a wide picture stored with a quarter turn
+// clockwise is tall, its left edge on top.
+TEST_F(Heif, ContainerTurnIsAppliedOnce) {
+    const Bytes heic = encodeWithLibheif(64, 32, false, heif_compression_HEVC, heif_orientation_rotate_90_cw,
+                                         [](int x, int) {
+                                             return x < 32 ? std::array<std::uint8_t, 4>{255, 0, 0, 255}
+                                                           : std::array<std::uint8_t, 4>{0, 0, 255, 255};
+                                         });
+    const DecodedPicture p = decodeHeif(heic, "turned");
+    ASSERT_EQ(p.pixels.width(), 32);
+    ASSERT_EQ(p.pixels.height(), 64);
+    EXPECT_TRUE(near(p, 16, 8, kRed));
+    EXPECT_TRUE(near(p, 16, 56, kBlue));
+}
+
+// The limits hold at their edge: a side of exactly maxSide decodes, one more is refused, and so is a
+// pixel count over maxPixels.
+TEST_F(Heif, LimitsHoldAtTheirEdge) {
+    const Bytes q = bytesOf(path("q.heic"));
+    EXPECT_EQ(decodeHeif(q, "q", DecodeLimits{64, 64 * 64}).pixels.width(), 64);
+    EXPECT_THROW(decodeHeif(q, "q", DecodeLimits{63, 64 * 64}), PictureError);
+    EXPECT_THROW(decodeHeif(q, "q", DecodeLimits{64, 64 * 64 - 1}), PictureError);
+}
+
+// The size the file declares (its `ispe` box) is checked before anything is decoded: a 64×64 stream
+// declared as 40000×40000 is refused by libheif's side limit, and one declared as 20000×20000 (sides
+// within the limit, pixels not) by our own check, which names the declared size.
+TEST_F(Heif, DeclaredHugeSizeIsRefusedBeforeDecoding) {
+    for (const char* file : {"q.heic", "q.avif"}) {
+        SCOPED_TRACE(file);
+        const Bytes q = bytesOf(path(file));
+        const std::string box = "ispe";
+        const auto at = std::search(q.begin(), q.end(), box.begin(), box.end());
+        ASSERT_NE(at, q.end());
+        const std::size_t sizes = static_cast<std::size_t>(at - q.begin()) + 8; // after the version/flags
+        auto declared = [&](std::uint32_t side) {
+            Bytes b = q;
+            for (int i = 0; i < 4; ++i) b[sizes + i] = b[sizes + 4 + i] = (side >> (24 - 8 * i)) & 0xFF;
+            return b;
+        };
+        try {
+            decodeHeif(declared(40000), "bomb");
+            ADD_FAILURE() << "40000x40000 decoded";
+        } catch (const PictureError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("bomb: ", 0), 0u) << e.what();
+        }
+        try {
+            decodeHeif(declared(20000), "bomb");
+            ADD_FAILURE() << "20000x20000 decoded";
+        } catch (const PictureError& e) {
+            EXPECT_STREQ(e.what(), "bomb: picture too large (20000x20000)");
+        }
+    }
+}
+
+// Cut anywhere, a file is refused with a PictureError that names it; garbage is too.
+TEST_F(Heif, CutFilesAndGarbageAreRefused) {
+    for (const char* file : {"q.heic", "q.avif"}) {
+        const Bytes q = bytesOf(path(file));
+        for (std::size_t n = 0; n < q.size(); n += 7) {
+            const Bytes cut(q.begin(), q.begin() + static_cast<long>(n));
+            try {
+                decodeHeif(cut, "cut");
+                ADD_FAILURE() << file << " cut at " << n << " decoded";
+            } catch (const PictureError& e) {
+                EXPECT_EQ(std::string(e.what()).rfind("cut: ", 0), 0u) << e.what();
+            }
+        }
+    }
+    EXPECT_THROW(decodeHeif(Bytes(100, 0x5A), "junk"), PictureError);
+}
+
+} // namespace
+} // namespace vorlin::gfx
