@@ -1,5 +1,5 @@
 # One fuzz target per picture decoder, all from codecs_fuzzer.cpp.
-foreach(codec jpeg:1 gif:2 bmp:3 ico:4 png:5 webp:6)
+foreach(codec jpeg:1 gif:2 bmp:3 ico:4 png:5 webp:6 heic:7 avif:8)
   string(REPLACE ":" ";" parts ${codec})
   list(GET parts 0 name)
   list(GET parts 1 number)
