@@ -14,6 +14,7 @@ pkg_check_modules(FLUIDSYNTH REQUIRED IMPORTED_TARGET fluidsynth)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 find_path(UEMF_INCLUDE_DIR NAMES uemf.h PATH_SUFFIXES libUEMF uemf REQUIRED)
 find_library(UEMF_LIBRARY NAMES uemf REQUIRED)
+pkg_check_modules(EXIV2 REQUIRED IMPORTED_TARGET exiv2)
 
 if(VORLIN_WITH_QT)
   find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
