@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config clang ccache libclang-rt-14-dev
-  qt6-base-dev libjpeg62-turbo-dev libjpeg-turbo-progs libgif-dev libpng-dev libwebp-dev libheif-dev
+  qt6-base-dev libjpeg62-turbo-dev libjpeg-turbo-progs libgif-dev libpng-dev libwebp-dev
   libmpg123-dev libsndfile1-dev libfluidsynth-dev timgm6mb-soundfont libsdl2-dev libpixman-1-dev
   libuemf-dev libxss-dev libxcb1-dev libx11-dev libgtest-dev libbenchmark-dev
   xvfb xauth xscreensaver xdotool imagemagick makeself x11-utils
