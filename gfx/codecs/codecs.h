@@ -81,7 +81,9 @@ DecodedPicture decodeWebp(ByteSpan data, const std::string& name, const DecodeLi
 // HEIC, HEIF and AVIF pictures (HEVC or AV1), the file's primary image, turned and mirrored as its
 // container says (an EXIF orientation inside is not applied again), with alpha when it has one; deeper
 // pictures come out at 8 bits. With a fit, the kept part is sampled from the decoded picture into the
-// result (libheif cannot decode at a reduced size).
+// result (libheif cannot decode at a reduced size); a picture that is only shrunk is decoded from an
+// embedded thumbnail of its shape that covers the result, when the file has one (fullWidth/fullHeight
+// then give the picture's own size).
 DecodedPicture decodeHeif(ByteSpan data, const std::string& name, const DecodeLimits& limits = {},
                           const PictureFit& fit = {});
 

@@ -4,11 +4,14 @@
 // anything is decoded. The picture comes out as 8-bit RGB or RGBA (deeper pictures are brought to 8 bits
 // by libheif) on the caller's thread, already turned and mirrored by the container's own transforms
 // (irot/imir; an EXIF orientation in the file is not applied on top). With a fit, the kept part is
-// sampled from libheif's picture straight into the result, so the picture is held at full size once.
+// sampled from libheif's picture straight into the result, so the picture is held at full size once; a
+// picture that is only shrunk is decoded from an embedded thumbnail instead when one covers the result.
 
 #include "gfx/codecs/codec_util.h"
 #include "gfx/codecs/picture_fit.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -54,6 +57,35 @@ Image decodeImage(const heif_image_handle* handle, bool alpha, const std::string
     return owned;
 }
 
+// The smallest embedded thumbnail that still covers what the plan keeps of a W × H picture: only for a
+// plan that keeps the whole picture (a crop needs full-size pixels), and only a thumbnail of the
+// picture's shape (so one that was not turned with the picture is never taken for it).
+Handle coveringThumbnail(const heif_image_handle* picture, const FitPlan& plan, int w, int h,
+                         const DecodeLimits& limits) {
+    if (plan.crop != Rect{0, 0, w, h} || (plan.size.width >= w && plan.size.height >= h)) return {};
+    const int count = heif_image_handle_get_number_of_thumbnails(picture);
+    if (count <= 0) return {};
+    std::vector<heif_item_id> ids(static_cast<std::size_t>(count));
+    ids.resize(
+        static_cast<std::size_t>(heif_image_handle_get_list_of_thumbnail_IDs(picture, ids.data(), count)));
+    Handle best;
+    long long bestArea = 0;
+    for (const heif_item_id id : ids) {
+        heif_image_handle* raw = nullptr;
+        if (heif_image_handle_get_thumbnail(picture, id, &raw).code != heif_error_Ok || !raw) continue;
+        Handle thumb(raw);
+        const long long tw = heif_image_handle_get_width(raw), th = heif_image_handle_get_height(raw);
+        const bool sameShape = std::llabs(tw * h - th * static_cast<long long>(w)) <= std::max(w, h);
+        const bool covers = tw >= plan.size.width && th >= plan.size.height && tw < w && th < h;
+        const bool allowed = tw * th <= limits.maxPixels && tw <= limits.maxSide && th <= limits.maxSide;
+        if (sameShape && covers && allowed && (!best || tw * th < bestArea)) {
+            bestArea = tw * th;
+            best = std::move(thumb);
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 DecodedPicture decodeHeif(ByteSpan data, const std::string& name, const DecodeLimits& limits,
@@ -71,11 +103,16 @@ DecodedPicture decodeHeif(ByteSpan data, const std::string& name, const DecodeLi
     const Handle handle(rawHandle);
     check(found, name);
     if (!handle) detail::fail(name, "no picture in the HEIF file");
-    detail::checkPictureSize(heif_image_handle_get_width(handle.get()),
-                             heif_image_handle_get_height(handle.get()), limits, name);
-    const bool hasAlpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    const int fullW = heif_image_handle_get_width(handle.get());
+    const int fullH = heif_image_handle_get_height(handle.get());
+    detail::checkPictureSize(fullW, fullH, limits, name);
 
-    const Image image = decodeImage(handle.get(), hasAlpha, name);
+    // A picture only going to be shrunk is decoded from an embedded thumbnail that covers the result.
+    const Handle thumbnail =
+        coveringThumbnail(handle.get(), planFit(fit, fullW, fullH), fullW, fullH, limits);
+    const heif_image_handle* source = thumbnail ? thumbnail.get() : handle.get();
+    const bool hasAlpha = heif_image_handle_has_alpha_channel(source) != 0;
+    const Image image = decodeImage(source, hasAlpha, name);
     // The decoded size rules from here on: the declared one may differ from what the stream held.
     const int w = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int h = heif_image_get_height(image.get(), heif_channel_interleaved);
@@ -89,15 +126,17 @@ DecodedPicture decodeHeif(ByteSpan data, const std::string& name, const DecodeLi
     const bool premultiplied =
         hasAlpha && heif_image_is_premultiplied_alpha(const_cast<heif_image*>(image.get()));
 
-    const FitPlan plan = planFit(fit, w, h);
+    // The plan in the picture's pixels; a thumbnail stands for the whole picture at its smaller size.
+    const int pw = thumbnail ? fullW : w, ph = thumbnail ? fullH : h;
+    const FitPlan plan = planFit(fit, pw, ph);
     const int ow = plan.size.width, oh = plan.size.height;
-    const std::vector<int> xs = sampleAxis(ow, plan.crop.Left, plan.crop.width(), w, w);
-    const std::vector<int> ys = sampleAxis(oh, plan.crop.Top, plan.crop.height(), h, h);
+    const std::vector<int> xs = sampleAxis(ow, plan.crop.Left, plan.crop.width(), w, pw);
+    const std::vector<int> ys = sampleAxis(oh, plan.crop.Top, plan.crop.height(), h, ph);
     DecodedPicture out;
     out.pixels = Bitmap(ow, oh);
-    if (!plan.whole(w, h)) {
-        out.fullWidth = w;
-        out.fullHeight = h;
+    if (thumbnail || !plan.whole(w, h)) {
+        out.fullWidth = pw;
+        out.fullHeight = ph;
     }
     if (hasAlpha) out.alpha.resize(static_cast<std::size_t>(ow) * oh);
     for (int y = 0; y < oh; ++y) {

@@ -1,6 +1,6 @@
 // HEIC and AVIF pictures: files made by ImageMagick decode to their colours; files made with libheif's
-// encoder carry what ImageMagick does not write (alpha, a turn in the container); hostile sizes are
-// refused before decoding, and cut files give a PictureError.
+// encoder carry what ImageMagick does not write (alpha, a turn in the container, thumbnails); hostile sizes
+// are refused before decoding, and cut files give a PictureError.
 
 #include "gfx/codecs/codecs.h"
 #include "gfx/codecs/picture_loader.h"
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 
@@ -50,46 +51,72 @@ struct Rgb {
 
 constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
 
-// A HEIC (or AVIF) written by libheif from 8-bit RGB or RGBA pixels given by `pixel(x, y)`, turned in
-// the container as `orientation` says.
-template <class Pixel>
-Bytes encodeWithLibheif(int w, int h, bool alpha, heif_compression_format format,
-                        heif_orientation orientation, Pixel pixel) {
+using Rgba = std::array<std::uint8_t, 4>;
+constexpr Rgba kOpaqueRed{255, 0, 0, 255}, kOpaqueGreen{0, 255, 0, 255}, kOpaqueBlue{0, 0, 255, 255};
+
+// An 8-bit RGB (or RGBA) picture of `pixel(x, y)` for libheif's encoder.
+template <class Pixel> std::shared_ptr<heif_image> makeImage(int w, int h, bool alpha, Pixel pixel) {
     heif_image* raw = nullptr;
-    EXPECT_EQ(heif_image_create(w, h, heif_colorspace_RGB,
-                                alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &raw)
-                  .code,
-              heif_error_Ok);
-    std::unique_ptr<heif_image, void (*)(const heif_image*)> image(raw, heif_image_release);
+    heif_image_create(w, h, heif_colorspace_RGB,
+                      alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &raw);
+    std::shared_ptr<heif_image> image(raw, heif_image_release);
     heif_image_add_plane(raw, heif_channel_interleaved, w, h, 8);
     int stride = 0;
     std::uint8_t* plane = heif_image_get_plane(raw, heif_channel_interleaved, &stride);
     const int n = alpha ? 4 : 3;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const std::array<std::uint8_t, 4> rgba = pixel(x, y);
-            std::copy_n(rgba.begin(), n, plane + y * stride + x * n);
-        }
-    std::unique_ptr<heif_context, void (*)(heif_context*)> ctx(heif_context_alloc(), heif_context_free);
-    heif_encoder* rawEncoder = nullptr;
-    EXPECT_EQ(heif_context_get_encoder_for_format(ctx.get(), format, &rawEncoder).code, heif_error_Ok);
-    std::unique_ptr<heif_encoder, void (*)(heif_encoder*)> encoder(rawEncoder, heif_encoder_release);
-    heif_encoder_set_lossy_quality(rawEncoder, 95);
-    std::unique_ptr<heif_encoding_options, void (*)(heif_encoding_options*)> options(
-        heif_encoding_options_alloc(), heif_encoding_options_free);
-    options->image_orientation = orientation;
-    EXPECT_EQ(heif_context_encode_image(ctx.get(), raw, rawEncoder, options.get(), nullptr).code,
-              heif_error_Ok);
-    Bytes out;
-    heif_writer writer{1, [](heif_context*, const void* data, std::size_t size, void* user) {
-                           auto* o = static_cast<Bytes*>(user);
-                           o->insert(o->end(), static_cast<const std::uint8_t*>(data),
-                                     static_cast<const std::uint8_t*>(data) + size);
-                           return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
-                       }};
-    EXPECT_EQ(heif_context_write(ctx.get(), &writer, &out).code, heif_error_Ok);
-    return out;
+        for (int x = 0; x < w; ++x) std::copy_n(pixel(x, y).begin(), n, plane + y * stride + x * n);
+    return image;
 }
+
+// A HEIC written by libheif's own encoder: what ImageMagick does not write (alpha, a turn in the
+// container, thumbnails).
+class HeicWriter {
+public:
+    HeicWriter() {
+        heif_encoder* raw = nullptr;
+        EXPECT_EQ(heif_context_get_encoder_for_format(ctx_.get(), heif_compression_HEVC, &raw).code,
+                  heif_error_Ok);
+        encoder_.reset(raw);
+        heif_encoder_set_lossy_quality(raw, 95);
+    }
+    // The primary picture, stored turned by `orientation`.
+    void picture(const heif_image* image, heif_orientation orientation = heif_orientation_normal) {
+        std::unique_ptr<heif_encoding_options, void (*)(heif_encoding_options*)> options(
+            heif_encoding_options_alloc(), heif_encoding_options_free);
+        options->image_orientation = orientation;
+        heif_image_handle* handle = nullptr;
+        EXPECT_EQ(heif_context_encode_image(ctx_.get(), image, encoder_.get(), options.get(), &handle).code,
+                  heif_error_Ok);
+        primary_.reset(handle);
+    }
+    // A thumbnail of the primary picture: `image` shrunk into a `box` square.
+    void thumbnail(const heif_image* image, int box) {
+        heif_image_handle* handle = nullptr;
+        EXPECT_EQ(heif_context_encode_thumbnail(ctx_.get(), image, primary_.get(), encoder_.get(), nullptr,
+                                                box, &handle)
+                      .code,
+                  heif_error_Ok);
+        heif_image_handle_release(handle);
+    }
+    Bytes bytes() {
+        Bytes out;
+        heif_writer writer{1, [](heif_context*, const void* data, std::size_t size, void* user) {
+                               auto* o = static_cast<Bytes*>(user);
+                               const auto* p = static_cast<const std::uint8_t*>(data);
+                               o->insert(o->end(), p, p + size);
+                               return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
+                           }};
+        EXPECT_EQ(heif_context_write(ctx_.get(), &writer, &out).code, heif_error_Ok);
+        return out;
+    }
+
+private:
+    std::unique_ptr<heif_context, void (*)(heif_context*)> ctx_{heif_context_alloc(), heif_context_free};
+    std::unique_ptr<heif_encoder, void (*)(heif_encoder*)> encoder_{nullptr, heif_encoder_release};
+    std::unique_ptr<heif_image_handle, void (*)(const heif_image_handle*)> primary_{
+        nullptr, heif_image_handle_release};
+};
 
 // ImageMagick's files, made once for the suite.
 class Heif : public ::testing::Test {
@@ -149,11 +176,11 @@ TEST_F(Heif, FitsCutAndShrinkWhileDecoding) {
 
 // The loader takes the files by extension; transparent parts take the fill colour as PNG's do.
 TEST_F(Heif, LoaderFlattensAlphaOntoTheFill) {
-    const Bytes heic =
-        encodeWithLibheif(64, 32, true, heif_compression_HEVC, heif_orientation_normal, [](int x, int) {
-            return x < 32 ? std::array<std::uint8_t, 4>{255, 0, 0, 255}
-                          : std::array<std::uint8_t, 4>{0, 0, 255, 0};
-        });
+    HeicWriter writer;
+    writer.picture(makeImage(64, 32, true, [](int x, int) {
+                       return x < 32 ? kOpaqueRed : Rgba{0, 0, 255, 0};
+                   }).get());
+    const Bytes heic = writer.bytes();
     const DecodedPicture decoded = decodeHeif(heic, "a");
     ASSERT_EQ(decoded.alpha.size(), 64u * 32u);
     EXPECT_GT(decoded.alpha[5], 245);
@@ -175,16 +202,50 @@ TEST_F(Heif, LoaderFlattensAlphaOntoTheFill) {
 // A picture turned in the container comes out turned once: a wide picture stored with a quarter turn
 // clockwise is tall, its left edge on top.
 TEST_F(Heif, ContainerTurnIsAppliedOnce) {
-    const Bytes heic = encodeWithLibheif(64, 32, false, heif_compression_HEVC, heif_orientation_rotate_90_cw,
-                                         [](int x, int) {
-                                             return x < 32 ? std::array<std::uint8_t, 4>{255, 0, 0, 255}
-                                                           : std::array<std::uint8_t, 4>{0, 0, 255, 255};
-                                         });
-    const DecodedPicture p = decodeHeif(heic, "turned");
+    HeicWriter writer;
+    writer.picture(
+        makeImage(64, 32, false, [](int x, int) { return x < 32 ? kOpaqueRed : kOpaqueBlue; }).get(),
+        heif_orientation_rotate_90_cw);
+    const DecodedPicture p = decodeHeif(writer.bytes(), "turned");
     ASSERT_EQ(p.pixels.width(), 32);
     ASSERT_EQ(p.pixels.height(), 64);
     EXPECT_TRUE(near(p, 16, 8, kRed));
     EXPECT_TRUE(near(p, 16, 56, kBlue));
+}
+
+// A picture only going to be shrunk comes from the smallest embedded thumbnail that covers the result (the
+// thumbnails here are green, the picture red and blue); a smaller thumbnail, one of another shape, or a
+// fit that cuts the picture takes the picture itself.
+TEST_F(Heif, ShrinkUsesACoveringThumbnailOfThePicturesShape) {
+    HeicWriter writer;
+    writer.picture(
+        makeImage(256, 128, false, [](int x, int) { return x < 128 ? kOpaqueRed : kOpaqueBlue; }).get());
+    writer.thumbnail(makeImage(256, 128, false, [](int, int) { return kOpaqueGreen; }).get(), 64); // 64x32
+    writer.thumbnail(makeImage(128, 128, false, [](int, int) { return kOpaqueGreen; }).get(), 96); // square
+    const Bytes heic = writer.bytes();
+
+    const DecodedPicture small = decodeHeif(heic, "t", {}, PictureFit::inside(60, 60));
+    ASSERT_EQ(small.pixels.width(), 60);
+    ASSERT_EQ(small.pixels.height(), 30);
+    EXPECT_EQ(small.fullWidth, 256);
+    EXPECT_EQ(small.fullHeight, 128);
+    EXPECT_TRUE(near(small, 5, 15, kGreen));
+    EXPECT_TRUE(near(small, 55, 15, kGreen));
+
+    for (const PictureFit& fit : {PictureFit::inside(100, 100), PictureFit::inside(80, 80),
+                                  PictureFit{PictureFit::Rule::Visible, 40, 20, true}}) {
+        const DecodedPicture p = decodeHeif(heic, "t", {}, fit);
+        SCOPED_TRACE(p.pixels.width());
+        EXPECT_EQ(p.fullWidth, 256);
+        // 80x80 gives 80x40: only the square thumbnail (96x96) covers it, and it has another shape.
+        if (fit.rule == PictureFit::Rule::Visible) {
+            EXPECT_TRUE(near(p, 5, 10, kRed));
+            EXPECT_TRUE(near(p, 35, 10, kBlue));
+        } else {
+            EXPECT_TRUE(near(p, 2, p.pixels.height() / 2, kRed));
+            EXPECT_TRUE(near(p, p.pixels.width() - 3, p.pixels.height() / 2, kBlue));
+        }
+    }
 }
 
 // The limits hold at their edge: a side of exactly maxSide decodes, one more is refused, and so is a
