@@ -13,7 +13,7 @@ namespace {
 
 using namespace vorlin::gfx;
 
-constexpr DecodeLimits kLimits{4096, 4'000'000};
+[[maybe_unused]] constexpr DecodeLimits kLimits{4096, 4'000'000};
 // Tighter for HEIF: the codecs inside allocate their own frames before our check of the decoded size.
 constexpr DecodeLimits kHeifLimits{1024, 1'000'000};
 
