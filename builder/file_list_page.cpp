@@ -83,11 +83,11 @@ FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderS
       Settings(settings), FShell(shell) {
     auto* v = new QVBoxLayout(this);
     // Non-breaking spaces keep "up to 1000" together when the heading wraps.
-    auto* heading =
-        new QLabel(pictures() ? QString::fromUtf8("Add images (GIF, JPG, BMP, WMF, EMF, ICO, PNG, WebP), "
-                                                  "up\u00A0to\u00A01000:")
-                              : QString("Add background music here (MP3, WAV, MIDI):"),
-                   this);
+    auto* heading = new QLabel(
+        pictures() ? QString::fromUtf8("Add images (GIF, JPG, BMP, WMF, EMF, ICO, PNG, WebP, HEIC, AVIF), "
+                                       "up\u00A0to\u00A01000:")
+                   : QString("Add background music here (MP3, WAV, MIDI):"),
+        this);
     heading->setWordWrap(pictures()); // on a second line where a larger font would cut it
     v->addWidget(heading);
     auto* h = new QHBoxLayout;

@@ -107,12 +107,23 @@ DecodedPicture decodeHeif(ByteSpan data, const std::string& name, const DecodeLi
     const int fullH = heif_image_handle_get_height(handle.get());
     detail::checkPictureSize(fullW, fullH, limits, name);
 
-    // A picture only going to be shrunk is decoded from an embedded thumbnail that covers the result.
-    const Handle thumbnail =
-        coveringThumbnail(handle.get(), planFit(fit, fullW, fullH), fullW, fullH, limits);
-    const heif_image_handle* source = thumbnail ? thumbnail.get() : handle.get();
-    const bool hasAlpha = heif_image_handle_has_alpha_channel(source) != 0;
-    const Image image = decodeImage(source, hasAlpha, name);
+    // A picture only going to be shrunk is decoded from an embedded thumbnail that covers the result; a
+    // thumbnail that does not decode leaves the picture itself to be decoded.
+    Handle thumbnail = coveringThumbnail(handle.get(), planFit(fit, fullW, fullH), fullW, fullH, limits);
+    bool hasAlpha = false;
+    Image image;
+    if (thumbnail) {
+        try {
+            hasAlpha = heif_image_handle_has_alpha_channel(thumbnail.get()) != 0;
+            image = decodeImage(thumbnail.get(), hasAlpha, name);
+        } catch (const PictureError&) {
+            thumbnail.reset();
+        }
+    }
+    if (!image) {
+        hasAlpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+        image = decodeImage(handle.get(), hasAlpha, name);
+    }
     // The decoded size rules from here on: the declared one may differ from what the stream held.
     const int w = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int h = heif_image_get_height(image.get(), heif_channel_interleaved);

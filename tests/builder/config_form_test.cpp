@@ -666,7 +666,7 @@ TEST_F(BuilderForm, ShowsItsTextsWholeWithTheShippedSkin) {
     open("");
     const auto* heading = form->findChild<QWidget*>("ImagesPage")->findChild<QLabel*>();
     ASSERT_TRUE(heading);
-    for (const char* format : {"GIF", "JPG", "BMP", "WMF", "EMF", "ICO", "PNG", "WebP"})
+    for (const char* format : {"GIF", "JPG", "BMP", "WMF", "EMF", "ICO", "PNG", "WebP", "HEIC", "AVIF"})
         EXPECT_TRUE(heading->text().contains(format)) << heading->text().toStdString() << " lacks " << format;
     const QRect room = heading->contentsRect();
     const QRect text = heading->fontMetrics().boundingRect(room, heading->wordWrap() ? Qt::TextWordWrap : 0,
