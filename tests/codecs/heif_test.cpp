@@ -69,13 +69,14 @@ template <class Pixel> std::shared_ptr<heif_image> makeImage(int w, int h, bool 
     return image;
 }
 
-// A HEIC written by libheif's own encoder: what ImageMagick does not write (alpha, a turn in the
-// container, thumbnails).
-class HeicWriter {
+// An AVIF written by libheif's own encoder: what ImageMagick does not write (alpha, a turn in the
+// container, thumbnails), all of it the container's, so the same for HEIC. AV1 rather than HEVC: the
+// HEVC encoder leaks a little on every picture it encodes.
+class HeifWriter {
 public:
-    HeicWriter() {
+    HeifWriter() {
         heif_encoder* raw = nullptr;
-        EXPECT_EQ(heif_context_get_encoder_for_format(ctx_.get(), heif_compression_HEVC, &raw).code,
+        EXPECT_EQ(heif_context_get_encoder_for_format(ctx_.get(), heif_compression_AV1, &raw).code,
                   heif_error_Ok);
         encoder_.reset(raw);
         heif_encoder_set_lossy_quality(raw, 95);
@@ -176,33 +177,30 @@ TEST_F(Heif, FitsCutAndShrinkWhileDecoding) {
 
 // The loader takes the files by extension; transparent parts take the fill colour as PNG's do.
 TEST_F(Heif, LoaderFlattensAlphaOntoTheFill) {
-    HeicWriter writer;
+    HeifWriter writer;
     writer.picture(makeImage(64, 32, true, [](int x, int) {
                        return x < 32 ? kOpaqueRed : Rgba{0, 0, 255, 0};
                    }).get());
-    const Bytes heic = writer.bytes();
-    const DecodedPicture decoded = decodeHeif(heic, "a");
+    const Bytes avif = writer.bytes();
+    const DecodedPicture decoded = decodeHeif(avif, "a");
     ASSERT_EQ(decoded.alpha.size(), 64u * 32u);
     EXPECT_GT(decoded.alpha[5], 245);
     EXPECT_LT(decoded.alpha[60], 10);
 
-    const std::string file = path("alpha.HEIC");
-    writeBytes(file, heic);
+    const std::string file = path("alpha.AVIF");
+    writeBytes(file, avif);
     const Bitmap flat = loadFittedPicture(file, Color{0, 255, 0}, PictureFit{});
     ASSERT_EQ(flat.width(), 64);
     DecodedPicture shown;
     shown.pixels = flat;
     EXPECT_TRUE(near(shown, 8, 16, kRed));
     EXPECT_TRUE(near(shown, 56, 16, kGreen));
-    // AVIF through the loader too (no alpha: the picture as it is).
-    const Bitmap avif = loadFittedPicture(path("q.avif"), Color{0, 255, 0}, PictureFit::inside(32, 32));
-    EXPECT_EQ(avif.width(), 32);
 }
 
 // A picture turned in the container comes out turned once: a wide picture stored with a quarter turn
 // clockwise is tall, its left edge on top.
 TEST_F(Heif, ContainerTurnIsAppliedOnce) {
-    HeicWriter writer;
+    HeifWriter writer;
     writer.picture(
         makeImage(64, 32, false, [](int x, int) { return x < 32 ? kOpaqueRed : kOpaqueBlue; }).get(),
         heif_orientation_rotate_90_cw);
@@ -217,14 +215,14 @@ TEST_F(Heif, ContainerTurnIsAppliedOnce) {
 // thumbnails here are green, the picture red and blue); a smaller thumbnail, one of another shape, or a
 // fit that cuts the picture takes the picture itself.
 TEST_F(Heif, ShrinkUsesACoveringThumbnailOfThePicturesShape) {
-    HeicWriter writer;
+    HeifWriter writer;
     writer.picture(
         makeImage(256, 128, false, [](int x, int) { return x < 128 ? kOpaqueRed : kOpaqueBlue; }).get());
     writer.thumbnail(makeImage(256, 128, false, [](int, int) { return kOpaqueGreen; }).get(), 64); // 64x32
     writer.thumbnail(makeImage(128, 128, false, [](int, int) { return kOpaqueGreen; }).get(), 96); // square
-    const Bytes heic = writer.bytes();
+    const Bytes avif = writer.bytes();
 
-    const DecodedPicture small = decodeHeif(heic, "t", {}, PictureFit::inside(60, 60));
+    const DecodedPicture small = decodeHeif(avif, "t", {}, PictureFit::inside(60, 60));
     ASSERT_EQ(small.pixels.width(), 60);
     ASSERT_EQ(small.pixels.height(), 30);
     EXPECT_EQ(small.fullWidth, 256);
@@ -234,7 +232,7 @@ TEST_F(Heif, ShrinkUsesACoveringThumbnailOfThePicturesShape) {
 
     for (const PictureFit& fit : {PictureFit::inside(100, 100), PictureFit::inside(80, 80),
                                   PictureFit{PictureFit::Rule::Visible, 40, 20, true}}) {
-        const DecodedPicture p = decodeHeif(heic, "t", {}, fit);
+        const DecodedPicture p = decodeHeif(avif, "t", {}, fit);
         SCOPED_TRACE(p.pixels.width());
         EXPECT_EQ(p.fullWidth, 256);
         // 80x80 gives 80x40: only the square thumbnail (96x96) covers it, and it has another shape.
