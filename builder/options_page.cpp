@@ -31,9 +31,10 @@ void narrowBox(QComboBox* box) {
 
 OptionsPage::OptionsPage(HandlerGuard guard, QWidget* parent)
     : BuilderPage("OptionsPage", std::move(guard), parent) {
+    // The window has a fixed size and the options outgrew it: they scroll up and down, the buttons stay.
+    // Narrow side margins leave the scroll bar its room without cutting the wider column.
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(3, outer->contentsMargins().top(), 3, outer->contentsMargins().bottom());
-    // The window has a fixed size and the options outgrew it: they scroll up and down, the buttons stay.
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName("OptionsScroll");
     scroll->setFrameShape(QFrame::NoFrame);
@@ -53,7 +54,6 @@ OptionsPage::OptionsPage(HandlerGuard guard, QWidget* parent)
     FNormalizeRadio = new QRadioButton("Normalize");
     FRandomizeRadio = new QRadioButton("Shuffle");
     FRandomizeRadio->setObjectName("RandomizeRadio");
-    // The left column is narrow.
     FMonitorsCb = new saverconfig::TMonitorsBox(this);
     FMonitorsCb->setObjectName("MonitorsCb");
     narrowBox(FMonitorsCb);
