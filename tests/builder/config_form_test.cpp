@@ -4,12 +4,15 @@
 
 #include "builder_fixture.h"
 
+#include "../lib/controls_whole.h"
 #include "saver_config/color_box.h"
+#include "saver_config/look_boxes.h"
 #include "saver_config/monitors_box.h"
 #include "show/runner/run_vorlinscreen.h"
 #include "show/windows/fullscreen_form.h"
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -433,6 +436,109 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     EXPECT_TRUE(settings->settings.Music.empty());
     EXPECT_FALSE(settings->settings.EnabledEffects.test(59));
     EXPECT_TRUE(settings->settings.EnabledEffects.test(10)); // the old key 30 is gone
+}
+
+// Each row: an edit on the Options page and the [Set] line the close box stores for it (from the standard
+// show, which has none of these keys). Options set no change flag: they are always stored.
+struct OptionRow {
+    const char* name;
+    std::function<void(builder::OptionsPage&)> edit;
+    const char* stored;
+};
+
+class OptionTable : public BuilderForm, public ::testing::WithParamInterface<OptionRow> {};
+
+template <class T> T* control(builder::OptionsPage& page, const char* name) {
+    T* found = page.findChild<T*>(name);
+    EXPECT_TRUE(found) << name;
+    return found;
+}
+
+TEST_P(OptionTable, EditIsStored) {
+    openStandard();
+    GetParam().edit(*form->Options());
+    EXPECT_EQ(form->ChangeFlags, 0) << GetParam().name;
+    EXPECT_TRUE(form->close());
+    const std::string set = sectionText(readFile(working), "Set");
+    EXPECT_NE(set.find(std::string("\n") + GetParam().stored + "\n"), std::string::npos)
+        << GetParam().name << "\n"
+        << set;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OptionTable,
+    ::testing::Values(
+        OptionRow{"nothing", [](builder::OptionsPage&) {},
+                  "PanZoom=0\nCaption=0\nClock=0\nFill=0\nShuffle=0"},
+        OptionRow{"pan and zoom",
+                  [](builder::OptionsPage& p) { control<QCheckBox>(p, "PanZoomCheck")->setChecked(true); },
+                  "PanZoom=1"},
+        OptionRow{"caption file name",
+                  [](builder::OptionsPage& p) {
+                      control<saverconfig::TCaptionBox>(p, "CaptionCb")->setCurrentText("File name");
+                  },
+                  "Caption=1"},
+        OptionRow{
+            "caption title",
+            [](builder::OptionsPage& p) {
+                control<saverconfig::TCaptionBox>(p, "CaptionCb")->setCurrentText("Title or description");
+            },
+            "Caption=3"},
+        OptionRow{"clock time and date",
+                  [](builder::OptionsPage& p) {
+                      control<saverconfig::TClockBox>(p, "ClockCb")->setCurrentText("Time and date");
+                  },
+                  "Clock=2"},
+        OptionRow{"blurred picture",
+                  [](builder::OptionsPage& p) {
+                      control<saverconfig::TFillBox>(p, "FillCb")->setCurrentText("Blurred picture");
+                  },
+                  "Fill=1"},
+        OptionRow{"crop",
+                  [](builder::OptionsPage& p) {
+                      control<saverconfig::TFillBox>(p, "FillCb")->setCurrentText("Crop to fill the screen");
+                  },
+                  "Fill=2"},
+        OptionRow{"every picture once",
+                  [](builder::OptionsPage& p) { control<QCheckBox>(p, "ShuffleCheck")->setChecked(true); },
+                  "Shuffle=1"}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& c : n)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return n;
+    });
+
+// The page shows the stored looks; "Every picture once before any repeats" can be ticked only with the
+// random order, and keeps its value while list order is chosen.
+TEST_F(BuilderForm, OptionsPageShowsTheLooksAndShuffleFollowsTheOrder) {
+    fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "../../data/VorlinSaver.003", dir / "VorlinSaver.003");
+    open("[Set]\nRandomImage=0\nShuffle=1\nPanZoom=1\nCaption=2\nClock=1\nFill=2\n");
+    auto& page = *form->Options();
+    EXPECT_TRUE(control<QCheckBox>(page, "PanZoomCheck")->isChecked());
+    EXPECT_EQ(control<saverconfig::TCaptionBox>(page, "CaptionCb")->currentText(), "Date taken");
+    EXPECT_EQ(control<saverconfig::TClockBox>(page, "ClockCb")->currentText(), "Time");
+    EXPECT_EQ(control<saverconfig::TFillBox>(page, "FillCb")->currentText(), "Crop to fill the screen");
+    auto* shuffle = control<QCheckBox>(page, "ShuffleCheck");
+    EXPECT_TRUE(shuffle->isChecked());
+    EXPECT_FALSE(shuffle->isEnabled());
+    control<QRadioButton>(page, "RandomizeRadio")->setChecked(true);
+    EXPECT_TRUE(shuffle->isEnabled());
+    form->NavBarClick(3);
+    // The options scroll inside the fixed window; each is whole where it stands.
+    auto* content = page.findChild<QWidget*>("OptionsContent");
+    ASSERT_TRUE(content);
+    vorlin::testing::expectEveryControlWhole(*content, "options page", 20);
+    EXPECT_LE(content->width(), content->parentWidget()->width()) << "the options are cut at the right";
+
+    // Unknown values read as off and show the first entry.
+    form.reset();
+    open("[Set]\nCaption=9\nClock=-1\nFill=ten\n");
+    EXPECT_EQ(control<saverconfig::TCaptionBox>(*form->Options(), "CaptionCb")->currentText(), "None");
+    EXPECT_EQ(control<saverconfig::TClockBox>(*form->Options(), "ClockCb")->currentText(), "None");
+    EXPECT_EQ(control<saverconfig::TFillBox>(*form->Options(), "FillCb")->currentText(), "Background colour");
+    EXPECT_TRUE(control<QCheckBox>(*form->Options(), "ShuffleCheck")->isEnabled())
+        << "random order is the default";
 }
 
 TEST_F(BuilderForm, CloseThatCannotWriteKeepsTheWindowOpen) {
