@@ -134,14 +134,16 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
     settings.Pictures.insert(settings.Pictures.end(), listed.begin(), listed.end());
 }
 
-std::vector<std::string> ShowSettingsFile::folderPictures(const std::vector<TPictureFolder>& folders) const {
+std::string ShowSettingsFile::folderPath(const std::string& folder) const {
     // A relative folder lies beside the settings file, wherever the show was started from.
+    if (folder.empty() || folder.front() == '/') return folder;
     const auto cut = places.settingsFile.rfind('/');
-    const std::string base =
-        cut == std::string::npos ? std::string() : places.settingsFile.substr(0, cut + 1);
+    return (cut == std::string::npos ? std::string() : places.settingsFile.substr(0, cut + 1)) + folder;
+}
+
+std::vector<std::string> ShowSettingsFile::folderPictures(const std::vector<TPictureFolder>& folders) const {
     std::vector<TPictureFolder> resolved = folders;
-    for (auto& f : resolved)
-        if (!f.path.empty() && f.path.front() != '/') f.path = base + f.path;
+    for (auto& f : resolved) f.path = folderPath(f.path);
     return listFolderPictures(resolved);
 }
 

@@ -158,8 +158,9 @@ public:
     // written on Windows hold "\"). Returns true and replaces `path` with the first that exists.
     bool resolveFile(std::string& path) const;
 
-    // The pictures of `folders` in one listing (picture_folders.h), relative paths taken beside the
-    // settings file.
+    // A [Folders] path as the file system takes it: a relative one lies beside the settings file.
+    std::string folderPath(const std::string& folder) const;
+    // The pictures of `folders` in one listing (picture_folders.h), their paths taken by folderPath.
     std::vector<std::string> folderPictures(const std::vector<TPictureFolder>& folders) const;
 
     // The settings file's INI object (nullptr before the first read); the builder writes [Pictures],
