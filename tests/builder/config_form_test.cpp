@@ -273,18 +273,33 @@ void dropOn(QWidget* target, const QMimeData& data) {
     QApplication::sendEvent(target, &drop);
 }
 
-// Dropping files or folders from the file manager adds what Add would: pictures of the folder, sorted,
-// without the files of other kinds and without duplicates.
+QStringList listTexts(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+    return texts;
+}
+
+// Serves the window's events until no folder entry is still being counted.
+void waitForCounts(const builder::FileListPage& page) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 20000 &&
+           (page.PendingCounts() > 0 || listTexts(page.List()).join('\n').contains("counting")))
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// Dropped files are added as Add adds them (pictures of their kind, no duplicates); a folder dropped on the
+// pictures is one folder entry with its count, on the music the files of the folder, sorted.
 TEST_F(BuilderForm, DroppedFoldersAndFilesAddAsAddDoes) {
     open("[Pictures]\n" + pic("b.bmp") + "=1\n");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(pics.string()))});
-    dropOn(form->Images()->List()->viewport(), data);
-    QStringList paths;
-    for (int i = 0; i < form->Images()->List()->count(); ++i)
-        paths << form->Images()->List()->item(i)->text();
     const auto q = [this](const char* n) { return QString::fromStdString(pic(n)); };
-    EXPECT_EQ(paths, (QStringList{q("b.bmp"), q("a.bmp"), q("c.bmp"), q("d.bmp")}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(pics.string())), QUrl::fromLocalFile(q("a.bmp")),
+                  QUrl::fromLocalFile(q("x.wav"))});
+    dropOn(form->Images()->List()->viewport(), data);
+    waitForCounts(*form->Images());
+    EXPECT_EQ(listTexts(form->Images()->List()),
+              (QStringList{q("b.bmp"), q("a.bmp"), QString::fromStdString(pics.string()) + " — 4 pictures"}));
     EXPECT_EQ(form->ChangeFlags, cfPictures);
 
     // HEIC and AVIF files are pictures too (by their extension, in any letter case).
@@ -301,9 +316,81 @@ TEST_F(BuilderForm, DroppedFoldersAndFilesAddAsAddDoes) {
     QMimeData sound;
     sound.setUrls({QUrl::fromLocalFile(q("y.wav")), QUrl::fromLocalFile(q("a.bmp"))});
     dropOn(form->Music()->List()->viewport(), sound);
-    ASSERT_EQ(form->Music()->List()->count(), 1);
-    EXPECT_EQ(form->Music()->List()->item(0)->text(), q("y.wav"));
+    EXPECT_EQ(listTexts(form->Music()->List()), QStringList{q("y.wav")});
+    QMimeData folder;
+    folder.setUrls({QUrl::fromLocalFile(QString::fromStdString(pics.string()))});
+    dropOn(form->Music()->List()->viewport(), folder);
+    EXPECT_EQ(listTexts(form->Music()->List()), (QStringList{q("y.wav"), q("x.wav"), q("y.wav")}));
     EXPECT_EQ(form->ChangeFlags, cfPictures | cfMusic);
+}
+
+// A folder entry: filled from [Folders] after the files, counted, kept after the files, its sub-folders
+// chosen under the list, stored with the pictures, shown by the previews, and gone with its entry.
+TEST_F(BuilderForm, FolderEntriesStayAfterTheFilesAndAreStoredAsFolders) {
+    const fs::path trip = dir / "trip";
+    fs::create_directories(trip / "day2");
+    for (const char* f : {"b.bmp", "a.bmp", "day2/c.bmp"}) fs::copy_file(pics / "a.bmp", trip / f);
+    writeFile(trip / "notes.txt", "x");
+    const QString tripText = QString::fromStdString(trip.string());
+    const QString picsText = QString::fromStdString(pics.string());
+    const auto q = [](const std::string& path) { return QString::fromStdString(path); };
+    open("[Pictures]\n" + pic("a.bmp") + "=1\n[Folders]\n" + trip.string() + "=2\n/nowhere=0\n");
+    auto* page = form->Images();
+    waitForCounts(*page);
+    EXPECT_EQ(listTexts(page->List()),
+              (QStringList{q(pic("a.bmp")), tripText + " (with sub-folders) — 3 pictures",
+                           "/nowhere — 0 pictures"}));
+    EXPECT_EQ(page->List()->item(2)->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(page->SubfoldersCheck()->isEnabled()); // a file is selected
+    // The show read at the start holds the folder's pictures after the listed one.
+    EXPECT_EQ(settings->settings.Pictures.size(), 4u);
+
+    // Add Folder appends an entry; a file added later goes before the folders; the arrows keep them apart.
+    shell.folderAnswer = picsText;
+    form->Images()->AddFolderClick();
+    waitForCounts(*page);
+    EXPECT_EQ(page->List()->currentRow(), 3);
+    EXPECT_EQ(page->List()->item(3)->text(), picsText + " — 4 pictures");
+    EXPECT_TRUE(page->SubfoldersCheck()->isEnabled());
+    EXPECT_FALSE(page->SubfoldersCheck()->isChecked());
+    form->AddPictureFiles({q(pic("d.bmp"))});
+    EXPECT_EQ(page->List()->item(1)->text(), q(pic("d.bmp")));
+    EXPECT_EQ(page->List()->currentRow(), 1);
+    form->ImageDownBClick(); // onto a folder: refused
+    EXPECT_EQ(page->List()->currentRow(), 1);
+    page->List()->setCurrentRow(2);
+    form->ImageUpBClick(); // a folder onto a file: refused
+    EXPECT_EQ(page->List()->item(2)->text().left(tripText.size()), tripText);
+    // Adding a folder the list holds selects it instead.
+    form->Images()->AddFolderClick();
+    EXPECT_EQ(page->List()->count(), 5);
+    EXPECT_EQ(page->List()->currentRow(), 4);
+
+    // Sub-folders off for the trip: counted again.
+    page->List()->setCurrentRow(2);
+    EXPECT_TRUE(page->SubfoldersCheck()->isChecked());
+    page->SubfoldersCheck()->click();
+    waitForCounts(*page);
+    EXPECT_EQ(page->List()->item(2)->text(), tripText + " — 2 pictures");
+
+    // The preview's show (stored without writing): files, then the ticked folders' pictures.
+    form->StoreControls(false);
+    const auto p = [](const fs::path& f) { return f.string(); };
+    EXPECT_EQ(settings->settings.Pictures,
+              (std::vector<std::string>{pic("a.bmp"), pic("d.bmp"), p(trip / "a.bmp"), p(trip / "b.bmp"),
+                                        pic("a.bmp"), pic("b.bmp"), pic("c.bmp"), pic("d.bmp")}));
+    form->StoreControls(true);
+    EXPECT_EQ(sectionText(readFile(working), "Folders"),
+              "[Folders]\n" + trip.string() + "=1\n/nowhere=0\n" + pics.string() + "=1\n");
+
+    // Removing the entries removes their keys; with none left, the section goes.
+    for (int row : {4, 3, 2}) {
+        page->List()->setCurrentRow(row);
+        form->RemoveImageBClick();
+    }
+    form->StoreControls(true);
+    EXPECT_EQ(sectionText(readFile(working), "Folders"), "");
+    EXPECT_EQ(settings->settings.Pictures, (std::vector<std::string>{pic("a.bmp"), pic("d.bmp")}));
 }
 
 TEST_F(BuilderForm, RemoveSelectsTheItemNowAtTheSamePlace) {

@@ -387,4 +387,25 @@ TEST_F(ShowFolder, ReloadSeesWritesAndClearsLists) {
     EXPECT_EQ(f.settings.Pictures, (std::vector<std::string>{program + "a.jpg", program + "b.jpg"}));
 }
 
+TEST_F(ShowFolder, FolderPicturesFollowTheListedOnesInFolderOrder) {
+    touch(program + "listed.jpg");
+    fs::create_directories(root / "photos/trip");
+    fs::create_directories(program + "beside");
+    for (const char* f : {"photos/b.jpg", "photos/a.jpg", "photos/trip/c.jpg", "photos/notes.txt"})
+        touch(root / f);
+    touch(program + "beside/d.png");
+    // A folder left out (0), one with its sub-folders (2), a relative one (beside the settings file), a
+    // missing one; a listed picture that a folder holds too shows twice, as a repeated listed one does.
+    const auto f =
+        read("MyShow.scr", "[Pictures]\n" + (root / "photos/a.jpg") + "=1\nlisted.jpg=1\n[Folders]\n" +
+                               (root / "photos/trip") + "=0\nbeside=1\n" + (root / "gone") + "=1\n" +
+                               (root / "photos") + "=2\n");
+    const std::vector<std::string> pictures = {root / "photos/a.jpg",    program + "listed.jpg",
+                                               program + "beside/d.png", root / "photos/a.jpg",
+                                               root / "photos/b.jpg",    root / "photos/trip/c.jpg"};
+    EXPECT_EQ(f.settings.Pictures, pictures);
+    EXPECT_EQ(f.settings.Folders, (std::vector<TPictureFolder>{
+                                      {"beside", false}, {root / "gone", false}, {root / "photos", true}}));
+}
+
 } // namespace
