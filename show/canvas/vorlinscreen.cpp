@@ -202,6 +202,7 @@ void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
         SetPicture(gfx::padPicture(picture, refWidth, refHeight, FColor));
     else
         SetPicture(std::move(picture));
+    FCaptionStamp.stamp(FPicture, width(), height());
 }
 
 void TCustomVorlinscreen::FitToPicture() {
@@ -461,6 +462,7 @@ void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
                                FPaintBuffer.stride(), QImage::Format_BGR888);
             painter.drawImage(QPoint(area.left(), y), strip);
         }
+        if (FClock) FClock->paint(painter); // over the picture, never into the paint buffer
     });
     FDirty -= event->region();
     FPainting = false;
