@@ -5,6 +5,7 @@
 
 #include <QLocale>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QWidget>
 
 namespace vorlin::canvas {
@@ -24,10 +25,14 @@ QDateTime ClockOverlay::now() const {
 }
 
 QString ClockOverlay::text() const {
-    const QLocale locale = QLocale::system();
-    const QDateTime t = now();
-    const QString time = locale.toString(t.time(), QLocale::ShortFormat);
-    if (mode_ != show::ckTimeDate) return time;
+    return clockText(QLocale::system(), now(), mode_);
+}
+
+QString ClockOverlay::clockText(const QLocale& locale, const QDateTime& t, show::TClockMode mode) {
+    // The locale's short time, without its seconds (some locales show them): the clock turns each minute.
+    static const QRegularExpression seconds(QStringLiteral("[^A-Za-z]?s+"));
+    const QString time = t.time().toString(locale.timeFormat(QLocale::ShortFormat).remove(seconds));
+    if (mode != show::ckTimeDate) return time;
     return locale.toString(t.date(), QLocale::ShortFormat) + QStringLiteral("  ") + time;
 }
 

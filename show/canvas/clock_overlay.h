@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QLocale>
 #include <QObject>
 #include <QRect>
 #include <QString>
@@ -36,6 +37,9 @@ public:
     show::TClockMode mode() const { return mode_; }
     // The text for the current minute.
     QString text() const;
+    // The clock's text at `t` in `locale`: its short time format without seconds, after its short date
+    // format for ckTimeDate.
+    static QString clockText(const QLocale& locale, const QDateTime& t, show::TClockMode mode);
     // Where the clock is drawn on the canvas at its present size (empty when nothing is drawn).
     QRect area();
     // Draws the clock; `painter` paints on the canvas (its clip is the paint event's area).

@@ -79,6 +79,16 @@ TEST(CaptionLabel, DatesInTheShortFormatOfTheUsersLocale) {
     EXPECT_EQ(captionLabel(CaptionContent{}), "");
 }
 
+TEST(ClockText, TheLocalesShortTimeWithoutSecondsAndItsShortDate) {
+    const QDateTime t(QDate(2026, 12, 31), QTime(23, 59, 58));
+    // The C locale's short time has seconds: a clock that turns each minute leaves them out.
+    EXPECT_EQ(ClockOverlay::clockText(QLocale::c(), t, vorlin::show::ckTime), "23:59");
+    EXPECT_EQ(ClockOverlay::clockText(QLocale(QLocale::English, QLocale::UnitedStates), t.addSecs(-12 * 3600),
+                                      vorlin::show::ckTime),
+              "11:59 AM");
+    EXPECT_EQ(ClockOverlay::clockText(QLocale::system(), t, vorlin::show::ckTimeDate), "31.12.26  23:59");
+}
+
 // The caption must stand out from the picture whatever its brightness: dark shadow pixels where the
 // picture is light, white glyphs where it is dark, both on mid grey; only in the bottom-left corner, about
 // a 36th of the screen high.
