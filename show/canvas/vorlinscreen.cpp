@@ -190,6 +190,7 @@ void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
 }
 
 void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
+    const CaptionOnReturn caption(*this); // whichever way the picture is composed below
     if (LastPicture.isEmpty()) LastPicture = picture;
     // Padding keeps a smaller picture from leaving parts of the previous, larger one uncovered by the
     // transition. A stretched picture covers the whole control by itself: padded, it would shrink and
@@ -202,7 +203,6 @@ void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
         SetPicture(gfx::padPicture(picture, refWidth, refHeight, FColor));
     else
         SetPicture(std::move(picture));
-    FCaptionStamp.stamp(FPicture, width(), height());
 }
 
 void TCustomVorlinscreen::FitToPicture() {

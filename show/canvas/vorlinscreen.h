@@ -37,6 +37,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -258,6 +259,12 @@ private:
     QPointer<QWidget> FWatchedParent;
     std::shared_ptr<CanvasLink> FLink;
     CaptionStamp FCaptionStamp;
+    // Stamps the caption onto Picture when the take that made it returns (not when it throws).
+    struct CaptionOnReturn {
+        TCustomVorlinscreen& canvas;
+        int exceptions = std::uncaught_exceptions();
+        ~CaptionOnReturn();
+    };
     std::unique_ptr<ClockOverlay> FClock; // none while the clock is off
 };
 

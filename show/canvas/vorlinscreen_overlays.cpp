@@ -1,7 +1,16 @@
 // The canvas's caption and clock hooks (see vorlinscreen.h).
 #include "show/canvas/vorlinscreen.h"
 
+#include "platform/logging/logging.h"
+
 namespace vorlin::canvas {
+
+TCustomVorlinscreen::CaptionOnReturn::~CaptionOnReturn() {
+    if (std::uncaught_exceptions() > exceptions) return; // the take failed: Picture is the previous one
+    logging::guarded(lcShow(), "stamping the caption", [this] {
+        canvas.FCaptionStamp.stamp(canvas.FPicture, canvas.width(), canvas.height());
+    });
+}
 
 void TCustomVorlinscreen::SetClock(show::TClockMode mode, ClockOverlay::Now now) {
     if (mode == show::ckNone) {
