@@ -79,20 +79,79 @@ std::string inflateAtMost(Bytes data, std::size_t limit) {
     return out;
 }
 
-// PNG iTXt: keyword, NUL, compression flag and method, language, NUL, translated keyword, NUL, text.
-void keepPngXmp(MetadataBlocks& blocks, Bytes chunk) {
-    static constexpr std::string_view kKeyword("XML:com.adobe.xmp\0", 18);
-    if (!blocks.xmp.empty() || !startsWith(chunk, kKeyword) || chunk.size() < kKeyword.size() + 2) return;
-    const bool compressed = chunk[kKeyword.size()] != 0;
-    Bytes rest = chunk.subspan(kKeyword.size() + 2);
-    for (int skip = 0; skip < 2; ++skip) { // language tag, translated keyword
-        const auto nul = std::find(rest.begin(), rest.end(), std::uint8_t{0});
-        if (nul == rest.end()) return;
-        rest = rest.subspan(static_cast<std::size_t>(nul - rest.begin()) + 1);
+// ImageMagick's PNG text "Raw profile type xmp" (or "exif", "APP1"): a line with the profile's name, one
+// with its length in bytes, then the bytes in hex, wrapped over lines. Nothing when it is damaged; at most
+// `limit` bytes are decoded.
+std::vector<std::uint8_t> rawProfile(std::string_view text, std::size_t limit) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const std::size_t nameEnd = text.find('\n', 1);
+    if (text.empty() || text[0] != '\n' || nameEnd == std::string_view::npos) return {};
+    std::size_t at = text.find_first_not_of(' ', nameEnd + 1);
+    std::size_t length = 0;
+    for (; at < text.size() && digit(text[at]); ++at)
+        length = std::min(length * 10 + static_cast<std::size_t>(text[at] - '0'), limit);
+    std::vector<std::uint8_t> bytes;
+    int high = -1;
+    for (; at < text.size() && bytes.size() < length; ++at) {
+        const char c = text[at];
+        if (c == '\n' || c == '\r' || c == ' ') continue;
+        const int value = digit(c)                 ? c - '0'
+                          : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                          : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                                   : -1;
+        if (value < 0) return {};
+        if (high < 0) {
+            high = value;
+        } else {
+            bytes.push_back(static_cast<std::uint8_t>(high << 4 | value));
+            high = -1;
+        }
     }
-    if (!compressed) return keepXmpBlock(blocks, rest);
-    const std::string text = inflateAtMost(rest, kMaxXmpBytes);
-    keepXmpBlock(blocks, Bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return bytes;
+}
+
+// PNG text chunks: tEXt (keyword, NUL, text), zTXt (keyword, NUL, method, zlib text) and iTXt (keyword, NUL,
+// compression flag and method, language, NUL, translated keyword, NUL, text). XMP is in iTXt
+// "XML:com.adobe.xmp", or hex in ImageMagick's raw profiles.
+void keepPngText(MetadataBlocks& blocks, std::string_view type, Bytes chunk) {
+    static constexpr std::string_view kXmp("XML:com.adobe.xmp"), kRawXmp("Raw profile type xmp"),
+        kRawExif("Raw profile type exif"), kRawApp1("Raw profile type APP1");
+    const auto nul = std::find(chunk.begin(), chunk.end(), std::uint8_t{0});
+    if (nul == chunk.end()) return;
+    const std::string_view keyword(reinterpret_cast<const char*>(chunk.data()),
+                                   static_cast<std::size_t>(nul - chunk.begin()));
+    const bool exif = keyword == kRawExif || keyword == kRawApp1;
+    if (exif ? !blocks.exif.empty() : (!blocks.xmp.empty() || (keyword != kXmp && keyword != kRawXmp)))
+        return;
+
+    Bytes rest = chunk.subspan(keyword.size() + 1);
+    bool compressed = type == "zTXt";
+    if (type == "iTXt") {
+        if (rest.size() < 2) return;
+        compressed = rest[0] != 0;
+        rest = rest.subspan(2);
+        for (int skip = 0; skip < 2; ++skip) { // language tag, translated keyword
+            const auto end = std::find(rest.begin(), rest.end(), std::uint8_t{0});
+            if (end == rest.end()) return;
+            rest = rest.subspan(static_cast<std::size_t>(end - rest.begin()) + 1);
+        }
+    } else if (compressed) {
+        if (rest.empty()) return;
+        rest = rest.subspan(1); // compression method
+    }
+    // Hex doubles the bytes, and its lines add a little.
+    std::string inflated;
+    if (compressed) {
+        inflated = inflateAtMost(rest, 2 * kMaxXmpBytes + kMaxXmpBytes / 8);
+        rest = Bytes(reinterpret_cast<const std::uint8_t*>(inflated.data()), inflated.size());
+    }
+    const std::string_view text(reinterpret_cast<const char*>(rest.data()), rest.size());
+    if (keyword == kXmp) return keepXmpBlock(blocks, rest);
+    const std::vector<std::uint8_t> profile = rawProfile(text, exif ? kMaxExifBytes + 6 : kMaxXmpBytes + 1);
+    if (exif)
+        keepExifBlock(blocks, profile);
+    else
+        keepXmpBlock(blocks, profile);
 }
 
 void findInPng(Bytes f, MetadataBlocks& blocks) {
@@ -103,7 +162,8 @@ void findInPng(Bytes f, MetadataBlocks& blocks) {
         const Bytes chunk = f.subspan(at + 8, std::min(length, f.size() - at - 8));
         if (startsWith(type, "IEND")) return;
         if (startsWith(type, "eXIf")) keepExifBlock(blocks, chunk);
-        if (startsWith(type, "iTXt")) keepPngXmp(blocks, chunk);
+        if (startsWith(type, "tEXt") || startsWith(type, "zTXt") || startsWith(type, "iTXt"))
+            keepPngText(blocks, std::string_view(reinterpret_cast<const char*>(type.data()), 4), chunk);
         if (length > f.size() - at - 8) return; // cut file
         at += 12 + length;
     }

@@ -1,8 +1,9 @@
 #pragma once
 // Finds the EXIF and XMP blocks of a picture file held in memory, by the file's content: JPEG (APP1
-// segments), PNG (eXIf and iTXt "XML:com.adobe.xmp" chunks), WebP (RIFF chunks "EXIF" and "XMP ") and
-// HEIF/AVIF (metadata items, through libheif). Every read is bounds-checked; a cut or damaged container
-// gives the blocks found before the damage. The first block of each kind wins.
+// segments), PNG (eXIf, iTXt "XML:com.adobe.xmp" and ImageMagick's hex "Raw profile type" text chunks), WebP
+// (RIFF chunks "EXIF" and "XMP ") and HEIF/AVIF (metadata items, through libheif). Every read is
+// bounds-checked; a cut or damaged container gives the blocks found before the damage. The first block of
+// each kind wins.
 
 #include <cstddef>
 #include <cstdint>

@@ -13,7 +13,9 @@
 #include <exiv2/value.hpp>
 #include <exiv2/xmp_exiv2.hpp>
 
+#include <algorithm>
 #include <mutex>
+#include <string_view>
 #include <vector>
 
 namespace vorlin::gfx {
@@ -63,6 +65,17 @@ void readXmp(const std::string& packet, PhotoMetadata& out) {
     }
 }
 
+// The bytes of a text tag stored as ASCII (up to its NUL), bytes or undefined; nothing for any other type
+// (numbers would come out as digits).
+std::vector<std::uint8_t> bytesOf(const Exiv2::Exifdatum& tag) {
+    const Exiv2::TypeId type = tag.typeId();
+    if (type != Exiv2::asciiString && type != Exiv2::unsignedByte && type != Exiv2::undefined) return {};
+    std::vector<std::uint8_t> bytes(tag.size());
+    tag.copy(bytes.data(), Exiv2::littleEndian);
+    if (type == Exiv2::asciiString) bytes.erase(std::find(bytes.begin(), bytes.end(), 0), bytes.end());
+    return bytes;
+}
+
 void readExif(const std::vector<std::uint8_t>& block, PhotoMetadata& out) {
     Exiv2::ExifData exif;
     Exiv2::ExifParser::decode(exif, block.data(), static_cast<std::uint32_t>(block.size()));
@@ -71,14 +84,16 @@ void readExif(const std::vector<std::uint8_t>& block, PhotoMetadata& out) {
         out.taken = detail::parseExifDate(date->toString());
     if (!out.title.empty()) return;
     const auto xpTitle = exif.findKey(Exiv2::ExifKey("Exif.Image.XPTitle"));
-    if (xpTitle != exif.end() && xpTitle->typeId() == Exiv2::unsignedByte) {
-        std::vector<std::uint8_t> bytes(xpTitle->size());
-        xpTitle->copy(bytes.data(), Exiv2::littleEndian);
-        out.title = detail::cleanTitle(detail::utf16leToUtf8(bytes));
+    if (xpTitle != exif.end()) {
+        out.title = detail::cleanTitle(detail::utf16leToUtf8(bytesOf(*xpTitle)));
         if (!out.title.empty()) return;
     }
     const auto description = exif.findKey(Exiv2::ExifKey("Exif.Image.ImageDescription"));
-    if (description != exif.end()) out.title = detail::cleanTitle(description->toString());
+    if (description != exif.end()) {
+        const std::vector<std::uint8_t> text = bytesOf(*description);
+        out.title =
+            detail::cleanTitle(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -34,105 +35,133 @@ PhotoMetadata read(const Bytes& file) {
     return readPhotoMetadata(file);
 }
 
-// The fixture maker: a small grey picture of the given extension from ImageMagick, with the tags written by
-// exiftool ("-Tag=value" arguments); its bytes. Empty with the tool's output in `error` if a tool failed.
-class PhotoMaker {
-public:
-    static bool haveExiftool() { return runShell("exiftool -ver").second == 0; }
-
-    Bytes make(const std::string& extension, const std::vector<std::string>& tags, std::string& error) {
-        const std::string path = dir_ / ("photo" + std::to_string(++count_) + "." + extension);
-        auto [out, status] = runShell("convert -size 24x16 xc:gray60 " + shellQuote(path));
-        if (status == 0 && !tags.empty()) {
-            std::string command = "exiftool -q -q -overwrite_original";
-            for (const std::string& tag : tags) command += " " + shellQuote(tag);
-            std::tie(out, status) = runShell(command + " " + shellQuote(path));
-        }
-        if (status != 0) {
-            error = out;
-            return {};
-        }
-        return toBytes(testing::readFile(path));
-    }
-
-private:
-    testing::TempDir dir_;
-    int count_ = 0;
-};
-
 struct PhotoCase {
     const char* name;
     const char* extension;
     std::vector<std::string> tags;
     std::optional<PhotoDate> taken;
     std::string title;
+    std::string convertTo = "";
 };
+
+void PrintTo(const PhotoCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+// The fixtures of every case, made once: a small grey picture of the case's extension from ImageMagick, its
+// tags ("-Tag=value" arguments) written by exiftool (one run for all files, as starting it dominates), then
+// converted by ImageMagick to `convertTo` if one is given (as a person converting a photo would).
+class PhotoFixtures {
+public:
+    static bool haveExiftool() { return runShell("exiftool -ver").second == 0; }
+
+    explicit PhotoFixtures(const std::vector<PhotoCase>& cases) {
+        std::string exiftool = "exiftool";
+        for (const PhotoCase& c : cases) {
+            const std::string path = dir_ / (std::string(c.name) + "." + c.extension);
+            if (!run("convert -size 24x16 xc:gray60 " + shellQuote(path))) return;
+            if (c.tags.empty()) continue;
+            for (const std::string& tag : c.tags) exiftool += " " + shellQuote(tag);
+            exiftool += " " + shellQuote(path) + " -execute";
+        }
+        if (!run(exiftool + " -common_args -q -q -overwrite_original")) return;
+        for (const PhotoCase& c : cases) {
+            std::string path = dir_ / (std::string(c.name) + "." + c.extension);
+            if (!c.convertTo.empty()) {
+                if (!run("convert " + shellQuote(path) + " " + shellQuote(path + "." + c.convertTo))) return;
+                path += "." + c.convertTo;
+            }
+            files_[c.name] = toBytes(testing::readFile(path));
+        }
+    }
+
+    // The case's file; empty if making the fixtures failed (error() says why).
+    Bytes file(const std::string& name) const {
+        const auto it = files_.find(name);
+        return it == files_.end() ? Bytes{} : it->second;
+    }
+    const std::string& error() const { return error_; }
+
+private:
+    bool run(const std::string& command) {
+        auto [out, status] = runShell(command);
+        if (status != 0) error_ = command + ": " + out;
+        return status == 0;
+    }
+
+    testing::TempDir dir_;
+    std::map<std::string, Bytes> files_;
+    std::string error_;
+};
+
+const std::string kDateArg = "-DateTimeOriginal=2021:07:04 18:30:05";
+
+const std::vector<PhotoCase> kPhotoCases = {
+    PhotoCase{"JpegDate", "jpg", {kDateArg}, kDate, ""},
+    PhotoCase{
+        "JpegDescription", "jpg", {"-ImageDescription=  A walk by the lake  "}, {}, "A walk by the lake"},
+    PhotoCase{"JpegXmpTitleWinsOverDescription",
+              "jpg",
+              {"-ImageDescription=from EXIF", "-XMP-dc:Title=from XMP", "-XMP-dc:Description=described"},
+              {},
+              "from XMP"},
+    PhotoCase{"JpegXmpDescriptionWinsOverExif",
+              "jpg",
+              {"-ImageDescription=from EXIF", "-XPTitle=xp", "-XMP-dc:Description=described"},
+              {},
+              "described"},
+    PhotoCase{"JpegUtf8Title", "jpg", {"-XMP-dc:Title=" + kUtf8Title, kDateArg}, kDate, kUtf8Title},
+    PhotoCase{"JpegXpTitleWinsOverDescription",
+              "jpg",
+              {"-XPTitle=" + kUtf8Title, "-ImageDescription=from EXIF"},
+              {},
+              kUtf8Title},
+    PhotoCase{"JpegLineBreaksBecomeSpaces",
+              "jpg",
+              {"-ImageDescription=Line one\r\nLine\ttwo\n"},
+              {},
+              "Line one Line two"},
+    PhotoCase{"JpegOtherDatesAreNotTaken",
+              "jpg",
+              {"-ModifyDate=2020:01:02 03:04:05", "-CreateDate=2020:01:02 03:04:05"},
+              {},
+              ""},
+    PhotoCase{"JpegNone", "jpg", {}, {}, ""},
+    PhotoCase{"PngDateAndTitle", "png", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
+    PhotoCase{"PngDescription", "png", {"-ImageDescription=png text"}, {}, "png text"},
+    PhotoCase{"PngNone", "png", {}, {}, ""},
+    PhotoCase{
+        "PngConvertedFromJpeg", "jpg", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title, "png"},
+    PhotoCase{"WebpDateAndTitle", "webp", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
+    PhotoCase{"WebpNone", "webp", {}, {}, ""},
+    PhotoCase{"HeicDateAndTitle", "heic", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
+    PhotoCase{"HeicDescription", "heic", {"-ImageDescription=heic text"}, {}, "heic text"},
+    PhotoCase{"AvifDate", "avif", {kDateArg}, kDate, ""}};
 
 class PhotoFileTest : public ::testing::TestWithParam<PhotoCase> {
 protected:
-    static void SetUpTestSuite() { maker_ = std::make_unique<PhotoMaker>(); }
-    static void TearDownTestSuite() { maker_.reset(); }
-    void SetUp() override {
-        if (!PhotoMaker::haveExiftool()) GTEST_SKIP() << "exiftool is not installed (libimage-exiftool-perl)";
+    static void SetUpTestSuite() {
+        if (PhotoFixtures::haveExiftool()) fixtures_ = std::make_unique<PhotoFixtures>(kPhotoCases);
     }
-    static std::unique_ptr<PhotoMaker> maker_;
+    static void TearDownTestSuite() { fixtures_.reset(); }
+    void SetUp() override {
+        if (!fixtures_) GTEST_SKIP() << "exiftool is not installed (libimage-exiftool-perl)";
+    }
+    static std::unique_ptr<PhotoFixtures> fixtures_;
 };
-std::unique_ptr<PhotoMaker> PhotoFileTest::maker_;
+std::unique_ptr<PhotoFixtures> PhotoFileTest::fixtures_;
 
 TEST_P(PhotoFileTest, ReadsDateAndTitle) {
     const PhotoCase& c = GetParam();
-    std::string error;
-    const Bytes file = maker_->make(c.extension, c.tags, error);
-    ASSERT_FALSE(file.empty()) << error;
+    const Bytes file = fixtures_->file(c.name);
+    ASSERT_FALSE(file.empty()) << fixtures_->error();
     const PhotoMetadata m = read(file);
     EXPECT_EQ(m.taken, c.taken);
     EXPECT_EQ(m.title, c.title);
 }
 
-const std::string kDateArg = "-DateTimeOriginal=2021:07:04 18:30:05";
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, PhotoFileTest,
-    ::testing::Values(
-        PhotoCase{"JpegDate", "jpg", {kDateArg}, kDate, ""},
-        PhotoCase{
-            "JpegDescription", "jpg", {"-ImageDescription=  A walk by the lake  "}, {}, "A walk by the lake"},
-        PhotoCase{"JpegXmpTitleWinsOverDescription",
-                  "jpg",
-                  {"-ImageDescription=from EXIF", "-XMP-dc:Title=from XMP", "-XMP-dc:Description=described"},
-                  {},
-                  "from XMP"},
-        PhotoCase{"JpegXmpDescriptionWinsOverExif",
-                  "jpg",
-                  {"-ImageDescription=from EXIF", "-XPTitle=xp", "-XMP-dc:Description=described"},
-                  {},
-                  "described"},
-        PhotoCase{"JpegUtf8Title", "jpg", {"-XMP-dc:Title=" + kUtf8Title, kDateArg}, kDate, kUtf8Title},
-        PhotoCase{"JpegXpTitleWinsOverDescription",
-                  "jpg",
-                  {"-XPTitle=" + kUtf8Title, "-ImageDescription=from EXIF"},
-                  {},
-                  kUtf8Title},
-        PhotoCase{"JpegLineBreaksBecomeSpaces",
-                  "jpg",
-                  {"-ImageDescription=Line one\r\nLine\ttwo\n"},
-                  {},
-                  "Line one Line two"},
-        PhotoCase{"JpegOtherDatesAreNotTaken",
-                  "jpg",
-                  {"-ModifyDate=2020:01:02 03:04:05", "-CreateDate=2020:01:02 03:04:05"},
-                  {},
-                  ""},
-        PhotoCase{"JpegNone", "jpg", {}, {}, ""},
-        PhotoCase{"PngDateAndTitle", "png", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
-        PhotoCase{"PngDescription", "png", {"-ImageDescription=png text"}, {}, "png text"},
-        PhotoCase{"PngNone", "png", {}, {}, ""},
-        PhotoCase{"WebpDateAndTitle", "webp", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
-        PhotoCase{"WebpNone", "webp", {}, {}, ""},
-        PhotoCase{"HeicDateAndTitle", "heic", {kDateArg, "-XMP-dc:Title=" + kUtf8Title}, kDate, kUtf8Title},
-        PhotoCase{"HeicDescription", "heic", {"-ImageDescription=heic text"}, {}, "heic text"},
-        PhotoCase{"AvifDate", "avif", {kDateArg}, kDate, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, PhotoFileTest, ::testing::ValuesIn(kPhotoCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- text rules ----
 
@@ -226,7 +255,7 @@ Tiff soundTiff() {
     Tiff t;
     t.ifd(8, {{kDescriptionTag, kAscii, 12, 100}, {kExifIfdTag, kLong, 1, 60}});
     t.ifd(60, {{kDateTag, kAscii, 20, 140}});
-    t.text(100, "Hand made").text(140, "2021:07:04 18:30:05");
+    t.text(100, "Hand made").text(140, "2021:07:04 18:30:05"); // the description's count holds 2 more NULs
     return t;
 }
 
@@ -275,6 +304,10 @@ TEST(PhotoMetadataHostile, DamagedBlocksLeaveFieldsEmpty) {
         {"first IFD past the end", [](Tiff& t) { t.u32(4, 0x10000000); }, true, true},
         {"no TIFF header", [](Tiff& t) { t.u16(0, 0x4141); }, true, true},
         {"date cut short", [](Tiff& t) { t.u32(60 + 2 + 4, 12); }, false, true},
+        {"bytes after the description's NUL", [](Tiff& t) { t.text(100, std::string("Hand made\0xy", 12)); },
+         false, false},
+        {"description of numbers", [](Tiff& t) { t.u16(8 + 2 + 2, 3); }, true, false},
+        {"date of numbers", [](Tiff& t) { t.u16(60 + 2 + 2, 1); }, false, true},
     };
     for (const Damage& d : damages) {
         SCOPED_TRACE(d.name);
@@ -374,6 +407,21 @@ TEST(PhotoMetadataHostile, DamagedContainers) {
     EXPECT_EQ(read(png).taken, kDate);
     png[8 + 3] = 0xFF, png[8] = 0xFF; // the first chunk's length past the end
     EXPECT_EQ(read(png).taken, std::nullopt);
+
+    // ImageMagick's hex text profiles: a sound one, a length beyond any cap, a bad hex digit, no length line.
+    const auto rawXmp = [](const std::string& body) {
+        return read(pngWith({{"tEXt", toBytes(std::string("Raw profile type xmp\0", 21) + body)}})).title;
+    };
+    std::string hex;
+    for (const unsigned char c : xmpWithTitle({{"x-default", "Bridge"}})) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        hex += std::string{kDigits[c >> 4], kDigits[c & 15]} + (hex.size() % 72 == 70 ? "\n" : "");
+    }
+    const std::string declared = std::to_string(hex.size() / 2);
+    EXPECT_EQ(rawXmp("\nxmp\n   " + declared + "\n" + hex), "Bridge");
+    EXPECT_EQ(rawXmp("\nxmp\n   99999999999999999999999\n" + hex), "Bridge");
+    EXPECT_EQ(rawXmp("\nxmp\n   " + declared + "\nzz" + hex), "");
+    EXPECT_EQ(rawXmp("\nxmp"), "");
 
     // WebP: RIFF size, then chunks padded to even sizes; a chunk's size past the RIFF end is cut there.
     const auto webp = [&](std::uint32_t riffSize, std::uint32_t exifSize) {
