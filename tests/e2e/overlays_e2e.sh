@@ -30,7 +30,10 @@ fail() {
 }
 
 . "$(dirname "$0")/../lib/one_picture_show.sh"
-PICTURE_SIZE=1280x1024 PICTURE_NAME="Evening at the lake" one_picture_show Caption=1 Clock=2 EffectSpeed=1
+# As large as the screen, so that the screen is the picture; its name is the caption.
+PICTURE="$WORK/Evening at the lake.bmp"
+convert -size 1280x1024 "xc:rgb($R,$G,$B)" -type TrueColor BMP3:"$PICTURE" || fail "cannot make the picture"
+one_picture_show Caption=1 Clock=2 EffectSpeed=1
 
 export SDL_AUDIODRIVER=dummy VORLIN_REGISTRY=$WORK/registry.ini VORLIN_SYSTEM_DIR=$WORK/system
 unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW WAYLAND_DISPLAY
