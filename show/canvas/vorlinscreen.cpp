@@ -190,6 +190,7 @@ void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
 }
 
 void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
+    const CaptionOnReturn caption(*this); // whichever way the picture is composed below
     if (LastPicture.isEmpty()) LastPicture = picture;
     // Padding keeps a smaller picture from leaving parts of the previous, larger one uncovered by the
     // transition. A stretched picture covers the whole control by itself: padded, it would shrink and
@@ -461,6 +462,7 @@ void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
                                FPaintBuffer.stride(), QImage::Format_BGR888);
             painter.drawImage(QPoint(area.left(), y), strip);
         }
+        if (FClock) FClock->paint(painter); // over the picture, never into the paint buffer
     });
     FDirty -= event->region();
     FPainting = false;
