@@ -220,6 +220,7 @@ void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
 }
 
 void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
+    const CaptionOnReturn caption(*this); // whichever way the picture is composed below
     if (LookActive() && !picture.isEmpty() && width() > 0 && height() > 0) {
         TakeDriftPicture(std::move(picture));
         return;
@@ -414,6 +415,7 @@ void TCustomVorlinscreen::SetDrift(const TDriftPlan& plan) {
     FDriftPicture->plan = plan;
     FDriftPicture->planned = true;
     FDriftPicture->draw(FPicture, 0);
+    FCaptionStamp.stamp(FPicture, width(), height()); // drawn over: stamped again
 }
 
 void TCustomVorlinscreen::StartDrift(int durationMs) {
@@ -436,7 +438,8 @@ void TCustomVorlinscreen::StopDrift() {
 }
 
 QRect TCustomVorlinscreen::DriftFrameArea() const {
-    if (!FDrift.Frame()) return {};
+    // A caption is stamped into the screen buffer, not into the drift's frame: painted from the buffer.
+    if (!FDrift.Frame() || !FCaptionStamp.text().isEmpty()) return {};
     const Rect target = FDrift.Target();
     const Rect mapped = mapToClient(target, FDisplayRect, rectOfSize(width(), height()), FCenter,
                                     StretchShown(), FStretchFine);
@@ -446,6 +449,8 @@ QRect TCustomVorlinscreen::DriftFrameArea() const {
 }
 
 void TCustomVorlinscreen::DriftFrameDrawn(const Rect& drawn) {
+    // The caption stays on every frame of its picture.
+    if (!FCaptionStamp.text().isEmpty()) FCaptionStamp.stamp(FScreen, width(), height());
     InvalidateFrameRect(drawn);
     Update();
     // Views that follow the canvas (other monitors) repaint on it.
@@ -550,6 +555,7 @@ void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
                 return reinterpret_cast<const uchar*>(frame.scanLine(y - drift.top()) + area.left() -
                                                       drift.left());
             });
+            if (FClock) FClock->paint(painter);
             FPaintBufferBehind = true;
             return;
         }
@@ -560,6 +566,7 @@ void TCustomVorlinscreen::paintEvent(QPaintEvent* event) {
         QPainter painter(this);
         drawStrips(painter, area, QImage::Format_BGR888, FPaintBuffer.stride(),
                    [&](int y) { return FPaintBuffer.scanLine(y) + 3 * area.left(); });
+        if (FClock) FClock->paint(painter); // over the picture, never into the paint buffer
     });
     FDirty -= event->region();
     FPainting = false;

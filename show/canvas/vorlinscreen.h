@@ -27,6 +27,8 @@
 #include "base/geometry.h"
 #include "gfx/bitmap.h"
 #include "gfx/codecs/picture_fit.h"
+#include "show/canvas/caption_stamp.h"
+#include "show/canvas/clock_overlay.h"
 #include "show/canvas/drift_player.h"
 #include "show/canvas/pan_zoom.h"
 #include "show/canvas/transition.h"
@@ -37,6 +39,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -149,6 +152,17 @@ public:
     // against LastPicture (or the client with PadToWindow; a stretched picture is not padded to the
     // previous one) and made Picture.
     void TakeLoadedPicture(gfx::Bitmap picture);
+    // --- Caption and clock (vorlinscreen_overlays.cpp). Both off unless set. ---
+    // The caption stamped at the bottom-left of each picture taken from now on (TakeLoadedPicture,
+    // LoadPictureFile); empty: none.
+    void SetCaption(const CaptionContent& caption) { FCaptionStamp.setText(captionLabel(caption)); }
+    // Stamps the present caption onto a frame composed from Picture (a frame that replaces it on screen).
+    void StampCaption(gfx::Bitmap& frame) { FCaptionStamp.stamp(frame, width(), height()); }
+    // The clock painted at the bottom-right over whatever shows (ckNone: none, and no timer). `now`
+    // replaces the system's clock (tests).
+    void SetClock(show::TClockMode mode, ClockOverlay::Now now = {});
+    const ClockOverlay* Clock() const { return FClock.get(); }
+
     // Begins a transition from what is shown to Picture; nothing while one runs or without a picture.
     void StartTransition();
     // Ends a running transition at once, without OnComplete; FScreen keeps the last frame drawn.
@@ -279,6 +293,14 @@ private:
     QRegion FDirty; // invalidated since the last paint
     QPointer<QWidget> FWatchedParent;
     std::shared_ptr<CanvasLink> FLink;
+    CaptionStamp FCaptionStamp;
+    // Stamps the caption onto Picture when the take that made it returns (not when it throws).
+    struct CaptionOnReturn {
+        TCustomVorlinscreen& canvas;
+        int exceptions = std::uncaught_exceptions();
+        ~CaptionOnReturn();
+    };
+    std::unique_ptr<ClockOverlay> FClock; // none while the clock is off
     // The drift source of Picture (null: Picture does not drift) and the drift on screen.
     std::shared_ptr<TDriftPicture> FDriftPicture;
     TDriftPlayer FDrift{FScreen, [this](const Rect& drawn) { DriftFrameDrawn(drawn); }};

@@ -1,5 +1,6 @@
 #include "show/runner/picture_load_ahead.h"
 
+#include "gfx/codecs/codecs.h"
 #include "gfx/codecs/picture_loader.h"
 
 #include <cstdlib>
@@ -45,6 +46,14 @@ void abandon(std::thread worker, std::shared_ptr<const std::atomic<bool>> ended)
 }
 
 } // namespace
+
+gfx::PhotoMetadata readPictureMetadata(const std::string& path) noexcept {
+    try {
+        return gfx::readPhotoMetadata(gfx::readPictureFile(path));
+    } catch (...) {
+        return {};
+    }
+}
 
 void releaseFreedMemory() {
     // glibc raises its mmap threshold after a large block is freed (up to 32 MB), after which pictures
@@ -93,6 +102,8 @@ void PictureLoadAhead::start(PictureRequest request) {
         } catch (...) {
             result.error = job->request.path + ": cannot be loaded";
         }
+        if (result.ok && job->request.metadata && !job->cancel)
+            result.metadata = readPictureMetadata(job->request.path);
         if (!job->cancel)
             queue->post([link, serial, result = std::move(result)]() mutable {
                 if (link->self) link->self->deliver(serial, std::move(result));

@@ -105,6 +105,7 @@ void TRunVorlinscreen::ApplySettings() {
     try {
         const auto& s = settings();
         Display->SetStretch(s.StetchImage);
+        Display->SetClock(static_cast<show::TClockMode>(s.Clock));
         Display->SetColor(gfx::Color::fromColorRef(static_cast<std::uint32_t>(s.BackgroundColor)));
         // The demonstration shows an effect between its two samples, nothing else.
         Display->SetPanZoom(s.PanZoom && !Demonstration);
@@ -180,6 +181,10 @@ bool TRunVorlinscreen::NextPicture() {
         if (Demonstration) CurrentFile = file;
         ++LoadAttempts;
         if (!Display || file.empty() || !fileExists(file)) return false;
+        const std::int32_t caption = settings().Caption;
+        Display->SetCaption(canvas::captionFor(
+            caption, file,
+            canvas::captionNeedsMetadata(caption) ? readPictureMetadata(file) : gfx::PhotoMetadata{}));
         Display->LoadPictureFile(file);
         CurrentFile = file;
         return true;
@@ -198,9 +203,10 @@ bool TRunVorlinscreen::LoadNextPicture() {
 
 TRunVorlinscreen::AheadKey TRunVorlinscreen::KeyFor(const std::string& file) const {
     const auto& s = settings();
-    if (!Display) return AheadKey{s.Pictures, s.RandomImage, PictureRequest{file, {}, {}}};
+    const bool metadata = canvas::captionNeedsMetadata(s.Caption);
+    if (!Display) return AheadKey{s.Pictures, s.RandomImage, PictureRequest{file, {}, {}, metadata}};
     return AheadKey{s.Pictures, s.RandomImage,
-                    PictureRequest{file, Display->Color(), Display->PictureFitNow()}};
+                    PictureRequest{file, Display->Color(), Display->PictureFitNow(), metadata}};
 }
 
 bool TRunVorlinscreen::AheadStillHolds() const {
@@ -334,6 +340,7 @@ void TRunVorlinscreen::FinishTick() {
         FShuffle = std::move(ahead->shuffle);
     }
     if (ahead && ahead->result && ahead->result->ok && Display) {
+        Display->SetCaption(canvas::captionFor(settings().Caption, ahead->file, ahead->result->metadata));
         Display->TakeLoadedPicture(std::move(ahead->result->picture));
         CurrentFile = ahead->file;
         StartLoaded();

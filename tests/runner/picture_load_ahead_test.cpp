@@ -6,6 +6,7 @@
 
 #include "../lib/test_files.h"
 #include "tests/runner/bmp_writer.h"
+#include "tests/runner/dated_photo.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,29 @@ TEST_F(LoadAheadTest, StartStopAndDestroyAtAnyMoment) {
     std::this_thread::sleep_for(20ms);
     queue_->serve();
     EXPECT_EQ(results_, before);
+}
+
+// The metadata is a second read of the file, made only for a request that asks for it (a caption that needs
+// it); a picture that fails to load carries none.
+TEST_F(LoadAheadTest, MetadataIsReadOnlyWhenAsked) {
+    const std::string photo = dir_ / "dated.jpg";
+    const std::string error = vorlin::testing::writeDatedJpeg(photo, 64, 48, "2021:07:04 18:30:05");
+    if (!error.empty()) GTEST_SKIP() << "no photo made: " << error;
+    PictureLoadAhead loader(queue_, handler_);
+    PictureRequest plain = request(photo);
+    loader.start(plain);
+    ASSERT_TRUE(serveUntilResult());
+    ASSERT_TRUE(result_->ok);
+    EXPECT_FALSE(result_->metadata.taken);
+
+    PictureRequest withMetadata = plain;
+    withMetadata.metadata = true;
+    result_.reset();
+    loader.start(withMetadata);
+    ASSERT_TRUE(serveUntilResult());
+    ASSERT_TRUE(result_->ok);
+    EXPECT_EQ(result_->metadata.taken, (gfx::PhotoDate{2021, 7, 4, 18, 30, 5}));
+    EXPECT_EQ(result_->picture.width(), 64);
 }
 
 } // namespace

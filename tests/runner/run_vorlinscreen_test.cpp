@@ -7,6 +7,7 @@
 #include "music/playlist/playlist.h"
 #include "show/runner/runner_rules.h"
 #include "tests/runner/bmp_writer.h"
+#include "tests/runner/dated_photo.h"
 
 #include <gtest/gtest.h>
 
@@ -573,6 +574,59 @@ TEST_F(RunnerTest, MusicOnlyOutsideAWindow) {
     file_.settings.PlayMusic = true;
     make(false).StartMusic();
     EXPECT_EQ(music::CurrentTrack(), wav);
+}
+
+// The caption reaches the picture the tick takes, loaded ahead on the worker or at the tick: from the file
+// name, or from the photo's date (read only for such a caption); a picture without what the caption shows
+// stays as it is. The clock (and its timer) exists only when asked for.
+TEST_F(RunnerTest, CaptionsOnBothLoadPathsAndTheClockOnlyWhenAsked) {
+    const std::string named = (dir_ / "IMG_0042.bmp").string();
+    vorlin::testing::writeSolidBmp(named, 200, 150, 120, 120, 120);
+    const std::string dated = (dir_ / "dated.jpg").string();
+    const std::string error = vorlin::testing::writeDatedJpeg(dated, 200, 150, "2021:07:04 18:30:05");
+    if (!error.empty()) GTEST_SKIP() << "no photo made: " << error;
+    struct Row {
+        int caption;
+        std::string file;
+        bool stamped;
+    } rows[] = {{show::cpNone, named, false},
+                {show::cpFileName, named, true},
+                {show::cpDateTaken, named, false},
+                {show::cpDateTaken, dated, true},
+                {show::cpTitle, dated, false}};
+    // Pixels of the bottom-left corner that differ from the picture's top-left one.
+    auto marked = [&] {
+        const gfx::Bitmap& p = runner_->Display->Picture();
+        const gfx::Color plain = p.pixel(0, 0);
+        int n = 0;
+        for (int y = p.height() * 3 / 4; y < p.height(); ++y)
+            for (int x = 0; x < p.width() / 2; ++x) {
+                const gfx::Color c = p.pixel(x, y);
+                n += std::abs(c.r - plain.r) + std::abs(c.g - plain.g) + std::abs(c.b - plain.b) > 60;
+            }
+        return n;
+    };
+    for (const bool loadAhead : {true, false})
+        for (const Row& row : rows) {
+            SCOPED_TRACE(::testing::Message()
+                         << "Caption=" << row.caption << " " << row.file << " ahead " << loadAhead);
+            file_.settings.Pictures = {row.file};
+            file_.settings.Caption = row.caption;
+            make().LoadAhead = loadAhead;
+            tick();
+            ASSERT_TRUE(waitIdle());
+            ASSERT_EQ(runner_->CurrentFile, row.file);
+            if (row.stamped)
+                EXPECT_GT(marked(), 20);
+            else
+                EXPECT_EQ(marked(), 0);
+        }
+
+    file_.settings.Clock = show::ckNone;
+    EXPECT_EQ(make().Display->Clock(), nullptr);
+    file_.settings.Clock = show::ckTimeDate;
+    ASSERT_NE(make().Display->Clock(), nullptr);
+    EXPECT_EQ(runner_->Display->Clock()->mode(), show::ckTimeDate);
 }
 
 } // namespace
