@@ -119,12 +119,33 @@ TEST(PictureFit, EveryFormatLoadsWhatTheWholePictureShows) {
             ASSERT_EQ(cover.height(), plan.size.height);
             Bitmap part(plan.size.width, plan.size.height);
             stretchCopy(part, part.rect(), whole, plan.crop);
-            if (webp)
+            const bool coverReduced = std::string(file).find("jpeg") != std::string::npos &&
+                                      jpegScaleCovering(plan.crop.width(), plan.crop.height(), plan.size) > 1;
+            if (webp || coverReduced)
                 EXPECT_LT(meanDifference(cover, part), 12.0);
             else
                 EXPECT_TRUE(cover.samePixels(part));
         }
     }
+}
+
+// A covering cut-out of a JPEG shrunk far is decoded at a reduced DCT scale with its columns cut at that
+// scale: close to the part of the full decode (a smooth picture, where the DCT's averaging and sampling
+// agree).
+TEST(PictureFit, AJpegCoverIsDecodedReducedAndCut) {
+    const std::string path = test::picturePath("jpeg_smooth.jpg");
+    const Bitmap whole = loadPicture(path, Color{});
+    // A tall narrow box: half the width is kept, shrunk three times.
+    const PictureFit fit{Rule::Cover, whole.width() / 6, whole.height() / 3, true};
+    const FitPlan plan = planFit(fit, whole.width(), whole.height());
+    ASSERT_GT(jpegScaleCovering(plan.crop.width(), plan.crop.height(), plan.size), 1);
+    ASSERT_LT(plan.crop.width(), whole.width());
+    const Bitmap cover = loadFittedPicture(path, Color{}, fit);
+    ASSERT_EQ(cover.width(), plan.size.width);
+    ASSERT_EQ(cover.height(), plan.size.height);
+    Bitmap part(plan.size.width, plan.size.height);
+    stretchCopy(part, part.rect(), whole, plan.crop);
+    EXPECT_LT(meanDifference(cover, part), 8.0);
 }
 
 TEST(PictureFit, ACancelledLoadStops) {
