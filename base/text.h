@@ -21,4 +21,7 @@ std::string_view trimSpaces(std::string_view s);
 // written as \n, \r or \t, the escapes desktop entries and line-based lists read back.
 std::string backslashEscaped(std::string_view s, std::string_view controls);
 
+// Appends the code point `c` (at most U+10FFFF, no surrogate) to `out` in UTF-8.
+void appendUtf8(std::string& out, char32_t c);
+
 } // namespace vorlin

@@ -14,4 +14,21 @@ std::string environmentVariable(const char* name, const std::string& otherwise) 
     return v.empty() ? otherwise : v;
 }
 
+namespace {
+std::string withoutFinalSlash(std::string s) {
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return s;
+}
+} // namespace
+
+std::string dataHome() {
+    return withoutFinalSlash(
+        environmentVariable("XDG_DATA_HOME", environmentVariable("HOME") + "/.local/share"));
+}
+
+std::string configHome() {
+    return withoutFinalSlash(
+        environmentVariable("XDG_CONFIG_HOME", environmentVariable("HOME") + "/.config"));
+}
+
 } // namespace vorlin::platform

@@ -9,4 +9,9 @@ std::string environmentVariable(const char* name);
 // The value of `name`, or `otherwise` when it is not set or empty (the XDG rule for base folders).
 std::string environmentVariable(const char* name, const std::string& otherwise);
 
+// The user's base folders for data and settings: $XDG_DATA_HOME, else ~/.local/share; $XDG_CONFIG_HOME,
+// else ~/.config. Without a final "/".
+std::string dataHome();
+std::string configHome();
+
 } // namespace vorlin::platform

@@ -41,6 +41,8 @@
 //
 // Not thread-safe: one thread uses an IniFile object at a time.
 
+#include "platform/atomic_file.h"
+
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -48,11 +50,6 @@
 #include <vector>
 
 namespace vorlin::platform {
-
-class WriteError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Integer text as the profile readers take it: optional sign, then decimal digits or "0x"/"0X" and up to
 // eight hexadecimal digits (wrapping into 32 bits, so "0xFFFFFFFF" is -1). Surrounding blanks are allowed.
@@ -159,9 +156,5 @@ private:
     mutable int heldFd_ = -1;      // keeps the parsed file's inode from being reused while cached
     bool inBatch_ = false;
 };
-
-// Writes `content` to `path` through a temporary file in the same folder, fsync and rename; the old file
-// stays whole when anything fails. Throws WriteError naming the file and the fault.
-void replaceFileAtomically(const std::string& path, const std::string& content);
 
 } // namespace vorlin::platform

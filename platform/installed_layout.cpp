@@ -33,9 +33,7 @@ std::optional<InstalledLayout> installedLayout(const std::string& programFolder)
 }
 
 std::string builderWorkingFolder() {
-    const std::string data =
-        environmentVariable("XDG_DATA_HOME", environmentVariable("HOME") + "/.local/share");
-    return withSlash(data) + "vorlinsaver/builder/";
+    return dataHome() + "/vorlinsaver/builder/";
 }
 
 } // namespace vorlin::platform

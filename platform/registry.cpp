@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 
 #include "base/text.h"
+#include "platform/environment.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -100,10 +101,7 @@ bool checkValueName(const std::string& key, const std::string& name) {
 
 std::string Registry::defaultFile() {
     if (const char* f = std::getenv("VORLIN_REGISTRY"); f && *f) return f;
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x)
-        return std::string(x) + "/vorlinsaver/registry.ini";
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config/vorlinsaver/registry.ini";
+    return configHome() + "/vorlinsaver/registry.ini";
 }
 
 Registry::Registry() : ini_(defaultFile()) {}

@@ -14,9 +14,7 @@ std::string withoutTrailingSlash(std::string s) {
 
 std::string systemFolder() {
     if (auto dir = environmentVariable("VORLIN_SYSTEM_DIR"); !dir.empty()) return withoutTrailingSlash(dir);
-    if (auto data = environmentVariable("XDG_DATA_HOME"); !data.empty())
-        return withoutTrailingSlash(data) + "/vorlinsaver/system";
-    return withoutTrailingSlash(environmentVariable("HOME")) + "/.local/share/vorlinsaver/system";
+    return dataHome() + "/vorlinsaver/system";
 }
 
 } // namespace vorlin::platform

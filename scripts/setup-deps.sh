@@ -10,6 +10,7 @@ PACKAGES=(
   libuemf-dev libxss-dev libxcb1-dev libx11-dev libgtest-dev libbenchmark-dev
   xvfb xauth xscreensaver xdotool imagemagick makeself x11-utils
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libexiv2-dev libimage-exiftool-perl libheif-dev
   dpkg-dev file lintian appstream desktop-file-utils
   sway grim wtype qt6-wayland xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libwayland-dev wayland-protocols plasma-wayland-protocols libxrandr-dev mutter

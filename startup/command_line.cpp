@@ -1,5 +1,7 @@
 #include "startup/command_line.h"
 
+#include "base/text.h"
+
 #include <cstring>
 
 namespace vorlin::startup {
@@ -106,10 +108,7 @@ StartupState parseCommandLine(const std::vector<std::string>& args,
 }
 
 bool isBuilderName(const std::string& baseName) {
-    std::string lower = baseName;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return lower == "vorlinsaver";
+    return lower(baseName) == "vorlinsaver";
 }
 
 MainWindow mainWindowFor(TScreenSaverMode mode, const std::string& baseName) {

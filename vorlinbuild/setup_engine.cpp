@@ -248,8 +248,8 @@ void undo(const std::vector<Record>& log, const std::vector<InstallList>& others
 InstallPlaces InstallPlaces::fromEnvironment() {
     InstallPlaces p;
     p.home = platform::environmentVariable("HOME");
-    const std::string data = platform::environmentVariable("XDG_DATA_HOME", p.home + "/.local/share");
-    const std::string config = platform::environmentVariable("XDG_CONFIG_HOME", p.home + "/.config");
+    const std::string data = platform::dataHome();
+    const std::string config = platform::configHome();
     p.sys = platform::systemFolder();
     p.pf = data + "/vorlinsaver/programs";
     p.applications = data + "/applications";

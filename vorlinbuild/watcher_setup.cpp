@@ -126,8 +126,7 @@ void writeStart(const WatcherPlaces& places, const Watcher& w, std::ostream& out
 
 WatcherPlaces WatcherPlaces::fromEnvironment() {
     WatcherPlaces p;
-    p.configHome =
-        platform::environmentVariable("XDG_CONFIG_HOME", platform::environmentVariable("HOME") + "/.config");
+    p.configHome = platform::configHome();
     p.runtimeDir = platform::environmentVariable("XDG_RUNTIME_DIR");
     return p;
 }

@@ -3,6 +3,7 @@
 // by the size checks here before any field is read, and drawn through the Player. A record that fails
 // the framing ends playback (the picture so far is kept); one that fails its own checks is skipped.
 
+#include "base/text.h"
 #include "gfx/metafile/dib.h"
 #include "gfx/metafile/player.h"
 #include "gfx/metafile/readers.h"
@@ -49,23 +50,7 @@ std::u32string fromUtf16(const std::uint8_t* p, std::size_t count) {
 
 std::string utf8(const std::u32string& s) {
     std::string out;
-    for (char32_t c : s) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (char32_t c : s) appendUtf8(out, c);
     return out;
 }
 

@@ -54,4 +54,14 @@ void dropped(const QLoggingCategory& category, const char* what) noexcept;
 // The same for an error caught elsewhere (on a worker) and handed over.
 void dropped(const QLoggingCategory& category, const char* what, std::exception_ptr error) noexcept;
 
+// Runs `f`, dropping whatever it throws as above: for slots, timers and event handlers, which must not let
+// an exception out into Qt's event loop.
+template <class F> void guarded(const QLoggingCategory& category, const char* what, F&& f) noexcept {
+    try {
+        f();
+    } catch (...) {
+        dropped(category, what);
+    }
+}
+
 } // namespace vorlin::logging

@@ -2,6 +2,7 @@
 
 #include "base/random.h"
 #include "music/playlist/playlist.h"
+#include "platform/logging/logging.h"
 #include "platform/registry.h"
 #include "show/settings/show_settings.h"
 #include "show/windows/monitor_layout.h"
@@ -22,15 +23,6 @@
 #include <unistd.h>
 
 namespace vorlin::showwindows {
-
-namespace {
-template <class F> void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-    }
-}
-} // namespace
 
 TFullscreenForm::TFullscreenForm(std::uint32_t hostWindow, QWidget* parent)
     : QWidget(parent), HostWindow(hostWindow) {
@@ -53,14 +45,17 @@ TFullscreenForm::TFullscreenForm(std::uint32_t hostWindow, QWidget* parent)
         CoverScreen();
     }
     FGrabTimer.setInterval(50);
-    connect(&FGrabTimer, &QTimer::timeout, this, [this] { guarded([this] { GrabKeyboardWhenMapped(); }); });
+    connect(&FGrabTimer, &QTimer::timeout, this, [this] {
+        logging::guarded(lcShow(), "GrabKeyboardWhenMapped", [this] { GrabKeyboardWhenMapped(); });
+    });
     MouseTimer.setInterval(kMouseTimerMs);
-    connect(&MouseTimer, &QTimer::timeout, this, [this] { guarded([this] { MouseTimerTimer(); }); });
+    connect(&MouseTimer, &QTimer::timeout, this,
+            [this] { logging::guarded(lcShow(), "MouseTimerTimer", [this] { MouseTimerTimer(); }); });
     FormCreate();
 }
 
 TFullscreenForm::~TFullscreenForm() {
-    if (FSaverRunning) guarded([this] { FormClose(); });
+    if (FSaverRunning) logging::guarded(lcShow(), "FormClose", [this] { FormClose(); });
 }
 
 void TFullscreenForm::CoverScreen() {
@@ -83,7 +78,7 @@ void TFullscreenForm::FormShow() {
     if (Runner && Runner->Display &&
         (Runner->Display->parentWidget() == FSpanCanvasHolder.get()) != (mode == show::mmSpan)) {
         const QPointer<canvas::TVorlinscreen> old = Runner->Display;
-        guarded([&] { old->StopTransition(); });
+        logging::guarded(lcShow(), "StopTransition", [&] { old->StopTransition(); });
         Runner.reset();
         delete old.data();
     }
@@ -195,10 +190,11 @@ void TFullscreenForm::FormClose() {
     FGrabTimer.stop();
     EndMonitorSurfaces();
     if (QWindow* w = windowHandle()) w->setKeyboardGrabEnabled(false);
-    guarded([] { music::ClearMusicList(); });
-    guarded([] { music::StopMusic(); });
+    logging::guarded(lcShow(), "ClearMusicList", [] { music::ClearMusicList(); });
+    logging::guarded(lcShow(), "StopMusic", [] { music::StopMusic(); });
     if (Runner) {
-        if (Runner->Display) guarded([this] { Runner->Display->StopTransition(); });
+        if (Runner->Display)
+            logging::guarded(lcShow(), "StopTransition", [this] { Runner->Display->StopTransition(); });
         if (Runner->Timer) Runner->Timer->stop();
     }
     SetSaverRunning(false);
@@ -270,7 +266,7 @@ void TFullscreenForm::CloseNow() {
 
 void TFullscreenForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) guarded([this] { FormShow(); });
+    if (!event->spontaneous()) logging::guarded(lcShow(), "FormShow", [this] { FormShow(); });
 }
 
 void TFullscreenForm::closeEvent(QCloseEvent* event) {
@@ -280,28 +276,28 @@ void TFullscreenForm::closeEvent(QCloseEvent* event) {
         return;
     }
     FExitAllowed = false;
-    guarded([this] { FormClose(); });
+    logging::guarded(lcShow(), "FormClose", [this] { FormClose(); });
     event->accept();
 }
 
 void TFullscreenForm::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    guarded([this] { FormMouseMove(); });
+    logging::guarded(lcShow(), "FormMouseMove", [this] { FormMouseMove(); });
 }
 
 void TFullscreenForm::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    guarded([this] { FormMouseDown(); });
+    logging::guarded(lcShow(), "FormMouseDown", [this] { FormMouseDown(); });
 }
 
 void TFullscreenForm::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    guarded([this] { FormMouseUp(); });
+    logging::guarded(lcShow(), "FormMouseUp", [this] { FormMouseUp(); });
 }
 
 void TFullscreenForm::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    guarded([this] { RequestExit(); });
+    logging::guarded(lcShow(), "RequestExit", [this] { RequestExit(); });
 }
 
 } // namespace vorlin::showwindows

@@ -20,13 +20,6 @@ namespace vorlin::showwindows {
 
 namespace {
 
-template <class F> void guarded(F&& f) {
-    try {
-        f();
-    } catch (...) {
-    }
-}
-
 Rect toRect(const QRect& r) {
     return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
@@ -76,7 +69,7 @@ QRect TCanvasView::Area() const {
 }
 
 void TCanvasView::paintEvent(QPaintEvent*) {
-    guarded([this] {
+    logging::guarded(lcShow(), "paint", [this] {
         QPainter painter(this);
         const QRect area = Area();
         if (!FSource || area.isEmpty()) {
@@ -106,7 +99,8 @@ TShowSurface::TShowSurface(TFullscreenForm& owner, QScreen* screen) : Screen(scr
 
 TShowSurface::~TShowSurface() {
     if (Runner) {
-        if (Runner->Display) guarded([this] { Runner->Display->StopTransition(); });
+        if (Runner->Display)
+            logging::guarded(lcShow(), "StopTransition", [this] { Runner->Display->StopTransition(); });
         Runner.reset();
     }
 }
@@ -139,28 +133,28 @@ void TShowSurface::CreateRunner() {
 
 void TShowSurface::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    guarded([this] { FOwner.RequestExit(); });
+    logging::guarded(lcShow(), "RequestExit", [this] { FOwner.RequestExit(); });
 }
 
 void TShowSurface::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    guarded([this] { FOwner.FormMouseMove(); });
+    logging::guarded(lcShow(), "FormMouseMove", [this] { FOwner.FormMouseMove(); });
 }
 
 void TShowSurface::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    guarded([this] { FOwner.FormMouseDown(); });
+    logging::guarded(lcShow(), "FormMouseDown", [this] { FOwner.FormMouseDown(); });
 }
 
 void TShowSurface::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    guarded([this] { FOwner.FormMouseUp(); });
+    logging::guarded(lcShow(), "FormMouseUp", [this] { FOwner.FormMouseUp(); });
 }
 
 void TShowSurface::closeEvent(QCloseEvent* event) {
     // A surface closes only with the show: a close request from outside is an exit attempt.
     event->ignore();
-    guarded([this] { FOwner.RequestExit(); });
+    logging::guarded(lcShow(), "RequestExit", [this] { FOwner.RequestExit(); });
 }
 
 // ---------------------------------------------------------------- TMonitorSurfaces
@@ -180,14 +174,16 @@ TMonitorSurfaces::TMonitorSurfaces(TFullscreenForm& form, int mode) : FForm(form
         FFormView->show();
     }
     auto* app = qGuiApp;
-    connect(app, &QGuiApplication::screenAdded, this, [this](QScreen*) { guarded([this] { Sync(); }); });
+    connect(app, &QGuiApplication::screenAdded, this,
+            [this](QScreen*) { logging::guarded(lcShow(), "Sync", [this] { Sync(); }); });
     // Qt moves the windows of a removed screen before it is gone: look again once it is.
     connect(app, &QGuiApplication::screenRemoved, this, [this](QScreen*) {
         QMetaObject::invokeMethod(
-            this, [this] { guarded([this] { Sync(); }); }, Qt::QueuedConnection);
+            this, [this] { logging::guarded(lcShow(), "Sync", [this] { Sync(); }); }, Qt::QueuedConnection);
     });
     if (QWindow* w = form.windowHandle())
-        connect(w, &QWindow::screenChanged, this, [this](QScreen*) { guarded([this] { Sync(); }); });
+        connect(w, &QWindow::screenChanged, this,
+                [this](QScreen*) { logging::guarded(lcShow(), "Sync", [this] { Sync(); }); });
     Sync();
 }
 
@@ -210,7 +206,8 @@ void TMonitorSurfaces::Detach() {
     for (const auto& s : FSurfaces) {
         s->hide();
         if (s->Runner) {
-            if (s->Runner->Display) guarded([&] { s->Runner->Display->StopTransition(); });
+            if (s->Runner->Display)
+                logging::guarded(lcShow(), "StopTransition", [&] { s->Runner->Display->StopTransition(); });
             if (s->Runner->Timer) s->Runner->Timer->stop();
         }
     }
@@ -315,8 +312,9 @@ void TMonitorSurfaces::WatchScreens() {
     for (const auto& c : FScreenConnections) disconnect(c);
     FScreenConnections.clear();
     for (QScreen* s : QGuiApplication::screens())
-        FScreenConnections.push_back(connect(s, &QScreen::geometryChanged, this,
-                                             [this](const QRect&) { guarded([this] { Sync(); }); }));
+        FScreenConnections.push_back(connect(s, &QScreen::geometryChanged, this, [this](const QRect&) {
+            logging::guarded(lcShow(), "Sync", [this] { Sync(); });
+        }));
 }
 
 void TMonitorSurfaces::RepaintViews() {
