@@ -34,7 +34,9 @@
 
 namespace vorlin::builder {
 
-const char* const TVorlinConfigForm::kPictureFilter = FileListPage::kPictureFilter;
+QString TVorlinConfigForm::pictureFilter() {
+    return FileListPage::pictureFilter();
+}
 const char* const TVorlinConfigForm::kMusicFilter = FileListPage::kMusicFilter;
 
 void TVorlinConfigForm::Guarded(const std::function<void()>& fn) {

@@ -68,7 +68,7 @@ public:
     static constexpr int kClientHeight = 333;
     static constexpr int kNavBarWidth = 77;
     static constexpr const char* kCaption = branding::kBuilderCaption;
-    static const char* const kPictureFilter;
+    static QString pictureFilter();
     static const char* const kMusicFilter;
     static constexpr const char* kProjectFilter = "*.fly|*.fly";
     static constexpr const char* kMakerWebsite = branding::kMakerWebsite;

@@ -1,5 +1,6 @@
 #include "builder/file_list_page.h"
 
+#include "gfx/codecs/picture_formats.h"
 #include "gfx/codecs/picture_loader.h"
 #include "music/playlist/playlist.h"
 #include "platform/dispatcher/dispatcher.h"
@@ -33,7 +34,13 @@ namespace {
 constexpr int kTickedRole = Qt::UserRole;      // last check state an item reported
 constexpr int kThumbIdRole = Qt::UserRole + 1; // thumbnail job of a picture item
 
-const QStringList kPictureSuffixes = {"gif", "jpg", "jpeg", "bmp", "wmf", "emf", "ico", "png", "webp"};
+// The picture extensions the loader knows, in lower case.
+QStringList pictureSuffixes() {
+    QStringList suffixes;
+    for (const gfx::PictureExtension& e : gfx::kPictureExtensions) suffixes << e.extension;
+    return suffixes;
+}
+const QStringList kPictureSuffixes = pictureSuffixes();
 const QStringList kMusicSuffixes = {"mp3", "wav", "mid"};
 
 QString qs(const std::string& s) {
@@ -76,11 +83,11 @@ FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderS
       Settings(settings), FShell(shell) {
     auto* v = new QVBoxLayout(this);
     // Non-breaking spaces keep "up to 1000" together when the heading wraps.
-    auto* heading =
-        new QLabel(pictures() ? QString::fromUtf8("Add images (GIF, JPG, BMP, WMF, EMF, ICO, PNG, WebP), "
-                                                  "up\u00A0to\u00A01000:")
-                              : QString("Add background music here (MP3, WAV, MIDI):"),
-                   this);
+    auto* heading = new QLabel(
+        pictures() ? QString::fromUtf8("Add images (GIF, JPG, BMP, WMF, EMF, ICO, PNG, WebP, HEIC, AVIF), "
+                                       "up\u00A0to\u00A01000:")
+                   : QString("Add background music here (MP3, WAV, MIDI):"),
+        this);
     heading->setWordWrap(pictures()); // on a second line where a larger font would cut it
     v->addWidget(heading);
     auto* h = new QHBoxLayout;
@@ -219,10 +226,36 @@ std::vector<std::pair<std::string, bool>> FileListPage::Items() const {
     return items;
 }
 
+QString FileListPage::pictureFilter() {
+    using F = gfx::PictureFormat;
+    struct Group {
+        const char* label;
+        std::initializer_list<F> formats;
+    };
+    static const Group groups[] = {
+        {"GIF Files", {F::Gif}},   {"JPEG Files", {F::Jpeg}},
+        {"Bitmaps", {F::Bmp}},     {"Metafiles", {F::Wmf, F::Emf}},
+        {"Icons", {F::Ico}},       {"PNG Files", {F::Png}},
+        {"WebP Files", {F::Webp}}, {"HEIC and AVIF Files", {F::Heif}},
+    };
+    // The patterns of the given formats, in the extension list's order: "*.jpg;*.jpeg" / "*.jpg, *.jpeg".
+    auto patterns = [](std::initializer_list<F> formats, const char* separator) {
+        QStringList list;
+        for (const gfx::PictureExtension& e : gfx::kPictureExtensions)
+            if (std::find(formats.begin(), formats.end(), e.format) != formats.end())
+                list << QStringLiteral("*.") + e.extension;
+        return list.join(separator);
+    };
+    QStringList parts{"All Pictures", "*." + kPictureSuffixes.join(";*.")};
+    for (const Group& g : groups)
+        parts << QString("%1 (%2)").arg(g.label, patterns(g.formats, ", ")) << patterns(g.formats, ";");
+    return parts.join('|');
+}
+
 void FileListPage::AddClick() {
     const QString folder = QFileInfo(qs(rememberedFolder())).isDir() ? qs(rememberedFolder()) : QString();
     const QStringList files =
-        FShell.openFiles(this, "Open", folder, pictures() ? kPictureFilter : kMusicFilter);
+        FShell.openFiles(this, "Open", folder, pictures() ? pictureFilter() : QString(kMusicFilter));
     if (files.isEmpty()) return;
     AddFiles(files);
 }

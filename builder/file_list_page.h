@@ -36,10 +36,9 @@ class FileListPage : public BuilderPage {
 public:
     enum class Kind { Pictures, Music };
 
-    static constexpr const char* kPictureFilter =
-        "All Pictures|*.gif;*.jpg;*.jpeg;*.bmp;*.wmf;*.emf;*.ico;*.png;*.webp|GIF Files (*.gif)|*.gif|"
-        "JPEG Files (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|Metafiles (*.wmf, *.emf)|*.wmf;*.emf|"
-        "Icons (*.ico)|*.ico|PNG Files (*.png)|*.png|WebP Files (*.webp)|*.webp";
+    // The Add dialog's filter for pictures: "All Pictures" with every extension the loader knows, then one
+    // entry per kind of picture.
+    static QString pictureFilter();
     static constexpr const char* kMusicFilter =
         "All Support Types|*.mp3;*.wav;*.mid|Mp3 Files (*.mp3)|*.mp3|Wave Files (*.wav)|*.wav|MIDI Files "
         "(*.mid)|*.mid";

@@ -152,9 +152,9 @@ function(vorlin_finish_install)
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "slide-show screen-saver maker")
   # The summary above is the synopsis line; this is the extended description below it.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "VorlinSaver turns pictures and music into a screen saver of your own.
-Add pictures (JPEG, PNG, WebP, GIF, BMP, WMF, EMF, icons) and background
-music (MP3, WAV, MIDI), choose among 127 transition effects, set the
-order, speed, interval and colours, and preview the show.
+Add pictures (JPEG, PNG, WebP, HEIC, AVIF, GIF, BMP, WMF, EMF, icons)
+and background music (MP3, WAV, MIDI), choose among 127 transition
+effects, set the order, speed, interval and colours, and preview the show.
 
 A finished show becomes one self-extracting installer that anyone can
 run without administrator rights: it installs the screen saver for that

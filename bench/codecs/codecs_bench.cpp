@@ -13,6 +13,12 @@
 //                       runs on the same file at the DCT scale that covers the result (-scale 1/N), or
 //                       cutting out the same part (-crop) at full scale (target <= 1.2), both in processor
 //                       time (best run each).
+//  DecodeHeic/<how>     a 4000x3000 (12 MP) HEIC made from the same picture as a 4000x3000 JPEG, loaded
+//                       whole or for a 1920x1080 screen (each side at most the screen's); vs_jpeg is its
+//                       time over the JPEG's loaded the same way in the same run (the JPEG decodes at a
+//                       reduced DCT scale for the screen; libheif cannot), vs_jpeg_cpu the same in
+//                       processor time of all threads (what a busy machine does not distort), cpu_share its
+//                       processor time over its wall time (above 1: the HEVC decoder's own threads).
 // peak_bytes counters are the most memory the decode held at once beyond what was allocated before it
 // (the file's bytes not counted), measured through this program's own malloc.
 //
@@ -131,6 +137,9 @@ struct Photo {
 };
 const Photo kPhotos[] = {{"photo_1920x1080.jpg", 1920, 1080, "480x270"},
                          {"photo_6000x4000.jpg", 6000, 4000, "1500x1000"}};
+
+// The 12 MP picture for the HEIC comparison; its HEIC twin is converted from the JPEG.
+const Photo kTwelveMp{"photo_4000x3000.jpg", 4000, 3000, "1000x750"};
 
 std::string photoPath(const Photo& p) {
     const auto dir = std::filesystem::temp_directory_path() / "vorlin_codecs_bench";
@@ -286,6 +295,66 @@ void BM_ShrinkDecode6000(benchmark::State& state) {
     state.counters["vs_frame_copy"] = mean / frameCopySeconds();
 }
 BENCHMARK(BM_ShrinkDecode6000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The HEIC twin of a photo (ImageMagick through libheif, quality 90), made on the first run.
+std::string heicPath(const std::string& jpeg) {
+    if (jpeg.empty()) return {};
+    const std::string path = jpeg.substr(0, jpeg.size() - 4) + ".heic";
+    if (!std::filesystem::exists(path)) {
+        const std::string tmp = path + ".part.heic";
+        if (std::system(("convert '" + jpeg + "' -quality 90 '" + tmp + "'").c_str()) != 0) return {};
+        std::filesystem::rename(tmp, path);
+    }
+    return path;
+}
+
+void BM_DecodeHeic(benchmark::State& state) {
+    const std::string jpeg = photoPath(kTwelveMp);
+    const std::string heic = heicPath(jpeg);
+    if (heic.empty()) return state.SkipWithError("ImageMagick could not make the photo");
+    const bool screen = state.range(0) == 1;
+    const PictureFit fit = screen ? PictureFit{PictureFit::Rule::EachSide, 1920, 1080, true} : PictureFit{};
+    auto load = [&](const std::string& path) {
+        Bitmap b = loadFittedPicture(path, Color{}, fit);
+        benchmark::DoNotOptimize(b.bits());
+    };
+    auto processSeconds = [] {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+    };
+    // The JPEG's best of three, in this run (wall and processor time).
+    double jpegBest = 1e9, jpegCpu = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        const auto t0 = Clock::now();
+        const double c0 = processSeconds();
+        load(jpeg);
+        jpegCpu = std::min(jpegCpu, processSeconds() - c0);
+        jpegBest = std::min(jpegBest, seconds(Clock::now() - t0));
+    }
+    double total = 0, best = 1e9, cpu = 0, bestCpu = 1e9;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const double c0 = processSeconds();
+        load(heic);
+        const double c = processSeconds() - c0;
+        cpu += c;
+        bestCpu = std::min(bestCpu, c);
+        const double t = seconds(Clock::now() - t0);
+        total += t;
+        best = std::min(best, t);
+    }
+    state.counters["vs_jpeg"] = best / jpegBest;
+    state.counters["vs_jpeg_cpu"] = bestCpu / jpegCpu;
+    state.counters["heic_ms"] = best * 1000;
+    state.counters["jpeg_ms"] = jpegBest * 1000;
+    state.counters["cpu_share"] = cpu / total;
+    state.counters["vs_frame_copy"] = total / static_cast<double>(state.iterations()) / frameCopySeconds();
+    state.counters["peak_bytes"] = static_cast<double>(peakBytesOf([&] { load(heic); }));
+    state.counters["jpeg_peak_bytes"] = static_cast<double>(peakBytesOf([&] { load(jpeg); }));
+    state.SetLabel(screen ? "for 1920x1080" : "whole");
+}
+BENCHMARK(BM_DecodeHeic)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ShowLoad(benchmark::State& state) {
     const Photo& photo = kPhotos[1];

@@ -13,6 +13,7 @@
 //   ICO   refuses an image that is not all there (pixels and AND mask).
 //   PNG   refuses image data that is not all there; what follows the image data is not read.
 //   WebP  refuses the file.
+//   HEIF  refuses the file (HEIC, HEIF and AVIF).
 
 #include "gfx/codecs/decoded_picture.h"
 #include "gfx/codecs/picture_fit.h"
@@ -75,6 +76,15 @@ DecodedPicture decodePng(ByteSpan data, const std::string& name, const DecodeLim
 // Still WebP pictures, lossy or lossless, with or without alpha. With a fit, libwebp's own cropping and
 // scaling decode straight to the kept size.
 DecodedPicture decodeWebp(ByteSpan data, const std::string& name, const DecodeLimits& limits = {},
+                          const PictureFit& fit = {});
+
+// HEIC, HEIF and AVIF pictures (HEVC or AV1), the file's primary image, turned and mirrored as its
+// container says (an EXIF orientation inside is not applied again), with alpha when it has one; deeper
+// pictures come out at 8 bits. With a fit, the kept part is sampled from the decoded picture into the
+// result (libheif cannot decode at a reduced size); a picture that is only shrunk is decoded from an
+// embedded thumbnail of its shape that covers the result, when the file has one (fullWidth/fullHeight
+// then give the picture's own size).
+DecodedPicture decodeHeif(ByteSpan data, const std::string& name, const DecodeLimits& limits = {},
                           const PictureFit& fit = {});
 
 // The whole content of a file; a PictureError names the file when it cannot be read.

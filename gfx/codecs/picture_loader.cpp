@@ -33,8 +33,8 @@ std::vector<std::uint8_t> readPictureFile(const std::string& path) {
 
 namespace {
 
-// Decodes a file by its extension. JPEG, PNG and WebP apply the fit while they decode; the other formats
-// are decoded whole and then sampled (one full-size picture, never a second copy of it).
+// Decodes a file by its extension. JPEG, PNG, WebP and HEIF apply the fit while they decode; the other
+// formats are decoded whole and then sampled (one full-size picture, never a second copy of it).
 DecodedPicture decodeFitted(const std::string& path, PictureFormat format, const PictureFit& fit,
                             const std::atomic<bool>* cancel) {
     auto cancelled = [&] {
@@ -62,6 +62,8 @@ DecodedPicture decodeFitted(const std::string& path, PictureFormat format, const
             return decodePng(bytes, path, {}, fit);
         case PictureFormat::Webp:
             return decodeWebp(bytes, path, {}, fit);
+        case PictureFormat::Heif:
+            return decodeHeif(bytes, path, {}, fit);
         case PictureFormat::Gif:
             decoded = decodeGif(bytes, path);
             break;

@@ -2,7 +2,7 @@
 // The picture loading rules of the show and the builder:
 //  - the format comes from the file's extension in upper case: ".JPG"/".JPEG" and ".GIF" have their own
 //    decoders, every other extension goes to the general loader (".BMP", ".ICO", ".WMF", ".EMF", ".PNG",
-//    ".WEBP"); anything else is an error;
+//    ".WEBP", ".HEIC", ".HEIF", ".AVIF"); anything else is an error;
 //  - everything but JPEG and BMP is flattened onto a colour (its transparent parts take the colour);
 //  - optionally the picture is shrunk into a box by the fit-inside rule.
 

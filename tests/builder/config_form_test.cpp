@@ -231,8 +231,13 @@ TEST_F(BuilderForm, AddRulesForDuplicatesAndFolders) {
     const auto q = [this](const char* n) { return QString::fromStdString(pic(n)); };
     shell.filesAnswer = {q("A.BMP"), q("C.BMP"), q("d.bmp"), q("d.bmp")};
     form->AddImageBClick();
-    EXPECT_EQ(shell.filters.last(), TVorlinConfigForm::kPictureFilter);
-    EXPECT_TRUE(shell.filters.last().contains("*.png") && shell.filters.last().contains("*.webp"));
+    EXPECT_EQ(shell.filters.last(), TVorlinConfigForm::pictureFilter());
+    EXPECT_TRUE(shell.filters.last().startsWith(
+        "All Pictures|*.gif;*.jpg;*.jpeg;*.bmp;*.wmf;*.emf;*.ico;*.png;*.webp;*.heic;*.heif;*.avif|GIF Files "
+        "(*.gif)|*.gif|JPEG Files (*.jpg, *.jpeg)|*.jpg;*.jpeg|Bitmaps (*.bmp)|*.bmp|Metafiles (*.wmf, "
+        "*.emf)|"));
+    EXPECT_TRUE(
+        shell.filters.last().endsWith("|HEIC and AVIF Files (*.heic, *.heif, *.avif)|*.heic;*.heif;*.avif"));
     // "C.BMP" and the second "d.bmp" are skipped; the last item is selected.
     QStringList paths;
     for (int i = 0; i < form->Images()->List()->count(); ++i)
@@ -278,6 +283,17 @@ TEST_F(BuilderForm, DroppedFoldersAndFilesAddAsAddDoes) {
     const auto q = [this](const char* n) { return QString::fromStdString(pic(n)); };
     EXPECT_EQ(paths, (QStringList{q("b.bmp"), q("a.bmp"), q("c.bmp"), q("d.bmp")}));
     EXPECT_EQ(form->ChangeFlags, cfPictures);
+
+    // HEIC and AVIF files are pictures too (by their extension, in any letter case).
+    std::ofstream(pic("x.AVIF")) << "x";
+    std::ofstream(pic("z.heic")) << "z";
+    QMimeData phones;
+    phones.setUrls({QUrl::fromLocalFile(q("x.AVIF")), QUrl::fromLocalFile(q("z.heic")),
+                    QUrl::fromLocalFile(q("y.wav"))});
+    dropOn(form->Images()->List()->viewport(), phones);
+    ASSERT_EQ(form->Images()->List()->count(), 6);
+    EXPECT_EQ(form->Images()->List()->item(4)->text(), q("x.AVIF"));
+    EXPECT_EQ(form->Images()->List()->item(5)->text(), q("z.heic"));
 
     QMimeData sound;
     sound.setUrls({QUrl::fromLocalFile(q("y.wav")), QUrl::fromLocalFile(q("a.bmp"))});
@@ -650,7 +666,7 @@ TEST_F(BuilderForm, ShowsItsTextsWholeWithTheShippedSkin) {
     open("");
     const auto* heading = form->findChild<QWidget*>("ImagesPage")->findChild<QLabel*>();
     ASSERT_TRUE(heading);
-    for (const char* format : {"GIF", "JPG", "BMP", "WMF", "EMF", "ICO", "PNG", "WebP"})
+    for (const char* format : {"GIF", "JPG", "BMP", "WMF", "EMF", "ICO", "PNG", "WebP", "HEIC", "AVIF"})
         EXPECT_TRUE(heading->text().contains(format)) << heading->text().toStdString() << " lacks " << format;
     const QRect room = heading->contentsRect();
     const QRect text = heading->fontMetrics().boundingRect(room, heading->wordWrap() ? Qt::TextWordWrap : 0,

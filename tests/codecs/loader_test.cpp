@@ -22,7 +22,9 @@ TEST(Loader, FormatComesFromTheExtensionInAnyCase) {
         {"e.Emf", PictureFormat::Emf},         {"p.png", PictureFormat::Png},
         {"w.WebP", PictureFormat::Webp},       {"noext", PictureFormat::Unknown},
         {"a.tiff", PictureFormat::Unknown},    {"d.jpg/f", PictureFormat::Unknown},
-        {"a.jpg.txt", PictureFormat::Unknown},
+        {"a.jpg.txt", PictureFormat::Unknown}, {"IMG_1.HEIC", PictureFormat::Heif},
+        {"b.heif", PictureFormat::Heif},       {"c.Avif", PictureFormat::Heif},
+        {"c.avi", PictureFormat::Unknown},     {".heic", PictureFormat::Heif},
     };
     for (const auto& [path, format] : rows) EXPECT_EQ(pictureFormatForPath(path), format) << path;
 }

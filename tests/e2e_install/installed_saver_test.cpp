@@ -95,6 +95,9 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
         runShell("env -u LD_LIBRARY_PATH ldd " + shellQuote((sys / "Holiday Pictures.scr").string()));
     EXPECT_NE(ldd.find("libQt6Core.so.6 => " + (sys / "runtime").string()), std::string::npos) << ldd;
     EXPECT_NE(ldd.find("libSDL2-2.0.so.0 => " + (sys / "runtime").string()), std::string::npos) << ldd;
+    // So do the HEIC and AVIF decoders that libheif loads.
+    for (const char* lib : {"libheif.so.1", "libde265.so.0", "libdav1d.so.6"})
+        EXPECT_NE(ldd.find(std::string(lib) + " => " + (sys / "runtime").string()), std::string::npos) << lib;
 
     // The configuration dialog: the interval field is second in the tab order; Enter presses OK.
     auto [cfg, crc] = runShell(
