@@ -2,3 +2,8 @@
 vorlin_add_bench(settings_bench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings/settings_bench.cpp
   LIBS vorlin_settings)
+
+# A show of a 10,000-photo folder: the listing, and the start (settings read + first picture loaded).
+vorlin_add_bench(folder_show_bench
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings/folder_show_bench.cpp
+  LIBS vorlin_settings vorlin_codecs)

@@ -75,6 +75,9 @@ BuilderShell realBuilderShell() {
                          const QString& filter) {
         return QFileDialog::getOpenFileNames(parent, title, folder, qtFilter(filter));
     };
+    shell.openFolder = [](QWidget* parent, const QString& title, const QString& folder) {
+        return QFileDialog::getExistingDirectory(parent, title, folder);
+    };
     shell.openFile = [](QWidget* parent, const QString& title, const QString& filter) {
         return QFileDialog::getOpenFileName(parent, title, QString(), qtFilter(filter));
     };

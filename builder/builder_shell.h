@@ -20,6 +20,8 @@ struct BuilderShell {
     std::function<QStringList(QWidget* parent, const QString& title, const QString& folder,
                               const QString& filter)>
         openFiles;
+    // One existing folder (Add Folder); the dialog starts in `folder` when that is not empty.
+    std::function<QString(QWidget* parent, const QString& title, const QString& folder)> openFolder;
     // One existing file (Load Project, Load From File...).
     std::function<QString(QWidget* parent, const QString& title, const QString& filter)> openFile;
     // A file name to save to. `finalName` turns a typed name into the name that will be written (the

@@ -219,6 +219,7 @@ void TVorlinConfigForm::FillControls() {
 void TVorlinConfigForm::StoreControls(bool write) {
     auto& s = Settings.settings;
     const auto pictures = FImages->Items();
+    const auto folders = FImages->FolderItems();
     const auto music = FMusic->Items();
     const auto leaves = FEffects->Leaves();
 
@@ -230,7 +231,13 @@ void TVorlinConfigForm::StoreControls(bool write) {
             batch.eraseSection(section);
             for (const auto& [path, ticked] : items) batch.writeBool(section, path, ticked);
         };
-        if (ChangeFlags & cfPictures) writeList("Pictures", pictures);
+        if (ChangeFlags & cfPictures) {
+            writeList("Pictures", pictures);
+            // Kept with the pictures: 1 the folder, 2 with its sub-folders, 0 left out.
+            batch.eraseSection("Folders");
+            for (const auto& [folder, on] : folders)
+                batch.writeInteger("Folders", folder.path, on ? (folder.subfolders ? 2 : 1) : 0);
+        }
         if (ChangeFlags & cfMusic) writeList("Music", music);
         if (ChangeFlags & cfEffects) {
             batch.eraseSection("Transitions");
@@ -245,7 +252,15 @@ void TVorlinConfigForm::StoreControls(bool write) {
             if (on) out.push_back(path);
         return out;
     };
-    if (ChangeFlags & cfPictures) s.Pictures = ticked(pictures);
+    if (ChangeFlags & cfPictures) {
+        // The show lists the folders as a start would, so the previews show their pictures too.
+        s.Pictures = ticked(pictures);
+        s.Folders.clear();
+        for (const auto& [folder, on] : folders)
+            if (on) s.Folders.push_back(folder);
+        const auto listed = Settings.folderPictures(s.Folders);
+        s.Pictures.insert(s.Pictures.end(), listed.begin(), listed.end());
+    }
     if (ChangeFlags & cfMusic) s.Music = ticked(music);
     if (ChangeFlags & cfEffects) {
         s.EnabledEffects.reset();

@@ -6,7 +6,9 @@
 #include "platform/dispatcher/dispatcher.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "show/settings/picture_folders.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QDropEvent>
@@ -21,6 +23,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -33,6 +36,9 @@ namespace {
 
 constexpr int kTickedRole = Qt::UserRole;      // last check state an item reported
 constexpr int kThumbIdRole = Qt::UserRole + 1; // thumbnail job of a picture item
+constexpr int kFolderRole = Qt::UserRole + 2;  // the folder of a folder entry (none on a file)
+constexpr int kSubfoldersRole = Qt::UserRole + 3;
+constexpr int kCountIdRole = Qt::UserRole + 4; // count job of a folder entry
 
 // The picture extensions the loader knows, in lower case.
 QStringList pictureSuffixes() {
@@ -75,6 +81,21 @@ QStringList expandDropped(const QList<QUrl>& urls, const QStringList& suffixes) 
     return files;
 }
 
+bool isFolderItem(const QListWidgetItem* item) {
+    return item && !item->data(kFolderRole).toString().isEmpty();
+}
+
+// "<path> — N pictures", said so that a folder's sub-folders and the show's limit are plain.
+QString folderText(const QString& folder, bool subfolders, const FolderCount* count) {
+    QString text = folder;
+    if (subfolders) text += " (with sub-folders)";
+    text += QString::fromUtf8(" \u2014 ");
+    if (!count) return text + QString::fromUtf8("counting\u2026");
+    text += count->pictures == 1 ? QString("1 picture") : QString("%1 pictures").arg(count->pictures);
+    if (count->limitReached) text += " (the most a show takes)";
+    return text;
+}
+
 } // namespace
 
 FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderShell& shell,
@@ -101,17 +122,31 @@ FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderS
     FList->setAcceptDrops(true);
     FList->viewport()->setAcceptDrops(true);
     FList->viewport()->installEventFilter(this);
-    h->addWidget(FList, 1);
+    if (pictures()) {
+        // The list with the selected folder's sub-folder choice under it.
+        auto* listColumn = new QVBoxLayout;
+        listColumn->addWidget(FList, 1);
+        FSubfolders = new QCheckBox("With sub-folders", this);
+        FSubfolders->setObjectName("SubfoldersCheck");
+        FSubfolders->setEnabled(false);
+        listColumn->addWidget(FSubfolders);
+        h->addLayout(listColumn, 1);
+    } else {
+        h->addWidget(FList, 1);
+    }
 
     const char* prefix = pictures() ? "Image" : "Music";
     const auto name = [prefix](const char* what) { return QString(what).replace("%", prefix); };
     auto* side = new QVBoxLayout;
     QPushButton* add = button("Add", name("Add%B"), this);
+    QPushButton* addFolder =
+        pictures() ? button(QString::fromUtf8("Add Folder\u2026"), "AddFolderB", this) : nullptr;
     QPushButton* remove = button("Remove", name("Remove%B"), this);
     QPushButton* clear = button("Clear", name("Clear%B"), this);
     QPushButton* up = arrowButton(true, name("%UpB"), this);
     QPushButton* down = arrowButton(false, name("%DownB"), this);
-    for (auto* b : {add, remove, clear}) side->addWidget(b);
+    for (auto* b : {add, addFolder, remove, clear})
+        if (b) side->addWidget(b);
     if (!pictures()) {
         QPushButton* play = button("Play", "PlayB", this);
         QPushButton* stop = button("Stop", "StopB", this);
@@ -156,6 +191,12 @@ FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderS
                 if (self) self->ThumbnailArrived(id, std::move(thumbnail));
             },
             std::min(threads, 2));
+        FCounter = std::make_unique<FolderCounter>(platform::Dispatcher::forApplication().queue(),
+                                                   [self](std::uint64_t id, FolderCount count) {
+                                                       if (self) self->CountArrived(id, count);
+                                                   });
+        onClick(addFolder, this, &FileListPage::AddFolderClick);
+        connect(FSubfolders, &QCheckBox::clicked, this, [this] { guarded([this] { SubfoldersClick(); }); });
     }
     h->addLayout(side);
     v->addLayout(h, 1);
@@ -171,6 +212,7 @@ FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderS
 
 FileListPage::~FileListPage() {
     FThumbPool.reset();
+    FCounter.reset();
 }
 
 std::string& FileListPage::rememberedFolder() {
@@ -181,6 +223,10 @@ std::size_t FileListPage::PendingThumbnails() const {
     return FThumbPool ? FThumbPool->pending() : 0;
 }
 
+std::size_t FileListPage::PendingCounts() const {
+    return FCounter ? FCounter->pending() : 0;
+}
+
 QListWidgetItem* FileListPage::NewItem(const QString& path, bool ticked) {
     auto* item = new QListWidgetItem(path);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -189,14 +235,38 @@ QListWidgetItem* FileListPage::NewItem(const QString& path, bool ticked) {
     return item;
 }
 
+QListWidgetItem* FileListPage::NewFolderItem(const QString& folder, bool subfolders, bool ticked) {
+    auto* item = NewItem(folderText(folder, subfolders, nullptr), ticked);
+    item->setData(kFolderRole, folder);
+    item->setData(kSubfoldersRole, subfolders);
+    item->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
+    return item;
+}
+
+int FileListPage::FolderRow() const {
+    int row = FList->count();
+    while (row > 0 && isFolderItem(FList->item(row - 1))) --row;
+    return row;
+}
+
 void FileListPage::SelectRow(int row) {
-    const QSignalBlocker block(FList);
-    FList->setCurrentRow(row);
+    {
+        const QSignalBlocker block(FList);
+        FList->setCurrentRow(row);
+    }
+    SyncSubfoldersCheck();
+}
+
+void FileListPage::SyncSubfoldersCheck() {
+    if (!FSubfolders) return;
+    const QListWidgetItem* item = FList->currentItem();
+    FSubfolders->setEnabled(isFolderItem(item));
+    FSubfolders->setChecked(isFolderItem(item) && item->data(kSubfoldersRole).toBool());
 }
 
 void FileListPage::Fill() {
     const char* section = pictures() ? "Pictures" : "Music";
-    ForgetThumbnails(-1);
+    ForgetJobs(-1);
     FList->clear();
     if (platform::IniFile* ini = Settings.iniFile()) {
         const auto snap = ini->snapshot();
@@ -207,6 +277,14 @@ void FileListPage::Fill() {
             auto* item = NewItem(qs(path), snap.readBool(section, key, true));
             FList->addItem(item);
             RequestListThumbnail(item);
+        }
+        // The picture folders after the files; a missing one stays (a drive not plugged in, say) and
+        // counts no pictures.
+        for (const auto& key : pictures() ? snap.readKeys("Folders") : std::vector<std::string>{}) {
+            const std::int32_t v = snap.readInteger("Folders", key, 1);
+            auto* item = NewFolderItem(qs(key), v == 2, v != 0);
+            FList->addItem(item);
+            CountFolder(item);
         }
         FList->setUpdatesEnabled(true);
         if (FList->count() > 0) SelectRow(0);
@@ -222,7 +300,9 @@ std::vector<std::pair<std::string, bool>> FileListPage::Items() const {
     std::vector<std::pair<std::string, bool>> items;
     items.reserve(FList->count());
     for (int i = 0; i < FList->count(); ++i)
-        items.emplace_back(FList->item(i)->text().toStdString(), FList->item(i)->checkState() == Qt::Checked);
+        if (!isFolderItem(FList->item(i)))
+            items.emplace_back(FList->item(i)->text().toStdString(),
+                               FList->item(i)->checkState() == Qt::Checked);
     return items;
 }
 
@@ -252,6 +332,17 @@ QString FileListPage::pictureFilter() {
     return parts.join('|');
 }
 
+std::vector<std::pair<show::TPictureFolder, bool>> FileListPage::FolderItems() const {
+    std::vector<std::pair<show::TPictureFolder, bool>> folders;
+    for (int i = FolderRow(); i < FList->count(); ++i) {
+        const QListWidgetItem* item = FList->item(i);
+        folders.push_back(
+            {{item->data(kFolderRole).toString().toStdString(), item->data(kSubfoldersRole).toBool()},
+             item->checkState() == Qt::Checked});
+    }
+    return folders;
+}
+
 void FileListPage::AddClick() {
     const QString folder = QFileInfo(qs(rememberedFolder())).isDir() ? qs(rememberedFolder()) : QString();
     const QStringList files =
@@ -279,6 +370,8 @@ void FileListPage::AddFiles(const QStringList& files) {
             return known == path || platform::sameExistingFile(known.toStdString(), path.toStdString());
         });
     };
+    // Files go before the folder entries.
+    int row = FolderRow();
     FList->setUpdatesEnabled(false);
     {
         const QSignalBlocker block(FList);
@@ -289,7 +382,7 @@ void FileListPage::AddFiles(const QStringList& files) {
                 present[path.toLower()] << path;
             }
             auto* item = NewItem(path, true);
-            FList->addItem(item);
+            FList->insertItem(row++, item);
             RequestListThumbnail(item);
         }
     }
@@ -297,19 +390,77 @@ void FileListPage::AddFiles(const QStringList& files) {
     // The folder part with its trailing "/", as the remembered Add folders keep it.
     rememberedFolder() = QFileInfo(files.front()).absolutePath().toStdString() + "/";
     emit changed();
-    if (FList->count() > 0) {
-        SelectRow(FList->count() - 1);
+    if (row > 0) {
+        SelectRow(row - 1);
         // Not decoded here: a camera photo takes a tenth of a second or more, and the window stays
         // responsive.
         if (pictures()) RequestThumbnail();
     }
 }
 
+void FileListPage::AddFolderClick() {
+    const QString start = QFileInfo(qs(rememberedFolder())).isDir() ? qs(rememberedFolder()) : QString();
+    const QString folder = FShell.openFolder(this, "Add Folder", start);
+    if (!folder.isEmpty()) AddFolder(folder);
+}
+
+void FileListPage::AddFolder(const QString& folder, bool subfolders) {
+    const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    for (int i = FolderRow(); i < FList->count(); ++i) {
+        if (FList->item(i)->data(kFolderRole).toString() == path) return SelectRow(i);
+    }
+    auto* item = NewFolderItem(path, subfolders, true);
+    {
+        const QSignalBlocker block(FList);
+        FList->addItem(item);
+    }
+    CountFolder(item);
+    rememberedFolder() = QFileInfo(path).absolutePath().toStdString() + "/";
+    emit changed();
+    SelectRow(FList->count() - 1);
+    ClearThumbnail();
+}
+
+void FileListPage::SubfoldersClick() {
+    QListWidgetItem* item = FList->currentItem();
+    if (!isFolderItem(item)) return SyncSubfoldersCheck();
+    const bool on = FSubfolders->isChecked();
+    if (item->data(kSubfoldersRole).toBool() == on) return;
+    item->setData(kSubfoldersRole, on);
+    CountFolder(item);
+    emit changed();
+}
+
+void FileListPage::CountFolder(QListWidgetItem* item) {
+    if (!FCounter) return;
+    FCountItems.erase(item->data(kCountIdRole).toULongLong());
+    const std::uint64_t id = FNextThumbId++;
+    item->setData(kCountIdRole, QVariant::fromValue<qulonglong>(id));
+    const QString folder = item->data(kFolderRole).toString();
+    const bool subfolders = item->data(kSubfoldersRole).toBool();
+    {
+        const QSignalBlocker block(FList);
+        item->setText(folderText(folder, subfolders, nullptr));
+    }
+    FCountItems.emplace(id, item);
+    FCounter->add(id, {Settings.folderPath(folder.toStdString()), subfolders});
+}
+
+void FileListPage::CountArrived(std::uint64_t id, FolderCount count) {
+    const auto it = FCountItems.find(id);
+    if (it == FCountItems.end()) return;
+    QListWidgetItem* item = it->second;
+    FCountItems.erase(it);
+    const QSignalBlocker block(FList);
+    item->setText(
+        folderText(item->data(kFolderRole).toString(), item->data(kSubfoldersRole).toBool(), &count));
+}
+
 void FileListPage::RemoveClick() {
     const int row = FList->currentRow();
     if (row < 0) return;
     if (!pictures()) music::StopMusic();
-    ForgetThumbnails(row);
+    ForgetJobs(row);
     delete FList->takeItem(row);
     SelectRow(FList->count() > 0 ? std::min(row, FList->count() - 1) : -1);
     emit changed();
@@ -320,10 +471,13 @@ void FileListPage::RemoveClick() {
 
 void FileListPage::ClearClick() {
     if (!pictures()) music::StopMusic();
-    ForgetThumbnails(-1);
+    ForgetJobs(-1);
     FList->clear();
     emit changed();
-    if (pictures()) ClearThumbnail();
+    if (pictures()) {
+        ClearThumbnail();
+        SyncSubfoldersCheck();
+    }
 }
 
 // Moving a music file marks its list changed too, so the new order is stored and previewed.
@@ -331,6 +485,8 @@ void FileListPage::Move(int delta) {
     const int row = FList->currentRow();
     const int to = row + delta;
     if (row < 0 || to < 0 || to >= FList->count()) return;
+    // Files stay before the folder entries.
+    if (isFolderItem(FList->item(row)) != isFolderItem(FList->item(to))) return;
     const QSignalBlocker block(FList);
     QListWidgetItem* item = FList->takeItem(row);
     FList->insertItem(to, item);
@@ -339,7 +495,9 @@ void FileListPage::Move(int delta) {
 }
 
 void FileListPage::ListClick() {
-    if (pictures() && FList->currentRow() >= 0) ShowThumbnail();
+    if (!pictures()) return;
+    SyncSubfoldersCheck();
+    if (FList->currentRow() >= 0) ShowThumbnail();
 }
 
 void FileListPage::ClickCheck(QListWidgetItem* item) {
@@ -377,6 +535,7 @@ void FileListPage::RequestListThumbnail(QListWidgetItem* item) {
 void FileListPage::RequestThumbnail() {
     QListWidgetItem* item = FList->currentItem();
     if (!item || !FImage1) return;
+    if (isFolderItem(item)) return ClearThumbnail();
     if (!FThumbPool || FImage1->width() <= 0 || FImage1->height() <= 0) return ShowThumbnail();
     FPanelThumb = {FNextThumbId++, item};
     FThumbPool->add(FPanelThumb.id, item->text().toStdString(), FImage1->width(), FImage1->height(),
@@ -404,14 +563,16 @@ void FileListPage::ThumbnailArrived(std::uint64_t id, gfx::Bitmap thumbnail) {
     item->setIcon(QIcon(QPixmap::fromImage(toImage(thumbnail))));
 }
 
-void FileListPage::ForgetThumbnails(int row) {
+void FileListPage::ForgetJobs(int row) {
     if (!FThumbPool) return;
     if (row < 0) {
         FThumbItems.clear();
+        FCountItems.clear();
         FThumbPool->cancelAll();
         FPanelThumb = {};
     } else if (auto* item = FList->item(row)) {
         FThumbItems.erase(item->data(kThumbIdRole).toULongLong());
+        FCountItems.erase(item->data(kCountIdRole).toULongLong());
         if (FPanelThumb.item == item) FPanelThumb = {};
     }
 }
@@ -424,6 +585,7 @@ void FileListPage::ClearThumbnail() {
 void FileListPage::ShowThumbnail() {
     QListWidgetItem* item = FList->currentItem();
     if (!item || !FImage1) return;
+    if (isFolderItem(item)) return ClearThumbnail();
     FPanelThumb = {};
     gfx::Bitmap bmp;
     try {
@@ -458,7 +620,20 @@ bool FileListPage::eventFilter(QObject* watched, QEvent* event) {
         if (!e->mimeData()->hasUrls()) break;
         const QList<QUrl> urls = e->mimeData()->urls();
         e->acceptProposedAction();
-        guarded([&] { AddFiles(expandDropped(urls, pictures() ? kPictureSuffixes : kMusicSuffixes)); });
+        guarded([&] {
+            if (!pictures()) return AddFiles(expandDropped(urls, kMusicSuffixes));
+            // A dropped folder is one folder entry; dropped files are added as Add adds them.
+            QList<QUrl> files;
+            QStringList folders;
+            for (const QUrl& url : urls) {
+                if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir())
+                    folders << url.toLocalFile();
+                else
+                    files << url;
+            }
+            AddFiles(expandDropped(files, kPictureSuffixes));
+            for (const QString& folder : folders) AddFolder(folder);
+        });
         return true;
     }
     default:

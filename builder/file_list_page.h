@@ -7,11 +7,19 @@
 // - Music: Add keeps duplicates, Remove and Clear stop the music first, and "Play" and "Stop" play the
 //   selected file alone.
 // Every edit of the list (add, remove, clear, move, tick) reports changed(). Files dropped from a file
-// manager are added as Add adds them; a dropped folder gives its files of the page's kind, sorted.
+// manager are added as Add adds them. On the Music page a dropped folder gives its files, sorted.
+//
+// Picture folders: "Add Folder..." and a folder dropped on the picture list add the folder as one entry,
+// "<path> — N pictures", whose pictures join the show when it starts ([Folders]). Its pictures are
+// counted as a show lists them, on a worker thread (FolderCounter), so the entry reads "counting..." for
+// a moment on a big folder. Folder entries stay after the files: files are added before them, and the
+// arrows move an entry only among its own kind. The check box under the list says whether the selected
+// folder's sub-folders count too; the entry's tick says whether it is in the show at all.
 // Main thread only.
 
 #include "builder/builder_page.h"
 #include "builder/builder_shell.h"
+#include "builder/folder_counter.h"
 #include "builder/thumbnail_pool.h"
 #include "show/settings/show_settings.h"
 
@@ -24,6 +32,7 @@
 #include <utility>
 #include <vector>
 
+class QCheckBox;
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -54,12 +63,19 @@ public:
     // Fills the list from the working settings file's section ([Pictures] or [Music]): each key that
     // resolves to an existing file, ticked as its value says; selects the first item.
     void Fill();
-    // The items in list order: full path and tick.
+    // The files in list order: full path and tick (folder entries are not among them).
     std::vector<std::pair<std::string, bool>> Items() const;
+    // The picture folders in list order, with their ticks.
+    std::vector<std::pair<show::TPictureFolder, bool>> FolderItems() const;
 
     // ---- handlers
     void AddClick();
     void AddFiles(const QStringList& files);
+    void AddFolderClick();
+    // Adds `folder` as one entry after the others and selects it; a folder the list holds is selected.
+    void AddFolder(const QString& folder, bool subfolders = false);
+    // The check box under the list: the selected folder's sub-folders in or out.
+    void SubfoldersClick();
     void RemoveClick();
     void ClearClick();
     void UpClick() { Move(-1); }
@@ -77,10 +93,13 @@ public:
     void RequestThumbnail();
     void ClearThumbnail();
     std::size_t PendingThumbnails() const;
+    // Folder counts queued or running.
+    std::size_t PendingCounts() const;
 
     QListWidget* List() const { return FList; }
     QFrame* fsPanel() const { return FPanel; }
     QLabel* Image1() const { return FImage1; }
+    QCheckBox* SubfoldersCheck() const { return FSubfolders; }
 
 signals:
     // An edit of the list: the window sets the list's change flag.
@@ -99,9 +118,16 @@ private:
     void Move(int delta);
     void SelectRow(int row);
     QListWidgetItem* NewItem(const QString& path, bool ticked);
+    QListWidgetItem* NewFolderItem(const QString& folder, bool subfolders, bool ticked);
+    // The row of the first folder entry (the count when there is none).
+    int FolderRow() const;
+    void CountFolder(QListWidgetItem* item);
+    void CountArrived(std::uint64_t id, FolderCount count);
+    void SyncSubfoldersCheck();
     void RequestListThumbnail(QListWidgetItem* item);
     void ThumbnailArrived(std::uint64_t id, gfx::Bitmap thumbnail);
-    void ForgetThumbnails(int row);
+    // Forgets the thumbnail and count jobs of a row (-1: of every row).
+    void ForgetJobs(int row);
 
     const Kind FKind;
     show::ShowSettingsFile& Settings;
@@ -109,6 +135,7 @@ private:
     QListWidget* FList = nullptr;
     QFrame* FPanel = nullptr;
     QLabel* FImage1 = nullptr;
+    QCheckBox* FSubfolders = nullptr;
     std::uint64_t FNextThumbId = 1;
     std::unordered_map<std::uint64_t, QListWidgetItem*> FThumbItems;
     // The panel's thumbnail on its way from the workers (id 0: none).
@@ -117,6 +144,8 @@ private:
         QListWidgetItem* item = nullptr;
     } FPanelThumb;
     std::unique_ptr<ThumbnailPool> FThumbPool;
+    std::unordered_map<std::uint64_t, QListWidgetItem*> FCountItems;
+    std::unique_ptr<FolderCounter> FCounter;
 };
 
 } // namespace vorlin::builder

@@ -1,6 +1,6 @@
 #pragma once
-// The Options page: picture size and order, the monitors choice, reverse drawing and clearing, the music
-// options, the background colour and the redraw interval. It copies these options from and into the show
+// The Options page: picture size and order (with the fair shuffle), the monitors choice, the photo looks,
+// reverse drawing and clearing, the music options, the background colour and the redraw interval. It copies these options from and into the show
 // settings record; the effect speed sits on the Effects page. Main thread only.
 
 #include "builder/builder_page.h"
@@ -11,7 +11,10 @@ class QRadioButton;
 class QSpinBox;
 
 namespace vorlin::saverconfig {
+class TCaptionBox;
+class TClockBox;
 class TColorBox;
+class TFillBox;
 class TMonitorsBox;
 } // namespace vorlin::saverconfig
 
@@ -36,6 +39,10 @@ private:
     saverconfig::TColorBox* FBackcolorCb = nullptr;
     QSpinBox* FIntervalEdit = nullptr;
     saverconfig::TMonitorsBox* FMonitorsCb = nullptr;
+    QCheckBox *FShuffleCheck = nullptr, *FPanZoomCheck = nullptr;
+    saverconfig::TCaptionBox* FCaptionCb = nullptr;
+    saverconfig::TClockBox* FClockCb = nullptr;
+    saverconfig::TFillBox* FFillCb = nullptr;
 };
 
 } // namespace vorlin::builder

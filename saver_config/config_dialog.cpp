@@ -14,6 +14,7 @@
 #include "saver_config/branding.h"
 #include "saver_config/color_box.h"
 #include "saver_config/dialog_parts.h"
+#include "saver_config/look_boxes.h"
 #include "saver_config/monitors_box.h"
 #include "show/settings/show_settings.h"
 
@@ -48,7 +49,22 @@ TDistributeConfigForm::TDistributeConfigForm(show::ShowSettingsFile& settings,
     row("Effect Speed:", SpeedEdit);
     ClearOldCheck = new QCheckBox("Clear old image before drawing", transition);
     trL->addWidget(ClearOldCheck);
-    optL->addWidget(transition);
+    // The photo looks beside the transition settings: the dialog keeps its height.
+    auto* photos = new QGroupBox("Photos", options);
+    auto* photosL = new QGridLayout(photos);
+    PanZoomCheck = new QCheckBox(kPanZoomText, photos);
+    photosL->addWidget(PanZoomCheck, 0, 0, 1, 2);
+    CaptionCb = new TCaptionBox(photos);
+    photosL->addWidget(new QLabel(TCaptionBox::kCaption, photos), 1, 0);
+    photosL->addWidget(CaptionCb, 1, 1);
+    ClockCb = new TClockBox(photos);
+    photosL->addWidget(new QLabel(TClockBox::kCaption, photos), 2, 0);
+    photosL->addWidget(ClockCb, 2, 1);
+    photosL->setRowStretch(3, 1);
+    auto* settingsRow = new QHBoxLayout;
+    settingsRow->addWidget(transition);
+    settingsRow->addWidget(photos);
+    optL->addLayout(settingsRow);
 
     auto* pair = new QHBoxLayout;
     OriginalRadio = new QRadioButton("Original Size");
@@ -141,6 +157,9 @@ void TDistributeConfigForm::FormShow() {
     PlayMusicCheck->setEnabled(!s.Music.empty());
     PlayMusicCheck->setChecked(!s.Music.empty() && s.PlayMusic);
     MonitorsCb->SetMode(s.Monitors);
+    PanZoomCheck->setChecked(s.PanZoom);
+    CaptionCb->SetValue(s.Caption);
+    ClockCb->SetValue(s.Clock);
 }
 
 void TDistributeConfigForm::OKBClick() {
@@ -154,6 +173,9 @@ void TDistributeConfigForm::OKBClick() {
     s.RandomImage = RandomizeRadio->isChecked();
     s.PlayMusic = PlayMusicCheck->isChecked();
     s.Monitors = MonitorsCb->Mode();
+    s.PanZoom = PanZoomCheck->isChecked();
+    s.Caption = CaptionCb->Value();
+    s.Clock = ClockCb->Value();
     try {
         Settings.writeOptions();
     } catch (const std::exception&) {

@@ -2,7 +2,8 @@
 // The configuration dialog of a built screen saver.
 //
 // TDistributeConfigForm edits the display options that have controls (the seven of the original dialog,
-// Monitors and the idle watcher's "Start after N minutes") and shows the show's author and web site; "&OK"
+// Monitors, the idle watcher's "Start after N minutes" and the photo looks PanZoom, Caption and Clock) and
+// shows the show's author and web site; "&OK"
 // copies them into the show settings and rewrites all [Set] options of the screen saver's own settings
 // file (those without controls keep their loaded values). Cancel and the
 // close box write nothing. Main thread only; no exception leaves a handler.
@@ -21,6 +22,8 @@ class ShowSettingsFile;
 
 namespace vorlin::saverconfig {
 
+class TCaptionBox;
+class TClockBox;
 class TColorBox;
 class TMonitorsBox;
 
@@ -39,11 +42,13 @@ public:
     TColorBox* BackcolorCb = nullptr;
     QSpinBox *IntervalEdit = nullptr, *SpeedEdit = nullptr;
     QSpinBox* IdleMinutesEdit = nullptr; // "Start after N minutes" (IdleMinutes)
-    QCheckBox *ClearOldCheck = nullptr, *PlayMusicCheck = nullptr;
+    QCheckBox *ClearOldCheck = nullptr, *PlayMusicCheck = nullptr, *PanZoomCheck = nullptr;
     QRadioButton *OriginalRadio = nullptr, *StretchRadio = nullptr, *NormalizeRadio = nullptr,
                  *RandomizeRadio = nullptr;
     QLabel *AuthorLabel = nullptr, *WebsiteLabel = nullptr, *MakerLabel = nullptr;
     TMonitorsBox* MonitorsCb = nullptr;
+    TCaptionBox* CaptionCb = nullptr;
+    TClockBox* ClockCb = nullptr;
 
 private:
     show::ShowSettingsFile& Settings;

@@ -105,6 +105,18 @@ std::string infoJson(const StartupState& state, const show::SettingsPlaces& plac
     out += ",\"Author\":" + jsonString(s.Author);
     out += ",\"Website\":" + jsonString(s.Website);
     out += ",\"Monitors\":" + std::to_string(s.Monitors);
+    out += std::string(",\"PanZoom\":") + boolean(s.PanZoom);
+    out += ",\"Caption\":" + std::to_string(s.Caption);
+    out += ",\"Clock\":" + std::to_string(s.Clock);
+    out += ",\"Fill\":" + std::to_string(s.Fill);
+    out += std::string(",\"Shuffle\":") + boolean(s.Shuffle);
+    out += ",\"Folders\":[";
+    for (std::size_t i = 0; i < s.Folders.size(); ++i) {
+        if (i) out += ',';
+        out += "{\"path\":" + jsonString(s.Folders[i].path) +
+               ",\"subfolders\":" + boolean(s.Folders[i].subfolders) + "}";
+    }
+    out += ']';
     out += "}";
     return out;
 }

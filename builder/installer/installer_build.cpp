@@ -33,6 +33,7 @@ QString InstallerBuild::prepare(const BuildRequest& r, const std::function<int()
     in.readme = r.readme;
     in.pictures = r.pictures;
     in.music = r.music;
+    in.folders = r.folders;
     in_ = in;
     try {
         out_ = writeBuildFiles(in_);

@@ -28,6 +28,7 @@ struct BuildRequest {
     std::string systemFolder;       // without a final "/"
     std::string workingSettingsFile;
     std::vector<ListedFile> pictures, music;
+    std::vector<show::TPictureFolder> folders; // the included picture folders, as the file system takes them
 };
 
 class InstallerBuild : public QObject {

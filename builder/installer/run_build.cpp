@@ -98,6 +98,8 @@ void RunInstallerBuild(TVorlinConfigForm& form) {
         r.workingSettingsFile = settings.places.settingsFile;
         r.pictures = listedFiles(*form.Images());
         r.music = listedFiles(*form.Music());
+        for (const auto& [folder, on] : form.Images()->FolderItems())
+            if (on) r.folders.push_back({settings.folderPath(folder.path), folder.subfolders});
         form.Build()->ClearStatus();
         const QString error = build.prepare(r, [] { return static_cast<int>(vorlin::random(100)); });
         if (!error.isEmpty()) {

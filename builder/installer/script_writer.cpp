@@ -7,6 +7,7 @@
 #include "installer_script/script.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "show/settings/picture_folders.h"
 
 namespace vorlin::installer {
 namespace {
@@ -118,8 +119,19 @@ std::string filterProgressLine(const std::string& line) {
     return text;
 }
 
-std::vector<std::string> scriptLines(const BuildInput& in, const std::vector<std::string>& pictures,
-                                     const std::vector<std::string>& music, bool withReadme,
+std::string uniqueSampleName(const std::string& fileName, std::set<std::string>& taken) {
+    if (taken.insert(lower(fileName)).second) return fileName;
+    const auto dot = fileName.find_last_of('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+    const std::string ext = fileName.substr(stem.size());
+    for (int n = 2;; ++n) {
+        const std::string name = stem + "~" + std::to_string(n) + ext;
+        if (taken.insert(lower(name)).second) return name;
+    }
+}
+
+std::vector<std::string> scriptLines(const BuildInput& in, const std::vector<PackedFile>& pictures,
+                                     const std::vector<PackedFile>& music, bool withReadme,
                                      const std::string& settingsFile) {
     using iss::Parameter;
     // Directives that have always been written without quotes keep that form.
@@ -148,8 +160,13 @@ std::vector<std::string> scriptLines(const BuildInput& in, const std::vector<std
         file(in.programFolder + "VorlinSaver.scr", {{"DestDir", "{sys}/"}, {"DestName", scr}}),
         file(in.programFolder + "VorlinSaver.001", {{"DestDir", "{sys}/"}}),
     };
-    for (const auto& p : pictures) l.push_back(file(p, {{"DestDir", "{app}/sample"}}));
-    for (const auto& m : music) l.push_back(file(m, {{"DestDir", "{app}/sample"}}));
+    // A file keeps its own name unless another file took it (uniqueSampleName).
+    const auto sample = [&](const PackedFile& f) {
+        if (f.destName == fileNameOf(f.path)) return file(f.path, {{"DestDir", "{app}/sample"}});
+        return file(f.path, {{"DestDir", "{app}/sample"}, {"DestName", literalText(f.destName)}});
+    };
+    for (const auto& p : pictures) l.push_back(sample(p));
+    for (const auto& m : music) l.push_back(sample(m));
     if (!music.empty()) l.push_back(file(in.systemFolder + "/libmpegdll.so", {{"DestDir", "{sys}/"}}));
     if (withReadme)
         l.push_back(file(in.compileFolder + "Readme.txt",
@@ -181,7 +198,7 @@ BuildOutput writeBuildFiles(const BuildInput& in) {
     out.settingsFile = in.compileFolder + in.saverName + ".002";
     out.scriptFile = in.compileFolder + "temp.iss";
 
-    std::vector<std::string> pictures, music;
+    std::vector<PackedFile> pictures, music;
     platform::deleteFile(out.settingsFile);
     try {
         platform::IniFile built(out.settingsFile);
@@ -192,20 +209,25 @@ BuildOutput writeBuildFiles(const BuildInput& in) {
         for (const char* section : {"Set", "Transitions"})
             for (const auto& key : working.readKeys(section))
                 batch.writeString(section, key, working.readString(section, key, ""));
+        std::set<std::string> taken, packed; // names in the sample folder (lower case), paths packed
         const auto addFiles = [&](const std::vector<ListedFile>& list, const char* section,
-                                  std::vector<std::string>& kept) {
+                                  std::vector<PackedFile>& kept) {
             for (const auto& f : list) {
                 if (!f.ticked || !platform::fileExists(f.path)) continue;
-                const std::string key = fileNameOf(f.path);
-                if (!iss::canCarry(f.path) || !usableAsKey(key)) {
+                if (!iss::canCarry(f.path) || !usableAsKey(fileNameOf(f.path))) {
                     out.notes.push_back("Left out (its name cannot be carried by the installer): " + f.path);
                     continue;
                 }
-                batch.writeBool(section, key, true);
-                kept.push_back(f.path);
+                // A file listed twice (a listed picture that a folder holds too) is packed once.
+                if (!packed.insert(f.path).second) continue;
+                kept.push_back({f.path, uniqueSampleName(fileNameOf(f.path), taken)});
+                batch.writeBool(section, kept.back().destName, true);
             }
         };
-        addFiles(in.pictures, "Pictures", pictures);
+        std::vector<ListedFile> allPictures = in.pictures;
+        for (auto& path : show::listFolderPictures(in.folders))
+            allPictures.push_back({std::move(path), true});
+        addFiles(allPictures, "Pictures", pictures);
         addFiles(in.music, "Music", music);
         batch.commit();
     } catch (const platform::WriteError&) {

@@ -6,7 +6,16 @@
 // Paths and names go into the script as plain text in the script's quoting (installer_script/quoting.h), so
 // the installer finds them as they are. A path holding a line break cannot be carried at all; such a picture
 // or music file is left out with a note instead of breaking the script.
+//
+// Pictures and music are packed into one "sample" folder and named by their file names in the built
+// settings file, whose keys ignore letter case: a name already given there (in any letter case) gets
+// "~2", "~3"... before its extension ("IMG_1~2.jpg"), so equal names from different folders stay
+// different pictures. The pictures of the show's folders are listed at build time and packed after the
+// listed ones like them; the built settings file names them all and carries no [Folders].
+#include "show/settings/show_settings.h"
+
 #include <functional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -67,6 +76,13 @@ struct BuildInput {
     std::string readme; // memo text, lines separated by "\n"
     std::vector<ListedFile> pictures;
     std::vector<ListedFile> music;
+    std::vector<show::TPictureFolder> folders; // included folders, listed by the build
+};
+
+// A file the installer copies into the sample folder, and its name there.
+struct PackedFile {
+    std::string path;
+    std::string destName;
 };
 
 struct BuildOutput {
@@ -81,9 +97,13 @@ BuildOutput writeBuildFiles(const BuildInput& in);
 
 // The script's lines as writeBuildFiles writes them (without line ends), for files that are already known
 // to exist; used by writeBuildFiles and by tests. A path with a line break is an iss::ScriptError.
-std::vector<std::string> scriptLines(const BuildInput& in, const std::vector<std::string>& pictures,
-                                     const std::vector<std::string>& music, bool withReadme,
+std::vector<std::string> scriptLines(const BuildInput& in, const std::vector<PackedFile>& pictures,
+                                     const std::vector<PackedFile>& music, bool withReadme,
                                      const std::string& settingsFile);
+
+// The name `fileName` takes in a folder that already holds `taken` (lower-case names): itself, or with
+// "~2", "~3"... before its extension. The name returned is added to `taken`.
+std::string uniqueSampleName(const std::string& fileName, std::set<std::string>& taken);
 
 // Deletes the temporary files of a build, each only if it exists.
 void cleanUpBuildFiles(const BuildOutput& out);

@@ -142,7 +142,8 @@ std::vector<const TRunVorlinscreen*> TRunVorlinscreen::OtherMonitors() const {
     return others;
 }
 
-bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file, When when, int* chosen) const {
+bool TRunVorlinscreen::ChooseNextPicture(int& index, TShuffleRound& shuffle, std::string& file, When when,
+                                         int* chosen) const {
     const auto& s = settings();
     if (chosen) *chosen = -1;
     if (Demonstration) {
@@ -164,7 +165,8 @@ bool TRunVorlinscreen::ChooseNextPicture(int& index, std::string& file, When whe
             });
         };
     }
-    const int entry = choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, taken);
+    const int entry = choosePictureIndex(s.Pictures, s.RandomImage, CurrentFile, index, taken,
+                                         s.Shuffle ? &shuffle : nullptr);
     file = s.Pictures[entry];
     if (chosen) *chosen = entry;
     return true;
@@ -174,7 +176,7 @@ bool TRunVorlinscreen::NextPicture() {
     try {
         DropAhead(); // chosen here, from where the show stands
         std::string file = CurrentFile;
-        if (!ChooseNextPicture(PictureIndex, file, When::Now)) return false;
+        if (!ChooseNextPicture(PictureIndex, FShuffle, file, When::Now)) return false;
         // In demonstration the sample chosen stays chosen; otherwise a picture that does not load never
         // takes the place of the one on screen: the random draw goes on avoiding that one.
         if (Demonstration) CurrentFile = file;
@@ -211,9 +213,10 @@ void TRunVorlinscreen::BeginLoadAhead(When when) {
     if (!Display || FAhead) return;
     Ahead ahead;
     ahead.pictureIndex = PictureIndex;
+    ahead.shuffle = FShuffle;
     ahead.file = CurrentFile;
     ahead.when = when;
-    if (!ChooseNextPicture(ahead.pictureIndex, ahead.file, when, &ahead.chosen)) return;
+    if (!ChooseNextPicture(ahead.pictureIndex, ahead.shuffle, ahead.file, when, &ahead.chosen)) return;
     ahead.key = KeyFor(ahead.file);
     ahead.tries = 1;
     ++LoadAttempts;
@@ -233,7 +236,8 @@ void TRunVorlinscreen::LoadAheadDone(LoadedPicture result) {
         // the tick waits for it, the next one is shown at once, so it passes over what the others show.
         if (FTickWaiting) FAhead->when = When::Now;
         if (!result.ok && Display && FAhead->tries < kMaxLoadTries &&
-            ChooseNextPicture(FAhead->pictureIndex, FAhead->file, FAhead->when, &FAhead->chosen)) {
+            ChooseNextPicture(FAhead->pictureIndex, FAhead->shuffle, FAhead->file, FAhead->when,
+                              &FAhead->chosen)) {
             ++FAhead->tries;
             ++LoadAttempts;
             FAhead->key = KeyFor(FAhead->file);
@@ -325,7 +329,10 @@ void TRunVorlinscreen::FinishTick() {
     }
     // The tick's choice, as if it had been made now: the list position moves on, and the picture becomes
     // the current one only when it loaded.
-    if (ahead) PictureIndex = ahead->pictureIndex;
+    if (ahead) {
+        PictureIndex = ahead->pictureIndex;
+        FShuffle = std::move(ahead->shuffle);
+    }
     if (ahead && ahead->result && ahead->result->ok && Display) {
         Display->TakeLoadedPicture(std::move(ahead->result->picture));
         CurrentFile = ahead->file;

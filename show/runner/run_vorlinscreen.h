@@ -18,7 +18,8 @@
 // handling keys and the mouse, and stopping the timer stops the waiting tick as it stops the show. A picture
 // loaded ahead is dropped when the show settings or the canvas changed meanwhile in a way that bears on it
 // (the list, the order, the stretch, the colour, the canvas's size): the tick then chooses and loads again
-// from where the show stood.
+// from where the show stood. The choice made ahead moves the list position and the fair shuffle's round
+// only in its own copy, taken over when the tick takes the picture, so a dropped choice skips nothing.
 //
 // Several monitors, each with its own runner (Monitors=1: runners that read the same show settings and
 // have a PictureTaken rule): a picture chosen ahead passes over what the other monitors will show by this
@@ -114,12 +115,14 @@ private:
         PictureRequest request;
         bool operator==(const AheadKey&) const = default;
     };
-    // The choice made ahead: PictureIndex and CurrentFile as the tick that takes it will set them.
+    // The choice made ahead: PictureIndex, the shuffle round and CurrentFile as the tick that takes it will
+    // set them.
     struct Ahead {
         AheadKey key;
         When when = When::Ahead;
         int chosen = -1; // the list entry chosen
         int pictureIndex = -1;
+        TShuffleRound shuffle;
         std::string file;
         int tries = 0;
         bool done = false;
@@ -131,9 +134,11 @@ private:
     bool LoadNextPicture();
     // Whether the next picture is loaded ahead: not in the demonstration.
     bool LoadsAhead() const { return LoadAhead && !Demonstration; }
-    // Chooses the picture after `file` (at `index` in list order) by the show's rule, advancing both;
-    // false when there is none. `chosen` (when given) receives the list entry chosen (−1: a sample).
-    bool ChooseNextPicture(int& index, std::string& file, When when, int* chosen = nullptr) const;
+    // Chooses the picture after `file` (at `index` in list order, at its place in `shuffle` with Shuffle)
+    // by the show's rule, advancing all three; false when there is none. `chosen` (when given) receives the
+    // list entry chosen (−1: a sample).
+    bool ChooseNextPicture(int& index, TShuffleRound& shuffle, std::string& file, When when,
+                           int* chosen = nullptr) const;
     // The other monitors' runners of this show (see the top): those that read the same settings and
     // have a PictureTaken rule, while this one has one.
     std::vector<const TRunVorlinscreen*> OtherMonitors() const;
@@ -156,6 +161,8 @@ private:
     show::ShowSettingsFile* settingsFile_;
     std::unique_ptr<PictureLoadAhead> FLoadAhead;
     std::optional<Ahead> FAhead;
+    // The fair shuffle's round (Shuffle with RandomImage); moves on like PictureIndex.
+    TShuffleRound FShuffle;
     bool FTickWaiting = false;
     int FIntervalMs = 0;
     long long FTickAt = 0; // trace clock at the tick's start

@@ -5,8 +5,33 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <numeric>
+#include <utility>
 
 namespace vorlin::runner {
+
+namespace {
+
+void drawRound(TShuffleRound& round, int count) {
+    round.order.resize(static_cast<std::size_t>(count));
+    std::iota(round.order.begin(), round.order.end(), 0);
+    for (int i = count - 1; i > 0; --i) std::swap(round.order[i], round.order[vorlin::random(i + 1)]);
+    round.next = 0;
+    round.count = count;
+}
+
+// The first entry left in the round that `fits`, moved to the round's next place and chosen; −1 when none
+// is left. The entries it passes over stay in the rest of the round.
+template <class Fits> int takeFromRound(TShuffleRound& round, const Fits& fits) {
+    for (std::size_t j = round.next; j < round.order.size(); ++j) {
+        if (!fits(round.order[j])) continue;
+        std::swap(round.order[round.next], round.order[j]);
+        return round.order[round.next++];
+    }
+    return -1;
+}
+
+} // namespace
 
 std::optional<EffectPace> paceForSpeed(int effectSpeed) {
     switch (effectSpeed) {
@@ -30,7 +55,8 @@ bool allSame(const std::vector<std::string>& pictures) {
 }
 
 int choosePictureIndex(const std::vector<std::string>& pictures, bool randomImage,
-                       const std::string& currentFile, int& pictureIndex, const TPictureTaken& taken) {
+                       const std::string& currentFile, int& pictureIndex, const TPictureTaken& taken,
+                       TShuffleRound* round) {
     const int count = static_cast<int>(pictures.size());
     if (count == 0) return -1;
     if (allSame(pictures)) return 0;
@@ -48,6 +74,19 @@ int choosePictureIndex(const std::vector<std::string>& pictures, bool randomImag
     if (taken && freeOthers == 0 && freeCurrent >= 0) {
         if (!randomImage) pictureIndex = freeCurrent;
         return freeCurrent;
+    }
+    if (randomImage && round) {
+        const auto fits = [&](int i) { return pictures[i] != currentFile && !(avoid && isTaken(i)); };
+        if (round->count != count || round->order.size() != static_cast<std::size_t>(count))
+            drawRound(*round, count);
+        int index = takeFromRound(*round, fits);
+        // A fresh round always has one that fits: the entries are not all equal (and with `avoid` some
+        // entry other than the current one is free).
+        if (index < 0) {
+            drawRound(*round, count);
+            index = takeFromRound(*round, fits);
+        }
+        return index;
     }
     if (randomImage) {
         // Terminates: the entries are not all equal, so some entry differs from currentFile (and with

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/installed_layout.h"
 #include "platform/program_path.h"
+#include "show/settings/picture_folders.h"
 
 #include <stdexcept>
 
@@ -129,6 +130,21 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
         const std::int32_t v = snap.readInteger("Folders", key, 1);
         if (v != 0) settings.Folders.push_back({key, v == 2});
     }
+    const auto listed = folderPictures(settings.Folders);
+    settings.Pictures.insert(settings.Pictures.end(), listed.begin(), listed.end());
+}
+
+std::string ShowSettingsFile::folderPath(const std::string& folder) const {
+    // A relative folder lies beside the settings file, wherever the show was started from.
+    if (folder.empty() || folder.front() == '/') return folder;
+    const auto cut = places.settingsFile.rfind('/');
+    return (cut == std::string::npos ? std::string() : places.settingsFile.substr(0, cut + 1)) + folder;
+}
+
+std::vector<std::string> ShowSettingsFile::folderPictures(const std::vector<TPictureFolder>& folders) const {
+    std::vector<TPictureFolder> resolved = folders;
+    for (auto& f : resolved) f.path = folderPath(f.path);
+    return listFolderPictures(resolved);
 }
 
 void ShowSettingsFile::writeOptions() {

@@ -20,7 +20,10 @@
 //  5. Effects 1..127 are enabled, 119..122 are taken out, and every [Transitions] key whose value (default
 //     0) is 0 takes out effect key / 3 (truncated) when that lies in 0..127; keys that are not integers
 //     are skipped.
-//  6. The [Set] keys with their defaults (Monitors: 0, and 0 for a value it does not know). String values are
+//  6. [Folders] keys in file order whose value (default 1) is not 0; then the pictures of those folders
+//     (picture_folders.h) join Pictures after the listed ones. A relative folder lies beside the settings
+//     file. Nothing is decoded here.
+//  7. The [Set] keys with their defaults (Monitors: 0, and 0 for a value it does not know). String values are
 //  read up to 2047 bytes, as the reader's buffer
 //     of the original allowed (cut back to a whole UTF-8 character).
 // The whole read works on one parse of the file, so it is linear in the file's size.
@@ -154,6 +157,11 @@ public:
     // plus "sample/" plus its file name. The file name is the text after the last "/" or "\" (entries
     // written on Windows hold "\"). Returns true and replaces `path` with the first that exists.
     bool resolveFile(std::string& path) const;
+
+    // A [Folders] path as the file system takes it: a relative one lies beside the settings file.
+    std::string folderPath(const std::string& folder) const;
+    // The pictures of `folders` in one listing (picture_folders.h), their paths taken by folderPath.
+    std::vector<std::string> folderPictures(const std::vector<TPictureFolder>& folders) const;
 
     // The settings file's INI object (nullptr before the first read); the builder writes [Pictures],
     // [Music] and [Transitions] through it.

@@ -1,5 +1,8 @@
-// The builder's plain parts: the thumbnail workers handing decoded pictures back through the call queue.
+// The builder's plain parts: the thumbnail workers and the folder counter handing their results back
+// through the call queue.
 
+#include "../lib/test_files.h"
+#include "builder/folder_counter.h"
 #include "builder/thumbnail_pool.h"
 
 #include <gtest/gtest.h>
@@ -73,4 +76,34 @@ TEST(ThumbnailPool, CancelledJobsNeverReport) {
     queue->serve();
     // Only jobs that had started before the queue was emptied report.
     EXPECT_LT(reports, 500);
+}
+
+// Counts arrive on the owner's thread, in the order asked, as a show would list each folder; a counter
+// destroyed with jobs queued ends at once (it joins its worker without running them).
+TEST(FolderCounter, CountsOnItsWorkerAndHandsCountsToTheOwner) {
+    const vorlin::testing::TempDir dir;
+    std::filesystem::create_directories(dir / "p/sub");
+    for (const char* f : {"p/a.jpg", "p/b.png", "p/c.txt", "p/sub/d.gif"})
+        vorlin::testing::writeFile(dir / f, "x");
+    auto queue = std::make_shared<platform::CallQueue>();
+    std::vector<std::pair<std::uint64_t, std::size_t>> counts;
+    const auto owner = std::this_thread::get_id();
+    bool onOwner = true;
+    {
+        builder::FolderCounter counter(queue, [&](std::uint64_t id, builder::FolderCount c) {
+            onOwner = onOwner && std::this_thread::get_id() == owner;
+            counts.emplace_back(id, c.pictures);
+        });
+        counter.add(1, {dir / "p", false});
+        counter.add(2, {dir / "p", true});
+        counter.add(3, {dir / "missing", true});
+        queue->waitServing([&] { return counts.size() == 3; }, std::chrono::milliseconds(10));
+        EXPECT_EQ(counter.pending(), 0u);
+        for (std::uint64_t id = 10; id < 200; ++id) counter.add(id, {dir / "p", true});
+    }
+    queue->serve();
+    EXPECT_TRUE(onOwner);
+    ASSERT_GE(counts.size(), 3u);
+    EXPECT_EQ(std::vector(counts.begin(), counts.begin() + 3),
+              (std::vector<std::pair<std::uint64_t, std::size_t>>{{1, 2}, {2, 3}, {3, 0}}));
 }

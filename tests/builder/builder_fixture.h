@@ -28,6 +28,7 @@ namespace vorlin::testing {
 struct BuilderTestShell {
     QStringList filesAnswer;
     QString fileAnswer;
+    QString folderAnswer;
     QString saveAnswer;
     QStringList messages;
     QStringList urls;
@@ -41,6 +42,7 @@ struct BuilderTestShell {
             filters << filter;
             return filesAnswer;
         };
+        s.openFolder = [this](QWidget*, const QString&, const QString&) { return folderAnswer; };
         s.openFile = [this](QWidget*, const QString&, const QString& filter) {
             filters << filter;
             return fileAnswer;

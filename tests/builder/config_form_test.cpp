@@ -4,12 +4,15 @@
 
 #include "builder_fixture.h"
 
+#include "../lib/controls_whole.h"
 #include "saver_config/color_box.h"
+#include "saver_config/look_boxes.h"
 #include "saver_config/monitors_box.h"
 #include "show/runner/run_vorlinscreen.h"
 #include "show/windows/fullscreen_form.h"
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -270,18 +273,33 @@ void dropOn(QWidget* target, const QMimeData& data) {
     QApplication::sendEvent(target, &drop);
 }
 
-// Dropping files or folders from the file manager adds what Add would: pictures of the folder, sorted,
-// without the files of other kinds and without duplicates.
+QStringList listTexts(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+    return texts;
+}
+
+// Serves the window's events until no folder entry is still being counted.
+void waitForCounts(const builder::FileListPage& page) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 20000 &&
+           (page.PendingCounts() > 0 || listTexts(page.List()).join('\n').contains("counting")))
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// Dropped files are added as Add adds them (pictures of their kind, no duplicates); a folder dropped on the
+// pictures is one folder entry with its count, on the music the files of the folder, sorted.
 TEST_F(BuilderForm, DroppedFoldersAndFilesAddAsAddDoes) {
     open("[Pictures]\n" + pic("b.bmp") + "=1\n");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(pics.string()))});
-    dropOn(form->Images()->List()->viewport(), data);
-    QStringList paths;
-    for (int i = 0; i < form->Images()->List()->count(); ++i)
-        paths << form->Images()->List()->item(i)->text();
     const auto q = [this](const char* n) { return QString::fromStdString(pic(n)); };
-    EXPECT_EQ(paths, (QStringList{q("b.bmp"), q("a.bmp"), q("c.bmp"), q("d.bmp")}));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(pics.string())), QUrl::fromLocalFile(q("a.bmp")),
+                  QUrl::fromLocalFile(q("x.wav"))});
+    dropOn(form->Images()->List()->viewport(), data);
+    waitForCounts(*form->Images());
+    EXPECT_EQ(listTexts(form->Images()->List()),
+              (QStringList{q("b.bmp"), q("a.bmp"), QString::fromStdString(pics.string()) + " — 4 pictures"}));
     EXPECT_EQ(form->ChangeFlags, cfPictures);
 
     // HEIC and AVIF files are pictures too (by their extension, in any letter case).
@@ -298,9 +316,81 @@ TEST_F(BuilderForm, DroppedFoldersAndFilesAddAsAddDoes) {
     QMimeData sound;
     sound.setUrls({QUrl::fromLocalFile(q("y.wav")), QUrl::fromLocalFile(q("a.bmp"))});
     dropOn(form->Music()->List()->viewport(), sound);
-    ASSERT_EQ(form->Music()->List()->count(), 1);
-    EXPECT_EQ(form->Music()->List()->item(0)->text(), q("y.wav"));
+    EXPECT_EQ(listTexts(form->Music()->List()), QStringList{q("y.wav")});
+    QMimeData folder;
+    folder.setUrls({QUrl::fromLocalFile(QString::fromStdString(pics.string()))});
+    dropOn(form->Music()->List()->viewport(), folder);
+    EXPECT_EQ(listTexts(form->Music()->List()), (QStringList{q("y.wav"), q("x.wav"), q("y.wav")}));
     EXPECT_EQ(form->ChangeFlags, cfPictures | cfMusic);
+}
+
+// A folder entry: filled from [Folders] after the files, counted, kept after the files, its sub-folders
+// chosen under the list, stored with the pictures, shown by the previews, and gone with its entry.
+TEST_F(BuilderForm, FolderEntriesStayAfterTheFilesAndAreStoredAsFolders) {
+    const fs::path trip = dir / "trip";
+    fs::create_directories(trip / "day2");
+    for (const char* f : {"b.bmp", "a.bmp", "day2/c.bmp"}) fs::copy_file(pics / "a.bmp", trip / f);
+    writeFile(trip / "notes.txt", "x");
+    const QString tripText = QString::fromStdString(trip.string());
+    const QString picsText = QString::fromStdString(pics.string());
+    const auto q = [](const std::string& path) { return QString::fromStdString(path); };
+    open("[Pictures]\n" + pic("a.bmp") + "=1\n[Folders]\n" + trip.string() + "=2\n/nowhere=0\n");
+    auto* page = form->Images();
+    waitForCounts(*page);
+    EXPECT_EQ(listTexts(page->List()),
+              (QStringList{q(pic("a.bmp")), tripText + " (with sub-folders) — 3 pictures",
+                           "/nowhere — 0 pictures"}));
+    EXPECT_EQ(page->List()->item(2)->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(page->SubfoldersCheck()->isEnabled()); // a file is selected
+    // The show read at the start holds the folder's pictures after the listed one.
+    EXPECT_EQ(settings->settings.Pictures.size(), 4u);
+
+    // Add Folder appends an entry; a file added later goes before the folders; the arrows keep them apart.
+    shell.folderAnswer = picsText;
+    form->Images()->AddFolderClick();
+    waitForCounts(*page);
+    EXPECT_EQ(page->List()->currentRow(), 3);
+    EXPECT_EQ(page->List()->item(3)->text(), picsText + " — 4 pictures");
+    EXPECT_TRUE(page->SubfoldersCheck()->isEnabled());
+    EXPECT_FALSE(page->SubfoldersCheck()->isChecked());
+    form->AddPictureFiles({q(pic("d.bmp"))});
+    EXPECT_EQ(page->List()->item(1)->text(), q(pic("d.bmp")));
+    EXPECT_EQ(page->List()->currentRow(), 1);
+    form->ImageDownBClick(); // onto a folder: refused
+    EXPECT_EQ(page->List()->currentRow(), 1);
+    page->List()->setCurrentRow(2);
+    form->ImageUpBClick(); // a folder onto a file: refused
+    EXPECT_EQ(page->List()->item(2)->text().left(tripText.size()), tripText);
+    // Adding a folder the list holds selects it instead.
+    form->Images()->AddFolderClick();
+    EXPECT_EQ(page->List()->count(), 5);
+    EXPECT_EQ(page->List()->currentRow(), 4);
+
+    // Sub-folders off for the trip: counted again.
+    page->List()->setCurrentRow(2);
+    EXPECT_TRUE(page->SubfoldersCheck()->isChecked());
+    page->SubfoldersCheck()->click();
+    waitForCounts(*page);
+    EXPECT_EQ(page->List()->item(2)->text(), tripText + " — 2 pictures");
+
+    // The preview's show (stored without writing): files, then the ticked folders' pictures.
+    form->StoreControls(false);
+    const auto p = [](const fs::path& f) { return f.string(); };
+    EXPECT_EQ(settings->settings.Pictures,
+              (std::vector<std::string>{pic("a.bmp"), pic("d.bmp"), p(trip / "a.bmp"), p(trip / "b.bmp"),
+                                        pic("a.bmp"), pic("b.bmp"), pic("c.bmp"), pic("d.bmp")}));
+    form->StoreControls(true);
+    EXPECT_EQ(sectionText(readFile(working), "Folders"),
+              "[Folders]\n" + trip.string() + "=1\n/nowhere=0\n" + pics.string() + "=1\n");
+
+    // Removing the entries removes their keys; with none left, the section goes.
+    for (int row : {4, 3, 2}) {
+        page->List()->setCurrentRow(row);
+        form->RemoveImageBClick();
+    }
+    form->StoreControls(true);
+    EXPECT_EQ(sectionText(readFile(working), "Folders"), "");
+    EXPECT_EQ(settings->settings.Pictures, (std::vector<std::string>{pic("a.bmp"), pic("d.bmp")}));
 }
 
 TEST_F(BuilderForm, RemoveSelectsTheItemNowAtTheSamePlace) {
@@ -433,6 +523,109 @@ TEST_F(BuilderForm, UndoLeavesTheWorkingFileAndCloseBoxStoresEverything) {
     EXPECT_TRUE(settings->settings.Music.empty());
     EXPECT_FALSE(settings->settings.EnabledEffects.test(59));
     EXPECT_TRUE(settings->settings.EnabledEffects.test(10)); // the old key 30 is gone
+}
+
+// Each row: an edit on the Options page and the [Set] line the close box stores for it (from the standard
+// show, which has none of these keys). Options set no change flag: they are always stored.
+struct OptionRow {
+    const char* name;
+    std::function<void(builder::OptionsPage&)> edit;
+    const char* stored;
+};
+
+class OptionTable : public BuilderForm, public ::testing::WithParamInterface<OptionRow> {};
+
+template <class T> T* control(builder::OptionsPage& page, const char* name) {
+    T* found = page.findChild<T*>(name);
+    EXPECT_TRUE(found) << name;
+    return found;
+}
+
+TEST_P(OptionTable, EditIsStored) {
+    openStandard();
+    GetParam().edit(*form->Options());
+    EXPECT_EQ(form->ChangeFlags, 0) << GetParam().name;
+    EXPECT_TRUE(form->close());
+    const std::string set = sectionText(readFile(working), "Set");
+    EXPECT_NE(set.find(std::string("\n") + GetParam().stored + "\n"), std::string::npos)
+        << GetParam().name << "\n"
+        << set;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OptionTable,
+    ::testing::Values(
+        OptionRow{"nothing", [](builder::OptionsPage&) {},
+                  "PanZoom=0\nCaption=0\nClock=0\nFill=0\nShuffle=0"},
+        OptionRow{"pan and zoom",
+                  [](builder::OptionsPage& p) { control<QCheckBox>(p, "PanZoomCheck")->setChecked(true); },
+                  "PanZoom=1"},
+        OptionRow{"caption file name",
+                  [](builder::OptionsPage& p) {
+                      control<saverconfig::TCaptionBox>(p, "CaptionCb")->setCurrentText("File name");
+                  },
+                  "Caption=1"},
+        OptionRow{
+            "caption title",
+            [](builder::OptionsPage& p) {
+                control<saverconfig::TCaptionBox>(p, "CaptionCb")->setCurrentText("Title or description");
+            },
+            "Caption=3"},
+        OptionRow{"clock time and date",
+                  [](builder::OptionsPage& p) {
+                      control<saverconfig::TClockBox>(p, "ClockCb")->setCurrentText("Time and date");
+                  },
+                  "Clock=2"},
+        OptionRow{"blurred picture",
+                  [](builder::OptionsPage& p) {
+                      control<saverconfig::TFillBox>(p, "FillCb")->setCurrentText("Blurred picture");
+                  },
+                  "Fill=1"},
+        OptionRow{"crop",
+                  [](builder::OptionsPage& p) {
+                      control<saverconfig::TFillBox>(p, "FillCb")->setCurrentText("Crop to fill the screen");
+                  },
+                  "Fill=2"},
+        OptionRow{"every picture once",
+                  [](builder::OptionsPage& p) { control<QCheckBox>(p, "ShuffleCheck")->setChecked(true); },
+                  "Shuffle=1"}),
+    [](const auto& info) {
+        std::string n = info.param.name;
+        for (char& c : n)
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        return n;
+    });
+
+// The page shows the stored looks; "Every picture once before any repeats" can be ticked only with the
+// random order, and keeps its value while list order is chosen.
+TEST_F(BuilderForm, OptionsPageShowsTheLooksAndShuffleFollowsTheOrder) {
+    fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "../../data/VorlinSaver.003", dir / "VorlinSaver.003");
+    open("[Set]\nRandomImage=0\nShuffle=1\nPanZoom=1\nCaption=2\nClock=1\nFill=2\n");
+    auto& page = *form->Options();
+    EXPECT_TRUE(control<QCheckBox>(page, "PanZoomCheck")->isChecked());
+    EXPECT_EQ(control<saverconfig::TCaptionBox>(page, "CaptionCb")->currentText(), "Date taken");
+    EXPECT_EQ(control<saverconfig::TClockBox>(page, "ClockCb")->currentText(), "Time");
+    EXPECT_EQ(control<saverconfig::TFillBox>(page, "FillCb")->currentText(), "Crop to fill the screen");
+    auto* shuffle = control<QCheckBox>(page, "ShuffleCheck");
+    EXPECT_TRUE(shuffle->isChecked());
+    EXPECT_FALSE(shuffle->isEnabled());
+    control<QRadioButton>(page, "RandomizeRadio")->setChecked(true);
+    EXPECT_TRUE(shuffle->isEnabled());
+    form->NavBarClick(3);
+    // The options scroll inside the fixed window; each is whole where it stands.
+    auto* content = page.findChild<QWidget*>("OptionsContent");
+    ASSERT_TRUE(content);
+    vorlin::testing::expectEveryControlWhole(*content, "options page", 20);
+    EXPECT_LE(content->width(), content->parentWidget()->width()) << "the options are cut at the right";
+
+    // Unknown values read as off and show the first entry.
+    form.reset();
+    open("[Set]\nCaption=9\nClock=-1\nFill=ten\n");
+    EXPECT_EQ(control<saverconfig::TCaptionBox>(*form->Options(), "CaptionCb")->currentText(), "None");
+    EXPECT_EQ(control<saverconfig::TClockBox>(*form->Options(), "ClockCb")->currentText(), "None");
+    EXPECT_EQ(control<saverconfig::TFillBox>(*form->Options(), "FillCb")->currentText(), "Background colour");
+    EXPECT_TRUE(control<QCheckBox>(*form->Options(), "ShuffleCheck")->isEnabled())
+        << "random order is the default";
 }
 
 TEST_F(BuilderForm, CloseThatCannotWriteKeepsTheWindowOpen) {

@@ -229,6 +229,27 @@ std::string xssEntry(const std::string& name, const fs::path& saver) {
     return "\"" + name + "\"  \"" + saver.string() + "\" /s";
 }
 
+// Two picture folders holding equal names: each picture lands in the sample folder under a name of its own,
+// and the installed show names them all.
+TEST_F(InstallEndToEnd, FolderPicturesWithEqualNamesAreInstalledApart) {
+    spit(root / "trip1/IMG_1.jpg", "first");
+    spit(root / "trip2/IMG_1.jpg", "second");
+    spit(root / "trip2/later/img_1.JPG", "third");
+    auto in = input("Trips");
+    in.folders = {{(root / "trip1").string(), false}, {(root / "trip2").string(), true}};
+    build(in);
+    runQuietly(root / "out/Holiday.run");
+    const fs::path sample = app("Trips") / "sample";
+    EXPECT_EQ(readFile(sample / "beach.jpg"), std::string(3000, 'b'));
+    EXPECT_EQ(readFile(sample / "IMG_1.jpg"), "first");
+    EXPECT_EQ(readFile(sample / "IMG_1~2.jpg"), "second");
+    EXPECT_EQ(readFile(sample / "img_1~3.JPG"), "third");
+    const auto built = vorlin::platform::IniFile((sys / "Trips.002").string()).snapshot();
+    EXPECT_EQ(built.readKeys("Pictures"), (std::vector<std::string>{"beach.jpg", "sunset.jpg", "IMG_1.jpg",
+                                                                    "IMG_1~2.jpg", "img_1~3.JPG"}));
+    EXPECT_TRUE(built.readKeys("Folders").empty());
+}
+
 TEST_F(InstallEndToEnd, ShowsWithOneShortNameEachGetTheirOwnAndShareTheirFiles) {
     const auto before = tree(home);
     build(input("Holiday Pictures", "Pictures.run"));

@@ -211,15 +211,26 @@ TEST_F(BuildPage, TheBuildTakesThePathsTheListsFound) {
     spit(dir / "sample/c.jpg", "c");
     spit(dir / "d.jpg", "d");
     spit(dir / "sample/tune.wav", "t");
-    spit(dir / "VorlinSaver.002", "[Pictures]\nc.jpg=1\n/old/place/d.jpg=1\n[Music]\ntune.wav=1\n[Set]\n");
+    // A folder given beside the settings file, holding a picture of an equal name, and one left out.
+    spit(dir / "more/c.jpg", "c2");
+    spit(dir / "less/e.jpg", "e");
+    spit(dir / "VorlinSaver.002", "[Pictures]\nc.jpg=1\n/old/place/d.jpg=1\n[Music]\ntune.wav=1\n[Set]\n"
+                                  "[Folders]\nmore=1\nless=0\n");
     settings.read(platform::programPath(), platform::Registry());
     openForm();
-    ASSERT_EQ(form->Images()->List()->count(), 2);
+    ASSERT_EQ(form->Images()->List()->count(), 4);
     form->Build()->findChild<QPushButton*>("BuildB")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.questions.isEmpty(); }, 60000));
     spit(dir / "built.002", answers.built);
     const auto built = platform::IniFile((dir / "built.002").string()).snapshot();
-    EXPECT_EQ(built.readKeys("Pictures"), (std::vector<std::string>{"c.jpg", "d.jpg"})) << answers.built;
+    EXPECT_EQ(built.readKeys("Pictures"), (std::vector<std::string>{"c.jpg", "d.jpg", "c~2.jpg"}))
+        << answers.built;
+    EXPECT_TRUE(built.readKeys("Folders").empty()) << answers.built;
+    EXPECT_NE(answers.script.find("Source:\"" + (dir / "more/c.jpg").string() +
+                                  "\"; DestDir: \"{app}/sample\"; DestName: \"c~2.jpg\""),
+              std::string::npos)
+        << answers.script;
+    EXPECT_EQ(answers.script.find("e.jpg"), std::string::npos);
     EXPECT_EQ(built.readKeys("Music"), (std::vector<std::string>{"tune.wav"})) << answers.built;
     for (const fs::path& packed : {dir / "sample/c.jpg", dir / "d.jpg", dir / "sample/tune.wav"})
         EXPECT_NE(answers.script.find("Source:\"" + packed.string() + "\""), std::string::npos)

@@ -70,7 +70,7 @@ TEST_F(BuildFiles, ScriptAndSettingsBytesWithMusicAndReadme) {
         "\"; DestDir: \"{app}/sample\"\r\n"
         "Source:\"" +
         p("b/sea.jpg") +
-        "\"; DestDir: \"{app}/sample\"\r\n"
+        "\"; DestDir: \"{app}/sample\"; DestName: \"sea~2.jpg\"\r\n"
         "Source:\"" +
         p("a/song.mp3") +
         "\"; DestDir: \"{app}/sample\"\r\n"
@@ -93,15 +93,51 @@ TEST_F(BuildFiles, ScriptAndSettingsBytesWithMusicAndReadme) {
         "Name: \"{app}/Holiday Pictures\"; Filename: \"{sys}/Holiday Pictures.scr\"\r\n"
         "Name: \"{group}/Readme\"; Filename: \"{app}/readme.txt\"\r\n";
     EXPECT_EQ(readFile(out.scriptFile), expected);
-    // Author and Website first, then the working file's [Set] and [Transitions]; one key for the two
-    // pictures named sea.jpg; the unticked and the missing ones left out.
+    // Author and Website first, then the working file's [Set] and [Transitions]; the second picture named
+    // sea.jpg under a name of its own; the unticked and the missing ones left out.
     EXPECT_EQ(
         readFile(out.settingsFile),
         "[Set]\nAuthor=Ann\nWebsite=http://ann.example\nStetchImage=1\nImageInterval=7\nPicturePath=/a\n"
-        "Monitors=1\n[Transitions]\n15=0\n363=0\n[Pictures]\nsea.jpg=1\n[Music]\nsong.mp3=1\n");
+        "Monitors=1\n[Transitions]\n15=0\n363=0\n[Pictures]\nsea.jpg=1\nsea~2.jpg=1\n[Music]\nsong.mp3=1\n");
     EXPECT_EQ(readFile(out.readmeFile), "Hello\r\nSecond line\r\n");
     cleanUpBuildFiles(out);
     EXPECT_TRUE(fs::is_empty(root / "compile"));
+}
+
+TEST_F(BuildFiles, FolderPicturesArePackedAfterTheListedOnesUnderNamesOfTheirOwn) {
+    // Two folders holding equal names (one in another letter case: the built file's keys ignore case),
+    // one with a sub-folder; a listed picture that a folder holds too; an excluded folder never gets here.
+    for (auto f : {"f1/IMG_1.jpg", "f1/x.png", "f2/img_1.JPG", "f2/IMG_1.jpg", "f2/sub/IMG_1.jpg",
+                   "f2/sub/IMG_1~2.jpg", "f2/notes.txt"}) {
+        fs::create_directories((root / f).parent_path());
+        spit(root / f, "x");
+    }
+    spit(root / "prog/VorlinSaver.002", "[Set]\nImageInterval=7\n[Folders]\n" + p("f1") + "=1\n");
+    in.pictures = {{p("a/sea.jpg"), true}, {p("f1/x.png"), true}};
+    in.folders = {{p("f1"), false}, {p("f2"), true}};
+    const BuildOutput out = writeBuildFiles(in);
+    EXPECT_EQ(readFile(out.settingsFile),
+              "[Set]\nImageInterval=7\n[Pictures]\nsea.jpg=1\nx.png=1\nIMG_1.jpg=1\n"
+              "IMG_1~2.jpg=1\nimg_1~3.JPG=1\nIMG_1~4.jpg=1\nIMG_1~2~2.jpg=1\n");
+    const std::string script = readFile(out.scriptFile);
+    const auto line = [&](const char* rel, const char* dest) {
+        const std::string s = "Source:\"" + p(rel) + "\"; DestDir: \"{app}/sample\"";
+        return dest ? s + "; DestName: \"" + dest + "\"\r\n" : s + "\r\n";
+    };
+    const std::string files = line("a/sea.jpg", nullptr) + line("f1/x.png", nullptr) +
+                              line("f1/IMG_1.jpg", nullptr) + line("f2/IMG_1.jpg", "IMG_1~2.jpg") +
+                              line("f2/img_1.JPG", "img_1~3.JPG") + line("f2/sub/IMG_1.jpg", "IMG_1~4.jpg") +
+                              line("f2/sub/IMG_1~2.jpg", "IMG_1~2~2.jpg");
+    EXPECT_NE(script.find(files), std::string::npos) << script;
+}
+
+TEST(SampleNames, TakenNamesGetANumberBeforeTheExtension) {
+    std::set<std::string> taken;
+    const char* rows[][2] = {{"a.jpg", "a.jpg"},       {"A.JPG", "A~2.JPG"}, {"a.jpg", "a~3.jpg"},
+                             {"a~2.jpg", "a~2~2.jpg"}, {"noext", "noext"},   {"NoExt", "NoExt~2"},
+                             {".jpg", ".jpg"},         {".JPG", ".JPG~2"},   {"a.b.gif", "a.b.gif"},
+                             {"a.b.GIF", "a.b~2.GIF"}};
+    for (const auto& r : rows) EXPECT_EQ(uniqueSampleName(r[0], taken), r[1]) << r[0];
 }
 
 TEST_F(BuildFiles, NoMusicNoReadmeAndWebsiteRules) {

@@ -14,12 +14,14 @@
 #include <QTest>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -287,8 +289,9 @@ TEST_F(RunnerTest, LoadingAheadKeepsTheShowsSequence) {
     file_.settings.EnabledEffects.set();
     file_.settings.AllowReverseTransition = true;
     parent_->resize(64, 48);
-    for (const bool randomImage : {false, true}) {
+    for (const auto& [randomImage, shuffle] : {std::pair{false, false}, {true, false}, {true, true}}) {
         file_.settings.RandomImage = randomImage;
+        file_.settings.Shuffle = shuffle;
         std::vector<Change> runs[2];
         for (const bool ahead : {false, true}) {
             make();
@@ -303,9 +306,46 @@ TEST_F(RunnerTest, LoadingAheadKeepsTheShowsSequence) {
             }
         }
         EXPECT_EQ(runs[0].size(), 200u);
-        EXPECT_TRUE(runs[0] == runs[1]) << "random order: " << randomImage;
+        EXPECT_TRUE(runs[0] == runs[1]) << "random order: " << randomImage << ", shuffle: " << shuffle;
         // The broken files were reached and passed over (a third of the list).
         EXPECT_GT(runner_->LoadAttempts, 250);
+    }
+}
+
+// The fair shuffle shows each picture once per round, in the order the round was drawn: a picture that
+// fails to load is passed over within its tick, and a choice made ahead that the tick drops (the colour
+// changed) leaves the round where it stood. Six good pictures: every six ticks show each of them once.
+TEST_F(RunnerTest, FairShuffleSkipsAndRepeatsNothingThroughFailuresAndDroppedChoices) {
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 6; ++i)
+        pictures.push_back(picture("p" + std::to_string(i) + ".bmp", static_cast<std::uint8_t>(i * 40)));
+    pictures.insert(pictures.begin() + 2, broken("bad.bmp"));
+    pictures.push_back((dir_ / "missing.png").string());
+    file_.settings.Pictures = pictures;
+    file_.settings.RandomImage = true;
+    file_.settings.Shuffle = true;
+    file_.settings.ImageInterval = 1000; // the test's ticks only; a choice is still made ahead
+    const std::vector<std::string> all = {"p0.bmp", "p1.bmp", "p2.bmp", "p3.bmp", "p4.bmp", "p5.bmp"};
+    for (const bool ahead : {false, true}) {
+        make();
+        runner_->LoadAhead = ahead;
+        vorlin::setRandomSeed(31);
+        std::vector<std::string> files;
+        for (int i = 0; i < 6 * 12; ++i) {
+            tick();
+            ASSERT_TRUE(waitIdle());
+            files.push_back(fs::path(runner_->CurrentFile).filename().string());
+            if (i % 3 == 1) {
+                file_.settings.BackgroundColor = i;
+                runner_->ApplySettings();
+            }
+        }
+        for (std::size_t r = 0; r < files.size(); r += 6) {
+            std::vector<std::string> round(files.begin() + r, files.begin() + r + 6);
+            std::sort(round.begin(), round.end());
+            EXPECT_EQ(round, all) << "ahead " << ahead << ", round " << r / 6;
+        }
+        for (std::size_t i = 1; i < files.size(); ++i) EXPECT_NE(files[i], files[i - 1]) << i;
     }
 }
 

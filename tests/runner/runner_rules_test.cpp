@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -234,4 +236,142 @@ TEST(MonitorChoice, StartIndexesSpreadOverTheList) {
                          Row{1, 2, 1, 0}, Row{3, 4, 2, 1}, Row{1, 0, 10, 0}, Row{5, 2, 10, 5}})
         EXPECT_EQ(monitorStartIndex(r.monitor, r.monitors, r.count), r.start)
             << r.monitor << "/" << r.monitors << " of " << r.count;
+}
+
+namespace {
+
+// One fair-shuffle choice the way the runner makes it: the chosen entry becomes the current file.
+int shuffled(const std::vector<std::string>& pictures, std::string& current, TShuffleRound& round,
+             const TPictureTaken& taken = {}) {
+    int pictureIndex = -1;
+    const int index = choosePictureIndex(pictures, true, current, pictureIndex, taken, &round);
+    current = pictures.at(index);
+    return index;
+}
+
+} // namespace
+
+TEST(FairShuffle, EveryPictureOncePerRoundOverAThousandRounds) {
+    const std::vector<std::string> pictures{"a", "b", "c", "d", "e", "f", "g"};
+    const int n = static_cast<int>(pictures.size());
+    setRandomSeed(20261209);
+    TShuffleRound round;
+    std::string current;
+    std::set<std::vector<int>> orders;
+    std::map<int, int> firsts;
+    for (int r = 0; r < 1000; ++r) {
+        std::vector<int> shown;
+        for (int i = 0; i < n; ++i) {
+            const std::string before = current;
+            const std::uint32_t seed = randomSeed();
+            shown.push_back(shuffled(pictures, current, round));
+            ASSERT_NE(current, before) << "round " << r << ", place " << i;
+            // The generator is drawn from for a new round only.
+            if (i > 0) {
+                ASSERT_EQ(randomSeed(), seed) << "round " << r << ", place " << i;
+            }
+        }
+        std::vector<int> sorted = shown;
+        std::sort(sorted.begin(), sorted.end());
+        ASSERT_EQ(sorted, (std::vector<int>{0, 1, 2, 3, 4, 5, 6})) << "round " << r;
+        orders.insert(shown);
+        ++firsts[shown.front()];
+    }
+    // The rounds are drawn, not one order repeated or turned: nearly every one differs (7! = 5040 orders),
+    // and each picture opens a round about as often as the others.
+    EXPECT_GT(orders.size(), 500u);
+    ASSERT_EQ(firsts.size(), 7u);
+    for (const auto& [index, count] : firsts) EXPECT_NEAR(count, 1000 / 7, 45) << pictures[index];
+}
+
+TEST(FairShuffle, OneAndTwoPictures) {
+    setRandomSeed(5);
+    TShuffleRound round;
+    std::string current;
+    const std::uint32_t seed = randomSeed();
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(shuffled({"a"}, current, round), 0);
+    EXPECT_EQ(randomSeed(), seed) << "one picture needs no draw";
+
+    std::vector<std::string> seq;
+    for (int i = 0; i < 40; ++i) {
+        shuffled({"a", "b"}, current, round);
+        seq.push_back(current);
+    }
+    for (std::size_t i = 1; i < seq.size(); ++i) ASSERT_NE(seq[i], seq[i - 1]) << i;
+}
+
+TEST(FairShuffle, DuplicatePathsNeverShowTwiceRunningAndEachShowsEveryRound) {
+    const std::vector<std::string> pictures{"a", "b", "a", "c", "a"};
+    for (std::uint32_t seed : {1u, 2u, 3u, 99u}) {
+        setRandomSeed(seed);
+        TShuffleRound round;
+        std::string current;
+        std::vector<int> thisRound;
+        const auto check = [&] {
+            std::set<int> entries(thisRound.begin(), thisRound.end());
+            ASSERT_EQ(entries.size(), thisRound.size()) << "an entry came twice in one round, seed " << seed;
+            std::set<std::string> paths;
+            for (int e : thisRound) paths.insert(pictures[e]);
+            ASSERT_EQ(paths.size(), 3u) << "seed " << seed;
+        };
+        for (int i = 0; i < 2000; ++i) {
+            const std::string before = current;
+            const int index = shuffled(pictures, current, round);
+            ASSERT_NE(current, before) << "seed " << seed << ", choice " << i;
+            if (round.next == 1 && !thisRound.empty()) {
+                check();
+                thisRound.clear();
+            }
+            thisRound.push_back(index);
+        }
+    }
+}
+
+TEST(FairShuffle, TakenEntriesWaitForLaterInTheRound) {
+    setRandomSeed(17);
+    const std::vector<std::string> pictures{"a", "b", "c", "d", "e"};
+    for (int r = 0; r < 50; ++r) {
+        TShuffleRound round;
+        std::string current;
+        bool bTaken = true;
+        const TPictureTaken taken = [&](int i) { return bTaken && i == 1; };
+        std::vector<int> shown;
+        for (int i = 0; i < 5; ++i) {
+            if (i == 2) bTaken = false; // the other monitor moved on
+            shown.push_back(shuffled(pictures, current, round, taken));
+            if (i < 2) {
+                ASSERT_NE(shown.back(), 1);
+            }
+        }
+        std::sort(shown.begin(), shown.end());
+        ASSERT_EQ(shown, (std::vector<int>{0, 1, 2, 3, 4})) << "b still came in its round";
+    }
+
+    // What is left of a round is taken: a new round starts, still never the picture on screen.
+    TShuffleRound round;
+    std::string current;
+    const TPictureTaken takenC = [](int i) { return i == 2; };
+    for (int i = 0; i < 100; ++i) {
+        const std::string before = current;
+        ASSERT_NE(shuffled({"a", "b", "c"}, current, round, takenC), 2);
+        ASSERT_NE(current, before);
+    }
+}
+
+TEST(FairShuffle, ANewListSizeStartsANewRound) {
+    setRandomSeed(8);
+    TShuffleRound round;
+    std::string current;
+    std::vector<std::string> pictures{"a", "b", "c", "d", "e"};
+    shuffled(pictures, current, round);
+    shuffled(pictures, current, round);
+    pictures.push_back("f");
+    const int index = shuffled(pictures, current, round);
+    EXPECT_EQ(round.count, 6);
+    EXPECT_EQ(round.order.size(), 6u);
+    EXPECT_EQ(round.next, 1u);
+    EXPECT_EQ(round.order[0], index);
+    pictures.resize(3);
+    EXPECT_LT(shuffled(pictures, current, round), 3);
+    EXPECT_EQ(round.count, 3);
 }

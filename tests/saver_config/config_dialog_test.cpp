@@ -9,22 +9,20 @@
 #include "platform/registry.h"
 #include "saver_config/about_box.h"
 #include "saver_config/config_dialog.h"
+#include "saver_config/look_boxes.h"
 #include "show/settings/show_settings.h"
 
+#include "../lib/controls_whole.h"
 #include "../lib/shell.h"
 #include "../lib/test_files.h"
 
-#include <QAbstractButton>
-#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QScreen>
-#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -34,68 +32,13 @@
 
 namespace {
 
+using vorlin::testing::expectEveryControlWhole;
 using vorlin::testing::runShell;
 using vorlin::testing::shellQuote;
 using vorlin::testing::TempDir;
 using vorlin::testing::writeFile;
 
 constexpr const char* kChildVariable = "VORLIN_SCALE_CHILD";
-
-bool isControl(QWidget* w) {
-    return qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
-           qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QGroupBox*>(w);
-}
-
-QRect inDialog(QWidget* w, QWidget* dialog) {
-    return QRect(w->mapTo(dialog, QPoint(0, 0)), w->size());
-}
-
-// How many colours the grab shows inside `r` (logical coordinates).
-int coloursIn(const QImage& grab, const QRect& r) {
-    const qreal ratio = grab.devicePixelRatio();
-    const QRect device(QPoint(qRound(r.left() * ratio), qRound(r.top() * ratio)),
-                       QPoint(qRound((r.right() + 1) * ratio) - 1, qRound((r.bottom() + 1) * ratio) - 1));
-    QSet<QRgb> colours;
-    for (int y = device.top(); y <= device.bottom() && y < grab.height(); ++y)
-        for (int x = device.left(); x <= device.right() && x < grab.width(); ++x)
-            colours.insert(grab.pixel(x, y));
-    return colours.size();
-}
-
-// Every control shown, inside the dialog, at least as large as it asks to be at the least, apart from its
-// siblings, and drawn (more than one colour where it stands).
-void expectEveryControlWhole(QDialog& dialog, const char* when) {
-    SCOPED_TRACE(when);
-    QApplication::processEvents();
-    const QImage grab = dialog.grab().toImage();
-    QList<QWidget*> controls;
-    for (QWidget* w : dialog.findChildren<QWidget*>())
-        if (isControl(w)) controls << w;
-    ASSERT_GE(controls.size(), 20);
-    for (QWidget* w : controls) {
-        const std::string name =
-            (w->metaObject()->className() + QString(" \"") +
-             (qobject_cast<QLabel*>(w)            ? qobject_cast<QLabel*>(w)->text()
-              : qobject_cast<QAbstractButton*>(w) ? qobject_cast<QAbstractButton*>(w)->text()
-              : qobject_cast<QGroupBox*>(w)       ? qobject_cast<QGroupBox*>(w)->title()
-                                                  : QString()) +
-             "\"")
-                .toStdString();
-        const QRect r = inDialog(w, &dialog);
-        EXPECT_TRUE(w->isVisibleTo(&dialog)) << name;
-        EXPECT_TRUE(dialog.rect().contains(r))
-            << name << " at " << r.x() << "," << r.y() << " " << r.width() << "x" << r.height();
-        const QSize least = w->minimumSizeHint();
-        EXPECT_GE(w->width(), least.width()) << name;
-        EXPECT_GE(w->height(), least.height()) << name;
-        EXPECT_GE(coloursIn(grab, r), 2) << name;
-        for (QWidget* other : controls) {
-            if (other != w && other->parentWidget() == w->parentWidget()) {
-                EXPECT_FALSE(r.intersects(inDialog(other, &dialog))) << name << " overlaps another control";
-            }
-        }
-    }
-}
 
 // Runs in a child process with QT_SCALE_FACTOR set by the parent test below.
 TEST(ScaledDialog, EveryControlShowsWholeInsideTheDialog) {
@@ -110,7 +53,7 @@ TEST(ScaledDialog, EveryControlShowsWholeInsideTheDialog) {
     vorlin::saverconfig::TDistributeConfigForm dialog(settings, [](const QString&) { return true; });
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    expectEveryControlWhole(dialog, "as opened");
+    expectEveryControlWhole(dialog, "as opened", 20);
     EXPECT_TRUE(dialog.screen()->availableGeometry().contains(dialog.geometry()))
         << dialog.width() << "x" << dialog.height();
 
@@ -118,7 +61,7 @@ TEST(ScaledDialog, EveryControlShowsWholeInsideTheDialog) {
     auto* options = qobject_cast<QGroupBox*>(dialog.PlayMusicCheck->parentWidget());
     ASSERT_TRUE(options && options->layout());
     options->layout()->addWidget(new QCheckBox("An option added later, with a long caption", options));
-    expectEveryControlWhole(dialog, "with a row added");
+    expectEveryControlWhole(dialog, "with a row added", 20);
 }
 
 class ScaleFactors : public ::testing::TestWithParam<const char*> {};
@@ -137,6 +80,41 @@ INSTANTIATE_TEST_SUITE_P(Desktop, ScaleFactors, ::testing::Values("1", "1.5", "2
         if (c == '.') c = '_';
     return "x" + n;
 });
+
+QStringList entries(const QComboBox* box) {
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
+    return texts;
+}
+
+// Pan and zoom, the caption and the clock show the stored values and OK stores what was chosen; the looks
+// the dialog has no control for (Fill, Shuffle) keep their values.
+TEST(DialogLooks, ShowAndStorePanZoomCaptionAndClock) {
+    TempDir dir;
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    writeFile(dir / "Sea.002", "[Set]\nPanZoom=1\nCaption=2\nClock=1\nFill=2\nShuffle=1\n");
+    vorlin::show::ShowSettingsFile settings;
+    settings.read(dir / "Sea.scr", vorlin::platform::Registry());
+    vorlin::saverconfig::TDistributeConfigForm dialog(settings, [](const QString&) { return true; });
+    EXPECT_EQ(entries(dialog.CaptionCb),
+              (QStringList{"None", "File name", "Date taken", "Title or description"}));
+    EXPECT_EQ(entries(dialog.ClockCb), (QStringList{"None", "Time", "Time and date"}));
+    EXPECT_TRUE(dialog.PanZoomCheck->isChecked());
+    EXPECT_EQ(dialog.CaptionCb->currentText(), "Date taken");
+    EXPECT_EQ(dialog.ClockCb->currentText(), "Time");
+
+    dialog.PanZoomCheck->setChecked(false);
+    dialog.CaptionCb->setCurrentIndex(3);
+    dialog.ClockCb->setCurrentIndex(2);
+    dialog.OKBClick();
+    vorlin::show::ShowSettingsFile again;
+    again.read(dir / "Sea.scr", vorlin::platform::Registry());
+    EXPECT_FALSE(again.settings.PanZoom);
+    EXPECT_EQ(again.settings.Caption, vorlin::show::cpTitle);
+    EXPECT_EQ(again.settings.Clock, vorlin::show::ckTimeDate);
+    EXPECT_EQ(again.settings.Fill, vorlin::show::pfCrop);
+    EXPECT_TRUE(again.settings.Shuffle);
+}
 
 TEST(AboutBox, NamesTheVersionTheProgramPrints) {
     vorlin::saverconfig::TAboutForm about;

@@ -251,6 +251,51 @@ TEST_F(ShowFolder, MonitorsKnowsThreeValuesAndReadsOthersAsTheFirst) {
             << text;
 }
 
+// The photo looks: off when missing, the INI reader's numbers (hex too), and anything else off: a text,
+// a value outside the choice, a negative one. Booleans read as every boolean of [Set] does: non-zero is on.
+TEST_F(ShowFolder, PhotoLookKeysReadOffUnlessTheirValueIsKnown) {
+    const struct {
+        const char* set;
+        bool panZoom;
+        std::int32_t caption, clock, fill;
+        bool shuffle;
+    } rows[] = {
+        {"", false, cpNone, ckNone, pfColor, false},
+        {"PanZoom=1\nCaption=3\nClock=2\nFill=2\nShuffle=1\n", true, cpTitle, ckTimeDate, pfCrop, true},
+        {"PanZoom=0\nCaption=1\nClock=1\nFill=1\nShuffle=0\n", false, cpFileName, ckTime, pfBlur, false},
+        {"panzoom=0x1\ncaption=0x2\nCLOCK=0X1\nfill=0x2\nshuffle=0x10\n", true, cpDateTaken, ckTime, pfCrop,
+         true},
+        {"PanZoom=yes\nCaption=date\nClock=on\nFill=blur\nShuffle=true\n", false, 0, 0, 0, false},
+        {"PanZoom=\nCaption=\nClock=\nFill=\nShuffle=\n", false, 0, 0, 0, false},
+        {"Caption=4\nClock=3\nFill=3\n", false, 0, 0, 0, false},
+        {"Caption=-1\nClock=-2\nFill=-0x1\n", false, 0, 0, 0, false},
+        {"Caption=1.5\nClock=0x100000001\nFill=99999999999\n", false, 0, 0, 0, false},
+        {"PanZoom=-1\nShuffle= 2 \nCaption= 2 \n", true, cpDateTaken, 0, 0, true},
+    };
+    for (const auto& r : rows) {
+        const auto& s = read("MyShow.scr", std::string("[Set]\n") + r.set).settings;
+        EXPECT_EQ(s.PanZoom, r.panZoom) << r.set;
+        EXPECT_EQ(s.Caption, r.caption) << r.set;
+        EXPECT_EQ(s.Clock, r.clock) << r.set;
+        EXPECT_EQ(s.Fill, r.fill) << r.set;
+        EXPECT_EQ(s.Shuffle, r.shuffle) << r.set;
+    }
+}
+
+// [Folders]: in file order; 0 leaves a folder out, 2 takes its sub-folders too, any other value (a text,
+// nothing, 3, a negative number) is the folder alone.
+TEST_F(ShowFolder, FoldersKeepFileOrderAndTheirSubfolderChoice) {
+    const auto f = read("MyShow.scr", "[Folders]\n/p/one=1\n/p/none=0\n/p/deep=2\n/p/word=yes\n"
+                                      "/p/three=3\n/p/negative=-1\n"
+                                      "/p/hex=0x2\n/p/empty=\n/p/nothex=0x0\n/p/with space/x=2\n");
+    const std::vector<TPictureFolder> expected = {
+        {"/p/one", false},      {"/p/deep", true}, {"/p/word", false},  {"/p/three", false},
+        {"/p/negative", false}, {"/p/hex", true},  {"/p/empty", false}, {"/p/with space/x", true},
+    };
+    EXPECT_EQ(f.settings.Folders, expected);
+    EXPECT_TRUE(read("MyShow.scr", "[Set]\nPanZoom=1\n").settings.Folders.empty());
+}
+
 TEST_F(ShowFolder, WriteOptionsRoundTripsAndKeepsOtherSections) {
     touch(program + "a.jpg");
     auto f =
@@ -340,6 +385,27 @@ TEST_F(ShowFolder, ReloadSeesWritesAndClearsLists) {
     f.iniFile()->writeBool("Pictures", "b.jpg", true);
     f.read(program + "MyShow.scr", registry);
     EXPECT_EQ(f.settings.Pictures, (std::vector<std::string>{program + "a.jpg", program + "b.jpg"}));
+}
+
+TEST_F(ShowFolder, FolderPicturesFollowTheListedOnesInFolderOrder) {
+    touch(program + "listed.jpg");
+    fs::create_directories(root / "photos/trip");
+    fs::create_directories(program + "beside");
+    for (const char* f : {"photos/b.jpg", "photos/a.jpg", "photos/trip/c.jpg", "photos/notes.txt"})
+        touch(root / f);
+    touch(program + "beside/d.png");
+    // A folder left out (0), one with its sub-folders (2), a relative one (beside the settings file), a
+    // missing one; a listed picture that a folder holds too shows twice, as a repeated listed one does.
+    const auto f =
+        read("MyShow.scr", "[Pictures]\n" + (root / "photos/a.jpg") + "=1\nlisted.jpg=1\n[Folders]\n" +
+                               (root / "photos/trip") + "=0\nbeside=1\n" + (root / "gone") + "=1\n" +
+                               (root / "photos") + "=2\n");
+    const std::vector<std::string> pictures = {root / "photos/a.jpg",    program + "listed.jpg",
+                                               program + "beside/d.png", root / "photos/a.jpg",
+                                               root / "photos/b.jpg",    root / "photos/trip/c.jpg"};
+    EXPECT_EQ(f.settings.Pictures, pictures);
+    EXPECT_EQ(f.settings.Folders, (std::vector<TPictureFolder>{
+                                      {"beside", false}, {root / "gone", false}, {root / "photos", true}}));
 }
 
 } // namespace

@@ -124,6 +124,12 @@ TEST_F(Program, NamesAndModes) {
         EXPECT_EQ(str(res.json, "settingsFile"), folder + r.base + ".002") << label;
         EXPECT_EQ(str(res.json, "mainWindow"), r.window) << label;
         EXPECT_EQ(str(res.json, "Author"), r.author) << label;
+        // Shows without the photo-look keys report them off.
+        for (const char* key : {"PanZoom", "Shuffle"})
+            EXPECT_EQ(res.json.value(key), QJsonValue(false)) << key;
+        for (const char* key : {"Caption", "Clock", "Fill"})
+            EXPECT_EQ(res.json.value(key), QJsonValue(0)) << key;
+        EXPECT_EQ(res.json.value("Folders"), QJsonValue(QJsonArray{})) << label;
     }
     EXPECT_FALSE(fs::exists(root / "record.txt")) << "--info changes no password";
 }
@@ -177,7 +183,8 @@ TEST_F(Program, ReportsTheWholeRecord) {
                                      "ClearOldImage=1\nPlayMusic=0\nRandomMusic=1\nLoopMusic=1\n"
                                      "ImageInterval=0x0A\nBackgroundColor=-5\nEffectSpeed=ten\n"
                                      "PicturePath=/p \"q\"\nMusicPath=/m\nAuthor=Ann\nWebsite=http://x\n"
-                                     "Monitors=2\n");
+                                     "Monitors=2\nPanZoom=1\nCaption=3\nClock=0x2\nFill=1\nShuffle=1\n"
+                                     "[Folders]\n/nowhere/My \"Photos\"=2\n/nowhere/out=0\n/nowhere/b=1\n");
     const auto res = run(install("MyShow.scr"), {"/s", "--info"});
     ASSERT_EQ(res.status, 0) << res.err;
     const auto& j = res.json;
@@ -197,6 +204,14 @@ TEST_F(Program, ReportsTheWholeRecord) {
     EXPECT_EQ(str(j, "MusicPath"), "/m");
     EXPECT_EQ(str(j, "Website"), "http://x");
     EXPECT_EQ(j.value("Monitors"), QJsonValue(2));
+    EXPECT_EQ(j.value("PanZoom"), QJsonValue(true));
+    EXPECT_EQ(j.value("Caption"), QJsonValue(3));
+    EXPECT_EQ(j.value("Clock"), QJsonValue(2));
+    EXPECT_EQ(j.value("Fill"), QJsonValue(1));
+    EXPECT_EQ(j.value("Shuffle"), QJsonValue(true));
+    const QJsonArray folders = {QJsonObject{{"path", "/nowhere/My \"Photos\""}, {"subfolders", true}},
+                                QJsonObject{{"path", "/nowhere/b"}, {"subfolders", false}}};
+    EXPECT_EQ(j.value("Folders").toArray(), folders);
     const auto effects = j.value("EnabledEffects").toArray();
     ASSERT_EQ(effects.size(), 121);
     int previous = 0;
