@@ -181,7 +181,7 @@ gfx::PictureFit TCustomVorlinscreen::PictureFitNow() const {
         fit.rule = FStretchFine ? gfx::PictureFit::Rule::Inside : gfx::PictureFit::Rule::EachSide;
     else
         fit.rule = gfx::PictureFit::Rule::Visible;
-    return fit;
+    return LookActive() ? lookFit(FLook, fit) : fit;
 }
 
 void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
@@ -191,6 +191,14 @@ void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
 
 void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
     const CaptionOnReturn caption(*this); // whichever way the picture is composed below
+    if (LookActive()) {
+        gfx::Bitmap composed = composeLook(picture, FLook, width(), height(), FColor);
+        if (!composed.isEmpty()) {
+            LastPicture = composed;
+            SetPicture(std::move(composed));
+            return;
+        }
+    }
     if (LastPicture.isEmpty()) LastPicture = picture;
     // Padding keeps a smaller picture from leaving parts of the previous, larger one uncovered by the
     // transition. A stretched picture covers the whole control by itself: padded, it would shrink and

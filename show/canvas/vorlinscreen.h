@@ -29,6 +29,7 @@
 #include "gfx/codecs/picture_fit.h"
 #include "show/canvas/caption_stamp.h"
 #include "show/canvas/clock_overlay.h"
+#include "show/canvas/picture_look.h"
 #include "show/canvas/transition.h"
 
 #include <QPointer>
@@ -116,6 +117,12 @@ public:
     void SetColor(gfx::Color value);
     TAlign Align() const { return FAlign; }
     void SetAlign(TAlign value);
+    // The photo look (picture_look.h); the next picture loaded takes it.
+    const PictureLook& Look() const { return FLook; }
+    void SetLook(const PictureLook& value) { FLook = value; }
+    // A look is on and the control has a size of its own (a control that takes its picture's size shows
+    // the picture plainly). Off, loading and placing follow the plain rules exactly.
+    bool LookActive() const { return FLook.active() && !(FAutoSize && FAlign == alNone); }
 
     // --- Events (empty = unassigned). ---
     TNotifyEvent OnChange;   // Picture changed
@@ -140,11 +147,13 @@ public:
     // What LoadPictureFile keeps of a picture for the control as it is now: shrunk into it with
     // ShrinkToFit, the whole picture when the control sizes itself to it (AutoSize, not aligned), each
     // side at most the control's when stretched, otherwise the part the control shows unscaled. A picture
-    // loaded elsewhere (ahead of time, on another thread) is loaded with this fit.
+    // loaded elsewhere (ahead of time, on another thread) is loaded with this fit. With a look active, the
+    // look's fit (lookFit) for that box.
     gfx::PictureFit PictureFitNow() const;
     // The second half of LoadPictureFile for a picture already loaded with PictureFitNow and Color: padded
     // against LastPicture (or the client with PadToWindow; a stretched picture is not padded to the
-    // previous one) and made Picture.
+    // previous one) and made Picture. With a look active it is composed at the control's size instead
+    // (composeLook), which leaves nothing of the previous picture to cover.
     void TakeLoadedPicture(gfx::Bitmap picture);
     // --- Caption and clock (vorlinscreen_overlays.cpp). Both off unless set. ---
     // The caption stamped at the bottom-left of each picture taken from now on (TakeLoadedPicture,
@@ -250,6 +259,7 @@ private:
     bool FReverse = false;
     gfx::Color FColor{0, 0, 0};
     TAlign FAlign = alNone;
+    PictureLook FLook;
 
     bool FDestroying = false;
     std::shared_ptr<TTransition> FTransition; // none while idle

@@ -104,7 +104,11 @@ void TRunVorlinscreen::ApplySettings() {
     if (!Display) return;
     try {
         const auto& s = settings();
-        Display->SetStretch(s.StetchImage);
+        const canvas::PictureLook look{static_cast<show::TPictureFill>(s.Fill), s.StetchImage, s.PanZoom,
+                                       s.Caption != show::cpNone};
+        Display->SetLook(look);
+        // A look composes the picture at the control's size, stretched there already.
+        Display->SetStretch(s.StetchImage && !Display->LookActive());
         Display->SetClock(static_cast<show::TClockMode>(s.Clock));
         Display->SetColor(gfx::Color::fromColorRef(static_cast<std::uint32_t>(s.BackgroundColor)));
         if (const auto pace = paceForSpeed(s.EffectSpeed)) {
