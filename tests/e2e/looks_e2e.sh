@@ -12,61 +12,13 @@ MODE=$2
 SCREENSHOT=${3:-}
 
 R=200 G=40 B=90
-WORK=$(mktemp -d /tmp/vorlin_looks_e2e.XXXXXX)
-XVFB_PID= SHOW_PID=
-
-cleanup() {
-    for pid in $SHOW_PID $XVFB_PID; do
-        kill "$pid" 2> /dev/null
-    done
-    wait 2> /dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-export SDL_AUDIODRIVER=dummy
-export VORLIN_REGISTRY=$WORK/registry.ini
-export VORLIN_SYSTEM_DIR=$WORK/system
-export HOME=$WORK/home
-unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
-. "$(dirname "$0")/../lib/one_picture_show.sh"
-. "$(dirname "$0")/../lib/x_session.sh"
-
-# Runs the show made by one_picture_show full screen until its first transition has ended and the screen
-# shows its end, then takes the screenshot $WORK/shot.png.
-show_and_shoot() {
-    : > "$WORK/show.log"
-    VORLIN_TRACE=1 "$WORK/MyShow.scr" /s >> "$WORK/show.log" 2>&1 &
-    SHOW_PID=$!
-    local deadline=$((SECONDS + 20))
-    until grep -q '^vorlin-trace: end' "$WORK/show.log"; do
-        kill -0 $SHOW_PID 2> /dev/null || fail "the show ended: $(cat "$WORK/show.log")"
-        [ $SECONDS -ge $deadline ] && fail "no transition ended within 20 s"
-        sleep 0.1
-    done
-    # The last frame may reach the server a moment after the show reports the end.
-    sleep 1
-    import -window root "$WORK/shot.png" 2> /dev/null || fail "no screenshot"
-    kill $SHOW_PID
-    wait_end $SHOW_PID 10 || fail "SIGTERM did not end the show"
-    SHOW_PID=
-}
+. "$(dirname "$0")/../lib/screen_e2e.sh" looks
 
 # How many pixels of the image $1 have the colour rgb($2) (not white): all others made white, that colour
 # black, the dark share counted.
 count_colour() {
     convert -precision 10 "$1" -alpha off -fill white +opaque "rgb($2)" -fill black -opaque "rgb($2)" \
         -format "%[fx:round((1-mean)*w*h)]" info:
-}
-
-# "r,g,b" of the screenshot's pixel at x,y.
-pixel() {
-    convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
 }
 
 case $MODE in
