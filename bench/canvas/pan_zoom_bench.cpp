@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -46,7 +47,8 @@ struct Stage {
     TVorlinscreen* canvas;
     gfx::Bitmap picture;
     Clock::time_point now = Clock::now();
-    Stage(int w, int h, bool fakeClock) : picture(pattern(canvas::driftBoxSide(w), canvas::driftBoxSide(h))) {
+    Stage(int w, int h, bool fakeClock)
+        : picture(pattern(std::lround(w * canvas::kDriftZoomMax), std::lround(h * canvas::kDriftZoomMax))) {
         host.resize(w, h);
         canvas = new TVorlinscreen(&host);
         canvas->SetAutoSize(false);

@@ -187,9 +187,9 @@ DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOpti
     }
     cinfo.dct_method = JDCT_ISLOW;
 
-    // Only what the fit keeps is decoded: a picture that is only shrunk is decoded at the strongest DCT
-    // scaling whose result still covers the kept size; a cut-out at full scale skips the rows above it and
-    // decodes only the columns around it.
+    // Only what the fit keeps is decoded: at the strongest DCT scaling whose result still covers the kept
+    // size over the kept part (a cut-out shown unscaled is decoded at full scale); a cut-out skips the rows
+    // above it and decodes only the columns around it.
     const int upright = orientation;
     const bool swap = orientationSwapsSides(upright);
     const int uprightW = static_cast<int>(swap ? cinfo.image_height : cinfo.image_width);
@@ -201,7 +201,7 @@ DecodedPicture decodeJpeg(ByteSpan data, const std::string& name, const JpegOpti
     const bool cropped = plan.crop != Rect{0, 0, uprightW, uprightH};
     cinfo.scale_num = 1;
     cinfo.scale_denom =
-        cropped ? 1u : static_cast<unsigned>(jpegScaleCovering(uprightW, uprightH, plan.size));
+        static_cast<unsigned>(jpegScaleCovering(plan.crop.width(), plan.crop.height(), plan.size));
 
     jpeg_start_decompress(&cinfo);
     const int W = static_cast<int>(cinfo.output_width), H = static_cast<int>(cinfo.output_height);

@@ -15,6 +15,19 @@ std::pair<int, int> visibleSpan(int side, int box, bool center) {
     return {first, std::max(first + 1, last)};
 }
 
+// The largest part of a width × height picture with the box's aspect: the whole height of a picture
+// relatively wider than the box, else the whole width; the other side rounded, halves to even.
+PictureSize coverCrop(int width, int height, int boxWidth, int boxHeight) {
+    const long long wide = static_cast<long long>(width) * boxHeight;
+    const long long tall = static_cast<long long>(height) * boxWidth;
+    if (wide > tall)
+        return {static_cast<int>(std::clamp(mulDivHalfEven(height, boxWidth, boxHeight), 1LL,
+                                            static_cast<long long>(width))),
+                height};
+    return {width, static_cast<int>(std::clamp(mulDivHalfEven(width, boxHeight, boxWidth), 1LL,
+                                               static_cast<long long>(height)))};
+}
+
 } // namespace
 
 FitPlan planFit(const PictureFit& fit, int width, int height) {
@@ -34,6 +47,13 @@ FitPlan planFit(const PictureFit& fit, int width, int height) {
         const auto [y0, y1] = visibleSpan(height, fit.boxHeight, fit.center);
         plan.crop = Rect{x0, y0, x1, y1};
         plan.size = {x1 - x0, y1 - y0};
+        break;
+    }
+    case PictureFit::Rule::Cover: {
+        const PictureSize kept = coverCrop(width, height, fit.boxWidth, fit.boxHeight);
+        const int x0 = (width - kept.width) / 2, y0 = (height - kept.height) / 2;
+        plan.crop = Rect{x0, y0, x0 + kept.width, y0 + kept.height};
+        plan.size = kept.width > fit.boxWidth ? PictureSize{fit.boxWidth, fit.boxHeight} : kept;
         break;
     }
     }

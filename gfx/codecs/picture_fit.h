@@ -11,7 +11,10 @@
 //   EachSide  each side shrunk to at most the box's side (a picture that is stretched over the box shows
 //             the same pixels whether it is stretched from its full size or from this one);
 //   Visible   shown unscaled: only the part inside the box is kept, where the box would show it (centred
-//             or at the top-left), so a picture larger than the screen keeps the screen's size.
+//             or at the top-left), so a picture larger than the screen keeps the screen's size;
+//   Cover     scaled to cover the box keeping its aspect, centre kept: the largest centred part with the
+//             box's aspect, shrunk to the box's size (never enlarged: what is smaller is enlarged where it
+//             is shown, with a smoother filter than the decoders' sampling).
 
 #include "base/geometry.h"
 #include "gfx/bitmap.h"
@@ -23,7 +26,7 @@
 namespace vorlin::gfx {
 
 struct PictureFit {
-    enum class Rule { Whole, Inside, EachSide, Visible };
+    enum class Rule { Whole, Inside, EachSide, Visible, Cover };
     Rule rule = Rule::Whole;
     int boxWidth = 0;
     int boxHeight = 0;

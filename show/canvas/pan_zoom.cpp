@@ -1,7 +1,6 @@
 #include "show/canvas/pan_zoom.h"
 
 #include "base/random.h"
-#include "show/canvas/display_geometry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,23 +35,6 @@ TDriftPlan chooseDrift() {
     plan.toX = 0.5 + 0.5 * d[0];
     plan.toY = 0.5 + 0.5 * d[1];
     return plan;
-}
-
-Rect driftTarget(int width, int height, int clientWidth, int clientHeight, bool fillClient, bool center) {
-    const Rect client = rectOfSize(clientWidth, clientHeight);
-    Rect placed;
-    if (fillClient)
-        placed = client;
-    else if (width <= clientWidth && height <= clientHeight)
-        placed = displayRect(width, height, clientWidth, clientHeight, true);
-    else
-        placed = aspectFitRect(rectOfSize(width, height), client);
-    // aspectFitRect and displayRect centre; at the top-left otherwise.
-    return center ? placed : placed.translated(-placed.Left, -placed.Top);
-}
-
-int driftBoxSide(int side) {
-    return static_cast<int>(std::lround(side * kDriftZoomMax));
 }
 
 } // namespace vorlin::canvas

@@ -11,8 +11,8 @@
 
 namespace vorlin::canvas {
 
-// The deepest zoom. A picture that is shown scaled down is loaded this much larger than where it shows,
-// so that at the deepest zoom one picture pixel is one screen pixel.
+// The deepest zoom. A picture that is shown scaled down is loaded this much larger than where it shows
+// (picture_look.h), so that at the deepest zoom one picture pixel is one screen pixel.
 inline constexpr double kDriftZoomMax = 1.15;
 
 struct TDriftPlan {
@@ -37,13 +37,5 @@ gfx::ViewRect viewAt(const TDriftPlan& plan, double width, double height, double
 // direction points to; zooming out starts at the deepest zoom on the opposite side and ends on the whole
 // picture. Main thread (the generator is).
 TDriftPlan chooseDrift();
-
-// Where a width × height picture lies on a clientWidth × clientHeight control while it drifts: the whole
-// client when `fillClient` (a picture stretched over the control), otherwise the picture fitted inside
-// the client without enlarging it; centred when `center`, else at the top-left.
-Rect driftTarget(int width, int height, int clientWidth, int clientHeight, bool fillClient, bool center);
-
-// A side of the box a picture shown scaled down is loaded into (kDriftZoomMax times the control's).
-int driftBoxSide(int side);
 
 } // namespace vorlin::canvas

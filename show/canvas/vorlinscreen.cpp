@@ -178,10 +178,15 @@ void TCustomVorlinscreen::SetAlign(TAlign value) {
     ApplyAlign();
 }
 
+void TCustomVorlinscreen::SetLook(const PictureLook& value) {
+    FLook = value;
+    if (!value.panZoom) StopDrift();
+}
+
 void TCustomVorlinscreen::SetPanZoom(bool value) {
-    if (value == FPanZoom) return;
-    FPanZoom = value;
-    if (!value) StopDrift();
+    PictureLook look = FLook;
+    look.panZoom = value;
+    SetLook(look);
 }
 
 void TCustomVorlinscreen::InvalidateUnlessPainting() {
@@ -205,13 +210,7 @@ gfx::PictureFit TCustomVorlinscreen::PictureFitNow() const {
         fit.rule = FStretchFine ? gfx::PictureFit::Rule::Inside : gfx::PictureFit::Rule::EachSide;
     else
         fit.rule = gfx::PictureFit::Rule::Visible;
-    // A picture shown scaled down drifts from a larger one, so that the deepest zoom is 1:1.
-    if (FPanZoom &&
-        (fit.rule == gfx::PictureFit::Rule::Inside || fit.rule == gfx::PictureFit::Rule::EachSide)) {
-        fit.boxWidth = driftBoxSide(fit.boxWidth);
-        fit.boxHeight = driftBoxSide(fit.boxHeight);
-    }
-    return fit;
+    return LookActive() ? lookFit(FLook, fit) : fit;
 }
 
 void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
@@ -221,9 +220,21 @@ void TCustomVorlinscreen::LoadPictureFile(const std::string& FileName) {
 
 void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
     const CaptionOnReturn caption(*this); // whichever way the picture is composed below
-    if (LookActive() && !picture.isEmpty() && width() > 0 && height() > 0) {
-        TakeDriftPicture(std::move(picture));
-        return;
+    if (LookActive()) {
+        gfx::Bitmap composed = composeLook(picture, FLook, width(), height(), FColor);
+        if (!composed.isEmpty()) {
+            // A drifting picture keeps its source, over the part of it that shows.
+            std::shared_ptr<TDriftPicture> drift;
+            if (FLook.panZoom)
+                drift = std::make_shared<TDriftPicture>(
+                    picture,
+                    placePicture(FLook, width(), height(), picture.width(), picture.height()).picture,
+                    width(), height());
+            LastPicture = composed;
+            SetPicture(std::move(composed));
+            FDriftPicture = std::move(drift);
+            return;
+        }
     }
     if (LastPicture.isEmpty()) LastPicture = picture;
     // Padding keeps a smaller picture from leaving parts of the previous, larger one uncovered by the
@@ -237,21 +248,6 @@ void TCustomVorlinscreen::TakeLoadedPicture(gfx::Bitmap picture) {
         SetPicture(gfx::padPicture(picture, refWidth, refHeight, FColor));
     else
         SetPicture(std::move(picture));
-}
-
-void TCustomVorlinscreen::TakeDriftPicture(gfx::Bitmap picture) {
-    // Where the picture lies and what surrounds it: the picture's placement by the show's fit, on the
-    // background colour.
-    const bool fillClient = PictureFitNow().rule == gfx::PictureFit::Rule::EachSide;
-    auto drift = std::make_shared<TDriftPicture>(
-        picture, driftTarget(picture.width(), picture.height(), width(), height(), fillClient, FCenter),
-        width(), height());
-    gfx::Bitmap composed(width(), height(), FColor);
-    drift->draw(composed, 0);
-    // Kept as without a look: the padding of a picture loaded after PanZoom is turned off reckons with it.
-    LastPicture = std::move(picture);
-    SetPicture(std::move(composed));
-    FDriftPicture = std::move(drift);
 }
 
 void TCustomVorlinscreen::FitToPicture() {
@@ -290,7 +286,7 @@ void TCustomVorlinscreen::PrepareFrames() {
     UpdateDisplayRect();
 
     const Rect client = rectOfSize(width(), height());
-    const Rect source = shownRect(FDisplayRect, client, StretchShown(), FStretchFine);
+    const Rect source = shownRect(FDisplayRect, client, FStretch, FStretchFine);
     // Colour first: where the source lies outside the control, nothing was shown but the background.
     auto shown = std::make_shared<gfx::Bitmap>(FScreen.width(), FScreen.height(), FColor);
     if (source.width() == shown->width() && source.height() == shown->height())
@@ -441,8 +437,8 @@ QRect TCustomVorlinscreen::DriftFrameArea() const {
     // A caption is stamped into the screen buffer, not into the drift's frame: painted from the buffer.
     if (!FDrift.Frame() || !FCaptionStamp.text().isEmpty()) return {};
     const Rect target = FDrift.Target();
-    const Rect mapped = mapToClient(target, FDisplayRect, rectOfSize(width(), height()), FCenter,
-                                    StretchShown(), FStretchFine);
+    const Rect mapped =
+        mapToClient(target, FDisplayRect, rectOfSize(width(), height()), FCenter, FStretch, FStretchFine);
     // Only where the frame shows unscaled and whole.
     if (mapped.width() != target.width() || mapped.height() != target.height()) return {};
     return toQRect(mapped);
@@ -467,7 +463,7 @@ void TCustomVorlinscreen::UpdateDisplayRect() {
 void TCustomVorlinscreen::InvalidateFrameRect(const Rect& R) {
     if (FDestroying) return;
     const Rect mapped =
-        mapToClient(R, FDisplayRect, rectOfSize(width(), height()), FCenter, StretchShown(), FStretchFine);
+        mapToClient(R, FDisplayRect, rectOfSize(width(), height()), FCenter, FStretch, FStretchFine);
     if (mapped.isEmpty()) return;
     const QRect area = toQRect(mapped);
     FDirty += area;
@@ -494,7 +490,7 @@ void TCustomVorlinscreen::PaintArea(Rect area) {
     }
     // Stretched layers are composed whole: a stretch-copy cut to part of its destination would have to
     // repeat the blit's sampling rule here.
-    if (StretchShown() || (FBgMode == bmStretched && !FBgPicture.isEmpty())) area = client;
+    if (FStretch || (FBgMode == bmStretched && !FBgPicture.isEmpty())) area = client;
     area = intersect(area, client);
     if (area.isEmpty()) return;
     gfx::Bitmap& buffer = FPaintBuffer;
@@ -530,7 +526,7 @@ void TCustomVorlinscreen::PaintArea(Rect area) {
     }
 
     if (!FScreen.isEmpty()) {
-        if (!StretchShown())
+        if (!FStretch)
             place(FScreen, FDisplayRect.Left, FDisplayRect.Top);
         else
             gfx::stretchCopy(buffer, shownRect(FDisplayRect, client, true, FStretchFine), FScreen,

@@ -31,6 +31,7 @@
 #include "show/canvas/clock_overlay.h"
 #include "show/canvas/drift_player.h"
 #include "show/canvas/pan_zoom.h"
+#include "show/canvas/picture_look.h"
 #include "show/canvas/transition.h"
 
 #include <QPointer>
@@ -118,9 +119,16 @@ public:
     void SetColor(gfx::Color value);
     TAlign Align() const { return FAlign; }
     void SetAlign(TAlign value);
-    // Pan and zoom: pictures are loaded to drift while they show (see "Pan and zoom" below). Turning it
-    // off stops a drift; a picture already loaded keeps its look.
-    bool PanZoom() const { return FPanZoom; }
+    // The photo look (picture_look.h); the next picture loaded takes it. A look without pan and zoom
+    // stops a drift.
+    const PictureLook& Look() const { return FLook; }
+    void SetLook(const PictureLook& value);
+    // A look is on and the control has a size of its own (a control that takes its picture's size shows
+    // the picture plainly). Off, loading and placing follow the plain rules exactly.
+    bool LookActive() const { return FLook.active() && !(FAutoSize && FAlign == alNone); }
+    // Pan and zoom (the look's panZoom): pictures are loaded to drift while they show (see "Pan and zoom"
+    // below).
+    bool PanZoom() const { return FLook.panZoom; }
     void SetPanZoom(bool value);
 
     // --- Events (empty = unassigned). ---
@@ -146,11 +154,13 @@ public:
     // What LoadPictureFile keeps of a picture for the control as it is now: shrunk into it with
     // ShrinkToFit, the whole picture when the control sizes itself to it (AutoSize, not aligned), each
     // side at most the control's when stretched, otherwise the part the control shows unscaled. A picture
-    // loaded elsewhere (ahead of time, on another thread) is loaded with this fit.
+    // loaded elsewhere (ahead of time, on another thread) is loaded with this fit. With a look active, the
+    // look's fit (lookFit) for that box.
     gfx::PictureFit PictureFitNow() const;
     // The second half of LoadPictureFile for a picture already loaded with PictureFitNow and Color: padded
     // against LastPicture (or the client with PadToWindow; a stretched picture is not padded to the
-    // previous one) and made Picture.
+    // previous one) and made Picture. With a look active it is composed at the control's size instead
+    // (composeLook), which leaves nothing of the previous picture to cover.
     void TakeLoadedPicture(gfx::Bitmap picture);
     // --- Caption and clock (vorlinscreen_overlays.cpp). Both off unless set. ---
     // The caption stamped at the bottom-left of each picture taken from now on (TakeLoadedPicture,
@@ -194,9 +204,9 @@ public:
     std::shared_ptr<TAnimateThread> Thread() const { return FTransition ? FTransition->Worker : nullptr; }
 
     // --- Pan and zoom (main thread; drift_player.h). ---
-    // With PanZoom a loaded picture is composed at the control's size, the picture in its rectangle
-    // (DriftTarget) on the colour, and kept as a drift source. The owner gives it a plan (SetDrift, before
-    // StartTransition: Picture becomes the plan's first frame) and, once the transition has ended,
+    // With PanZoom a loaded picture is composed at the control's size (the look's composition) and kept as
+    // a drift source, over the part of it that shows (DriftTarget). The owner gives it a plan (SetDrift,
+    // before StartTransition: Picture becomes the plan's first frame) and, once the transition has ended,
     // starts the drift (StartDrift) over the time the picture shows. The drift draws only the picture's
     // rectangle of FScreen and fires OnProgress per frame, as transitions do. It stops at StartTransition,
     // StopTransition, ClearScreen, a new picture, a resize, PanZoom off and destruction; FScreen then
@@ -278,13 +288,7 @@ private:
     bool FReverse = false;
     gfx::Color FColor{0, 0, 0};
     TAlign FAlign = alNone;
-    bool FPanZoom = false;
-
-    // Composes Picture from a picture loaded with PanZoom (see "Pan and zoom" above).
-    void TakeDriftPicture(gfx::Bitmap picture);
-    // A look composes the picture at the control's size: Stretch then only chooses how it is fitted.
-    bool LookActive() const { return FPanZoom; }
-    bool StretchShown() const { return FStretch && !LookActive(); }
+    PictureLook FLook;
 
     bool FDestroying = false;
     std::shared_ptr<TTransition> FTransition; // none while idle

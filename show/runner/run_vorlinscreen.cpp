@@ -104,11 +104,14 @@ void TRunVorlinscreen::ApplySettings() {
     if (!Display) return;
     try {
         const auto& s = settings();
-        Display->SetStretch(s.StetchImage);
+        // The demonstration shows an effect between its two samples: no drift.
+        const canvas::PictureLook look{static_cast<show::TPictureFill>(s.Fill), s.StetchImage,
+                                       s.PanZoom && !Demonstration, s.Caption != show::cpNone};
+        Display->SetLook(look);
+        // A look composes the picture at the control's size, stretched there already.
+        Display->SetStretch(s.StetchImage && !Display->LookActive());
         Display->SetClock(static_cast<show::TClockMode>(s.Clock));
         Display->SetColor(gfx::Color::fromColorRef(static_cast<std::uint32_t>(s.BackgroundColor)));
-        // The demonstration shows an effect between its two samples, nothing else.
-        Display->SetPanZoom(s.PanZoom && !Demonstration);
         if (const auto pace = paceForSpeed(s.EffectSpeed)) {
             Display->SetStep(pace->step);
             Display->SetDelay(pace->delay);

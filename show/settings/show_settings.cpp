@@ -6,6 +6,8 @@
 #include "show/settings/picture_folders.h"
 
 #include <stdexcept>
+#include <type_traits>
+#include <variant>
 
 namespace vorlin::show {
 
@@ -24,6 +26,47 @@ std::string limited(std::string s) {
     s.resize(n);
     return s;
 }
+
+// The options of [Set], in the order writeOptions writes them (the twelve of the original file, then
+// Monitors, IdleMinutes' place kept, and the photo looks). Author and Website are only read: the build
+// writes them into the built show.
+struct SetOption {
+    const char* key;
+    std::variant<bool ShowSettings::*, std::int32_t ShowSettings::*, std::string ShowSettings::*> field;
+    std::int32_t fallback = 0; // a flag's or number's value when the key is missing
+    std::int32_t last = -1;    // a choice's last value: numbers outside 0..last read as `fallback`
+    std::int32_t (*normalise)(std::int32_t) = nullptr; // brings a number into its range instead
+    bool written = true;
+
+    std::int32_t value(std::int32_t v) const {
+        if (normalise) return normalise(v);
+        return last >= 0 && (v < 0 || v > last) ? fallback : v;
+    }
+};
+
+const SetOption kSetOptions[] = {
+    {"StetchImage", &ShowSettings::StetchImage},
+    {"RandomImage", &ShowSettings::RandomImage, true},
+    {"AllowReverseTransition", &ShowSettings::AllowReverseTransition},
+    {"ClearOldImage", &ShowSettings::ClearOldImage},
+    {"PlayMusic", &ShowSettings::PlayMusic, true},
+    {"RandomMusic", &ShowSettings::RandomMusic},
+    {"LoopMusic", &ShowSettings::LoopMusic},
+    {"ImageInterval", &ShowSettings::ImageInterval, 3},
+    {"BackgroundColor", &ShowSettings::BackgroundColor},
+    {"EffectSpeed", &ShowSettings::EffectSpeed, 3},
+    {"IdleMinutes", &ShowSettings::IdleMinutes, kIdleMinutesDefault, -1, clampIdleMinutes},
+    {"PicturePath", &ShowSettings::PicturePath},
+    {"MusicPath", &ShowSettings::MusicPath},
+    {"Monitors", &ShowSettings::Monitors, mmSame, mmSpan},
+    {"PanZoom", &ShowSettings::PanZoom},
+    {"Caption", &ShowSettings::Caption, cpNone, cpTitle},
+    {"Clock", &ShowSettings::Clock, ckNone, ckTimeDate},
+    {"Fill", &ShowSettings::Fill, pfColor, pfCrop},
+    {"Shuffle", &ShowSettings::Shuffle},
+    {"Author", &ShowSettings::Author, 0, -1, nullptr, false},
+    {"Website", &ShowSettings::Website, 0, -1, nullptr, false},
+};
 
 } // namespace
 
@@ -99,33 +142,18 @@ void ShowSettingsFile::read(const std::string& programPath, const platform::Regi
         if (effect >= 0 && effect <= 127) effects.reset(std::size_t(effect));
     }
 
-    auto str = [&](const char* key) { return limited(snap.readString("Set", key, "")); };
-    settings.StetchImage = snap.readBool("Set", "StetchImage", false);
-    settings.RandomImage = snap.readBool("Set", "RandomImage", true);
-    settings.AllowReverseTransition = snap.readBool("Set", "AllowReverseTransition", false);
-    settings.ClearOldImage = snap.readBool("Set", "ClearOldImage", false);
-    settings.PlayMusic = snap.readBool("Set", "PlayMusic", true);
-    settings.RandomMusic = snap.readBool("Set", "RandomMusic", false);
-    settings.LoopMusic = snap.readBool("Set", "LoopMusic", false);
-    settings.ImageInterval = snap.readInteger("Set", "ImageInterval", 3);
-    settings.BackgroundColor = snap.readInteger("Set", "BackgroundColor", 0);
-    settings.EffectSpeed = snap.readInteger("Set", "EffectSpeed", 3);
-    settings.IdleMinutes = clampIdleMinutes(snap.readInteger("Set", "IdleMinutes", kIdleMinutesDefault));
-    settings.PicturePath = str("PicturePath");
-    settings.MusicPath = str("MusicPath");
-    settings.Author = str("Author");
-    settings.Website = str("Website");
-    const std::int32_t monitors = snap.readInteger("Set", "Monitors", mmSame);
-    settings.Monitors = monitors >= mmSame && monitors <= mmSpan ? monitors : mmSame;
-    auto choice = [&](const char* key, std::int32_t last) {
-        const std::int32_t v = snap.readInteger("Set", key, 0);
-        return v >= 0 && v <= last ? v : 0;
-    };
-    settings.PanZoom = snap.readBool("Set", "PanZoom", false);
-    settings.Caption = choice("Caption", cpTitle);
-    settings.Clock = choice("Clock", ckTimeDate);
-    settings.Fill = choice("Fill", pfCrop);
-    settings.Shuffle = snap.readBool("Set", "Shuffle", false);
+    for (const SetOption& o : kSetOptions)
+        std::visit(
+            [&](auto field) {
+                using T = std::remove_reference_t<decltype(settings.*field)>;
+                if constexpr (std::is_same_v<T, bool>)
+                    settings.*field = snap.readBool("Set", o.key, o.fallback != 0);
+                else if constexpr (std::is_same_v<T, std::string>)
+                    settings.*field = limited(snap.readString("Set", o.key, ""));
+                else
+                    settings.*field = o.value(snap.readInteger("Set", o.key, o.fallback));
+            },
+            o.field);
     for (const auto& key : snap.readKeys("Folders")) {
         const std::int32_t v = snap.readInteger("Folders", key, 1);
         if (v != 0) settings.Folders.push_back({key, v == 2});
@@ -150,25 +178,20 @@ std::vector<std::string> ShowSettingsFile::folderPictures(const std::vector<TPic
 void ShowSettingsFile::writeOptions() {
     if (!ini_) throw std::logic_error("the show settings were written before they were read");
     auto b = ini_->batch();
-    b.writeBool("Set", "StetchImage", settings.StetchImage);
-    b.writeBool("Set", "RandomImage", settings.RandomImage);
-    b.writeBool("Set", "AllowReverseTransition", settings.AllowReverseTransition);
-    b.writeBool("Set", "ClearOldImage", settings.ClearOldImage);
-    b.writeBool("Set", "PlayMusic", settings.PlayMusic);
-    b.writeBool("Set", "RandomMusic", settings.RandomMusic);
-    b.writeBool("Set", "LoopMusic", settings.LoopMusic);
-    b.writeInteger("Set", "ImageInterval", settings.ImageInterval);
-    b.writeInteger("Set", "BackgroundColor", settings.BackgroundColor);
-    b.writeInteger("Set", "EffectSpeed", settings.EffectSpeed);
-    b.writeInteger("Set", "IdleMinutes", clampIdleMinutes(settings.IdleMinutes));
-    b.writeString("Set", "PicturePath", settings.PicturePath);
-    b.writeString("Set", "MusicPath", settings.MusicPath);
-    b.writeInteger("Set", "Monitors", settings.Monitors);
-    b.writeBool("Set", "PanZoom", settings.PanZoom);
-    b.writeInteger("Set", "Caption", settings.Caption);
-    b.writeInteger("Set", "Clock", settings.Clock);
-    b.writeInteger("Set", "Fill", settings.Fill);
-    b.writeBool("Set", "Shuffle", settings.Shuffle);
+    for (const SetOption& o : kSetOptions) {
+        if (!o.written) continue;
+        std::visit(
+            [&](auto field) {
+                using T = std::remove_reference_t<decltype(settings.*field)>;
+                if constexpr (std::is_same_v<T, bool>)
+                    b.writeBool("Set", o.key, settings.*field);
+                else if constexpr (std::is_same_v<T, std::string>)
+                    b.writeString("Set", o.key, settings.*field);
+                else
+                    b.writeInteger("Set", o.key, o.value(settings.*field));
+            },
+            o.field);
+    }
     b.commit();
 }
 

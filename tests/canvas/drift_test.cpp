@@ -23,8 +23,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// 230 × 115 pictures on a 200 × 100 control: the picture fills the control, and the deepest zoom
-// (1.15) shows a 200 × 100 part of it pixel for pixel.
+// 230 × 115 pictures on a 200 × 100 control, fitted inside it (the blurred fill's placement, which
+// scales): the picture fills the control, and the deepest zoom (1.15) shows a 200 × 100 part of it pixel
+// for pixel.
 constexpr int kW = 200, kH = 100, kPicW = 230, kPicH = 115;
 const TDriftPlan kZoomInToBottomRight{1, kDriftZoomMax, 0.5, 0.5, 1, 1};
 const TDriftPlan kZoomOutFromTopLeft{kDriftZoomMax, 1, 0, 0, 1, 1};
@@ -45,7 +46,7 @@ public:
         canvas->SetAlign(alClient);
         canvas->SetCenter(true);
         canvas->SetColor(Color{0, 0, 255});
-        canvas->SetPanZoom(true);
+        canvas->SetLook({vorlin::show::pfBlur, false, true, false});
         // One unthreaded frame: each transition ends inside StartTransition.
         canvas->SetStyle(1);
         canvas->SetThreaded(false);
@@ -177,18 +178,16 @@ TEST_F(DriftTest, EveryEndOfThePicturesTimeStopsTheDrift) {
 }
 
 TEST_F(DriftTest, ScaledPicturesLoadLargerAndAStretchedOneFillsTheControl) {
-    // The box a picture shown scaled is loaded into is 1.15 times the control; an unscaled one keeps it.
-    canvas->ShrinkToFit = true;
+    // A picture fitted inside the control is decoded into a box 1.15 times the control.
     EXPECT_EQ(canvas->PictureFitNow().boxWidth, kPicW);
     EXPECT_EQ(canvas->PictureFitNow().boxHeight, kPicH);
-    canvas->ShrinkToFit = false;
-    EXPECT_EQ(canvas->PictureFitNow().rule, vorlin::gfx::PictureFit::Rule::Visible);
-    EXPECT_EQ(canvas->PictureFitNow().boxWidth, kW);
 
-    // Stretched: a small picture covers the whole control (no colour left), painted unscaled from the
-    // composed picture.
-    canvas->SetStretch(true);
-    EXPECT_EQ(canvas->PictureFitNow().rule, vorlin::gfx::PictureFit::Rule::EachSide);
+    // Stretched (the look's; the canvas does not stretch a composed picture): a small picture covers the
+    // whole control (no colour left) and drifts over all of it.
+    PictureLook look = canvas->Look();
+    look.fill = vorlin::show::pfColor;
+    look.stretch = true;
+    canvas->SetLook(look);
     bring(solid(60, 20, Color{255, 0, 0}), kZoomInToBottomRight);
     EXPECT_EQ(canvas->DriftTarget(), (Rect{0, 0, kW, kH}));
     const QImage shown = canvas->grab().toImage();

@@ -30,6 +30,12 @@ TEST(PictureFit, PlansKeepWhatThePlaceShows) {
         {Rule::Visible, 6000, 4000, 1920, 1080, false, {0, 0, 1920, 1080}, {1920, 1080}},
         {Rule::Visible, 640, 4000, 1920, 1080, true, {0, 1460, 640, 2540}, {640, 1080}},
         {Rule::Visible, 640, 480, 1920, 1080, true, {0, 0, 640, 480}, {640, 480}},
+        // Cover: the largest centred part with the box's aspect (6000 × 1080 / 1920 = 3375 rows), shrunk
+        // to the box; a part smaller than the box keeps its size (562.5 rows round to even).
+        {Rule::Cover, 6000, 4000, 1920, 1080, true, {0, 312, 6000, 3687}, {1920, 1080}},
+        {Rule::Cover, 1000, 2000, 1920, 1080, true, {0, 719, 1000, 1281}, {1000, 562}},
+        {Rule::Cover, 4000, 1000, 1920, 1080, true, {1111, 0, 2889, 1000}, {1778, 1000}},
+        {Rule::Cover, 3840, 2160, 1920, 1080, true, {0, 0, 3840, 2160}, {1920, 1080}},
         // A box without area keeps the whole picture.
         {Rule::Visible, 640, 480, 0, 0, true, {0, 0, 640, 480}, {640, 480}},
     };
@@ -103,8 +109,43 @@ TEST(PictureFit, EveryFormatLoadsWhatTheWholePictureShows) {
                 EXPECT_LT(meanDifference(each, stretched), 12.0);
             else
                 EXPECT_TRUE(each.samePixels(stretched));
+
+            // Cover: the covering centre cut out and sampled down to the box, as a stretch of the whole
+            // picture's part.
+            const FitPlan plan =
+                planFit({Rule::Cover, box.width, box.height, true}, whole.width(), whole.height());
+            const Bitmap cover = loadFittedPicture(path, fill, {Rule::Cover, box.width, box.height, true});
+            ASSERT_EQ(cover.width(), plan.size.width);
+            ASSERT_EQ(cover.height(), plan.size.height);
+            Bitmap part(plan.size.width, plan.size.height);
+            stretchCopy(part, part.rect(), whole, plan.crop);
+            const bool coverReduced = std::string(file).find("jpeg") != std::string::npos &&
+                                      jpegScaleCovering(plan.crop.width(), plan.crop.height(), plan.size) > 1;
+            if (webp || coverReduced)
+                EXPECT_LT(meanDifference(cover, part), 12.0);
+            else
+                EXPECT_TRUE(cover.samePixels(part));
         }
     }
+}
+
+// A covering cut-out of a JPEG shrunk far is decoded at a reduced DCT scale with its columns cut at that
+// scale: close to the part of the full decode (a smooth picture, where the DCT's averaging and sampling
+// agree).
+TEST(PictureFit, AJpegCoverIsDecodedReducedAndCut) {
+    const std::string path = test::picturePath("jpeg_smooth.jpg");
+    const Bitmap whole = loadPicture(path, Color{});
+    // A tall narrow box: half the width is kept, shrunk three times.
+    const PictureFit fit{Rule::Cover, whole.width() / 6, whole.height() / 3, true};
+    const FitPlan plan = planFit(fit, whole.width(), whole.height());
+    ASSERT_GT(jpegScaleCovering(plan.crop.width(), plan.crop.height(), plan.size), 1);
+    ASSERT_LT(plan.crop.width(), whole.width());
+    const Bitmap cover = loadFittedPicture(path, Color{}, fit);
+    ASSERT_EQ(cover.width(), plan.size.width);
+    ASSERT_EQ(cover.height(), plan.size.height);
+    Bitmap part(plan.size.width, plan.size.height);
+    stretchCopy(part, part.rect(), whole, plan.crop);
+    EXPECT_LT(meanDifference(cover, part), 8.0);
 }
 
 TEST(PictureFit, ACancelledLoadStops) {

@@ -7,35 +7,17 @@
 set -u
 PROGRAM=$1
 
-WORK=$(mktemp -d /tmp/vorlin_heic_e2e.XXXXXX)
-XVFB_PID= SHOW_PID=
-cleanup() {
-    for pid in $SHOW_PID $XVFB_PID; do kill "$pid" 2> /dev/null; done
-    wait 2> /dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/../lib/screen_e2e.sh" heic
 
 LEFT="200,40,90" RIGHT="30,160,220"
 PICTURE=$WORK/photo.heic
 convert -size 200x300 "xc:rgb($LEFT)" -size 200x300 "xc:rgb($RIGHT)" +append -quality 92 "$PICTURE" ||
     fail "ImageMagick cannot write HEIC"
-. "$(dirname "$0")/../lib/one_picture_show.sh"
 one_picture_show EffectSpeed=1
-
-export SDL_AUDIODRIVER=dummy
-export VORLIN_REGISTRY=$WORK/registry.ini
-export VORLIN_SYSTEM_DIR=$WORK/system
-unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
-. "$(dirname "$0")/../lib/x_session.sh"
 
 # Whether the screenshot's pixel x,y is within 10 of the colour "r,g,b" in each channel.
 near() {
-    convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r+0.5)] %[fx:int(255*p{$1,$2}.g+0.5)] %[fx:int(255*p{$1,$2}.b+0.5)]" info: |
+    pixel "$1" "$2" | tr , ' ' |
         awk -v want="$3" -v x="$1" -v y="$2" '{ split(want, w, ","); d = 0
             for (i = 1; i <= 3; ++i) { e = $i - w[i]; if (e < 0) e = -e; if (e > d) d = e }
             if (d > 10) { print "at " x "," y ": " $1 "," $2 "," $3 " want " want > "/dev/stderr"; exit 1 } }'

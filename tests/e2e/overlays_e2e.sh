@@ -8,36 +8,13 @@ set -u
 PROGRAM=$1
 KEEP_SHOT=${2:-}
 
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" > /dev/null || { echo "SKIP: $tool is missing"; exit 77; }
-done
-
 R=52 G=96 B=140
-WORK=$(mktemp -d /tmp/vorlin_overlays.XXXXXX)
-XVFB_PID= SHOW_PID=
-cleanup() {
-    for pid in $SHOW_PID $XVFB_PID; do
-        kill "$pid" 2> /dev/null
-    done
-    wait 2> /dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$WORK/show.log" ] && tail -5 "$WORK/show.log" >&2
-    exit 1
-}
-
-. "$(dirname "$0")/../lib/one_picture_show.sh"
+. "$(dirname "$0")/../lib/screen_e2e.sh" overlays
 # As large as the screen, so that the screen is the picture; its name is the caption.
 PICTURE="$WORK/Evening at the lake.bmp"
 convert -size 1280x1024 "xc:rgb($R,$G,$B)" -type TrueColor BMP3:"$PICTURE" || fail "cannot make the picture"
 one_picture_show Caption=1 Clock=2 EffectSpeed=1
 
-export SDL_AUDIODRIVER=dummy VORLIN_REGISTRY=$WORK/registry.ini VORLIN_SYSTEM_DIR=$WORK/system
-unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW WAYLAND_DISPLAY
-. "$(dirname "$0")/../lib/x_session.sh"
 start_xvfb
 xdotool mousemove 1 1
 
@@ -59,8 +36,7 @@ while :; do
     import -window root "$WORK/shot.png" 2> /dev/null || continue
     convert "$WORK/shot.png" -fill black -opaque "rgb($R,$G,$B)" -fill white +opaque black "$WORK/mask.png" ||
         fail "cannot read the screenshot"
-    centre=$(convert "$WORK/shot.png" -format "%[fx:int(255*p{640,400}.r+0.5)],%[fx:int(255*p{640,400}.g+0.5)],%[fx:int(255*p{640,400}.b+0.5)]" info:)
-    [ "$centre" = "$R,$G,$B" ] || continue
+    [ "$(pixel 640 400)" = "$R,$G,$B" ] || continue
     above=$(marked 1280x896+0+0)
     caption=$(marked 640x128+0+896)
     clock=$(marked 640x128+640+896)

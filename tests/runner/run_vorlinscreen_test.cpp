@@ -414,6 +414,85 @@ TEST_F(RunnerTest, MonitorsOfOneShowNeverShowOnePictureTwice) {
     runners.clear();
 }
 
+// An older show (no look keys) and one with every look key 0 take the plain path: for one seed the same
+// pictures, effects and screen bytes, and the screen buffer at the picture's own size (a look composes it
+// at the control's size).
+TEST_F(RunnerTest, OldShowUnchanged) {
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 4; ++i)
+        pictures.push_back(picture("p" + std::to_string(i) + ".bmp", static_cast<std::uint8_t>(i * 60)));
+    const platform::Registry registry((dir_ / "registry.ini").string());
+    const std::string sets[] = {"[Set]\nImageInterval=1\n",
+                                "[Set]\nImageInterval=1\nPanZoom=0\nCaption=0\nClock=0\nFill=0\nShuffle=0\n"};
+    struct Frame {
+        std::string file;
+        int style;
+        bool reverse;
+        std::vector<std::uint8_t> screen;
+        bool operator==(const Frame&) const = default;
+    };
+    std::vector<Frame> runs[2];
+    for (int k = 0; k < 2; ++k) {
+        std::ofstream(dir_ / "show.002") << sets[k];
+        file_.read((dir_ / "show.scr").string(), registry);
+        auto& s = file_.settings;
+        s.Pictures = pictures;
+        s.EnabledEffects.set();
+        s.AllowReverseTransition = true;
+        s.EffectSpeed = 1;
+        s.PlayMusic = false;
+        s.BackgroundColor = 0x00FF00FF;
+        make();
+        ASSERT_FALSE(runner_->Display->LookActive());
+        vorlin::setRandomSeed(20261209);
+        for (int i = 0; i < 30; ++i) {
+            tick();
+            ASSERT_TRUE(waitIdle());
+            const auto& d = *runner_->Display;
+            ASSERT_EQ(d.FScreen.width(), 40);
+            ASSERT_EQ(d.FScreen.height(), 30);
+            runs[k].push_back(
+                {fs::path(runner_->CurrentFile).filename().string(), d.Style(), d.Reverse(),
+                 std::vector<std::uint8_t>(d.FScreen.bits(), d.FScreen.bits() + d.FScreen.byteCount())});
+        }
+    }
+    EXPECT_TRUE(runs[0] == runs[1]);
+}
+
+// With a fill the runner's pictures (the first loaded at the tick, the later ones ahead of it) are composed
+// at the canvas's size: the crop covers it with the picture, the blurred fill leaves none of the background
+// colour beside a portrait.
+TEST_F(RunnerTest, FillsComposeThePictureAtTheCanvasSize) {
+    const std::string portrait = (dir_ / "portrait.bmp").string();
+    vorlin::testing::writeSolidBmp(portrait, 30, 90, 20, 200, 60);
+    file_.settings.RandomImage = false;
+    file_.settings.BackgroundColor = 0x00FF00FF;
+    for (const auto fill : {show::pfCrop, show::pfBlur}) {
+        SCOPED_TRACE(fill);
+        file_.settings.Fill = fill;
+        file_.settings.Pictures = {picture("a.bmp", 200, 40, 90), portrait};
+        make();
+        EXPECT_TRUE(runner_->Display->LookActive());
+        for (int i = 0; i < 4; ++i) {
+            tick();
+            ASSERT_TRUE(waitIdle());
+            const gfx::Bitmap& screen = runner_->Display->FScreen;
+            ASSERT_EQ(screen.width(), 200);
+            ASSERT_EQ(screen.height(), 150);
+            const gfx::Color shown =
+                runner_->CurrentFile == portrait ? gfx::Color{20, 200, 60} : gfx::Color{200, 40, 90};
+            for (int y = 0; y < screen.height(); ++y)
+                for (int x = 0; x < screen.width(); ++x) {
+                    const gfx::Color c = screen.pixel(x, y);
+                    ASSERT_NE(c, (gfx::Color{255, 0, 255})) << x << "," << y;
+                    if (fill == show::pfCrop) {
+                        ASSERT_EQ(c, shown) << x << "," << y;
+                    }
+                }
+        }
+    }
+}
+
 // A picture loaded ahead for settings that changed before the tick is never shown: the tick chooses
 // again from the new list, and loads again for the canvas's new size.
 TEST_F(RunnerTest, ASettingsChangeDropsThePictureLoadedAhead) {

@@ -64,6 +64,12 @@ protected:
         EXPECT_EQ(form.Monitors->Surfaces().size(), 1u);
         return *form.Monitors->Surfaces().front();
     }
+    // The two ways a picture fills its canvas in these tests: stretched (the plain path), or cropped to
+    // cover it (the photo look composed at the canvas's size; the pictures have the screens' shapes).
+    static void fillBy(bool crop) {
+        show::showSettings().StetchImage = !crop;
+        show::showSettings().Fill = crop ? show::pfCrop : show::pfColor;
+    }
     // The colour a widget shows at a point of its own, as painted now.
     static QColor shown(QWidget& w, QPoint p) { return w.grab().toImage().pixelColor(p); }
 
@@ -117,24 +123,29 @@ TEST_F(MonitorSurfacesTest, MouseAllowanceIsSharedByAllScreens) {
 TEST_F(MonitorSurfacesTest, SameModeShowsTheSameFrameOnBothScreensInStep) {
     solidPictures({Qt::red, Qt::green, Qt::blue});
     show::showSettings().Monitors = show::mmSame;
-    TFullscreenForm form;
-    showForm(form);
-    TShowSurface& surface = onlySurface(form);
-    ASSERT_TRUE(surface.View);
-    EXPECT_FALSE(surface.Runner);
-    // Through three changes both screens show the same picture at the same moments, the smaller one scaled.
-    std::set<QRgb> seen;
-    for (int change = 0; change < 3; ++change) {
-        const int ticks = form.Runner->TickCount;
-        QTest::qWait(50);
-        const QColor left = shown(form, QPoint(320, 240));
-        EXPECT_EQ(shown(surface, QPoint(5, 5)), left);
-        EXPECT_EQ(shown(surface, QPoint(315, 235)), left);
-        seen.insert(left.rgb());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form.Runner->TickCount > ticks; }, 4000));
+    for (const bool crop : {false, true}) {
+        fillBy(crop);
+        TFullscreenForm form;
+        showForm(form);
+        TShowSurface& surface = onlySurface(form);
+        ASSERT_TRUE(surface.View);
+        EXPECT_FALSE(surface.Runner);
+        // Through three changes both screens show the same picture at the same moments, the smaller one
+        // scaled.
+        std::set<QRgb> seen;
+        for (int change = 0; change < 3; ++change) {
+            const int ticks = form.Runner->TickCount;
+            QTest::qWait(50);
+            const QColor left = shown(form, QPoint(320, 240));
+            EXPECT_EQ(shown(form, QPoint(2, 2)), left) << "crop " << crop;
+            EXPECT_EQ(shown(surface, QPoint(5, 5)), left) << "crop " << crop;
+            EXPECT_EQ(shown(surface, QPoint(315, 235)), left) << "crop " << crop;
+            seen.insert(left.rgb());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return form.Runner->TickCount > ticks; }, 4000));
+        }
+        EXPECT_GE(seen.size(), 2u);
+        form.CloseNow();
     }
-    EXPECT_GE(seen.size(), 2u);
-    form.CloseNow();
 }
 
 TEST_F(MonitorSurfacesTest, DifferentModeNeverShowsOnePictureOnBothScreens) {
@@ -142,6 +153,7 @@ TEST_F(MonitorSurfacesTest, DifferentModeNeverShowsOnePictureOnBothScreens) {
     show::showSettings().Monitors = show::mmDifferent;
     for (const bool randomImage : {false, true}) {
         show::showSettings().RandomImage = randomImage;
+        fillBy(randomImage); // the cropped look in random order
         TFullscreenForm form;
         showForm(form);
         TShowSurface& surface = onlySurface(form);
@@ -172,21 +184,24 @@ TEST_F(MonitorSurfacesTest, SpanModeShowsEachScreenItsPartOfOnePicture) {
     show::showSettings().Pictures = {path};
     show::showSettings().Monitors = show::mmSpan;
 
-    TFullscreenForm form;
-    showForm(form);
-    ASSERT_TRUE(form.Monitors && form.Monitors->FormView());
-    EXPECT_EQ(form.Runner->Display->size(), QSize(960, 480));
-    EXPECT_FALSE(form.Runner->Display->isVisible()) << "the spanning canvas is never on screen itself";
-    TShowSurface& surface = onlySurface(form);
-    ASSERT_TRUE(surface.View);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Runner->Display->Animating(); }, 3000));
-    QTest::qWait(50);
-    const QImage left = form.grab().toImage(), right = surface.grab().toImage();
-    for (const QPoint p : {QPoint(0, 0), QPoint(639, 479), QPoint(320, 240)})
-        EXPECT_EQ(left.pixelColor(p), QColor(Qt::red)) << p.x() << "," << p.y();
-    for (const QPoint p : {QPoint(0, 0), QPoint(319, 239), QPoint(160, 120)})
-        EXPECT_EQ(right.pixelColor(p), QColor(Qt::blue)) << p.x() << "," << p.y();
-    form.CloseNow();
+    for (const bool crop : {false, true}) {
+        fillBy(crop);
+        TFullscreenForm form;
+        showForm(form);
+        ASSERT_TRUE(form.Monitors && form.Monitors->FormView());
+        EXPECT_EQ(form.Runner->Display->size(), QSize(960, 480));
+        EXPECT_FALSE(form.Runner->Display->isVisible()) << "the spanning canvas is never on screen itself";
+        TShowSurface& surface = onlySurface(form);
+        ASSERT_TRUE(surface.View);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Runner->Display->Animating(); }, 3000));
+        QTest::qWait(50);
+        const QImage left = form.grab().toImage(), right = surface.grab().toImage();
+        for (const QPoint p : {QPoint(0, 0), QPoint(639, 479), QPoint(320, 240)})
+            EXPECT_EQ(left.pixelColor(p), QColor(Qt::red)) << p.x() << "," << p.y() << " crop " << crop;
+        for (const QPoint p : {QPoint(0, 0), QPoint(319, 239), QPoint(160, 120)})
+            EXPECT_EQ(right.pixelColor(p), QColor(Qt::blue)) << p.x() << "," << p.y() << " crop " << crop;
+        form.CloseNow();
+    }
 }
 
 TEST_F(MonitorSurfacesTest, ShownAgainAfterAModeChangeRebuildsTheRunnerOnlyThen) {
