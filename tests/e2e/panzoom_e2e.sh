@@ -7,23 +7,8 @@
 set -u
 PROGRAM=$1
 
-WORK=$(mktemp -d /tmp/vorlin_panzoom.XXXXXX)
-XVFB_PID= SHOW_PID=
-cleanup() {
-    for pid in $SHOW_PID $XVFB_PID; do
-        kill "$pid" 2> /dev/null
-    done
-    wait 2> /dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/../lib/screen_e2e.sh" panzoom
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-. "$(dirname "$0")/../lib/one_picture_show.sh"
 R=0 G=0 B=0
 # Four seconds a picture: the drift runs over them, so a second moves it by many pixels.
 one_picture_show PanZoom=1 EffectSpeed=1
@@ -31,12 +16,6 @@ sed -i 's/^ImageInterval=60$/ImageInterval=4/' "$WORK/MyShow.002"
 # Detail in every pixel, so that any move of the view changes the shown pixels.
 convert -size 400x300 -seed 7 plasma:fractal -blur 0x1 -type TrueColor BMP3:"$WORK/pic.bmp" ||
     fail "cannot make the picture"
-
-export SDL_AUDIODRIVER=dummy
-export VORLIN_REGISTRY=$WORK/registry.ini
-export VORLIN_SYSTEM_DIR=$WORK/system
-unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
-. "$(dirname "$0")/../lib/x_session.sh"
 
 start_xvfb
 xdotool mousemove 1 1
