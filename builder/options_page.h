@@ -1,7 +1,8 @@
 #pragma once
 // The Options page: picture size and order (with the fair shuffle), the monitors choice, the photo looks,
-// reverse drawing and clearing, the music options, the background colour and the redraw interval. It copies these options from and into the show
-// settings record; the effect speed sits on the Effects page. Main thread only.
+// reverse drawing and clearing, the music options, the background colour and the redraw interval. It copies
+// these options from and into the show settings record; the effect speed sits on the Effects page. Main
+// thread only.
 
 #include "builder/builder_page.h"
 #include "show/settings/show_settings.h"
