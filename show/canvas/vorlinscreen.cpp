@@ -7,6 +7,7 @@
 #include "platform/logging/logging.h"
 #include "show/canvas/animate_thread.h"
 #include "show/canvas/display_geometry.h"
+#include "show/canvas/qt_rect.h"
 
 #include <QEnterEvent>
 #include <QImage>
@@ -24,11 +25,7 @@ namespace {
 // Runs a Qt event handler's body; nothing may leave a handler (Qt ends the program when it does). What it
 // throws is dropped (a vorlin.show warning).
 template <typename F> void guarded(const char* what, F&& body) {
-    try {
-        body();
-    } catch (...) {
-        logging::dropped(lcShow(), what);
-    }
+    logging::guarded(lcShow(), what, std::forward<F>(body));
 }
 
 // Gives a bitmap a new size, keeping what fits of its pixels at 0,0 and filling the rest with `fill`.
@@ -37,10 +34,6 @@ void resizeKeeping(gfx::Bitmap& bitmap, int width, int height, gfx::Color fill) 
     gfx::Bitmap resized(width, height, fill);
     if (!bitmap.isEmpty()) gfx::copyRect(resized, 0, 0, bitmap, bitmap.rect());
     bitmap = std::move(resized);
-}
-
-QRect toQRect(const Rect& r) {
-    return QRect(r.Left, r.Top, r.width(), r.height());
 }
 
 // Draws `area` of an image whose row y (in the control's coordinates) starts at row(y), at the area's
@@ -402,55 +395,6 @@ void TCustomVorlinscreen::ClearScreen() {
     if (FTransition || FScreen.isEmpty() || FPainting) return;
     FScreen = gfx::Bitmap();
     update();
-}
-
-// ---- Pan and zoom ----
-
-void TCustomVorlinscreen::SetDrift(const TDriftPlan& plan) {
-    if (!FDriftPicture || FTransition) return;
-    FDriftPicture->plan = plan;
-    FDriftPicture->planned = true;
-    FDriftPicture->draw(FPicture, 0);
-    FCaptionStamp.stamp(FPicture, width(), height()); // drawn over: stamped again
-}
-
-void TCustomVorlinscreen::StartDrift(int durationMs) {
-    // The drift continues the picture the last transition left on screen: FScreen is Picture now.
-    if (!FDriftPicture || !FDriftPicture->planned || FTransition || FDestroying) return;
-    if (FScreen.width() != FPicture.width() || FScreen.height() != FPicture.height()) return;
-    const int fps = DriftFramesPerSecond > 0 ? DriftFramesPerSecond
-                                             : driftFramesPerSecond(screen() ? screen()->refreshRate() : 0);
-    FDrift.Start(FDriftPicture, durationMs, fps);
-}
-
-void TCustomVorlinscreen::StopDrift() {
-    const QRect shown = DriftFrameArea();
-    FDrift.Stop();
-    // Frames painted straight from the drift's frame left the paint buffer behind: it takes the last one
-    // from FScreen, so that it holds what the screen shows (a transition's old frame comes from it).
-    if (FPaintBufferBehind && !FDestroying && !shown.isEmpty())
-        PaintArea(Rect{shown.left(), shown.top(), shown.right() + 1, shown.bottom() + 1});
-    FPaintBufferBehind = false;
-}
-
-QRect TCustomVorlinscreen::DriftFrameArea() const {
-    // A caption is stamped into the screen buffer, not into the drift's frame: painted from the buffer.
-    if (!FDrift.Frame() || !FCaptionStamp.text().isEmpty()) return {};
-    const Rect target = FDrift.Target();
-    const Rect mapped =
-        mapToClient(target, FDisplayRect, rectOfSize(width(), height()), FCenter, FStretch, FStretchFine);
-    // Only where the frame shows unscaled and whole.
-    if (mapped.width() != target.width() || mapped.height() != target.height()) return {};
-    return toQRect(mapped);
-}
-
-void TCustomVorlinscreen::DriftFrameDrawn(const Rect& drawn) {
-    // The caption stays on every frame of its picture.
-    if (!FCaptionStamp.text().isEmpty()) FCaptionStamp.stamp(FScreen, width(), height());
-    InvalidateFrameRect(drawn);
-    Update();
-    // Views that follow the canvas (other monitors) repaint on it.
-    if (!FDestroying && OnProgress) OnProgress(*this);
 }
 
 // ---- Display ----

@@ -1,6 +1,7 @@
 #include "show/windows/monitor_surfaces.h"
 
 #include "platform/logging/logging.h"
+#include "show/canvas/qt_rect.h"
 #include "show/settings/show_settings.h"
 #include "show/windows/fullscreen_form.h"
 #include "show/windows/monitor_layout.h"
@@ -20,13 +21,8 @@ namespace vorlin::showwindows {
 
 namespace {
 
-Rect toRect(const QRect& r) {
-    return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-QRect toQRect(const Rect& r) {
-    return QRect(r.Left, r.Top, r.width(), r.height());
-}
+using canvas::toQRect;
+using canvas::toRect;
 
 void makeBlack(QWidget& w) {
     w.setAutoFillBackground(true);
