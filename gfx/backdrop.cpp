@@ -2,12 +2,8 @@
 
 #include "gfx/view_render.h"
 
-#include <pixman.h>
-
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <new>
 #include <vector>
 
 namespace vorlin::gfx {
@@ -93,49 +89,6 @@ void boxPass(float* base, int count, int length, std::size_t step, std::size_t l
     }
 }
 
-// 32-bit pixels (0xXXRRGGBB) packed into 24-bit blue-green-red bytes, four pixels in three words.
-void packRow(const std::uint32_t* s, std::uint8_t* d, int width) {
-    int x = 0;
-    for (; x + 4 <= width; x += 4, d += 12) {
-        // Built in registers and stored whole: a store of parts read back as one word stalls.
-        const std::uint64_t low = (s[x] & 0xFFFFFFu) | (std::uint64_t{s[x + 1] & 0xFFFFFFu} << 24) |
-                                  (std::uint64_t{s[x + 2] & 0xFFFFu} << 48);
-        const std::uint32_t high = ((s[x + 2] >> 16) & 0xFFu) | (s[x + 3] << 8);
-        std::memcpy(d, &low, sizeof low);
-        std::memcpy(d + 8, &high, sizeof high);
-    }
-    for (; x < width; ++x, d += 3) {
-        d[0] = static_cast<std::uint8_t>(s[x]);
-        d[1] = static_cast<std::uint8_t>(s[x] >> 8);
-        d[2] = static_cast<std::uint8_t>(s[x] >> 16);
-    }
-}
-
-// `small` enlarged bilinear over all of `out`. pixman filters on its fast paths only between 32-bit
-// images, so the enlargement goes through a 32-bit strip of rows at a time (cache-sized), each then
-// packed into the 24-bit rows: several times faster than drawing into the 24-bit bitmap directly.
-void enlarge(const Bitmap& small, Bitmap& out) {
-    const ViewSource source(small);
-    const int w = out.width(), h = out.height();
-    pixman_transform_t t;
-    pixman_transform_init_identity(&t);
-    t.matrix[0][0] = pixman_double_to_fixed(static_cast<double>(small.width()) / w);
-    t.matrix[1][1] = pixman_double_to_fixed(static_cast<double>(small.height()) / h);
-    pixman_image_set_transform(source.image(), &t);
-    constexpr int kStripRows = 32;
-    std::vector<std::uint32_t> strip(static_cast<std::size_t>(w) * kStripRows);
-    pixman_image_t* dest = pixman_image_create_bits(PIXMAN_x8r8g8b8, w, kStripRows, strip.data(),
-                                                    w * static_cast<int>(sizeof(std::uint32_t)));
-    if (!dest) throw std::bad_alloc();
-    for (int y0 = 0; y0 < h; y0 += kStripRows) {
-        const int rows = std::min(kStripRows, h - y0);
-        pixman_image_composite32(PIXMAN_OP_SRC, source.image(), nullptr, dest, 0, y0, 0, 0, 0, 0, w, rows);
-        for (int r = 0; r < rows; ++r)
-            packRow(strip.data() + static_cast<std::size_t>(r) * w, out.scanLine(y0 + r), w);
-    }
-    pixman_image_unref(dest);
-}
-
 } // namespace
 
 Bitmap makeBackdrop(const Bitmap& picture, int width, int height) {
@@ -174,8 +127,9 @@ Bitmap makeBackdrop(const Bitmap& picture, int width, int height) {
         for (int i = 0; i < 3 * sw; ++i)
             d[i] = static_cast<std::uint8_t>(std::min(255.0f, s[i] * kDarken + 0.5f));
     }
+    // Enlarged bilinear through 32-bit strips (pixman's fast path), packed to 24 bits.
     Bitmap out(width, height);
-    enlarge(dark, out);
+    renderScaled(dark, out, out.rect());
     return out;
 }
 

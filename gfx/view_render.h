@@ -25,29 +25,6 @@ struct ViewRect {
     bool operator==(const ViewRect&) const = default;
 };
 
-// A picture prepared for repeated scaled drawing. Holds its own copy of the pixels.
-class ViewSource {
-public:
-    ViewSource() = default;
-    explicit ViewSource(const Bitmap& picture);
-    ViewSource(ViewSource&&) noexcept = default;
-    ViewSource& operator=(ViewSource&&) noexcept = default;
-
-    int width() const { return width_; }
-    int height() const { return height_; }
-    bool isEmpty() const { return width_ <= 0 || height_ <= 0; }
-    pixman_image_t* image() const { return image_.get(); }
-
-private:
-    struct Unref {
-        void operator()(pixman_image_t* image) const;
-    };
-    int width_ = 0;
-    int height_ = 0;
-    std::vector<std::uint32_t> pixels_;
-    std::unique_ptr<pixman_image_t, Unref> image_;
-};
-
 // A 32-bit frame that views are drawn into on pixman's fast path, for frames drawn many times a second
 // (a 24-bit destination costs several times as much per frame). x8r8g8b8: one 0xFFRRGGBB per pixel,
 // rows of width pixels, so that a QImage of Format_RGB32 wraps its rows without a copy.
@@ -67,6 +44,7 @@ public:
     const std::uint32_t* scanLine(int y) const {
         return pixels_.data() + static_cast<std::size_t>(y) * width_;
     }
+    std::uint32_t* scanLine(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
     pixman_image_t* image() const { return image_.get(); }
 
 private:
@@ -77,6 +55,22 @@ private:
     int height_ = 0;
     std::vector<std::uint32_t> pixels_;
     std::unique_ptr<pixman_image_t, Unref> image_;
+};
+
+// A picture prepared for repeated scaled drawing: its own 32-bit copy, sampled bilinear, its edge pixels
+// repeated past its edges.
+class ViewSource {
+public:
+    ViewSource() = default;
+    explicit ViewSource(const Bitmap& picture);
+
+    int width() const { return pixels_.width(); }
+    int height() const { return pixels_.height(); }
+    bool isEmpty() const { return pixels_.isEmpty(); }
+    pixman_image_t* image() const { return pixels_.image(); }
+
+private:
+    ViewFrame pixels_;
 };
 
 // Draws the part `view` of `source` scaled to cover `target` of `dest` (bilinear). Only the part of
