@@ -25,12 +25,7 @@ using namespace vorlin::installer;
 
 namespace {
 
-using vorlin::testing::InstallEndToEnd;
-using vorlin::testing::readFile;
-using vorlin::testing::runShell;
-using vorlin::testing::shellQuote;
-using vorlin::testing::spit;
-using vorlin::testing::tree;
+using namespace vorlin::testing;
 
 TEST_F(InstallEndToEnd, HolidayPicturesInstallsReplacesAndUninstalls) {
     const std::string report = build(input("Holiday Pictures"));

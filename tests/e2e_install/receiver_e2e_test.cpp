@@ -22,9 +22,7 @@
 
 namespace fs = std::filesystem;
 using namespace vorlin::installer;
-using vorlin::testing::readFile;
-using vorlin::testing::runShell;
-using vorlin::testing::shellQuote;
+using namespace vorlin::testing;
 
 namespace {
 

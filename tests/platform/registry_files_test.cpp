@@ -9,9 +9,7 @@
 
 namespace fs = std::filesystem;
 using namespace vorlin::platform;
-using vorlin::testing::readFile;
-using vorlin::testing::TempDir;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 namespace {
 

@@ -32,11 +32,7 @@
 
 namespace {
 
-using vorlin::testing::expectEveryControlWhole;
-using vorlin::testing::runShell;
-using vorlin::testing::shellQuote;
-using vorlin::testing::TempDir;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 constexpr const char* kChildVariable = "VORLIN_SCALE_CHILD";
 

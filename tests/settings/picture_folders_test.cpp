@@ -10,8 +10,7 @@
 
 namespace fs = std::filesystem;
 using namespace vorlin::show;
-using vorlin::testing::TempDir;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 namespace {
 

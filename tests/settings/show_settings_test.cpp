@@ -11,9 +11,7 @@ namespace fs = std::filesystem;
 using namespace vorlin::show;
 using vorlin::platform::Registry;
 using vorlin::platform::WriteError;
-using vorlin::testing::readFile;
-using vorlin::testing::TempDir;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 namespace {
 

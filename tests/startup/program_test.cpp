@@ -14,9 +14,7 @@
 
 namespace fs = std::filesystem;
 using vorlin::platform::Registry;
-using vorlin::testing::readFile;
-using vorlin::testing::TempDir;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 namespace {
 

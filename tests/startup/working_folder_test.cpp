@@ -15,9 +15,7 @@ using vorlin::platform::Registry;
 using vorlin::show::settingsPlaces;
 using vorlin::show::ShowSettingsFile;
 using vorlin::startup::prepareWorkingFolder;
-using vorlin::testing::readFile;
-using vorlin::testing::TempDir;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 namespace {
 

@@ -11,14 +11,9 @@
 
 namespace fs = std::filesystem;
 using namespace vorlin::vorlinbuild;
-using vorlin::testing::runShell;
-using vorlin::testing::shellQuote;
-using vorlin::testing::TempDir;
+using namespace vorlin::testing;
 
 namespace {
-
-using vorlin::testing::compileC;
-using vorlin::testing::sharedLibrary;
 
 class ClosureOfMadeLibraries : public ::testing::Test {
 protected:

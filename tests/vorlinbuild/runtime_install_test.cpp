@@ -10,11 +10,7 @@
 
 namespace fs = std::filesystem;
 using namespace vorlin::vorlinbuild;
-using vorlin::testing::compileC;
-using vorlin::testing::readFile;
-using vorlin::testing::sharedLibrary;
-using vorlin::testing::TempDir;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 namespace {
 

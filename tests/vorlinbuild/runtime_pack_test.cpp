@@ -11,13 +11,7 @@
 
 namespace fs = std::filesystem;
 using namespace vorlin::vorlinbuild;
-using vorlin::testing::compileC;
-using vorlin::testing::readFile;
-using vorlin::testing::runShell;
-using vorlin::testing::sharedLibrary;
-using vorlin::testing::shellQuote;
-using vorlin::testing::TempDir;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 namespace {
 
