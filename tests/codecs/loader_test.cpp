@@ -14,6 +14,8 @@
 namespace vorlin::gfx {
 namespace {
 
+using test::meanDifference;
+
 TEST(Loader, FormatComesFromTheExtensionInAnyCase) {
     const std::pair<const char*, PictureFormat> rows[] = {
         {"a.jpg", PictureFormat::Jpeg},        {"A.JPEG", PictureFormat::Jpeg},
@@ -150,16 +152,6 @@ TEST(Loader, JpegScaleForABoxIsTheStrongestThatCoversTheFittedSize) {
     for (const Row& r : rows)
         EXPECT_EQ(jpegScaleDenominator(r.w, r.h, r.boxW, r.boxH), r.denom)
             << r.w << "x" << r.h << " in " << r.boxW;
-}
-
-double meanDifference(const Bitmap& a, const Bitmap& b) {
-    long long sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const Color p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
-        }
-    return static_cast<double>(sum) / (3.0 * a.width() * a.height());
 }
 
 // Decoding for a box gives the fitted size; at full scale the pixels are exactly those of a full decode

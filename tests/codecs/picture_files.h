@@ -4,6 +4,7 @@
 #include "gfx/codecs/codecs.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,17 @@ inline std::vector<std::uint8_t> makeBmp(int width, int height, int bits, std::u
     f.insert(f.end(), pixels.begin(), pixels.end());
     put32(f, 2, static_cast<std::uint32_t>(f.size()));
     return f;
+}
+
+// The mean difference of two same-sized bitmaps per colour channel, 0 to 255.
+inline double meanDifference(const Bitmap& a, const Bitmap& b) {
+    long long sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const Color p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+        }
+    return static_cast<double>(sum) / (3.0 * a.width() * a.height());
 }
 
 } // namespace vorlin::gfx::test

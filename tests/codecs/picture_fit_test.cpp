@@ -11,6 +11,7 @@ namespace vorlin::gfx {
 namespace {
 
 using Rule = PictureFit::Rule;
+using test::meanDifference;
 
 TEST(PictureFit, PlansKeepWhatThePlaceShows) {
     struct Row {
@@ -44,16 +45,6 @@ TEST(PictureFit, PlansKeepWhatThePlaceShows) {
         EXPECT_EQ(plan.crop, r.crop) << static_cast<int>(r.rule) << " " << r.w << "x" << r.h;
         EXPECT_EQ(plan.size, r.size) << static_cast<int>(r.rule) << " " << r.w << "x" << r.h;
     }
-}
-
-double meanDifference(const Bitmap& a, const Bitmap& b) {
-    long long sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const Color p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
-        }
-    return static_cast<double>(sum) / (3.0 * a.width() * a.height());
 }
 
 // What a box × box control shows of a picture placed centred and unscaled, with `fill` elsewhere.
