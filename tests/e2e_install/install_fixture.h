@@ -32,6 +32,37 @@ inline std::set<std::string> tree(const std::filesystem::path& root) {
     return all;
 }
 
+// The build input for a show laid out under `root` as the builder hands it over: the program folder
+// root/prog with its working settings file, the compile folder root/compile and the builder's system
+// folder root/buildsys; the installer is written as root/out/<installer>.
+inline installer::BuildInput showInput(const std::filesystem::path& root, const std::string& name,
+                                       const std::string& installer) {
+    installer::BuildInput in;
+    in.saverName = name;
+    in.installerPath = (root / "out" / installer).string();
+    in.programFolder = (root / "prog").string() + "/";
+    in.compileFolder = (root / "compile").string() + "/";
+    in.systemFolder = (root / "buildsys").string();
+    in.workingSettingsFile = (root / "prog/VorlinSaver.002").string();
+    in.website = "http://";
+    return in;
+}
+
+// The folders of showInput filled with the builder's real parts: the screen-saver program, its effects
+// file and a working settings file that shows each picture for a second, the MPEG library, the compiler
+// and the installer program linked into the compile folder; root/pics is left for the show's pictures.
+inline void layOutRealShow(const std::filesystem::path& root) {
+    namespace fs = std::filesystem;
+    const BuilderParts parts = builderParts();
+    for (const char* d : {"prog", "pics", "compile", "out", "buildsys"}) fs::create_directories(root / d);
+    fs::copy_file(parts.saver, root / "prog/VorlinSaver.scr");
+    spit(root / "prog/VorlinSaver.001", "[Effects]\n");
+    spit(root / "prog/VorlinSaver.002", "[Set]\nStetchImage=1\nImageInterval=1\nEffectSpeed=1\n");
+    fs::copy_file(parts.mpegLibrary, root / "buildsys/libmpegdll.so");
+    fs::create_symlink(parts.compiler, root / "compile/vorlinbuild");
+    fs::create_symlink(parts.installProgram, root / "compile/vorlin-install");
+}
+
 class InstallEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -69,13 +100,7 @@ protected:
     void TearDown() override { std::filesystem::remove_all(root); }
 
     installer::BuildInput input(const std::string& name, const std::string& installer = "Holiday.run") {
-        installer::BuildInput in;
-        in.saverName = name;
-        in.installerPath = (root / "out" / installer).string();
-        in.programFolder = (root / "prog").string() + "/";
-        in.compileFolder = (root / "compile").string() + "/";
-        in.systemFolder = (root / "buildsys").string();
-        in.workingSettingsFile = (root / "prog/VorlinSaver.002").string();
+        installer::BuildInput in = showInput(root, name, installer);
         in.author = "Ann";
         in.website = "http://ann.example";
         in.readme = "Enjoy the pictures.";

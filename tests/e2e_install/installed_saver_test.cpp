@@ -12,12 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "../lib/shell.h"
 #include "builder/installer/script_writer.h"
-#include "builder_parts.h"
+#include "install_fixture.h"
 #include "platform/ini_file.h"
 
 namespace fs = std::filesystem;
@@ -25,19 +24,13 @@ using namespace vorlin::installer;
 
 namespace {
 
-using vorlin::testing::runShell;
-using vorlin::testing::shellQuote;
+using namespace vorlin::testing;
 
 TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
     const fs::path root = fs::temp_directory_path() / ("vorlin_saver_e2e_" + std::to_string(::getpid()));
     fs::remove_all(root);
-    for (const char* d : {"prog", "pics", "Compile", "out", "home", "buildsys"})
-        fs::create_directories(root / d);
-    const auto parts = vorlin::testing::builderParts();
-    fs::copy_file(parts.saver, root / "prog/VorlinSaver.scr");
-    std::ofstream(root / "prog/VorlinSaver.001") << "[Effects]\n";
-    std::ofstream(root / "prog/VorlinSaver.002") << "[Set]\nStetchImage=1\nImageInterval=1\nEffectSpeed=1\n";
-    fs::copy_file(parts.mpegLibrary, root / "buildsys/libmpegdll.so");
+    layOutRealShow(root);
+    fs::create_directories(root / "home");
     fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "music/tone_1s_44k_stereo.mp3", root / "pics/tone.mp3");
     ASSERT_EQ(runShell("convert -size 64x48 xc:'#ff0000' " + shellQuote((root / "pics/red.bmp").string()) +
                        " && convert -size 64x48 "
@@ -45,17 +38,8 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
                        shellQuote((root / "pics/blue.bmp").string()))
                   .second,
               0);
-    fs::create_symlink(parts.compiler, root / "Compile/vorlinbuild");
-    fs::create_symlink(parts.installProgram, root / "Compile/vorlin-install");
 
-    BuildInput in;
-    in.saverName = "Holiday Pictures";
-    in.installerPath = (root / "out/Holiday.run").string();
-    in.programFolder = (root / "prog").string() + "/";
-    in.compileFolder = (root / "Compile").string() + "/";
-    in.systemFolder = (root / "buildsys").string();
-    in.workingSettingsFile = (root / "prog/VorlinSaver.002").string();
-    in.website = "http://";
+    BuildInput in = showInput(root, "Holiday Pictures", "Holiday.run");
     in.readme = "Holiday pictures.";
     in.pictures = {{(root / "pics/red.bmp").string(), true}, {(root / "pics/blue.bmp").string(), true}};
     in.music = {{(root / "pics/tone.mp3").string(), true}};

@@ -19,6 +19,7 @@
 #include "../lib/shell.h"
 #include "../lib/test_files.h"
 #include "builder/installer/script_writer.h"
+#include "install_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace vorlin::installer;
@@ -97,23 +98,9 @@ protected:
     }
 
     static std::string buildInstaller(const fs::path& dir) {
-        const fs::path bin(VORLIN_BINARY_DIR), w = dir / "build";
-        for (const char* d : {"prog", "pics", "Compile", "out", "sys"}) fs::create_directories(w / d);
-        fs::copy_file(bin / "startup/VorlinSaver", w / "prog/VorlinSaver.scr");
-        vorlin::testing::writeFile(w / "prog/VorlinSaver.001", "[Effects]\n");
-        vorlin::testing::writeFile(w / "prog/VorlinSaver.002",
-                                   "[Set]\nStetchImage=1\nImageInterval=1\nEffectSpeed=1\n");
-        fs::copy_file(bin / "mpegdll/libmpegdll.so", w / "sys/libmpegdll.so");
-        for (const char* p : {"vorlinbuild", "vorlin-install"})
-            fs::create_symlink(bin / "vorlinbuild" / p, w / "Compile" / p);
-        BuildInput in;
-        in.saverName = "Grandma's Garden";
-        in.installerPath = (w / "out/garden.run").string();
-        in.programFolder = (w / "prog").string() + "/";
-        in.compileFolder = (w / "Compile").string() + "/";
-        in.systemFolder = (w / "sys").string();
-        in.workingSettingsFile = (w / "prog/VorlinSaver.002").string();
-        in.website = "http://";
+        const fs::path w = dir / "build";
+        layOutRealShow(w);
+        BuildInput in = showInput(w, "Grandma's Garden", "garden.run");
         for (const auto& c : kPictures) {
             const fs::path pic = w / "pics" / (std::string(c.name) + ".bmp");
             EXPECT_EQ(
