@@ -1,6 +1,8 @@
 // vorlin-demo-render in a folder laid out as the staged program folder: it writes an animated GIF of the
 // chosen transitions and the contact sheet, names both, and refuses bad arguments without writing.
 
+#include "../lib/test_files.h"
+
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
@@ -19,9 +21,6 @@ namespace {
 class DemoRender : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vorlin_demo_render_" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
         const std::string list = std::getenv("VORLIN_DATA_FILES");
         for (std::size_t start = 0; start < list.size();) {
             const std::size_t bar = list.find('|', start);
@@ -33,7 +32,6 @@ protected:
         fs::copy_file(std::getenv("VORLIN_DEMO_RENDER"), dir_ / "vorlin-demo-render");
         fs::copy_file(std::getenv("VORLIN_FRAMES"), dir_ / "vorlin-frames");
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // Runs the script with the arguments; returns its exit status and keeps its standard output.
     int run(const std::string& args, const std::string& env = "") {
@@ -48,7 +46,8 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    fs::path dir_;
+    vorlin::testing::TempDir tmp_;
+    fs::path dir_ = tmp_.path();
     std::string output_;
 };
 

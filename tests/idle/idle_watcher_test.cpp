@@ -5,6 +5,8 @@
 #include "platform/idle/single_instance.h"
 #include "platform/ini_file.h"
 
+#include "../lib/test_files.h"
+
 #include <QCoreApplication>
 #include <QTest>
 
@@ -24,16 +26,12 @@ namespace {
 class IdleWatcherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("vorlin_idle_" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         // X11 alone: no Wayland compositor, no session bus (nothing on it to ask, and quickly so).
         unsetenv("WAYLAND_DISPLAY");
         setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (dir / "no-bus").string()).c_str(), 1);
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         input(); // the idle time counts from here
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     static void input() { ASSERT_EQ(std::system("xdotool mousemove_relative 3 3"), 0); }
 
@@ -51,7 +49,8 @@ protected:
         return s;
     }
 
-    fs::path dir;
+    vorlin::testing::TempDir tmp;
+    fs::path dir = tmp.path();
 };
 
 TEST_F(IdleWatcherTest, ACrashedShowLeavesItWatchingAndTheNextWaitsForInput) {

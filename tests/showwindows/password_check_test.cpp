@@ -4,12 +4,13 @@
 #include "show/windows/host_window.h"
 #include "show/windows/password_check.h"
 
+#include "../lib/test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,6 @@ struct Row {
 class PasswordCheck : public ::testing::TestWithParam<Row> {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vorlin_pwd_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
         fs::create_directories(dir_ / "system");
         ::setenv("VORLIN_SYSTEM_DIR", (dir_ / "system").c_str(), 1);
         ::setenv("VORLIN_TEST_PASSWORD_RECORD", (dir_ / "record.txt").c_str(), 1);
@@ -41,7 +40,6 @@ protected:
     void TearDown() override {
         ::unsetenv("VORLIN_SYSTEM_DIR");
         ::unsetenv("VORLIN_TEST_PASSWORD_ANSWER");
-        fs::remove_all(dir_);
     }
     std::string registryFile() const { return (dir_ / "registry.ini").string(); }
     void writeSetting(Setting s) {
@@ -83,15 +81,10 @@ protected:
             break;
         }
     }
-    std::string record() const {
-        std::ifstream in(dir_ / "record.txt");
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string record() const { return vorlin::testing::readFile(dir_ / "record.txt"); }
 
-    fs::path dir_;
-    static inline int counter_ = 0;
+    vorlin::testing::TempDir tmp_;
+    fs::path dir_ = tmp_.path();
 };
 
 } // namespace

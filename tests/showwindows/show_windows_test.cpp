@@ -5,6 +5,8 @@
 #include "show/windows/preview_form.h"
 #include "show/windows/saver_running.h"
 
+#include "../lib/test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -41,8 +43,6 @@ xcb_connection_t* xcb() {
 class ShowWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vorlin_windows_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
         fs::create_directories(dir_ / "system");
         ::setenv("VORLIN_REGISTRY", (dir_ / "registry.ini").c_str(), 1);
         ::setenv("VORLIN_SYSTEM_DIR", (dir_ / "system").c_str(), 1);
@@ -50,10 +50,7 @@ protected:
         // The pointer rests in a corner before a window appears under it.
         xdotool({"mousemove", "2", "2"});
     }
-    void TearDown() override {
-        EXPECT_EQ(cursorCount(), 0) << "cursor calls not balanced";
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { EXPECT_EQ(cursorCount(), 0) << "cursor calls not balanced"; }
     void requirePassword(const char* answer) {
         platform::Registry(dir_ / "registry.ini")
             .writeDword("Control Panel\\desktop", "ScreenSaveUsePassword", 1);
@@ -77,8 +74,8 @@ protected:
         return QTest::qWaitFor([&] { return !w.isVisible(); }, ms);
     }
 
-    fs::path dir_;
-    static inline int counter_ = 0;
+    vorlin::testing::TempDir tmp_;
+    fs::path dir_ = tmp_.path();
 };
 
 TEST_F(ShowWindowTest, CoversTheScreenOnTopWithoutFrameAndHidesTheCursor) {
