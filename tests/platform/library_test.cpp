@@ -1,3 +1,4 @@
+#include "../lib/environment.h"
 #include "../lib/test_files.h"
 #include "platform/library.h"
 #include "platform/program_path.h"
@@ -10,8 +11,7 @@
 
 namespace fs = std::filesystem;
 using namespace vorlin::platform;
-using vorlin::testing::TempDir;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 namespace {
 
@@ -40,24 +40,15 @@ protected:
         module_ = fs::path(VORLIN_PROBE_MODULE);
         ASSERT_TRUE(fs::exists(module_)) << module_;
         savedProgram_ = programPath();
-        const char* sys = std::getenv("VORLIN_SYSTEM_DIR");
-        savedSystem_ = sys ? sys : "";
-        hadSystem_ = sys != nullptr;
     }
-    void TearDown() override {
-        setProgramPath(savedProgram_);
-        if (hadSystem_)
-            setenv("VORLIN_SYSTEM_DIR", savedSystem_.c_str(), 1);
-        else
-            unsetenv("VORLIN_SYSTEM_DIR");
-    }
+    void TearDown() override { setProgramPath(savedProgram_); }
     static int call(const Library& lib) {
         auto fn = lib.function<int (*)()>("ProbeAnswer");
         return fn ? fn() : -1;
     }
+    KeptEnvironment kept_{"VORLIN_SYSTEM_DIR"};
     fs::path module_;
-    std::string savedProgram_, savedSystem_;
-    bool hadSystem_ = false;
+    std::string savedProgram_;
 };
 
 TEST_F(LibraryLoad, FolderPathWithWindowsName) {

@@ -1,3 +1,4 @@
+#include "../lib/environment.h"
 #include "../lib/test_files.h"
 #include "startup/command_line.h"
 #include "startup/info_json.h"
@@ -11,8 +12,7 @@
 namespace fs = std::filesystem;
 using namespace vorlin::startup;
 using M = TScreenSaverMode;
-using vorlin::testing::readFile;
-using vorlin::testing::TempDir;
+using namespace vorlin::testing;
 
 namespace {
 
@@ -145,24 +145,13 @@ TEST(InfoJson, StringsAreEscapedAndAlwaysValidUtf8) {
 
 class PasswordChange : public ::testing::Test {
 protected:
+    KeptEnvironment kept{"VORLIN_SYSTEM_DIR", "VORLIN_TEST_MPR_RECORD"};
     TempDir sys;
     std::string record = sys / "record.txt";
     void SetUp() override {
-        const char* v = std::getenv("VORLIN_SYSTEM_DIR");
-        had_ = v;
-        saved_ = v ? v : "";
         setenv("VORLIN_SYSTEM_DIR", sys.str().c_str(), 1);
         setenv("VORLIN_TEST_MPR_RECORD", record.c_str(), 1);
     }
-    void TearDown() override {
-        if (had_)
-            setenv("VORLIN_SYSTEM_DIR", saved_.c_str(), 1);
-        else
-            unsetenv("VORLIN_SYSTEM_DIR");
-        unsetenv("VORLIN_TEST_MPR_RECORD");
-    }
-    bool had_ = false;
-    std::string saved_;
 };
 
 TEST_F(PasswordChange, CallsTheSystemFoldersModule) {
