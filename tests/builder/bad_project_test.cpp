@@ -30,8 +30,7 @@ using builder::TVorlinConfigForm;
 
 namespace {
 
-using vorlin::testing::readFile;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 // A file of `size` bytes that takes no disk space and no time to make (a hole reads as NUL bytes).
 void makeSparse(const fs::path& p, off_t size) {

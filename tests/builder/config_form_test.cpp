@@ -47,8 +47,7 @@ using builder::TVorlinConfigForm;
 
 namespace {
 
-using vorlin::testing::readFile;
-using vorlin::testing::writeFile;
+using namespace vorlin::testing;
 
 // The lines of one section, header included, as they stand in the file.
 std::string sectionText(const std::string& file, const std::string& name) {
