@@ -1,10 +1,12 @@
-# vorlin_add_test(<name> SOURCES ... [LIBS ...] [QT] [XVFB] [LABELS ...] [TIMEOUT s] [ENV k=v ...])
+# vorlin_add_test(<name> SOURCES ... [LIBS ...] [QT] [XVFB] [LABELS ...] [TIMEOUT s] [ENV k=v ...]
+#                 [TARGET_PATHS NAME=target ...])
 #   One GoogleTest executable registered as one CTest test.
 #   QT     the test needs Qt: skipped in Qt-free builds (VORLIN_WITH_QT=OFF); runs on the offscreen platform.
 #   XVFB   the test needs a real X server: run under xvfb-run.
+#   TARGET_PATHS  each target is built before the test, and the path of its file is the test's string NAME.
 #   Labels: every test is "engine" unless it is QT or XVFB ("gui"); "thread" tests also run under TSan.
 function(vorlin_add_test name)
-  cmake_parse_arguments(T "QT;XVFB" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  cmake_parse_arguments(T "QT;XVFB" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV;TARGET_PATHS" ${ARGN})
   if((T_QT OR T_XVFB) AND NOT VORLIN_WITH_QT)
     return()
   endif()
@@ -13,6 +15,13 @@ function(vorlin_add_test name)
   target_compile_definitions(${name} PRIVATE
     VORLIN_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
     VORLIN_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  foreach(pair ${T_TARGET_PATHS})
+    string(REPLACE "=" ";" pair "${pair}")
+    list(GET pair 0 path_name)
+    list(GET pair 1 path_target)
+    add_dependencies(${name} ${path_target})
+    target_compile_definitions(${name} PRIVATE "${path_name}=\"$<TARGET_FILE:${path_target}>\"")
+  endforeach()
   if(T_XVFB)
     add_test(NAME ${name}
       COMMAND xvfb-run -a -s "-screen 0 1280x1024x24 -noreset -nolisten tcp" $<TARGET_FILE:${name}>)
