@@ -86,14 +86,7 @@ TEST_F(LibraryLoad, BareNameSearchesProgramFolderThenSystemFolder) {
 }
 
 TEST(SystemFolder, EnvironmentOrder) {
-    const char* names[] = {"VORLIN_SYSTEM_DIR", "XDG_DATA_HOME", "HOME"};
-    std::string saved[3];
-    bool had[3];
-    for (int i = 0; i < 3; ++i) {
-        const char* v = std::getenv(names[i]);
-        had[i] = v != nullptr;
-        saved[i] = v ? v : "";
-    }
+    const KeptEnvironment kept{"VORLIN_SYSTEM_DIR", "XDG_DATA_HOME", "HOME"};
     setenv("HOME", "/home/u", 1);
     unsetenv("VORLIN_SYSTEM_DIR");
     unsetenv("XDG_DATA_HOME");
@@ -104,12 +97,6 @@ TEST(SystemFolder, EnvironmentOrder) {
     EXPECT_EQ(systemFolder(), "/data/vorlinsaver/system");
     setenv("VORLIN_SYSTEM_DIR", "/sys/here/", 1);
     EXPECT_EQ(systemFolder(), "/sys/here");
-    for (int i = 0; i < 3; ++i) {
-        if (had[i])
-            setenv(names[i], saved[i].c_str(), 1);
-        else
-            unsetenv(names[i]);
-    }
 }
 
 TEST(ProgramPath, ResolvesAgainstCurrentFolderAndPath) {
@@ -125,11 +112,9 @@ TEST(ProgramPath, ResolvesAgainstCurrentFolderAndPath) {
     writeFile(dir / "bin/real", "#!/bin/sh\n");
     fs::permissions(dir / "bin/real", fs::perms::owner_all);
     fs::create_symlink(dir / "bin/real", dir / "bin/Alias.scr");
-    const char* oldPath = std::getenv("PATH");
-    const std::string saved = oldPath ? oldPath : "";
+    const KeptEnvironment kept{"PATH"};
     setenv("PATH", ("/nonexistent:" + (dir / "bin")).c_str(), 1);
     EXPECT_EQ(resolveProgramPath("Alias.scr"), dir / "bin/Alias.scr");
-    setenv("PATH", saved.c_str(), 1);
     fs::current_path(cwd);
 }
 

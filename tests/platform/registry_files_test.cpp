@@ -1,3 +1,4 @@
+#include "../lib/environment.h"
 #include "../lib/test_files.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -65,14 +66,7 @@ TEST(Registry, DeleteValueAndKeyTree) {
 }
 
 TEST(Registry, StoreLocationFromEnvironment) {
-    const char* names[] = {"VORLIN_REGISTRY", "XDG_CONFIG_HOME", "HOME"};
-    std::string saved[3];
-    bool had[3];
-    for (int i = 0; i < 3; ++i) {
-        const char* v = std::getenv(names[i]);
-        had[i] = v;
-        saved[i] = v ? v : "";
-    }
+    const KeptEnvironment kept{"VORLIN_REGISTRY", "XDG_CONFIG_HOME", "HOME"};
     unsetenv("VORLIN_REGISTRY");
     unsetenv("XDG_CONFIG_HOME");
     setenv("HOME", "/home/u", 1);
@@ -81,12 +75,6 @@ TEST(Registry, StoreLocationFromEnvironment) {
     EXPECT_EQ(Registry::defaultFile(), "/cfg/vorlinsaver/registry.ini");
     setenv("VORLIN_REGISTRY", "/tmp/r.ini", 1);
     EXPECT_EQ(Registry::defaultFile(), "/tmp/r.ini");
-    for (int i = 0; i < 3; ++i) {
-        if (had[i])
-            setenv(names[i], saved[i].c_str(), 1);
-        else
-            unsetenv(names[i]);
-    }
 }
 
 TEST(Registry, FailedWriteThrowsAndKeepsStore) {

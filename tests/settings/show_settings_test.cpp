@@ -1,3 +1,4 @@
+#include "../lib/environment.h"
 #include "../lib/test_files.h"
 #include "platform/installed_layout.h"
 #include "show/settings/show_settings.h"
@@ -107,8 +108,7 @@ TEST_F(ShowFolder, InstallationFolderFromTheRegistry) {
 // installation folder move to the person's working folder, unless the registry names a folder.
 TEST_F(ShowFolder, InstalledProgramWorksInThePersonsFolder) {
     const std::string data = root / "data";
-    const char* saved = std::getenv("XDG_DATA_HOME");
-    const std::string before = saved ? saved : "";
+    const KeptEnvironment kept{"XDG_DATA_HOME"};
     setenv("XDG_DATA_HOME", data.c_str(), 1);
     const std::string working = data + "/vorlinsaver/builder/";
     fs::create_directories(working + "sample");
@@ -133,11 +133,6 @@ TEST_F(ShowFolder, InstalledProgramWorksInThePersonsFolder) {
     fs::remove(program + "installed.ini");
     const auto staged = settingsPlaces(program + "VorlinSaver", registry);
     EXPECT_EQ(staged.settingsFile, program + "VorlinSaver.002") << "no marker, no change";
-
-    if (saved)
-        setenv("XDG_DATA_HOME", before.c_str(), 1);
-    else
-        unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(ShowFolder, InstalledLayoutNamesItsDataFolder) {
