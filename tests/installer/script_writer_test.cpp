@@ -22,8 +22,6 @@ void spit(const fs::path& p, const std::string& text) {
 class BuildFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = fs::temp_directory_path() / ("vorlin_script_" + std::to_string(::getpid()));
-        fs::remove_all(root);
         for (auto d : {"prog", "compile", "a", "b", "sys"}) fs::create_directories(root / d);
         for (auto f : {"a/sea.jpg", "b/sea.jpg", "a/sun.gif", "a/song.mp3"}) spit(root / f, "x");
         spit(root / "prog/VorlinSaver.002",
@@ -37,10 +35,10 @@ protected:
         in.workingSettingsFile = (root / "prog/VorlinSaver.002").string();
         in.website = "http://";
     }
-    void TearDown() override { fs::remove_all(root); }
     std::string p(const char* rel) { return (root / rel).string(); }
 
-    fs::path root;
+    vorlin::testing::TempDir tmp;
+    fs::path root = tmp.path();
     BuildInput in;
 };
 

@@ -1,5 +1,7 @@
 #include "music/mci/mci_player.h"
 
+#include "../lib/test_files.h"
+
 #include "main_queue.h"
 #include "platform/audio/audio_output.h"
 
@@ -30,14 +32,11 @@ std::vector<char> readBytes(const std::string& p) {
 class Mci : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("mci_test_" + std::to_string(getpid()));
-        fs::create_directories(dir_);
         player_.setOnNotify([this](MciPlayer& sender, Notify result) {
             EXPECT_EQ(&sender, &player_);
             notes_.push_back(result);
         });
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     std::string write(const std::string& name, const std::vector<char>& bytes) {
         const fs::path p = dir_ / name;
@@ -48,7 +47,8 @@ protected:
         return queue_.runUntil([&] { return notes_.size() >= n; }, seconds);
     }
 
-    fs::path dir_;
+    vorlin::testing::TempDir tmp_;
+    fs::path dir_ = tmp_.path();
     MainQueue queue_;
     std::vector<Notify> notes_;
     MciPlayer player_{[this](std::function<void()> fn) { queue_.post(std::move(fn)); }};

@@ -6,6 +6,7 @@
 #include "base/random.h"
 #include "music/playlist/playlist.h"
 #include "show/runner/runner_rules.h"
+#include "tests/lib/test_files.h"
 #include "tests/runner/bmp_writer.h"
 #include "tests/runner/dated_photo.h"
 
@@ -34,9 +35,6 @@ namespace {
 class RunnerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("vorlin_runner_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
-        fs::create_directories(dir_);
         file_.places.programFolder = dir_.string() + "/";
         file_.places.installationFolder = "/nonexistent/";
         auto& s = file_.settings;
@@ -53,7 +51,6 @@ protected:
         parent_.reset();
         music::ClearMusicList();
         music::StopMusic();
-        fs::remove_all(dir_);
     }
     std::string picture(const std::string& name, std::uint8_t r = 200, std::uint8_t g = 40,
                         std::uint8_t b = 90) {
@@ -102,11 +99,11 @@ protected:
         return files;
     }
 
-    fs::path dir_;
+    vorlin::testing::TempDir tmp_;
+    fs::path dir_ = tmp_.path();
     show::ShowSettingsFile file_;
     std::unique_ptr<QWidget> parent_;
     std::unique_ptr<TRunVorlinscreen> runner_;
-    static inline int counter_ = 0;
 };
 
 TEST_F(RunnerTest, CreationSetsUpCanvasAndFirstTick) {
