@@ -5,6 +5,8 @@
 #include "platform/registry.h"
 #include "show/settings/show_settings.h"
 
+#include "../lib/test_files.h"
+
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -160,9 +162,8 @@ TEST(StagedDataFiles, MidiMusicRendersToSound) {
 
 // The demo show as the program finds it: its settings file, pictures and music beside the program.
 TEST(StagedDataFiles, DemoSettingsReadIntoTheDemoShow) {
-    const fs::path dir = fs::temp_directory_path() / ("vorlin_demo_show_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const vorlin::testing::TempDir tmp;
+    const fs::path dir = tmp.path();
     for (const fs::path& p : stagedFiles()) fs::copy_file(p, dir / p.filename());
 
     vorlin::show::ShowSettingsFile file;
@@ -191,7 +192,6 @@ TEST(StagedDataFiles, DemoSettingsReadIntoTheDemoShow) {
         EXPECT_TRUE(file.resolveFile(path)) << name;
         EXPECT_EQ(path, (dir / name).string());
     }
-    fs::remove_all(dir);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "../lib/shell.h"
+#include "../lib/test_files.h"
 #include "builder/installer/script_writer.h"
 #include "builder_parts.h"
 
@@ -67,8 +68,7 @@ class InstallEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         namespace fs = std::filesystem;
-        root = fs::temp_directory_path() / ("vorlin_e2e_install_" + std::to_string(::getpid()));
-        fs::remove_all(root);
+        root = tmp.path();
         home = root / "home";
         fs::create_directories(home);
         setenv("HOME", home.c_str(), 1);
@@ -97,7 +97,6 @@ protected:
         fs::create_directories(root / "compile");
         fs::create_directories(root / "out");
     }
-    void TearDown() override { std::filesystem::remove_all(root); }
 
     installer::BuildInput input(const std::string& name, const std::string& installer = "Holiday.run") {
         installer::BuildInput in = showInput(root, name, installer);
@@ -125,6 +124,7 @@ protected:
         return home / ".local/share/vorlinsaver/programs" / name;
     }
 
+    TempDir tmp;
     std::filesystem::path root, home, sys;
     std::string display;
 };

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "../lib/shell.h"
+#include "../lib/test_files.h"
 #include "builder/installer/script_writer.h"
 #include "install_fixture.h"
 #include "platform/ini_file.h"
@@ -27,8 +28,8 @@ namespace {
 using namespace vorlin::testing;
 
 TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
-    const fs::path root = fs::temp_directory_path() / ("vorlin_saver_e2e_" + std::to_string(::getpid()));
-    fs::remove_all(root);
+    const TempDir tmp;
+    const fs::path root = tmp.path();
     layOutRealShow(root);
     fs::create_directories(root / "home");
     fs::copy_file(fs::path(VORLIN_TEST_DATA_DIR) / "music/tone_1s_44k_stereo.mp3", root / "pics/tone.mp3");
@@ -125,7 +126,6 @@ TEST(InstalledSaver, ShowsConfiguresAndUninstalls) {
     std::string left;
     for (const auto& e : fs::recursive_directory_iterator(home)) left += e.path().string() + "\n";
     EXPECT_EQ(left, "");
-    fs::remove_all(root);
 }
 
 } // namespace

@@ -39,8 +39,8 @@ struct StoreCase {
 };
 
 void storeBlockedThenFreed(const StoreCase& c) {
-    char tmpl[] = "/tmp/vorlin-store-XXXXXX";
-    const fs::path dir = mkdtemp(tmpl);
+    const vorlin::testing::TempDir tmp;
+    const fs::path dir = tmp.path();
     const fs::path program = dir / "prog", pics = dir / "pics";
     fs::create_directories(program);
     fs::create_directories(pics);
@@ -84,7 +84,6 @@ void storeBlockedThenFreed(const StoreCase& c) {
     EXPECT_NE(stored.find("StetchImage=1"), std::string::npos) << stored;
     EXPECT_NE(stored.find((pics / "b.bmp").string()), std::string::npos) << stored;
     form.reset();
-    fs::remove_all(dir);
 }
 
 TEST(BuilderStore, SettingsFolderGoneThenBack) {

@@ -41,8 +41,8 @@ TEST(WatcherFiles, SaverPathsAreQuotedForEachFormat) {
 }
 
 TEST(WatcherFiles, RemovingTheWatcherSkipsSaversThatAreGone) {
-    const fs::path root = fs::temp_directory_path() / ("vorlin_watchers_" + std::to_string(::getpid()));
-    fs::remove_all(root);
+    const vorlin::testing::TempDir tmp;
+    const fs::path root = tmp.path();
     fs::create_directories(root / "savers");
     WatcherPlaces places{(root / "config").string(), (root / "run").string()};
     std::ostringstream out;
@@ -63,7 +63,6 @@ TEST(WatcherFiles, RemovingTheWatcherSkipsSaversThatAreGone) {
     EXPECT_NE(vorlin::testing::readFile(places.unit()).find(savers[2]), std::string::npos);
     removeWatcher(places, savers[2], out);
     EXPECT_FALSE(fs::exists(root / "config")) << "the folders the watcher made are gone";
-    fs::remove_all(root);
 }
 
 } // namespace
