@@ -4,6 +4,8 @@
 #include "gfx/codecs/picture_loader.h"
 #include "picture_files.h"
 
+#include "../lib/test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -31,20 +33,13 @@ TEST(Loader, FormatComesFromTheExtensionInAnyCase) {
     for (const auto& [path, format] : rows) EXPECT_EQ(pictureFormatForPath(path), format) << path;
 }
 
-std::string tempCopy(const std::string& from, const std::string& name) {
-    const auto dir = std::filesystem::temp_directory_path() / "vorlin_codecs_test";
-    std::filesystem::create_directories(dir);
-    const auto to = dir / name;
-    std::filesystem::copy_file(test::picturePath(from), to,
-                               std::filesystem::copy_options::overwrite_existing);
-    return to.string();
-}
-
 TEST(Loader, FailuresNameTheFile) {
+    const vorlin::testing::TempDir dir;
     const std::string missing = test::picturePath("no_such_picture.png");
-    const std::string wrongContent = tempCopy("png_rgb.png", "really_a_png.bmp");
+    const std::string wrongContent = dir / "really_a_png.bmp";
+    std::filesystem::copy_file(test::picturePath("png_rgb.png"), wrongContent);
     const std::string folder = test::picturePath("");
-    const auto folderNamedBmp = std::filesystem::temp_directory_path() / "vorlin_codecs_test" / "folder.bmp";
+    const auto folderNamedBmp = dir.path() / "folder.bmp";
     std::filesystem::create_directories(folderNamedBmp);
     for (const std::string& path : {missing, wrongContent, std::string("unknown.tiff"), folder + "x.jpg/",
                                     folderNamedBmp.string(), std::string("drawing.wmf")}) {

@@ -6,6 +6,8 @@
 #include "effects/effect_table.h"
 #include "platform/ini_file.h"
 
+#include "../lib/test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -101,8 +103,8 @@ TEST(EffectCatalogue, EachGroupDrawsWithTheFamilyItsCaptionsDescribe) {
 }
 
 TEST(EffectCatalogue, MissingFileOrEntryGives59) {
-    const auto dir = std::filesystem::temp_directory_path() / "vorlin_catalogue_test";
-    std::filesystem::create_directories(dir);
+    const vorlin::testing::TempDir tmp;
+    const auto dir = tmp.path();
     const std::string partial = (dir / "partial.001").string();
     {
         std::ofstream out(partial);
@@ -113,7 +115,6 @@ TEST(EffectCatalogue, MissingFileOrEntryGives59) {
     EXPECT_EQ(numbers[1], 59); // not a number
     EXPECT_EQ(numbers[2], 59); // no entry
     for (int n : vorlin::data::readEffectNumbers((dir / "absent.001").string())) EXPECT_EQ(n, 59);
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // in real time), and against stand-ins for the faults the real library cannot show.
 #include "music/mpegplay/mpeg_player.h"
 
+#include "../lib/test_files.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -298,8 +300,8 @@ TEST_F(MpegPlayerTest, PauseAndResume) {
 }
 
 TEST_F(MpegPlayerTest, AutoPlayAndThePcmFileDevice) {
-    const auto out = std::filesystem::temp_directory_path() / "mpegplay_test_out.wav";
-    std::filesystem::remove(out);
+    const vorlin::testing::TempDir tmp;
+    const auto out = tmp.path() / "out.wav";
     TMPEGPlayer p;
     load(p);
     p.SetOutFilename(out.string());
@@ -314,7 +316,6 @@ TEST_F(MpegPlayerTest, AutoPlayAndThePcmFileDevice) {
     // 300 ms of 22.05 kHz 16-bit PCM, in some channel layout, behind a WAV header.
     ASSERT_TRUE(std::filesystem::exists(out));
     EXPECT_GT(std::filesystem::file_size(out), 44u + 22050u * 2 * 3 / 10 * 9 / 10);
-    std::filesystem::remove(out);
 
     TMPEGPlayer q;
     q.SetPathToDLL(kRealDir);
