@@ -65,8 +65,6 @@ struct BuilderTestShell {
 class BuilderFixture : public ::testing::Test {
 public:
     void SetUp() override {
-        char tmpl[] = "/tmp/vorlin-builder-XXXXXX";
-        dir = mkdtemp(tmpl);
         pics = dir / "pics";
         std::filesystem::create_directories(pics);
         for (const char* name : {"a.bmp", "b.bmp", "c.bmp", "d.bmp"})
@@ -77,10 +75,7 @@ public:
         platform::setProgramPath((dir / "VorlinSaver").string());
         working = dir / "VorlinSaver.002";
     }
-    void TearDown() override {
-        form.reset();
-        std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { form.reset(); }
 
     std::string pic(const char* name) const { return (pics / name).string(); }
 
@@ -93,7 +88,8 @@ public:
         form->show();
     }
 
-    std::filesystem::path dir, pics, working;
+    TempDir tmp;
+    std::filesystem::path dir = tmp.path(), pics, working;
     BuilderTestShell shell;
     std::unique_ptr<show::ShowSettingsFile> settings;
     std::unique_ptr<builder::TVorlinConfigForm> form;

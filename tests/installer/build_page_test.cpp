@@ -51,14 +51,12 @@ void spit(const fs::path& p, const std::string& text) {
 class Folder : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vorlin-buildpage-XXXXXX";
-        dir = mkdtemp(tmpl);
         setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
         setenv("VORLIN_SYSTEM_DIR", (dir / "sys").c_str(), 1);
         unsetenv("VORLIN_REGISTRY");
     }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    vorlin::testing::TempDir tmp;
+    fs::path dir = tmp.path();
 };
 
 struct Answers {
@@ -122,10 +120,7 @@ protected:
         form->Build()->findChild<QLineEdit*>("AuthorEdit")->setText("Ann");
         form->Build()->findChild<QPlainTextEdit*>("ReadmeMemo")->setPlainText("Enjoy");
     }
-    void TearDown() override {
-        form.reset();
-        Folder::TearDown();
-    }
+    void TearDown() override { form.reset(); }
     bool compileFilesGone() {
         for (const auto& e : fs::directory_iterator(dir / "Compile"))
             if (e.path().filename() != "vorlinbuild" && e.path().filename() != "vorlin-install") return false;
