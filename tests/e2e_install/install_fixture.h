@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 
@@ -18,11 +17,6 @@
 #include "builder_parts.h"
 
 namespace vorlin::testing {
-
-inline void spit(const std::filesystem::path& p, const std::string& text) {
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
 
 // Every path under a folder (links not followed).
 inline std::set<std::string> tree(const std::filesystem::path& root) {

@@ -42,11 +42,7 @@ using namespace vorlin;
 namespace {
 
 using vorlin::testing::readFile;
-
-void spit(const fs::path& p, const std::string& text) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-}
+using vorlin::testing::spit;
 
 class Folder : public ::testing::Test {
 protected:

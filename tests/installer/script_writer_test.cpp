@@ -14,10 +14,7 @@ using namespace vorlin::installer;
 namespace {
 
 using vorlin::testing::readFile;
-
-void spit(const fs::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
+using vorlin::testing::spit;
 
 class BuildFiles : public ::testing::Test {
 protected:

@@ -36,6 +36,12 @@ inline void writeFile(const std::filesystem::path& path, const std::string& cont
     out << content;
 }
 
+// Replaces the file with exactly these bytes, making the folders it lies in first.
+inline void spit(const std::filesystem::path& path, const std::string& content) {
+    std::filesystem::create_directories(path.parent_path());
+    writeFile(path, content);
+}
+
 // The file's bytes; empty when it cannot be read.
 inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
