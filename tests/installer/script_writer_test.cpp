@@ -13,8 +13,7 @@ using namespace vorlin::installer;
 
 namespace {
 
-using vorlin::testing::readFile;
-using vorlin::testing::spit;
+using namespace vorlin::testing;
 
 class BuildFiles : public ::testing::Test {
 protected:
@@ -34,7 +33,7 @@ protected:
     }
     std::string p(const char* rel) { return (root / rel).string(); }
 
-    vorlin::testing::TempDir tmp;
+    TempDir tmp;
     fs::path root = tmp.path();
     BuildInput in;
 };
