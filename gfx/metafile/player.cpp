@@ -55,24 +55,20 @@ double nonZero(double v) {
 } // namespace
 
 GdiObject stockObject(std::uint32_t index) {
+    // WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH: solid greys.
+    constexpr std::array<std::uint8_t, 5> kBrushGreys = {255, 192, 128, 64, 0};
+    if (index < kBrushGreys.size()) {
+        const std::uint8_t grey = kBrushGreys[index];
+        return brush(0, {grey, grey, grey});
+    }
     switch (index) {
-    case 0:
-        return brush(0, {255, 255, 255});
-    case 1:
-        return brush(0, {192, 192, 192});
-    case 2:
-        return brush(0, {128, 128, 128});
-    case 3:
-        return brush(0, {64, 64, 64});
-    case 4:
-        return brush(0, {0, 0, 0});
-    case 5:
+    case 5: // NULL_BRUSH
         return brush(1, {});
-    case 6:
+    case 6: // WHITE_PEN
         return pen(0, {255, 255, 255});
-    case 7:
+    case 7: // BLACK_PEN
         return pen(0, {0, 0, 0});
-    case 8:
+    case 8: // NULL_PEN
         return pen(5, {});
     case 10:
     case 11:

@@ -220,6 +220,21 @@ TEST(EmfPen, WideNullAndOutlineOnly) {
     }
 }
 
+// The stock brushes WHITE_BRUSH … BLACK_BRUSH (stock objects 0 to 4) fill with GDI's greys.
+TEST(EmfBrush, StockBrushesFillWithTheirGreys) {
+    const std::uint8_t greys[] = {255, 192, 128, 64, 0};
+    for (std::uint32_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        Emf e(48, 48);
+        e.rec(37, {0x80000000 | i});
+        emfNoPen(e);
+        e.rec(43, {10, 10, 40, 30});
+        const DecodedPicture p = decode(e.finish());
+        EXPECT_TRUE(paintsExactly(p, 10, 10, 40, 30));
+        EXPECT_EQ(p.pixels.pixel(20, 20), (Color{greys[i], greys[i], greys[i]}));
+    }
+}
+
 TEST(EmfShapes, EllipsePieAndHatch) {
     {
         Emf e(96, 96);
