@@ -2,6 +2,7 @@
 // when there is none): how long from the process's start to its first picture on screen, not counting
 // the runner's 100 ms first tick, and how much memory a running show takes at its peak. Both are put
 // against a plain 1920×1080 frame copy measured in the same run.
+#include "bench/frame_copy.h"
 #include "tests/runner/bmp_writer.h"
 
 #include <benchmark/benchmark.h>
@@ -31,7 +32,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kWidth = 1920, kHeight = 1080;
+using vorlin::bench::BM_FrameCopy1080p;
+using vorlin::bench::frameCopyMs;
+constexpr int kWidth = vorlin::bench::kFrameWidth, kHeight = vorlin::bench::kFrameHeight;
 constexpr double kFirstTickMs = 100;
 
 // One show folder and one X server for the whole run.
@@ -184,26 +187,6 @@ void endShow(Show& s) {
     s = {};
 }
 
-double frameCopyMs() {
-    std::vector<unsigned char> a(std::size_t{kWidth} * kHeight * 3, 1), b(a.size());
-    const int n = 50;
-    const auto t0 = Clock::now();
-    for (int i = 0; i < n; ++i) {
-        a[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i);
-        std::memcpy(b.data(), a.data(), a.size());
-        benchmark::DoNotOptimize(b.data());
-    }
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count() / n;
-}
-
-void BM_FrameCopy1080p(benchmark::State& state) {
-    std::vector<unsigned char> a(std::size_t{kWidth} * kHeight * 3, 1), b(a.size());
-    for (auto _ : state) {
-        std::memcpy(b.data(), a.data(), a.size());
-        benchmark::DoNotOptimize(b.data());
-        benchmark::ClobberMemory();
-    }
-}
 BENCHMARK(BM_FrameCopy1080p)->Unit(benchmark::kMillisecond);
 
 // Start to first picture, target under 400 ms.
