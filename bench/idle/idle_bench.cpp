@@ -32,9 +32,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-using vorlin::bench::BM_FrameCopy1080p;
-using vorlin::bench::frameCopyMs;
-constexpr int kWidth = vorlin::bench::kFrameWidth, kHeight = vorlin::bench::kFrameHeight;
+using namespace vorlin::bench;
 
 // A watcher of its own show folder, its stderr read line by line.
 struct Watcher {
@@ -48,7 +46,7 @@ struct Watcher {
         fs::create_directories(dir / "run");
         const std::string program = (dir / "BenchShow.scr").string();
         fs::copy_file(VORLIN_PROGRAM, program, fs::copy_options::overwrite_existing);
-        vorlin::testing::writeSolidBmp((dir / "a.bmp").string(), kWidth, kHeight, 200, 40, 90);
+        vorlin::testing::writeSolidBmp((dir / "a.bmp").string(), kFrameWidth, kFrameHeight, 200, 40, 90);
         std::ofstream(dir / "BenchShow.002") << "[Pictures]\n"
                                              << (dir / "a.bmp").string() << "=1\n[Set]\nImageInterval=60\n"
                                              << "EffectSpeed=5\nPlayMusic=0\n[Transitions]\n";

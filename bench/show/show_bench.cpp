@@ -32,9 +32,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-using vorlin::bench::BM_FrameCopy1080p;
-using vorlin::bench::frameCopyMs;
-constexpr int kWidth = vorlin::bench::kFrameWidth, kHeight = vorlin::bench::kFrameHeight;
+using namespace vorlin::bench;
 constexpr double kFirstTickMs = 100;
 
 // One show folder and one X server for the whole run.
@@ -49,8 +47,8 @@ struct Fixture {
         fs::create_directories(dir);
         program = (dir / "BenchShow.scr").string();
         fs::copy_file(VORLIN_PROGRAM, program, fs::copy_options::overwrite_existing);
-        vorlin::testing::writeSolidBmp((dir / "a.bmp").string(), kWidth, kHeight, 200, 40, 90);
-        vorlin::testing::writeSolidBmp((dir / "b.bmp").string(), kWidth, kHeight, 20, 140, 60);
+        vorlin::testing::writeSolidBmp((dir / "a.bmp").string(), kFrameWidth, kFrameHeight, 200, 40, 90);
+        vorlin::testing::writeSolidBmp((dir / "b.bmp").string(), kFrameWidth, kFrameHeight, 20, 140, 60);
         startXvfb();
     }
     ~Fixture() {
@@ -76,7 +74,7 @@ struct Fixture {
         int fds[2];
         if (::pipe(fds) != 0) return;
         const std::string fd = std::to_string(fds[1]);
-        const std::string screen = std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24";
+        const std::string screen = std::to_string(kFrameWidth) + "x" + std::to_string(kFrameHeight) + "x24";
         std::vector<std::string> args{"Xvfb", "-displayfd", fd,         "-screen",   "0",
                                       screen, "-ac",        "-noreset", "-nolisten", "tcp"};
         std::vector<char*> argv;
@@ -222,7 +220,7 @@ BENCHMARK(BM_StartToFirstPicture)->UseManualTime()->Unit(benchmark::kMillisecond
 void BM_PeakMemoryRunningShow(benchmark::State& state) {
     auto& f = fixture();
     f.writeSettings(false, 1);
-    const double frameMiB = double(kWidth) * kHeight * 3 / (1024.0 * 1024.0);
+    const double frameMiB = double(kFrameWidth) * kFrameHeight * 3 / (1024.0 * 1024.0);
     for (auto _ : state) {
         Show s = startShow();
         if (s.pid <= 0 || !waitFirstFrame(s)) {
