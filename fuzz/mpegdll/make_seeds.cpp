@@ -6,7 +6,9 @@
 // The other files of the corpus were found by fuzzing: xing_claims_4g_frames_rate_change.mp3 (an Open
 // that took minutes), flac_total_642_hours.flac (a length past the 32-bit milliseconds) and
 // ogg_broken_vorbis_headers.ogg (libsndfile's own leak, see lsan.supp).
-#include "../../tests/data/music/write_sound_file.h"
+#include "../../tests/data/music/sound_file.h"
+
+#include <sndfile.h>
 
 #include <cmath>
 #include <fstream>

@@ -2,7 +2,9 @@
 //   g++ -std=c++20 -O2 make_samples.cpp -lsndfile -o /tmp/make_samples && /tmp/make_samples
 // MP3 files are encoded by libsndfile's MPEG writer (LAME); WAV files are plain 16-bit PCM; the MIDI
 // file is written byte by byte below.
-#include "write_sound_file.h"
+#include "sound_file.h"
+
+#include <sndfile.h>
 
 #include <cmath>
 #include <fstream>

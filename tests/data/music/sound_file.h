@@ -1,5 +1,5 @@
-// Writes interleaved float samples to a sound file through libsndfile, for the programs that make the
-// sound files of the tests and of the fuzz corpus. A file that cannot be written ends the program.
+// Writes float samples (interleaved, `channels` to a frame) to a sound file through libsndfile, for the
+// small programs that make test sounds and fuzzing seeds. Ends the program on an error.
 #pragma once
 
 #include <sndfile.h>
