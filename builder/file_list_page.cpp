@@ -331,7 +331,8 @@ void FileListPage::Move(int delta) {
 void FileListPage::ListClick() {
     if (!pictures()) return;
     SyncSubfoldersCheck();
-    if (FList->currentRow() >= 0) ShowThumbnail();
+    // Not decoded here, as after an add: the window stays responsive while the keys run through the list.
+    if (FList->currentRow() >= 0) RequestThumbnail();
 }
 
 void FileListPage::ClickCheck(QListWidgetItem* item) {

@@ -66,6 +66,8 @@ public:
     void ClearClick();
     void UpClick() { Move(-1); }
     void DownClick() { Move(+1); }
+    // A row clicked or reached with the keys: the check box under the list follows it, and the panel shows
+    // its thumbnail when the workers have decoded it.
     void ListClick();
     void ClickCheck(QListWidgetItem* item);
     void PlayClick();

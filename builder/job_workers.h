@@ -8,9 +8,10 @@
 // First before those already queued; with one worker the results arrive in that order too. A job whose
 // work throws gives a default result (an empty bitmap, a count of none).
 //
-// cancelAll() drops the jobs not yet started; a running job still reports, so the handler must ignore ids
-// it no longer knows. Destroying the workers drops the jobs not started and joins the threads (a running
-// job ends first); results posted before that reach a handler that must check its owner's liveness itself.
+// cancel() and cancelAll() drop jobs not yet started; a running job still reports, so the handler must
+// ignore ids it no longer knows. Destroying the workers drops the jobs not started and joins the threads (a
+// running job ends first); results posted before that reach a handler that must check its owner's liveness
+// itself.
 
 #include "platform/dispatcher/call_queue.h"
 
@@ -68,6 +69,11 @@ public:
                 jobs_.push_back({id, std::move(job)});
         }
         wake_.notify_one();
+    }
+    // Owner's thread. Forgets the job `id` if it has not started; false when it has (or is unknown).
+    bool cancel(std::uint64_t id) {
+        std::lock_guard lock(mutex_);
+        return std::erase_if(jobs_, [id](const Queued& q) { return q.id == id; }) > 0;
     }
     // Owner's thread. Forgets every job not yet started.
     void cancelAll() {

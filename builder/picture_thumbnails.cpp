@@ -53,6 +53,7 @@ void PictureThumbnails::requestForList(QListWidgetItem* item) {
 
 void PictureThumbnails::requestForPanel(QListWidgetItem* item) {
     if (FPanel.width() <= 0 || FPanel.height() <= 0) return showInPanel(item);
+    dropPanelJob();
     FPanelThumb = {FNextId++, item};
     FPool->add(FPanelThumb.id, item->text().toStdString(), FPanel.width(), FPanel.height(), background(),
                ThumbnailPool::Place::First);
@@ -61,7 +62,7 @@ void PictureThumbnails::requestForPanel(QListWidgetItem* item) {
 }
 
 void PictureThumbnails::showInPanel(QListWidgetItem* item) {
-    FPanelThumb = {};
+    dropPanelJob();
     gfx::Bitmap bmp;
     try {
         gfx::LoadPictureToBitmap(bmp, item->text().toStdString(), FPanel.width(), background(),
@@ -74,8 +75,14 @@ void PictureThumbnails::showInPanel(QListWidgetItem* item) {
 }
 
 void PictureThumbnails::clearPanel() {
-    FPanelThumb = {};
+    dropPanelJob();
     FPanel.clear();
+}
+
+void PictureThumbnails::dropPanelJob() {
+    // A panel thumbnail still queued is of a picture no longer selected: the workers skip it.
+    if (FPanelThumb.id != 0) FPool->cancel(FPanelThumb.id);
+    FPanelThumb = {};
 }
 
 void PictureThumbnails::arrived(std::uint64_t id, gfx::Bitmap thumbnail) {
@@ -96,7 +103,7 @@ void PictureThumbnails::arrived(std::uint64_t id, gfx::Bitmap thumbnail) {
 
 void PictureThumbnails::forget(const QListWidgetItem* item) {
     FListItems.erase(item->data(item_role::ThumbId).toULongLong());
-    if (FPanelThumb.item == item) FPanelThumb = {};
+    if (FPanelThumb.item == item) dropPanelJob();
 }
 
 void PictureThumbnails::forgetAll() {

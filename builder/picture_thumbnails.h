@@ -48,6 +48,8 @@ public:
 
 private:
     void arrived(std::uint64_t id, gfx::Bitmap thumbnail);
+    // The panel's thumbnail on its way is no longer wanted.
+    void dropPanelJob();
     gfx::Color background() const;
 
     QListWidget& FList;
