@@ -5,6 +5,7 @@
 // Counters: "ratio" (time per frame / floor), "frame_us" (time per frame). bench/effects-table.sh prints
 // effect, size and ratio.
 
+#include "bench/frames.h"
 #include "effects/catalogue.h"
 #include "effects/draw_frame.h"
 #include "gfx/blit.h"
@@ -22,14 +23,7 @@ namespace {
 using namespace vorlin;
 using Clock = std::chrono::steady_clock;
 
-gfx::Bitmap pattern(int w, int h, int seed) {
-    gfx::Bitmap b(w, h);
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = b.scanLine(y);
-        for (int x = 0; x < 3 * w; ++x) row[x] = static_cast<std::uint8_t>(x * 7 + y * 13 + seed);
-    }
-    return b;
-}
+using bench::pattern;
 
 struct Pictures {
     gfx::Bitmap oldFrame, newFrame, screen;

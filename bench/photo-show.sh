@@ -14,18 +14,8 @@ PROGRAM=$(readlink -f "$1")
 HERE=$(dirname "$(readlink -f "$0")")
 SECONDS_PER_SHOW=${2:-120}
 PHOTOS=${TMPDIR:-/tmp}/vorlin_photo_show
-WORK=$(mktemp -d /tmp/vorlin_photo_bench.XXXXXX)
-XVFB_PID= SHOW_PID=
-cleanup() {
-    for pid in $SHOW_PID $XVFB_PID; do kill "$pid" 2> /dev/null; done
-    wait 2> /dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$HERE/../tests/lib/scratch.sh" photo_bench SHOW_PID XVFB_PID
+. "$HERE/../tests/lib/x_session.sh"
 export VORLIN_REGISTRY=$WORK/registry.ini VORLIN_SYSTEM_DIR=$WORK/system VORLIN_TRACE=1 SDL_AUDIODRIVER=dummy
 unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
 
@@ -41,16 +31,11 @@ photos() {
     done
 }
 
-# xvfb WxH
-start_xvfb() {
+# start_screen WxH: an Xvfb of that size in place of the one before.
+start_screen() {
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2> /dev/null && wait "$XVFB_PID" 2> /dev/null
-    : > "$WORK/displayfd"
-    exec 5> "$WORK/displayfd"
-    Xvfb -displayfd 5 -screen 0 "${1}x24" -br -ac -noreset -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    exec 5>&-
-    for _ in $(seq 100); do [ -s "$WORK/displayfd" ] && break; sleep 0.1; done
-    export DISPLAY=:$(head -n1 "$WORK/displayfd")
+    open_display XVFB_PID "$WORK/xvfb.log" Xvfb -displayfd 5 -screen 0 "${1}x24" -br -ac -noreset -nolisten tcp ||
+        fail "Xvfb did not start"
     for _ in $(seq 50); do xdotool getdisplaygeometry > /dev/null 2>&1 && return 0; sleep 0.1; done
     fail "Xvfb did not start"
 }
@@ -80,7 +65,7 @@ end_show() {
 
 # measure SCREEN NAME STRETCH
 measure() {
-    start_xvfb "$1"
+    start_screen "$1"
     start_show "$2" "$3"
     local hwm=0 end=$((SECONDS + SECONDS_PER_SHOW))
     while [ $SECONDS -lt $end ]; do
@@ -110,7 +95,7 @@ fi
 [[ $PARTS == *keys* ]] || exit 0
 
 # Key press to the process's end, at 20 random moments of a show (the press and the wait by key_to_end.py).
-start_xvfb 1920x1080
+start_screen 1920x1080
 for name in photo50mp photo2mp; do
     times=()
     for i in $(seq 1 20); do

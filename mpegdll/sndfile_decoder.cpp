@@ -1,9 +1,8 @@
 // Sampled files through libsndfile; more than two channels keep the first two.
 #include "mpegdll/decoder.h"
+#include "platform/audio/stereo_frames.h"
 
 #include <sndfile.h>
-
-#include <vector>
 
 namespace vorlin::mpegdll {
 namespace {
@@ -19,8 +18,8 @@ public:
             throw DecodeError(3, path + ": unsupported sample rate or channel count");
         }
         rate_ = info.samplerate;
-        fileChannels_ = info.channels;
-        channels_ = info.channels > 2 ? 2 : info.channels;
+        frames_ = audio::StereoFrames(info.channels);
+        channels_ = frames_.channels();
         length_ = info.frames;
         seekable_ = info.seekable != 0;
     }
@@ -28,19 +27,7 @@ public:
 
     int64_t lengthFrames() const override { return length_; }
 
-    size_t read(int16_t* out, size_t frames) override {
-        if (fileChannels_ == channels_) {
-            const sf_count_t got = sf_readf_short(f_, out, sf_count_t(frames));
-            return got > 0 ? size_t(got) : 0;
-        }
-        wide_.resize(frames * size_t(fileChannels_));
-        const sf_count_t got = sf_readf_short(f_, wide_.data(), sf_count_t(frames));
-        for (sf_count_t i = 0; i < got; ++i) {
-            out[2 * i] = wide_[size_t(i * fileChannels_)];
-            out[2 * i + 1] = wide_[size_t(i * fileChannels_ + 1)];
-        }
-        return got > 0 ? size_t(got) : 0;
-    }
+    size_t read(int16_t* out, size_t frames) override { return frames_.read(f_, out, frames); }
 
     bool seek(int64_t frame) override {
         if (!seekable_) return false;
@@ -53,10 +40,9 @@ public:
 
 private:
     SNDFILE* f_ = nullptr;
-    int fileChannels_ = 0;
+    audio::StereoFrames frames_;
     int64_t length_ = 0;
     bool seekable_ = false;
-    std::vector<int16_t> wide_;
 };
 
 } // namespace

@@ -14,21 +14,18 @@ std::string environmentVariable(const char* name, const std::string& otherwise) 
     return v.empty() ? otherwise : v;
 }
 
-namespace {
-std::string withoutFinalSlash(std::string s) {
-    while (s.size() > 1 && s.back() == '/') s.pop_back();
-    return s;
+std::string environmentFolder(const char* name, const std::string& otherwise) {
+    std::string folder = environmentVariable(name, otherwise);
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
 }
-} // namespace
 
 std::string dataHome() {
-    return withoutFinalSlash(
-        environmentVariable("XDG_DATA_HOME", environmentVariable("HOME") + "/.local/share"));
+    return environmentFolder("XDG_DATA_HOME", environmentVariable("HOME") + "/.local/share");
 }
 
 std::string configHome() {
-    return withoutFinalSlash(
-        environmentVariable("XDG_CONFIG_HOME", environmentVariable("HOME") + "/.config"));
+    return environmentFolder("XDG_CONFIG_HOME", environmentVariable("HOME") + "/.config");
 }
 
 } // namespace vorlin::platform

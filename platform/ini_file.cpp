@@ -307,6 +307,15 @@ constexpr std::int64_t kRacyWindow = 2'000'000'000; // 2 s
 
 // ---- IniFile
 
+IniFile::Stamp IniFile::Stamp::of(const struct stat& st) {
+    return Stamp{true,
+                 std::uint64_t(st.st_dev),
+                 std::uint64_t(st.st_ino),
+                 std::uint64_t(st.st_size),
+                 nanos(st.st_mtim),
+                 nanos(st.st_ctim)};
+}
+
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 IniFile::~IniFile() {
@@ -317,12 +326,7 @@ std::shared_ptr<const IniFile::Document> IniFile::current() const {
     Stamp now;
     struct stat st {};
     if (stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        now = Stamp{true,
-                    std::uint64_t(st.st_dev),
-                    std::uint64_t(st.st_ino),
-                    std::uint64_t(st.st_size),
-                    nanos(st.st_mtim),
-                    nanos(st.st_ctim)};
+        now = Stamp::of(st);
     }
     if (doc_ && trusted_ && now == stamp_) return doc_;
 
@@ -344,12 +348,7 @@ std::shared_ptr<const IniFile::Document> IniFile::current() const {
                 if (n <= 0) break;
                 text.append(buf, std::size_t(n));
             }
-            readStamp = Stamp{true,
-                              std::uint64_t(fst.st_dev),
-                              std::uint64_t(fst.st_ino),
-                              std::uint64_t(fst.st_size),
-                              nanos(fst.st_mtim),
-                              nanos(fst.st_ctim)};
+            readStamp = Stamp::of(fst);
             heldFd_ = fd;
         } else if (fd >= 0) {
             close(fd);
@@ -382,12 +381,7 @@ void IniFile::commitDocument() {
     heldFd_ = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (heldFd_ >= 0 && fstat(heldFd_, &st) == 0) {
-        stamp_ = Stamp{true,
-                       std::uint64_t(st.st_dev),
-                       std::uint64_t(st.st_ino),
-                       std::uint64_t(st.st_size),
-                       nanos(st.st_mtim),
-                       nanos(st.st_ctim)};
+        stamp_ = Stamp::of(st);
         trusted_ = true;
     } else {
         trusted_ = false;

@@ -49,6 +49,8 @@
 #include <string>
 #include <vector>
 
+struct stat;
+
 namespace vorlin::platform {
 
 // Integer text as the profile readers take it: optional sign, then decimal digits or "0x"/"0X" and up to
@@ -144,6 +146,8 @@ private:
         std::uint64_t dev = 0, ino = 0, size = 0;
         std::int64_t mtime = 0, ctime = 0;
         bool operator==(const Stamp&) const = default;
+        // The stamp of an existing file from its status.
+        static Stamp of(const struct stat& st);
     };
     std::shared_ptr<const Document> current() const;
     Document& editable();

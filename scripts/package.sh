@@ -4,10 +4,7 @@
 # Install it with `apt install ./build/package/vorlinsaver_*.deb`; the menu then holds VorlinSaver.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup-deps.sh
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-cmake -S . -B build -G Ninja "${launcher[@]}" >/dev/null
+scripts/configure.sh
 # The "deb" target builds only what the package holds, not the tests.
 cmake --build build -j "$(nproc)" --target deb >/dev/null
 ls "$PWD"/build/package/*.deb

@@ -5,10 +5,7 @@
 # Arguments are passed on to the program (e.g. /s for the full-screen show).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup-deps.sh
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-cmake -S . -B build -G Ninja "${launcher[@]}" >/dev/null
+scripts/configure.sh
 cmake --build build -j "$(nproc)" --target stage
 stage=$PWD/build/stage
 # The MPEG audio library lives in the system folder too, where built installers take it from.

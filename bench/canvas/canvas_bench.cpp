@@ -10,6 +10,7 @@
 //    buffer) against a plain whole-frame copy timed in the same loop. Counter: ratio.
 #include "show/canvas/vorlinscreen.h"
 
+#include "bench/frames.h"
 #include "gfx/blit.h"
 
 #include <benchmark/benchmark.h>
@@ -30,14 +31,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kW = 1920, kH = 1080;
 
-gfx::Bitmap pattern(int w, int h, int seed) {
-    gfx::Bitmap b(w, h);
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = b.scanLine(y);
-        for (int x = 0; x < 3 * w; ++x) row[x] = static_cast<std::uint8_t>(x * 7 + y * 13 + seed);
-    }
-    return b;
-}
+using bench::pattern;
 
 struct Stage {
     QWidget host;
@@ -130,11 +124,3 @@ void CanvasFrame(benchmark::State& state) {
 BENCHMARK(CanvasFrame)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,63 +2,23 @@
 // 3840×2160, each as "frame_copy_ratio" (its time over one memcpy of a whole frame of that size, measured
 // in the same run) and "ms" per picture. Made once per picture, so a few milliseconds is the target.
 
+#include "bench/frames.h"
 #include "gfx/backdrop.h"
 #include "show/canvas/picture_look.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cstring>
-#include <ctime>
-#include <random>
-#include <vector>
-
 namespace {
 
 using namespace vorlin;
 
-gfx::Bitmap noise(int w, int h, unsigned seed) {
-    gfx::Bitmap b(w, h);
-    std::mt19937 gen(seed);
-    for (std::size_t k = 0; k < b.byteCount(); ++k) b.bits()[k] = static_cast<std::uint8_t>(gen());
-    return b;
-}
+using bench::noise;
 
-// This thread's processor time, so that other work on a shared machine does not count.
-double cpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-}
-
-// Seconds per whole-frame memcpy at w × h (the median of several rounds).
-double frameCopySeconds(int w, int h) {
-    const gfx::Bitmap source = noise(w, h, 1);
-    gfx::Bitmap target(w, h);
-    std::vector<double> rounds;
-    for (int round = 0; round < 7; ++round) {
-        const int reps = 20;
-        const double t0 = cpuSeconds();
-        for (int k = 0; k < reps; ++k) {
-            std::memcpy(target.bits(), source.bits(), source.byteCount());
-            benchmark::ClobberMemory();
-        }
-        rounds.push_back((cpuSeconds() - t0) / reps);
-    }
-    std::sort(rounds.begin(), rounds.end());
-    return rounds[rounds.size() / 2];
-}
-
+// Runs body per iteration against one whole-frame copy at w × h; also reports "ms" per picture.
 template <class Body> void measure(benchmark::State& state, int w, int h, Body&& body) {
-    const double floor = frameCopySeconds(w, h);
-    const double t0 = cpuSeconds();
-    for (auto _ : state) {
-        body();
-        benchmark::ClobberMemory();
-    }
-    const double perCall = (cpuSeconds() - t0) / static_cast<double>(state.iterations());
-    state.counters["frame_copy_ratio"] = perCall / floor;
-    state.counters["ms"] = perCall * 1e3;
+    gfx::Bitmap target(w, h);
+    const double floor = bench::frameCopySeconds(noise(w, h, 1), target, 20);
+    state.counters["ms"] = bench::measureAgainstCopy(state, floor, body) * 1e3;
 }
 
 // Arguments: screen height (1080 or 2160) and picture shape (0 portrait 9:16 inside the screen, 1

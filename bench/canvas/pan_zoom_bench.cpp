@@ -10,6 +10,7 @@
 //    cpu_share (1 = one core busy; the target is below 0.25) and fps (frames drawn per second).
 #include "show/canvas/vorlinscreen.h"
 
+#include "bench/frames.h"
 #include "gfx/blit.h"
 #include "gfx/view_render.h"
 
@@ -32,14 +33,7 @@ using namespace vorlin;
 using canvas::TVorlinscreen;
 using Clock = std::chrono::steady_clock;
 
-gfx::Bitmap pattern(int w, int h) {
-    gfx::Bitmap b(w, h);
-    for (int y = 0; y < h; ++y) {
-        std::uint8_t* row = b.scanLine(y);
-        for (int x = 0; x < 3 * w; ++x) row[x] = static_cast<std::uint8_t>(x * 7 + y * 13);
-    }
-    return b;
-}
+using bench::pattern;
 
 // A canvas of w × h showing a picture that drifts from the whole picture to its deepest zoom.
 struct Stage {
@@ -144,11 +138,3 @@ void PanZoomCpu(benchmark::State& state) {
 BENCHMARK(PanZoomCpu)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,6 +4,7 @@
 
 #include "base/arith.h"
 #include "base/random.h"
+#include "bench/frames.h"
 #include "effects/effect_table.h"
 #include "effects/families/pixel_effects.h"
 
@@ -59,23 +60,18 @@ void copyWhole(Bitmap& dst, const Bitmap& src) {
     std::memcpy(dst.bits(), src.bits(), src.byteCount());
 }
 
-// CPU time of this thread: on a shared machine it leaves out the time other processes hold the core.
-double threadSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-}
+using vorlin::bench::threadCpuSeconds;
 
 // The floor in seconds per frame: the median of single-frame timings of the two whole-frame copies,
 // taken right before each benchmark so that it sees the same machine load.
 double floorSeconds(Frames& f) {
     std::vector<double> times;
     for (int k = 0; k < 9; ++k) {
-        const double t0 = threadSeconds();
+        const double t0 = threadCpuSeconds();
         copyWhole(f.screen, f.oldFrame);
         copyWhole(f.screen, f.newFrame);
         benchmark::ClobberMemory();
-        times.push_back(threadSeconds() - t0);
+        times.push_back(threadCpuSeconds() - t0);
     }
     std::nth_element(times.begin(), times.begin() + 4, times.end());
     return times[4];
@@ -85,13 +81,13 @@ template <typename Draw> void runFrames(benchmark::State& state, Draw draw) {
     const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
     Frames& f = frames(w, h);
     const double floor = floorSeconds(f);
-    const double t0 = threadSeconds();
+    const double t0 = threadCpuSeconds();
     for (auto _ : state) {
         copyWhole(f.screen, f.oldFrame); // the engine redraws the old frame first in every frame
         draw(f, w, h);
         benchmark::ClobberMemory();
     }
-    const double perFrame = (threadSeconds() - t0) /
+    const double perFrame = (threadCpuSeconds() - t0) /
                             static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
     state.counters["floor_ms"] = floor * 1e3;
     state.counters["floor_ratio"] = perFrame / floor;

@@ -2,14 +2,13 @@
 // time per call over the time of one memcpy of a whole frame (the floor), measured in the same run before
 // the benchmarks. Region builders report their time per region in the usual time columns.
 
+#include "bench/frames.h"
 #include "gfx/blit.h"
 #include "gfx/region.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstring>
-#include <ctime>
 #include <random>
 #include <vector>
 
@@ -20,12 +19,7 @@ using namespace vorlin::gfx;
 
 constexpr int kW = 1920, kH = 1080;
 
-Bitmap noise(int w, int h, unsigned seed) {
-    Bitmap b(w, h);
-    std::mt19937 gen(seed);
-    for (std::size_t k = 0; k < b.byteCount(); ++k) b.bits()[k] = static_cast<std::uint8_t>(gen());
-    return b;
-}
+using bench::noise;
 
 Bitmap& source() {
     static Bitmap b = noise(kW, kH, 1);
@@ -36,45 +30,19 @@ Bitmap& target() {
     return b;
 }
 
-// This thread's processor time: the machine may be shared, and the ratios should not depend on how
-// much of it other processes take.
-double cpuSeconds() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-}
-
 // Seconds per whole-frame memcpy, measured once before the benchmarks (the median of several rounds).
 double frameCopySeconds() {
     static const double seconds = [] {
         // Touch both frames first so that page faults do not count.
         for (int k = 0; k < 5; ++k) std::memcpy(target().bits(), source().bits(), source().byteCount());
-        std::vector<double> rounds;
-        for (int round = 0; round < 7; ++round) {
-            const int reps = 40;
-            const double t0 = cpuSeconds();
-            for (int k = 0; k < reps; ++k) {
-                std::memcpy(target().bits(), source().bits(), source().byteCount());
-                benchmark::ClobberMemory();
-            }
-            rounds.push_back((cpuSeconds() - t0) / reps);
-        }
-        std::sort(rounds.begin(), rounds.end());
-        return rounds[rounds.size() / 2];
+        return bench::frameCopySeconds(source(), target(), 40);
     }();
     return seconds;
 }
 
 // Runs body once per iteration and reports its time as a ratio to one frame copy.
 template <class Body> void measure(benchmark::State& state, Body&& body) {
-    const double floor = frameCopySeconds();
-    const double t0 = cpuSeconds();
-    for (auto _ : state) {
-        body();
-        benchmark::ClobberMemory();
-    }
-    const double perCall = (cpuSeconds() - t0) / static_cast<double>(state.iterations());
-    state.counters["frame_copy_ratio"] = perCall / floor;
+    bench::measureAgainstCopy(state, frameCopySeconds(), body);
 }
 
 // About 430 one-pixel-high bands across the frame, spaced evenly (what a line effect's region looks like

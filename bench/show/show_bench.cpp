@@ -2,6 +2,7 @@
 // when there is none): how long from the process's start to its first picture on screen, not counting
 // the runner's 100 ms first tick, and how much memory a running show takes at its peak. Both are put
 // against a plain 1920×1080 frame copy measured in the same run.
+#include "bench/frame_copy.h"
 #include "tests/runner/bmp_writer.h"
 
 #include <benchmark/benchmark.h>
@@ -31,7 +32,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kWidth = 1920, kHeight = 1080;
+using namespace vorlin::bench;
 constexpr double kFirstTickMs = 100;
 
 // One show folder and one X server for the whole run.
@@ -46,8 +47,8 @@ struct Fixture {
         fs::create_directories(dir);
         program = (dir / "BenchShow.scr").string();
         fs::copy_file(VORLIN_PROGRAM, program, fs::copy_options::overwrite_existing);
-        vorlin::testing::writeSolidBmp((dir / "a.bmp").string(), kWidth, kHeight, 200, 40, 90);
-        vorlin::testing::writeSolidBmp((dir / "b.bmp").string(), kWidth, kHeight, 20, 140, 60);
+        vorlin::testing::writeSolidBmp((dir / "a.bmp").string(), kFrameWidth, kFrameHeight, 200, 40, 90);
+        vorlin::testing::writeSolidBmp((dir / "b.bmp").string(), kFrameWidth, kFrameHeight, 20, 140, 60);
         startXvfb();
     }
     ~Fixture() {
@@ -73,7 +74,7 @@ struct Fixture {
         int fds[2];
         if (::pipe(fds) != 0) return;
         const std::string fd = std::to_string(fds[1]);
-        const std::string screen = std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24";
+        const std::string screen = std::to_string(kFrameWidth) + "x" + std::to_string(kFrameHeight) + "x24";
         std::vector<std::string> args{"Xvfb", "-displayfd", fd,         "-screen",   "0",
                                       screen, "-ac",        "-noreset", "-nolisten", "tcp"};
         std::vector<char*> argv;
@@ -184,26 +185,6 @@ void endShow(Show& s) {
     s = {};
 }
 
-double frameCopyMs() {
-    std::vector<unsigned char> a(std::size_t{kWidth} * kHeight * 3, 1), b(a.size());
-    const int n = 50;
-    const auto t0 = Clock::now();
-    for (int i = 0; i < n; ++i) {
-        a[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i);
-        std::memcpy(b.data(), a.data(), a.size());
-        benchmark::DoNotOptimize(b.data());
-    }
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count() / n;
-}
-
-void BM_FrameCopy1080p(benchmark::State& state) {
-    std::vector<unsigned char> a(std::size_t{kWidth} * kHeight * 3, 1), b(a.size());
-    for (auto _ : state) {
-        std::memcpy(b.data(), a.data(), a.size());
-        benchmark::DoNotOptimize(b.data());
-        benchmark::ClobberMemory();
-    }
-}
 BENCHMARK(BM_FrameCopy1080p)->Unit(benchmark::kMillisecond);
 
 // Start to first picture, target under 400 ms.
@@ -239,7 +220,7 @@ BENCHMARK(BM_StartToFirstPicture)->UseManualTime()->Unit(benchmark::kMillisecond
 void BM_PeakMemoryRunningShow(benchmark::State& state) {
     auto& f = fixture();
     f.writeSettings(false, 1);
-    const double frameMiB = double(kWidth) * kHeight * 3 / (1024.0 * 1024.0);
+    const double frameMiB = double(kFrameWidth) * kFrameHeight * 3 / (1024.0 * 1024.0);
     for (auto _ : state) {
         Show s = startShow();
         if (s.pid <= 0 || !waitFirstFrame(s)) {

@@ -6,11 +6,11 @@
 // The other files of the corpus were found by fuzzing: xing_claims_4g_frames_rate_change.mp3 (an Open
 // that took minutes), flac_total_642_hours.flac (a length past the 32-bit milliseconds) and
 // ogg_broken_vorbis_headers.ogg (libsndfile's own leak, see lsan.supp).
+#include "../../tests/data/music/sound_file.h"
+
 #include <sndfile.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -28,20 +28,6 @@ std::vector<float> tone(int rate, int channels, double seconds, double freq) {
     return v;
 }
 
-void write(const std::string& name, int format, int rate, int channels, const std::vector<float>& v) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* f = sf_open(name.c_str(), SFM_WRITE, &info);
-    if (!f) {
-        std::fprintf(stderr, "%s: %s\n", name.c_str(), sf_strerror(nullptr));
-        std::exit(1);
-    }
-    sf_writef_float(f, v.data(), sf_count_t(v.size() / size_t(channels)));
-    sf_close(f);
-}
-
 std::string readAll(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -55,13 +41,14 @@ void le(std::string& s, unsigned v, int bytes) {
 
 int main() {
     const int mp3 = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-    write("l3_44k_stereo.mp3", mp3, 44100, 2, tone(44100, 2, 0.15, 440));
-    write("l3_22k_mono.mp3", mp3, 22050, 1, tone(22050, 1, 0.2, 330));
-    write("l3_8k_mono.mp3", mp3, 8000, 1, tone(8000, 1, 0.3, 220));
-    write("pcm16_11k_mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 11025, 1, tone(11025, 1, 0.05, 220));
-    write("pcm16_8k_4ch.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 4, tone(8000, 4, 0.02, 220));
-    write("flac_8k_mono.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1, tone(8000, 1, 0.1, 220));
-    write("vorbis_8k_mono.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 8000, 1, tone(8000, 1, 0.1, 220));
+    writeSoundFile("l3_44k_stereo.mp3", mp3, 44100, 2, tone(44100, 2, 0.15, 440));
+    writeSoundFile("l3_22k_mono.mp3", mp3, 22050, 1, tone(22050, 1, 0.2, 330));
+    writeSoundFile("l3_8k_mono.mp3", mp3, 8000, 1, tone(8000, 1, 0.3, 220));
+    writeSoundFile("pcm16_11k_mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 11025, 1,
+                   tone(11025, 1, 0.05, 220));
+    writeSoundFile("pcm16_8k_4ch.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 8000, 4, tone(8000, 4, 0.02, 220));
+    writeSoundFile("flac_8k_mono.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1, tone(8000, 1, 0.1, 220));
+    writeSoundFile("vorbis_8k_mono.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 8000, 1, tone(8000, 1, 0.1, 220));
 
     // ID3v2.3 tag with one text frame in front of the 22 kHz stream.
     const std::string body = readAll("l3_22k_mono.mp3");

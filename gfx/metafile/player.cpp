@@ -18,6 +18,14 @@ constexpr double kPi = std::numbers::pi;
 // Work units (about one pixel written each) one clip rectangle costs in region algebra.
 constexpr long long kRegionRectCost = 4;
 
+// The logical unit of the fixed map modes MM_LOMETRIC … MM_TWIPS (2..6): `mm` millimetres per `per` units,
+// y growing upwards.
+struct UnitSize {
+    double mm, per;
+};
+constexpr std::array<UnitSize, 5> kFixedUnits = {
+    {{0.1, 1}, {0.01, 1}, {0.254, 1}, {0.0254, 1}, {25.4, 1440}}};
+
 // The clip combination of a file's mode (RGN_AND … RGN_COPY, 1..5); anything else replaces the clip.
 CombineMode combineMode(int mode) {
     switch (mode) {
@@ -55,24 +63,20 @@ double nonZero(double v) {
 } // namespace
 
 GdiObject stockObject(std::uint32_t index) {
+    // WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH: solid greys.
+    constexpr std::array<std::uint8_t, 5> kBrushGreys = {255, 192, 128, 64, 0};
+    if (index < kBrushGreys.size()) {
+        const std::uint8_t grey = kBrushGreys[index];
+        return brush(0, {grey, grey, grey});
+    }
     switch (index) {
-    case 0:
-        return brush(0, {255, 255, 255});
-    case 1:
-        return brush(0, {192, 192, 192});
-    case 2:
-        return brush(0, {128, 128, 128});
-    case 3:
-        return brush(0, {64, 64, 64});
-    case 4:
-        return brush(0, {0, 0, 0});
-    case 5:
+    case 5: // NULL_BRUSH
         return brush(1, {});
-    case 6:
+    case 6: // WHITE_PEN
         return pen(0, {255, 255, 255});
-    case 7:
+    case 7: // BLACK_PEN
         return pen(0, {0, 0, 0});
-    case 8:
+    case 8: // NULL_PEN
         return pen(5, {});
     case 10:
     case 11:
@@ -107,23 +111,17 @@ const Affine& Player::logicalToPicture() {
         double sx = 1, sy = 1;
         const PointD u = deviceUnitsPerMm;
         switch (dc.mapMode) {
-        case 2:
-            sx = u.x * 0.1, sy = -u.y * 0.1;
-            break; // MM_LOMETRIC
-        case 3:
-            sx = u.x * 0.01, sy = -u.y * 0.01;
-            break; // MM_HIMETRIC
-        case 4:
-            sx = u.x * 0.254, sy = -u.y * 0.254;
-            break; // MM_LOENGLISH
-        case 5:
-            sx = u.x * 0.0254, sy = -u.y * 0.0254;
-            break; // MM_HIENGLISH
-        case 6:
-            sx = u.x * 25.4 / 1440, sy = -u.y * 25.4 / 1440;
-            break; // MM_TWIPS
-        case 7:    // MM_ISOTROPIC
-        case 8:    // MM_ANISOTROPIC
+        case 2:   // MM_LOMETRIC
+        case 3:   // MM_HIMETRIC
+        case 4:   // MM_LOENGLISH
+        case 5:   // MM_HIENGLISH
+        case 6: { // MM_TWIPS
+            const UnitSize unit = kFixedUnits[std::size_t(dc.mapMode - 2)];
+            sx = u.x * unit.mm / unit.per, sy = -u.y * unit.mm / unit.per;
+            break;
+        }
+        case 7: // MM_ISOTROPIC
+        case 8: // MM_ANISOTROPIC
             sx = dc.viewportExt.x / we.x;
             sy = dc.viewportExt.y / we.y;
             if (dc.mapMode == 7) {

@@ -17,21 +17,23 @@ DecodedPicture playWmf(const std::uint8_t* data, std::size_t size, const std::st
 // thousands of brush objects cannot hold gigabytes.
 inline constexpr std::size_t kMaxPatternBytes = 64u << 20;
 
-inline std::uint32_t readU32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
+// The integer of type T at `p` (any alignment; the files' little-endian order is the machine's).
+template <class T> inline T readAt(const std::uint8_t* p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
     return v;
+}
+inline std::uint32_t readU32(const std::uint8_t* p) {
+    return readAt<std::uint32_t>(p);
 }
 inline std::int32_t readI32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(readU32(p));
+    return readAt<std::int32_t>(p);
 }
 inline std::uint16_t readU16(const std::uint8_t* p) {
-    std::uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
+    return readAt<std::uint16_t>(p);
 }
 inline std::int16_t readI16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(readU16(p));
+    return readAt<std::int16_t>(p);
 }
 
 // True when [offset, offset + count·unit) lies inside a record of `size` bytes, without overflow.

@@ -1,6 +1,7 @@
 // The wave device: sampled sound read by libsndfile, from a file or from memory.
 #include "music/mci/mci_device.h"
 #include "music/mci/mci_player.h"
+#include "platform/audio/stereo_frames.h"
 
 #include <sndfile.h>
 
@@ -39,42 +40,27 @@ class WaveDevice final : public MciDevice {
 public:
     // Takes `f` (already open) and, for memory files, the bytes it reads.
     WaveDevice(SNDFILE* f, const SF_INFO& info, std::unique_ptr<MemoryFile> mem)
-        : f_(f), mem_(std::move(mem)), fileChannels_(info.channels) {
+        : f_(f), mem_(std::move(mem)), frames_(info.channels) {
         if (info.samplerate < 1000 || info.samplerate > 384000 || info.channels < 1 || info.channels > 64 ||
             info.frames < 0) {
             sf_close(f_);
             throw MciError(MCIERR_INVALID_FILE, mciErrorText(MCIERR_INVALID_FILE));
         }
         rate_ = info.samplerate;
-        channels_ = info.channels > 2 ? 2 : info.channels;
     }
     ~WaveDevice() override { sf_close(f_); }
 
     int rate() const override { return rate_; }
-    int channels() const override { return channels_; }
+    // More than two channels: the first two.
+    int channels() const override { return frames_.channels(); }
 
-    size_t render(int16_t* out, size_t frames) override {
-        if (fileChannels_ == channels_) {
-            const sf_count_t got = sf_readf_short(f_, out, sf_count_t(frames));
-            return got > 0 ? size_t(got) : 0;
-        }
-        // More than two channels: keep the first two.
-        wide_.resize(frames * size_t(fileChannels_));
-        const sf_count_t got = sf_readf_short(f_, wide_.data(), sf_count_t(frames));
-        for (sf_count_t i = 0; i < got; ++i) {
-            out[2 * i] = wide_[size_t(i * fileChannels_)];
-            out[2 * i + 1] = wide_[size_t(i * fileChannels_ + 1)];
-        }
-        return got > 0 ? size_t(got) : 0;
-    }
+    size_t render(int16_t* out, size_t frames) override { return frames_.read(f_, out, frames); }
 
 private:
     SNDFILE* f_;
     std::unique_ptr<MemoryFile> mem_;
-    int fileChannels_;
+    audio::StereoFrames frames_;
     int rate_ = 0;
-    int channels_ = 0;
-    std::vector<int16_t> wide_;
 };
 
 } // namespace

@@ -277,25 +277,23 @@ void TMPEGPlayer::Close() {
     check();
 }
 
-int TMPEGPlayer::GetPlayerMode() {
+int TMPEGPlayer::query(std::int32_t (*entry)()) {
     requireLibrary();
-    const int mode = F.GetPlayerMode();
+    const int value = entry();
     check();
-    return mode;
+    return value;
+}
+
+int TMPEGPlayer::GetPlayerMode() {
+    return query(F.GetPlayerMode);
 }
 
 int TMPEGPlayer::GetCurrentPos() {
-    requireLibrary();
-    const int pos = F.GetCurrentPos();
-    check();
-    return pos;
+    return query(F.GetCurrentPos);
 }
 
 int TMPEGPlayer::GetLength() {
-    requireLibrary();
-    const int length = F.GetLength();
-    check();
-    return length;
+    return query(F.GetLength);
 }
 
 void TMPEGPlayer::TimerTick() {

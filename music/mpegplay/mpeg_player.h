@@ -128,6 +128,8 @@ public:
 private:
     void requireLibrary() const;
     void check();
+    // requireLibrary, then the entry (one that takes nothing and answers a number), then check.
+    int query(std::int32_t (*entry)());
     void startTimer();
     void setEnded(std::uint8_t value);
 

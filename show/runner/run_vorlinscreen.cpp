@@ -86,6 +86,7 @@ TRunVorlinscreen::TRunVorlinscreen(QWidget* Parent, canvas::TMouseMoveEvent OnMo
         Timer->start();
         music::PlayTrack("");
     } catch (...) {
+        logging::dropped(lcShow(), "starting the show runner");
         // The runner stays as far as it was built.
     }
 }
@@ -117,6 +118,7 @@ void TRunVorlinscreen::ApplySettings() {
             Display->SetDelay(pace->delay);
         }
     } catch (...) {
+        logging::dropped(lcShow(), "applying the show settings");
     }
 }
 
@@ -128,6 +130,7 @@ void TRunVorlinscreen::StartMusic() {
         music::SetMusicList(s.Music, s.RandomMusic, s.LoopMusic);
         music::PlayTrack("");
     } catch (...) {
+        logging::dropped(lcShow(), "starting the music");
     }
 }
 
@@ -192,6 +195,7 @@ bool TRunVorlinscreen::NextPicture() {
         CurrentFile = file;
         return true;
     } catch (...) {
+        logging::dropped(lcShow(), "loading the next picture");
         return false;
     }
 }
@@ -256,6 +260,7 @@ void TRunVorlinscreen::LoadAheadDone(LoadedPicture result) {
         // A tick waiting for this picture goes on at once (unless its owner stopped the timer meanwhile).
         if (FTickWaiting && Timer && Timer->isActive()) Timer->start(0);
     } catch (...) {
+        logging::dropped(lcShow(), "taking a picture loaded ahead");
     }
 }
 
@@ -284,6 +289,7 @@ void TRunVorlinscreen::StartNext() {
         }
         Display->StartTransition();
     } catch (...) {
+        logging::dropped(lcShow(), "starting a transition");
     }
 }
 
@@ -320,6 +326,7 @@ void TRunVorlinscreen::Tick() {
         // wakes it at once.
         Timer->start(kWaitPollMs);
     } catch (...) {
+        logging::dropped(lcShow(), "the show tick");
     }
 }
 
@@ -390,6 +397,7 @@ void TRunVorlinscreen::Resume() {
         Timer->setInterval(kFirstTickMs);
         Timer->start();
     } catch (...) {
+        logging::dropped(lcShow(), "resuming the show");
     }
 }
 
@@ -408,6 +416,7 @@ void TRunVorlinscreen::TransitionDone() {
             if (LoadsAhead()) BeginLoadAhead(When::Ahead);
         }
     } catch (...) {
+        logging::dropped(lcShow(), "ending a transition");
     }
 }
 

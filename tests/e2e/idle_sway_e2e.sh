@@ -23,23 +23,14 @@ if [ "$(id -u)" != 0 ] && ! id "$RUN_AS" > /dev/null 2>&1; then
     exit 77
 fi
 
-WORK=$(mktemp -d /tmp/vorlin_idle_sway.XXXXXX)
+. "$(dirname "$0")/../lib/scratch.sh" idle_sway HOLD_PID WATCH_PID SHOW_PID KEYBOARD_PID SWAY_PID
 chmod 755 "$WORK"
-SWAY_PID= SHOW_PID= WATCH_PID= HOLD_PID= KEYBOARD_PID=
-cleanup() {
-    for pid in $HOLD_PID $WATCH_PID $SHOW_PID $KEYBOARD_PID $SWAY_PID; do kill "$pid" 2> /dev/null; done
+at_exit() {
     # Whatever the user still runs (a show whose watcher was killed) belongs to this test alone.
     pkill -u "$RUN_AS" 2> /dev/null
-    wait 2> /dev/null
-    rm -rf "$WORK"
 }
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    for log in sway watch show grim; do
-        [ -s "$WORK/$log.log" ] && sed "s/^/  $log: /" "$WORK/$log.log" | tail -n 30 >&2
-    done
-    exit 1
+on_fail() {
+    log_tails 30 sway watch show grim
 }
 
 id "$RUN_AS" > /dev/null 2>&1 || useradd -m "$RUN_AS" || fail "useradd"
@@ -94,7 +85,7 @@ sleep 1
 # "r,g,b" at the middle of output $1 (HEADLESS-1 or HEADLESS-2).
 middle() {
     "${AS_USER[@]}" grim -o "$1" "$WORK/shots/$1.png" 2> "$WORK/grim.log" || return 1
-    convert "$WORK/shots/$1.png" -format "%[fx:int(255*p{640,360}.r+0.5)],%[fx:int(255*p{640,360}.g+0.5)],%[fx:int(255*p{640,360}.b+0.5)]" info:
+    png_pixel "$WORK/shots/$1.png" 640 360
 }
 # Waits up to $1 seconds until both outputs show the picture ("on") or neither does ("off").
 wait_outputs() {
@@ -112,6 +103,7 @@ wait_outputs() {
     return 1
 }
 . "$(dirname "$0")/../lib/waiting.sh"
+. "$(dirname "$0")/../lib/pixel.sh"
 
 # --- /s on both outputs; a key ends it.
 "${AS_USER[@]}" "$WORK/MyShow.scr" /s > "$WORK/show.log" 2>&1 &
@@ -130,8 +122,7 @@ WATCH_PID=$!
 started=$SECONDS
 wait_log "through Wayland org_kde_kwin_idle" 1 5 || fail "the watcher did not name its source"
 [ "$(grep -c '^VorlinSaver:' "$WORK/watch.log")" = 1 ] || fail "more than one line about the source"
-wait_log "show-start" 1 15 || fail "no show after 2 s without input"
-[ $((SECONDS - started)) -ge 1 ] || fail "the show came before the idle time"
+first_idle_show "$started"
 wait_outputs on 20 || fail "the watcher's show does not cover both outputs"
 
 "${AS_USER[@]}" "$WORK/MyShow.scr" --watch-idle --idle-after 2 > "$WORK/second.log" 2>&1
@@ -155,20 +146,14 @@ grep -q held "$WORK/hold.log" || fail "the inhibitor client: $(cat "$WORK/hold.l
 shows=$(grep -c show-start "$WORK/watch.log")
 sleep 6
 [ "$(grep -c show-start "$WORK/watch.log")" = "$shows" ] || fail "a show started while an inhibitor was held"
-kill "$HOLD_PID"
-wait "$HOLD_PID" 2> /dev/null
-HOLD_PID=
+stop_process HOLD_PID
 # sway 1.7 re-arms its idle timers at the next input after an inhibitor ends, not at its end.
 "${AS_USER[@]}" wtype a
 wait_log "show-start" $((shows + 1)) 15 || fail "no show after the inhibitor ended"
 wait_outputs on 20 || fail "the show after the inhibitor does not cover both outputs"
 
 # --- The compositor goes away: the watcher ends with status 0.
-kill "$SWAY_PID"
-wait "$SWAY_PID" 2> /dev/null
-SWAY_PID=
-wait_end "$WATCH_PID" 10 || fail "the watcher outlived the compositor"
-WATCH_PID=
-[ "$status" = 0 ] || fail "the watcher ended with status $status when the compositor went"
+stop_process SWAY_PID
+watcher_ends 10 "the compositor"
 grep -q "closed the connection" "$WORK/watch.log" || fail "no word on the compositor's end"
 echo "PASS"

@@ -11,18 +11,9 @@ set -u
 PROGRAM=$1
 HOST_HELPER=$2
 R=200 G=40 B=90
-WORK=$(mktemp -d /tmp/vorlin_idle_x11.XXXXXX)
-XVFB_PID= WATCH_PID= HOST_PID= DAEMON_PID=
-cleanup() {
-    for pid in $DAEMON_PID $WATCH_PID $HOST_PID $XVFB_PID; do kill "$pid" 2> /dev/null; done
-    wait 2> /dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    [ -s "$WORK/watch.log" ] && sed 's/^/  watch: /' "$WORK/watch.log" | tail -n 30 >&2
-    exit 1
+. "$(dirname "$0")/../lib/scratch.sh" idle_x11 DAEMON_PID WATCH_PID HOST_PID XVFB_PID
+on_fail() {
+    log_tails 30 watch
 }
 
 . "$(dirname "$0")/../lib/one_picture_show.sh"
@@ -34,22 +25,17 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY XSCREENSAVER_WINDOW DISPLAY
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$WORK/no-bus
 . "$(dirname "$0")/../lib/x_session.sh"
 
-middle() {
-    import -window root "$WORK/shot.png" 2> /dev/null || return 1
-    convert "$WORK/shot.png" -format "%[fx:int(255*p{640,512}.r+0.5)],%[fx:int(255*p{640,512}.g+0.5)],%[fx:int(255*p{640,512}.b+0.5)]" info:
-}
 # Waits up to $2 seconds until the picture is on screen ("on") or not ("off").
 wait_screen() {
     local deadline=$((SECONDS + $2)) got
     while [ $SECONDS -lt $deadline ]; do
-        got=$(middle)
+        got=$(root_pixel 640 512)
         if [ "$1" = on ]; then [ "$got" = "$R,$G,$B" ] && return 0; else [ "$got" != "$R,$G,$B" ] && return 0; fi
         sleep 0.3
     done
     echo "the screen's middle is $got; expected the picture $1" >&2
     return 1
 }
-. "$(dirname "$0")/../lib/waiting.sh"
 
 # No session to watch at all: one line, status 1 (a desktop entry must not restart it in a loop).
 "$WORK/MyShow.scr" --watch-idle > "$WORK/none.log" 2>&1
@@ -63,8 +49,7 @@ xdotool mousemove 5 5
 WATCH_PID=$!
 started=$SECONDS
 wait_log "through X11 MIT-SCREEN-SAVER" 1 5 || fail "the watcher did not name its source"
-wait_log "show-start" 1 15 || fail "no show after 2 s without input"
-[ $((SECONDS - started)) -ge 1 ] || fail "the show came before the idle time"
+first_idle_show "$started"
 wait_screen on 20 || fail "the watcher's show is not on screen"
 xdotool key a
 wait_log "show-end 0" 1 10 || fail "a key did not end the show"
@@ -97,17 +82,11 @@ if command -v xscreensaver > /dev/null; then
     shows=$(grep -c show-start "$WORK/watch.log")
     wait_log "quiet: the xscreensaver daemon runs" 1 10 || fail "the watcher was not quiet beside the daemon"
     [ "$(grep -c show-start "$WORK/watch.log")" = "$shows" ] || fail "a show started beside the daemon"
-    kill "$DAEMON_PID"
-    wait "$DAEMON_PID" 2> /dev/null
-    DAEMON_PID=
+    stop_process DAEMON_PID
 fi
 
 # The X server goes away: the watcher ends with status 0.
-kill "$XVFB_PID"
-wait "$XVFB_PID" 2> /dev/null
-XVFB_PID=
-wait_end "$WATCH_PID" 10 || fail "the watcher outlived the X server"
-WATCH_PID=
-[ "$status" = 0 ] || fail "the watcher ended with status $status when the X server went"
+stop_process XVFB_PID
+watcher_ends 10 "the X server"
 grep -q "X server went away" "$WORK/watch.log" || fail "no word on the X server's end"
 echo "PASS"

@@ -19,23 +19,15 @@ done
 ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so > /dev/null 2>&1 ||
     { echo "SKIP: qt6-wayland is missing"; exit 77; }
 
-WORK=$(mktemp -d /tmp/vorlin_monitors.XXXXXX)
+. "$(dirname "$0")/../lib/scratch.sh" monitors KEYBOARD_PID SWAY_PID
 chmod 755 "$WORK"
-SWAY_PID= SHOW_PID= KEYBOARD_PID=
-cleanup() {
+SHOW_PID=
+at_exit() {
     # A show stuck in its exit no longer serves SIGTERM.
     [ -n "$SHOW_PID" ] && kill -KILL "$SHOW_PID" 2> /dev/null
-    for pid in $KEYBOARD_PID $SWAY_PID; do
-        kill "$pid" 2> /dev/null
-    done
-    wait 2> /dev/null
-    rm -rf "$WORK"
 }
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$WORK/show.log" ] && tail -5 "$WORK/show.log" >&2
-    exit 1
+on_fail() {
+    [ -s "$WORK/show.log" ] && tail -5 "$WORK/show.log"
 }
 
 . "$(dirname "$0")/../lib/sway_headless.sh"

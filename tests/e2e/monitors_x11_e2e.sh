@@ -21,27 +21,17 @@ for tool in Xorg xrandr xdotool import convert; do
 done
 ls /usr/lib/xorg/modules/drivers/dummy_drv.so > /dev/null 2>&1 || { echo "SKIP: no dummy video driver"; exit 77; }
 
-WORK=$(mktemp -d /tmp/vorlin_monitors_x.XXXXXX)
+. "$(dirname "$0")/../lib/scratch.sh" monitors_x SHOW_PID SHOW2_PID HOST_PID HOST2_PID XORG_PID
 chmod 755 "$WORK"
-XORG_PID= SHOW_PID= SHOW2_PID= HOST_PID= HOST2_PID=
-cleanup() {
-    for pid in $SHOW_PID $SHOW2_PID $HOST_PID $HOST2_PID $XORG_PID; do
-        kill "$pid" 2> /dev/null
-    done
-    wait 2> /dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$WORK/show.log" ] && tail -5 "$WORK/show.log" >&2
-    exit 1
+on_fail() {
+    [ -s "$WORK/show.log" ] && tail -5 "$WORK/show.log"
 }
 
 . "$(dirname "$0")/../lib/monitor_show.sh"
 make_monitor_show "$PROGRAM"
 export SDL_AUDIODRIVER=dummy VORLIN_REGISTRY=$WORK/registry.ini VORLIN_SYSTEM_DIR=$WORK/system
 unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW WAYLAND_DISPLAY
+. "$(dirname "$0")/../lib/x_session.sh"
 
 cat > "$WORK/xorg.conf" <<'EOF'
 Section "Device"
@@ -65,18 +55,8 @@ Section "Screen"
     EndSubSection
 EndSection
 EOF
-: > "$WORK/displayfd"
-exec 5> "$WORK/displayfd"
-Xorg -noreset -nolisten tcp -config "$WORK/xorg.conf" -logfile "$WORK/xorg.log" -displayfd 5 > /dev/null 2>&1 &
-XORG_PID=$!
-exec 5>&-
-for _ in $(seq 100); do
-    [ -s "$WORK/displayfd" ] && break
-    kill -0 "$XORG_PID" 2> /dev/null || break
-    sleep 0.1
-done
-[ -s "$WORK/displayfd" ] || fail "Xorg did not start: $(grep EE "$WORK/xorg.log" | head -3)"
-export DISPLAY=:$(head -n1 "$WORK/displayfd")
+open_display XORG_PID /dev/null Xorg -noreset -nolisten tcp -config "$WORK/xorg.conf" -logfile "$WORK/xorg.log" \
+    -displayfd 5 || fail "Xorg did not start: $(grep EE "$WORK/xorg.log" | head -3)"
 for _ in $(seq 50); do
     xrandr > /dev/null 2>&1 && break
     sleep 0.1
@@ -88,15 +68,11 @@ second_on() {
 second_on
 [ "$(xrandr --listmonitors | head -n1)" = "Monitors: 2" ] || fail "no two monitors: $(xrandr --listmonitors)"
 
-pixel() {
-    import -window root "$WORK/shot.png" 2> /dev/null || return 1
-    convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
-}
 # wait_colour COLOUR X Y [TENTHS]
 wait_colour() {
     local got=
     for _ in $(seq "${4:-60}"); do
-        got=$(pixel "$2" "$3")
+        got=$(root_pixel "$2" "$3")
         [ "$got" = "$1" ] && return 0
         sleep 0.1
     done
@@ -120,7 +96,8 @@ end_with_key() {
     echo "key to process end: $((($(date +%s%N) - before) / 1000000)) ms (xdotool's own start included)"
     [ "$status" -eq 0 ] || fail "exit status $status"
     SHOW_PID=
-    [ "$(pixel 320 240)" != "$1" ] && [ "$(pixel 960 240)" != "$2" ] || fail "a monitor still shows the show"
+    [ "$(root_pixel 320 240)" != "$1" ] && [ "$(root_pixel 960 240)" != "$2" ] ||
+        fail "a monitor still shows the show"
 }
 
 echo "== Monitors=0: the same picture on both monitors"
@@ -194,9 +171,10 @@ sed -i 's/^RandomImage=0/RandomImage=1/' "$WORK/MyShow.002"
 for round in 1 2 3; do
     run_hosted
     sleep 1.5
-    left=$(pixel 320 240)
+    left=$(root_pixel 320 240)
     [ "$left" = "$RED" ] || [ "$left" = "$GREEN" ] || [ "$left" = "$BLUE" ] || fail "no picture on the left: $left"
-    [ "$(pixel 960 240)" = "$left" ] || fail "round $round: the right monitor shows $(pixel 960 240), the left $left"
+    [ "$(root_pixel 960 240)" = "$left" ] ||
+        fail "round $round: the right monitor shows $(root_pixel 960 240), the left $left"
     stop_hosted
 done
 echo "   Monitors=2: each shows its monitor's part of the one picture"

@@ -21,23 +21,10 @@ MODE=$3
 
 # The test picture: one solid colour, 400x300.
 R=200 G=40 B=90
-WORK=$(mktemp -d /tmp/vorlin_e2e.XXXXXX)
+. "$(dirname "$0")/../lib/scratch.sh" e2e SHOW_PID SECOND_PID HOST_PID DAEMON_PID XVFB_PID
 chmod 755 "$WORK"
-XVFB_PID= DAEMON_PID= SHOW_PID= SECOND_PID= HOST_PID=
-
-cleanup() {
-    for pid in $SHOW_PID $SECOND_PID $HOST_PID $DAEMON_PID $XVFB_PID; do
-        kill "$pid" 2>/dev/null
-    done
+at_exit() {
     [ "$MODE" = xscreensaver ] && pkill -u vorlin-e2e 2> /dev/null
-    wait 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
 }
 
 . "$(dirname "$0")/../lib/one_picture_show.sh"
@@ -50,17 +37,11 @@ export VORLIN_SYSTEM_DIR=$WORK/system
 unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW
 . "$(dirname "$0")/../lib/x_session.sh"
 
-# "r,g,b" of the screen's pixel at x,y.
-pixel() {
-    import -window root "$WORK/shot.png" 2> /dev/null || return 1
-    convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
-}
-
 # Waits up to $3 seconds for the picture's colour at x,y.
 wait_for_picture() {
     local deadline=$((SECONDS + $3)) got=
     while [ $SECONDS -lt $deadline ]; do
-        got=$(pixel "$1" "$2")
+        got=$(root_pixel "$1" "$2")
         [ "$got" = "$R,$G,$B" ] && return 0
         sleep 0.3
     done
@@ -84,9 +65,9 @@ screen)
     SHOW_PID=$!
     wait_for_picture 640 512 15 || fail "the picture is not in the middle of the screen"
     # Centred 400x300 picture: the screen's corner keeps the black background.
-    [ "$(pixel 20 20)" = "0,0,0" ] || fail "corner is $(pixel 20 20), expected the black background"
-    [ "$(pixel 445 367)" = "$R,$G,$B" ] || fail "picture's top-left corner area is not the picture"
-    [ "$(pixel 438 360)" = "0,0,0" ] || fail "left of the picture is not background"
+    [ "$(root_pixel 20 20)" = "0,0,0" ] || fail "corner is $(root_pixel 20 20), expected the black background"
+    [ "$(root_pixel 445 367)" = "$R,$G,$B" ] || fail "picture's top-left corner area is not the picture"
+    [ "$(root_pixel 438 360)" = "0,0,0" ] || fail "left of the picture is not background"
     kill -0 $SHOW_PID || fail "the show ended by itself"
     [ "$(parent_of "Screen Show")" = "$(root_id)" ] || fail "the show is not a top-level window"
     # A second show on this display ends at once, status 0, and leaves the first one running.
@@ -97,7 +78,7 @@ screen)
     [ "$status" = 0 ] || fail "the second show's exit status is $status"
     grep -q "already runs" "$WORK/second.log" || fail "no word from the second show: $(cat "$WORK/second.log")"
     kill -0 $SHOW_PID || fail "the first show ended when the second started"
-    [ "$(pixel 640 512)" = "$R,$G,$B" ] || fail "the first show's picture is gone"
+    [ "$(root_pixel 640 512)" = "$R,$G,$B" ] || fail "the first show's picture is gone"
     xdotool key a
     wait_end $SHOW_PID 10 || fail "a key did not end the show"
     SHOW_PID=
@@ -180,9 +161,9 @@ preview)
     SHOW_PID=$!
     wait_for_picture 260 220 15 || fail "the picture is not inside the host window"
     # The preview covers the host and stays inside it (the host clips its child).
-    [ "$(pixel 99 220)" = "0,0,0" ] || fail "left of the host window is $(pixel 99 220)"
-    [ "$(pixel 260 345)" = "0,0,0" ] || fail "below the host window is $(pixel 260 345)"
-    [ "$(pixel 640 700)" = "0,0,0" ] || fail "the preview reached beyond its host"
+    [ "$(root_pixel 99 220)" = "0,0,0" ] || fail "left of the host window is $(root_pixel 99 220)"
+    [ "$(root_pixel 260 345)" = "0,0,0" ] || fail "below the host window is $(root_pixel 260 345)"
+    [ "$(root_pixel 640 700)" = "0,0,0" ] || fail "the preview reached beyond its host"
     [ "$(parent_of PreviewForm)" = "$(printf '0x%x' "$HOST")" ] || fail "the preview is not the host's child"
     stop_host
     wait_end $SHOW_PID 10 || fail "the preview did not end with its host window"
@@ -210,7 +191,7 @@ hostwindow)
     XSCREENSAVER_WINDOW=$(printf '0x%x' "$HOST") "$WORK/MyShow.scr" -root > "$WORK/show.log" 2>&1 &
     SHOW_PID=$!
     wait_for_picture 260 220 15 || fail "the picture is not inside the small host window"
-    [ "$(pixel 640 700)" = "0,0,0" ] || fail "the show reached beyond its small host"
+    [ "$(root_pixel 640 700)" = "0,0,0" ] || fail "the show reached beyond its small host"
     [ "$(parent_of PreviewForm)" = "$(printf '0x%x' "$HOST")" ] || fail "not a preview inside the small host"
     kill -TERM $SHOW_PID
     wait_end $SHOW_PID 10 || fail "SIGTERM did not end the show in the small host"

@@ -9,20 +9,9 @@ for tool in Xvfb xdotool import convert; do
     command -v "$tool" > /dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 
-WORK=$(mktemp -d "/tmp/vorlin_${1:-e2e}.XXXXXX")
-XVFB_PID= SHOW_PID=
-cleanup() {
-    for pid in $SHOW_PID $XVFB_PID; do
-        kill "$pid" 2> /dev/null
-    done
-    wait 2> /dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    [ -s "$WORK/show.log" ] && tail -5 "$WORK/show.log" >&2
-    exit 1
+. "$(dirname "${BASH_SOURCE[0]}")/scratch.sh" "${1:-e2e}" SHOW_PID XVFB_PID
+on_fail() {
+    [ -s "$WORK/show.log" ] && tail -5 "$WORK/show.log"
 }
 
 export SDL_AUDIODRIVER=dummy
@@ -35,7 +24,7 @@ unset QT_QPA_PLATFORM XSCREENSAVER_WINDOW WAYLAND_DISPLAY
 
 # "r,g,b" of the pixel at x,y of the screenshot $WORK/shot.png.
 pixel() {
-    convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r+0.5)],%[fx:int(255*p{$1,$2}.g+0.5)],%[fx:int(255*p{$1,$2}.b+0.5)]" info:
+    png_pixel "$WORK/shot.png" "$1" "$2"
 }
 
 # Runs the show made by one_picture_show full screen until its first transition has ended and the screen

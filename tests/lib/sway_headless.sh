@@ -4,6 +4,8 @@
 # test ends every process of its daemon's user); setpriv keeps their process ids in $! (runuser forks).
 # Sets SWAY_PID for the caller's clean-up.
 
+. "$(dirname "${BASH_SOURCE[0]}")/pixel.sh"
+
 SWAY_USER=${SWAY_USER:-vorlin-sway}
 
 # Makes the user when it is missing; returns 77 (skip) when that is not possible (not root).
@@ -54,8 +56,7 @@ start_sway() {
 # "r,g,b" of output $1's pixel at x,y ($2,$3), from a screenshot.
 output_pixel() {
     as_sway_user grim -o "$1" - > "$WORK/shot-$1.png" 2> /dev/null || return 1
-    convert "$WORK/shot-$1.png" \
-        -format "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
+    png_pixel "$WORK/shot-$1.png" "$2" "$3"
 }
 
 # How many windows sway shows (views in its tree).

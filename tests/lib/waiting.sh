@@ -22,3 +22,18 @@ wait_end() {
     wait "$1"
     status=$?
 }
+
+# watcher_ends SECONDS WHAT: the idle watcher WATCH_PID, whose session part WHAT has just gone, must end
+# within SECONDS with status 0.
+watcher_ends() {
+    wait_end "$WATCH_PID" "$1" || fail "the watcher outlived $2"
+    WATCH_PID=
+    [ "$status" = 0 ] || fail "the watcher ended with status $status when $2 went"
+}
+
+# first_idle_show STARTED: the idle watcher started at STARTED (a value of SECONDS) with --idle-after 2 must
+# start its first show within 15 s, and not before a second has passed.
+first_idle_show() {
+    wait_log "show-start" 1 15 || fail "no show after 2 s without input"
+    [ $((SECONDS - $1)) -ge 1 ] || fail "the show came before the idle time"
+}

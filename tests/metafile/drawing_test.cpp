@@ -46,6 +46,11 @@ struct MappingCase {
     int el, et, er, eb;      // painted pixels
 };
 
+// A map mode of fixed units (y up) with the viewport origin at the picture's bottom left.
+std::function<void(Emf&)> fixedMode(std::int64_t mode) {
+    return [mode](Emf& e) { e.rec(17, {mode}).rec(12, {0, 48}); };
+}
+
 class EmfMapping : public testing::TestWithParam<MappingCase> {};
 
 TEST_P(EmfMapping, RectangleLandsOnTheMappedPixels) {
@@ -73,11 +78,11 @@ INSTANTIATE_TEST_SUITE_P(
             },
             100, 100, 200, 200, 8, 4, 56, 28},
         // 0.1 mm units, y up: 127 units are 12.7 mm = 48 pixels at 96 dpi.
-        MappingCase{"lometric",
-                    [](Emf& e) {
-                        e.rec(17, {2}).rec(12, {0, 48});
-                    },
-                    0, 0, 127, 127, 0, 0, 48, 48},
+        MappingCase{"lometric", fixedMode(2), 0, 0, 127, 127, 0, 0, 48, 48},
+        // 0.01 mm, 0.01 inch and 1/1440 inch units: half an inch is 48 pixels.
+        MappingCase{"himetric", fixedMode(3), 0, 0, 1270, 1270, 0, 0, 48, 48},
+        MappingCase{"loenglish", fixedMode(4), 0, 0, 50, 25, 0, 24, 48, 48},
+        MappingCase{"twips", fixedMode(6), 0, 0, 360, 360, 0, 24, 24, 48},
         MappingCase{"isotropic",
                     [](Emf& e) {
                         e.rec(17, {7}).rec(9, {100, 100}).rec(11, {96, 48});
@@ -217,6 +222,21 @@ TEST(EmfPen, WideNullAndOutlineOnly) {
         EXPECT_TRUE(painted(p, 10, 25));
         EXPECT_TRUE(painted(p, 30, 10));
         EXPECT_FALSE(painted(p, 30, 25)) << "a null brush leaves the inside";
+    }
+}
+
+// The stock brushes WHITE_BRUSH … BLACK_BRUSH (stock objects 0 to 4) fill with GDI's greys.
+TEST(EmfBrush, StockBrushesFillWithTheirGreys) {
+    const std::uint8_t greys[] = {255, 192, 128, 64, 0};
+    for (std::uint32_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        Emf e(48, 48);
+        e.rec(37, {0x80000000 | i});
+        emfNoPen(e);
+        e.rec(43, {10, 10, 40, 30});
+        const DecodedPicture p = decode(e.finish());
+        EXPECT_TRUE(paintsExactly(p, 10, 10, 40, 30));
+        EXPECT_EQ(p.pixels.pixel(20, 20), (Color{greys[i], greys[i], greys[i]}));
     }
 }
 

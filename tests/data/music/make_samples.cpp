@@ -2,11 +2,11 @@
 //   g++ -std=c++20 -O2 make_samples.cpp -lsndfile -o /tmp/make_samples && /tmp/make_samples
 // MP3 files are encoded by libsndfile's MPEG writer (LAME); WAV files are plain 16-bit PCM; the MIDI
 // file is written byte by byte below.
+#include "sound_file.h"
+
 #include <sndfile.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -24,25 +24,11 @@ std::vector<float> tone(int rate, int channels, double seconds, double freq) {
         if (frames - i < fade) env = double(frames - i) / fade;
         for (int c = 0; c < channels; ++c) {
             const double f = c == 0 ? freq : freq * 1.5;
-            v[size_t(i) * size_t(channels) + size_t(c)] = float(0.5 * env * std::sin(2 * M_PI * f * i / rate));
+            v[size_t(i) * size_t(channels) + size_t(c)] =
+                float(0.5 * env * std::sin(2 * M_PI * f * i / rate));
         }
     }
     return v;
-}
-
-void write(const std::string& name, int format, int rate, int channels, const std::vector<float>& v) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* f = sf_open(name.c_str(), SFM_WRITE, &info);
-    if (!f) {
-        std::fprintf(stderr, "%s: %s\n", name.c_str(), sf_strerror(nullptr));
-        std::exit(1);
-    }
-    // sf_writef_float: the MPEG writer of libsndfile 1.2.0 garbles sf_writef_short input.
-    sf_writef_float(f, v.data(), sf_count_t(v.size() / size_t(channels)));
-    sf_close(f);
 }
 
 void put32(std::string& s, unsigned v) {
@@ -72,10 +58,12 @@ void writeMidi(const std::string& name) {
 
 int main() {
     const int mp3 = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-    write("tone_1s_44k_stereo.mp3", mp3, 44100, 2, tone(44100, 2, 1.0, 440));
-    write("tone_half_22k_mono.mp3", mp3, 22050, 1, tone(22050, 1, 0.5, 330));
-    write("tone_half_44k_stereo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, tone(44100, 2, 0.5, 440));
-    write("tone_half_11k_mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 11025, 1, tone(11025, 1, 0.5, 220));
+    writeSoundFile("tone_1s_44k_stereo.mp3", mp3, 44100, 2, tone(44100, 2, 1.0, 440));
+    writeSoundFile("tone_half_22k_mono.mp3", mp3, 22050, 1, tone(22050, 1, 0.5, 330));
+    writeSoundFile("tone_half_44k_stereo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2,
+                   tone(44100, 2, 0.5, 440));
+    writeSoundFile("tone_half_11k_mono.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 11025, 1,
+                   tone(11025, 1, 0.5, 220));
     writeMidi("scale.mid");
     return 0;
 }
