@@ -4,6 +4,7 @@
 #include "builder/build_page_hooks.h"
 #include "builder/effects_page.h"
 #include "builder/file_list_page.h"
+#include "builder/list_file_kinds.h"
 #include "builder/options_page.h"
 #include "data/effect_tree.h"
 #include "gfx/bitmap.h"
@@ -35,9 +36,9 @@
 namespace vorlin::builder {
 
 QString TVorlinConfigForm::pictureFilter() {
-    return FileListPage::pictureFilter();
+    return builder::pictureFilter();
 }
-const char* const TVorlinConfigForm::kMusicFilter = FileListPage::kMusicFilter;
+const char* const TVorlinConfigForm::kMusicFilter = builder::kMusicFilter;
 
 void TVorlinConfigForm::Guarded(const std::function<void()>& fn) {
     try {

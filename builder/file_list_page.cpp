@@ -1,99 +1,35 @@
 #include "builder/file_list_page.h"
 
-#include "gfx/codecs/picture_formats.h"
-#include "gfx/codecs/picture_loader.h"
+#include "builder/file_list_items.h"
+#include "builder/list_file_kinds.h"
+#include "builder/picture_folder_entries.h"
+#include "builder/picture_thumbnails.h"
 #include "music/playlist/playlist.h"
-#include "platform/dispatcher/dispatcher.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
-#include "show/settings/picture_folders.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHash>
-#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
-#include <QPixmap>
-#include <QPointer>
 #include <QPushButton>
-#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <thread>
 
 namespace vorlin::builder {
 
 namespace {
 
-constexpr int kTickedRole = Qt::UserRole;      // last check state an item reported
-constexpr int kThumbIdRole = Qt::UserRole + 1; // thumbnail job of a picture item
-constexpr int kFolderRole = Qt::UserRole + 2;  // the folder of a folder entry (none on a file)
-constexpr int kSubfoldersRole = Qt::UserRole + 3;
-constexpr int kCountIdRole = Qt::UserRole + 4; // count job of a folder entry
-
-// The picture extensions the loader knows, in lower case.
-QStringList pictureSuffixes() {
-    QStringList suffixes;
-    for (const gfx::PictureExtension& e : gfx::kPictureExtensions) suffixes << e.extension;
-    return suffixes;
-}
-const QStringList kPictureSuffixes = pictureSuffixes();
-const QStringList kMusicSuffixes = {"mp3", "wav", "mid"};
-
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-QImage toImage(const gfx::Bitmap& bmp) {
-    if (bmp.isEmpty()) return {};
-    return QImage(bmp.bits(), bmp.width(), bmp.height(), bmp.stride(), QImage::Format_BGR888).copy();
-}
-
-// Files of a dropped folder whose extension is one of `suffixes` (lower case), sorted by path.
-QStringList expandDropped(const QList<QUrl>& urls, const QStringList& suffixes) {
-    QStringList files;
-    for (const QUrl& url : urls) {
-        if (!url.isLocalFile()) continue;
-        const QString path = url.toLocalFile();
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            QStringList inFolder;
-            QDirIterator it(path, QDir::Files, QDirIterator::Subdirectories);
-            while (it.hasNext()) {
-                const QString f = it.next();
-                if (suffixes.contains(QFileInfo(f).suffix().toLower())) inFolder << f;
-            }
-            inFolder.sort(Qt::CaseInsensitive);
-            files << inFolder;
-        } else if (info.isFile() && suffixes.contains(info.suffix().toLower())) {
-            files << info.absoluteFilePath();
-        }
-    }
-    return files;
-}
-
-bool isFolderItem(const QListWidgetItem* item) {
-    return item && !item->data(kFolderRole).toString().isEmpty();
-}
-
-// "<path> — N pictures", said so that a folder's sub-folders and the show's limit are plain.
-QString folderText(const QString& folder, bool subfolders, const FolderCount* count) {
-    QString text = folder;
-    if (subfolders) text += " (with sub-folders)";
-    text += QString::fromUtf8(" \u2014 ");
-    if (!count) return text + QString::fromUtf8("counting\u2026");
-    text += count->pictures == 1 ? QString("1 picture") : QString("%1 pictures").arg(count->pictures);
-    if (count->limitReached) text += " (the most a show takes)";
-    return text;
 }
 
 } // namespace
@@ -116,7 +52,7 @@ FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderS
     FList->setObjectName(pictures() ? "ImageList" : "MusicList");
     if (pictures()) {
         FList->setUniformItemSizes(true);
-        FList->setIconSize(QSize(kListThumbWidth, kListThumbHeight));
+        FList->setIconSize(QSize(PictureThumbnails::kListWidth, PictureThumbnails::kListHeight));
         FList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     }
     FList->setAcceptDrops(true);
@@ -183,18 +119,8 @@ FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderS
         // Moving through the list with the keys shows the thumbnail too; programmatic moves block signals.
         connect(FList, &QListWidget::currentRowChanged, this, [this] { guarded([this] { ListClick(); }); });
 
-        QPointer<FileListPage> self(this);
-        const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
-        FThumbPool = std::make_unique<ThumbnailPool>(
-            platform::Dispatcher::forApplication().queue(),
-            [self](std::uint64_t id, gfx::Bitmap thumbnail) {
-                if (self) self->ThumbnailArrived(id, std::move(thumbnail));
-            },
-            std::min(threads, 2));
-        FCounter = std::make_unique<FolderCounter>(platform::Dispatcher::forApplication().queue(),
-                                                   [self](std::uint64_t id, FolderCount count) {
-                                                       if (self) self->CountArrived(id, count);
-                                                   });
+        FThumbs = std::make_unique<PictureThumbnails>(*FList, *FImage1, Settings);
+        FFolders = std::make_unique<PictureFolderEntries>(*FList, *FSubfolders, Settings);
         onClick(addFolder, this, &FileListPage::AddFolderClick);
         connect(FSubfolders, &QCheckBox::clicked, this, [this] { guarded([this] { SubfoldersClick(); }); });
     }
@@ -210,43 +136,18 @@ FileListPage::FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderS
     connect(FList, &QListWidget::itemChanged, this, [this](QListWidgetItem* it) { ClickCheck(it); });
 }
 
-FileListPage::~FileListPage() {
-    FThumbPool.reset();
-    FCounter.reset();
-}
+FileListPage::~FileListPage() = default;
 
 std::string& FileListPage::rememberedFolder() {
     return pictures() ? Settings.settings.PicturePath : Settings.settings.MusicPath;
 }
 
 std::size_t FileListPage::PendingThumbnails() const {
-    return FThumbPool ? FThumbPool->pending() : 0;
+    return FThumbs ? FThumbs->pending() : 0;
 }
 
 std::size_t FileListPage::PendingCounts() const {
-    return FCounter ? FCounter->pending() : 0;
-}
-
-QListWidgetItem* FileListPage::NewItem(const QString& path, bool ticked) {
-    auto* item = new QListWidgetItem(path);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
-    item->setData(kTickedRole, ticked);
-    return item;
-}
-
-QListWidgetItem* FileListPage::NewFolderItem(const QString& folder, bool subfolders, bool ticked) {
-    auto* item = NewItem(folderText(folder, subfolders, nullptr), ticked);
-    item->setData(kFolderRole, folder);
-    item->setData(kSubfoldersRole, subfolders);
-    item->setIcon(style()->standardIcon(QStyle::SP_DirIcon));
-    return item;
-}
-
-int FileListPage::FolderRow() const {
-    int row = FList->count();
-    while (row > 0 && isFolderItem(FList->item(row - 1))) --row;
-    return row;
+    return FFolders ? FFolders->pending() : 0;
 }
 
 void FileListPage::SelectRow(int row) {
@@ -258,10 +159,7 @@ void FileListPage::SelectRow(int row) {
 }
 
 void FileListPage::SyncSubfoldersCheck() {
-    if (!FSubfolders) return;
-    const QListWidgetItem* item = FList->currentItem();
-    FSubfolders->setEnabled(isFolderItem(item));
-    FSubfolders->setChecked(isFolderItem(item) && item->data(kSubfoldersRole).toBool());
+    if (FFolders) FFolders->syncSubfoldersCheck();
 }
 
 void FileListPage::Fill() {
@@ -274,17 +172,17 @@ void FileListPage::Fill() {
         for (const auto& key : snap.readKeys(section)) {
             std::string path = key;
             if (!Settings.resolveFile(path)) continue;
-            auto* item = NewItem(qs(path), snap.readBool(section, key, true));
+            auto* item = newListItem(qs(path), snap.readBool(section, key, true));
             FList->addItem(item);
-            RequestListThumbnail(item);
+            if (FThumbs) FThumbs->requestForList(item);
         }
         // The picture folders after the files; a missing one stays (a drive not plugged in, say) and
         // counts no pictures.
-        for (const auto& key : pictures() ? snap.readKeys("Folders") : std::vector<std::string>{}) {
+        for (const auto& key : FFolders ? snap.readKeys("Folders") : std::vector<std::string>{}) {
             const std::int32_t v = snap.readInteger("Folders", key, 1);
-            auto* item = NewFolderItem(qs(key), v == 2, v != 0);
+            auto* item = FFolders->newEntry(qs(key), v == 2, v != 0);
             FList->addItem(item);
-            CountFolder(item);
+            FFolders->count(item);
         }
         FList->setUpdatesEnabled(true);
         if (FList->count() > 0) SelectRow(0);
@@ -306,41 +204,9 @@ std::vector<std::pair<std::string, bool>> FileListPage::Items() const {
     return items;
 }
 
-QString FileListPage::pictureFilter() {
-    using F = gfx::PictureFormat;
-    struct Group {
-        const char* label;
-        std::initializer_list<F> formats;
-    };
-    static const Group groups[] = {
-        {"GIF Files", {F::Gif}},   {"JPEG Files", {F::Jpeg}},
-        {"Bitmaps", {F::Bmp}},     {"Metafiles", {F::Wmf, F::Emf}},
-        {"Icons", {F::Ico}},       {"PNG Files", {F::Png}},
-        {"WebP Files", {F::Webp}}, {"HEIC and AVIF Files", {F::Heif}},
-    };
-    // The patterns of the given formats, in the extension list's order: "*.jpg;*.jpeg" / "*.jpg, *.jpeg".
-    auto patterns = [](std::initializer_list<F> formats, const char* separator) {
-        QStringList list;
-        for (const gfx::PictureExtension& e : gfx::kPictureExtensions)
-            if (std::find(formats.begin(), formats.end(), e.format) != formats.end())
-                list << QStringLiteral("*.") + e.extension;
-        return list.join(separator);
-    };
-    QStringList parts{"All Pictures", "*." + kPictureSuffixes.join(";*.")};
-    for (const Group& g : groups)
-        parts << QString("%1 (%2)").arg(g.label, patterns(g.formats, ", ")) << patterns(g.formats, ";");
-    return parts.join('|');
-}
-
 std::vector<std::pair<show::TPictureFolder, bool>> FileListPage::FolderItems() const {
-    std::vector<std::pair<show::TPictureFolder, bool>> folders;
-    for (int i = FolderRow(); i < FList->count(); ++i) {
-        const QListWidgetItem* item = FList->item(i);
-        folders.push_back(
-            {{item->data(kFolderRole).toString().toStdString(), item->data(kSubfoldersRole).toBool()},
-             item->checkState() == Qt::Checked});
-    }
-    return folders;
+    if (!FFolders) return {};
+    return FFolders->folders();
 }
 
 void FileListPage::AddClick() {
@@ -371,7 +237,7 @@ void FileListPage::AddFiles(const QStringList& files) {
         });
     };
     // Files go before the folder entries.
-    int row = FolderRow();
+    int row = firstFolderRow(*FList);
     FList->setUpdatesEnabled(false);
     {
         const QSignalBlocker block(FList);
@@ -381,9 +247,9 @@ void FileListPage::AddFiles(const QStringList& files) {
                 if (isPresent(path)) continue;
                 present[path.toLower()] << path;
             }
-            auto* item = NewItem(path, true);
+            auto* item = newListItem(path, true);
             FList->insertItem(row++, item);
-            RequestListThumbnail(item);
+            if (FThumbs) FThumbs->requestForList(item);
         }
     }
     FList->setUpdatesEnabled(true);
@@ -405,16 +271,15 @@ void FileListPage::AddFolderClick() {
 }
 
 void FileListPage::AddFolder(const QString& folder, bool subfolders) {
+    if (!FFolders) return;
     const QString path = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
-    for (int i = FolderRow(); i < FList->count(); ++i) {
-        if (FList->item(i)->data(kFolderRole).toString() == path) return SelectRow(i);
-    }
-    auto* item = NewFolderItem(path, subfolders, true);
+    if (const int row = FFolders->find(path); row >= 0) return SelectRow(row);
+    auto* item = FFolders->newEntry(path, subfolders, true);
     {
         const QSignalBlocker block(FList);
         FList->addItem(item);
     }
-    CountFolder(item);
+    FFolders->count(item);
     rememberedFolder() = QFileInfo(path).absolutePath().toStdString() + "/";
     emit changed();
     SelectRow(FList->count() - 1);
@@ -422,38 +287,7 @@ void FileListPage::AddFolder(const QString& folder, bool subfolders) {
 }
 
 void FileListPage::SubfoldersClick() {
-    QListWidgetItem* item = FList->currentItem();
-    if (!isFolderItem(item)) return SyncSubfoldersCheck();
-    const bool on = FSubfolders->isChecked();
-    if (item->data(kSubfoldersRole).toBool() == on) return;
-    item->setData(kSubfoldersRole, on);
-    CountFolder(item);
-    emit changed();
-}
-
-void FileListPage::CountFolder(QListWidgetItem* item) {
-    if (!FCounter) return;
-    FCountItems.erase(item->data(kCountIdRole).toULongLong());
-    const std::uint64_t id = FNextThumbId++;
-    item->setData(kCountIdRole, QVariant::fromValue<qulonglong>(id));
-    const QString folder = item->data(kFolderRole).toString();
-    const bool subfolders = item->data(kSubfoldersRole).toBool();
-    {
-        const QSignalBlocker block(FList);
-        item->setText(folderText(folder, subfolders, nullptr));
-    }
-    FCountItems.emplace(id, item);
-    FCounter->add(id, {Settings.folderPath(folder.toStdString()), subfolders});
-}
-
-void FileListPage::CountArrived(std::uint64_t id, FolderCount count) {
-    const auto it = FCountItems.find(id);
-    if (it == FCountItems.end()) return;
-    QListWidgetItem* item = it->second;
-    FCountItems.erase(it);
-    const QSignalBlocker block(FList);
-    item->setText(
-        folderText(item->data(kFolderRole).toString(), item->data(kSubfoldersRole).toBool(), &count));
+    if (FFolders && FFolders->applySubfoldersCheck()) emit changed();
 }
 
 void FileListPage::RemoveClick() {
@@ -497,14 +331,15 @@ void FileListPage::Move(int delta) {
 void FileListPage::ListClick() {
     if (!pictures()) return;
     SyncSubfoldersCheck();
-    if (FList->currentRow() >= 0) ShowThumbnail();
+    // Not decoded here, as after an add: the window stays responsive while the keys run through the list.
+    if (FList->currentRow() >= 0) RequestThumbnail();
 }
 
 void FileListPage::ClickCheck(QListWidgetItem* item) {
     // itemChanged also reports icon changes: only a changed tick counts.
     const bool ticked = item->checkState() == Qt::Checked;
-    if (item->data(kTickedRole).toBool() == ticked) return;
-    item->setData(kTickedRole, ticked);
+    if (item->data(item_role::Ticked).toBool() == ticked) return;
+    item->setData(item_role::Ticked, ticked);
     emit changed();
 }
 
@@ -521,84 +356,40 @@ void FileListPage::StopClick() {
     music::StopMusic();
 }
 
-// ---------------------------------------------------------------- thumbnails
-
-void FileListPage::RequestListThumbnail(QListWidgetItem* item) {
-    if (!FThumbPool) return;
-    const std::uint64_t id = FNextThumbId++;
-    item->setData(kThumbIdRole, QVariant::fromValue<qulonglong>(id));
-    FThumbItems.emplace(id, item);
-    FThumbPool->add(id, item->text().toStdString(), kListThumbWidth, kListThumbHeight,
-                    gfx::Color::fromColorRef(static_cast<std::uint32_t>(Settings.settings.BackgroundColor)));
-}
+// ---------------------------------------------------------------- the panel's thumbnail and the jobs
 
 void FileListPage::RequestThumbnail() {
-    QListWidgetItem* item = FList->currentItem();
-    if (!item || !FImage1) return;
-    if (isFolderItem(item)) return ClearThumbnail();
-    if (!FThumbPool || FImage1->width() <= 0 || FImage1->height() <= 0) return ShowThumbnail();
-    FPanelThumb = {FNextThumbId++, item};
-    FThumbPool->add(FPanelThumb.id, item->text().toStdString(), FImage1->width(), FImage1->height(),
-                    gfx::Color::fromColorRef(static_cast<std::uint32_t>(Settings.settings.BackgroundColor)),
-                    ThumbnailPool::Place::First);
-    FImage1->clear();
-    FImage1->show();
-    emit thumbnailShown();
-}
-
-void FileListPage::ThumbnailArrived(std::uint64_t id, gfx::Bitmap thumbnail) {
-    if (id == FPanelThumb.id) {
-        const bool current = FList->currentItem() == FPanelThumb.item;
-        FPanelThumb = {};
-        if (current && FImage1)
-            FImage1->setPixmap(thumbnail.isEmpty() ? QPixmap() : QPixmap::fromImage(toImage(thumbnail)));
-        return;
-    }
-    const auto it = FThumbItems.find(id);
-    if (it == FThumbItems.end()) return;
-    QListWidgetItem* item = it->second;
-    FThumbItems.erase(it);
-    if (thumbnail.isEmpty()) return;
-    const QSignalBlocker block(FList);
-    item->setIcon(QIcon(QPixmap::fromImage(toImage(thumbnail))));
-}
-
-void FileListPage::ForgetJobs(int row) {
-    if (!FThumbPool) return;
-    if (row < 0) {
-        FThumbItems.clear();
-        FCountItems.clear();
-        FThumbPool->cancelAll();
-        FPanelThumb = {};
-    } else if (auto* item = FList->item(row)) {
-        FThumbItems.erase(item->data(kThumbIdRole).toULongLong());
-        FCountItems.erase(item->data(kCountIdRole).toULongLong());
-        if (FPanelThumb.item == item) FPanelThumb = {};
-    }
-}
-
-void FileListPage::ClearThumbnail() {
-    FPanelThumb = {};
-    if (FImage1) FImage1->clear();
+    PanelThumbnail(false);
 }
 
 void FileListPage::ShowThumbnail() {
+    PanelThumbnail(true);
+}
+
+void FileListPage::PanelThumbnail(bool decodeHere) {
     QListWidgetItem* item = FList->currentItem();
-    if (!item || !FImage1) return;
+    if (!item || !FThumbs) return;
     if (isFolderItem(item)) return ClearThumbnail();
-    FPanelThumb = {};
-    gfx::Bitmap bmp;
-    try {
-        gfx::LoadPictureToBitmap(
-            bmp, item->text().toStdString(), FImage1->width(),
-            gfx::Color::fromColorRef(static_cast<std::uint32_t>(Settings.settings.BackgroundColor)),
-            FImage1->height());
-    } catch (...) {
-        bmp = gfx::Bitmap();
-    }
-    FImage1->setPixmap(bmp.isEmpty() ? QPixmap() : QPixmap::fromImage(toImage(bmp)));
-    FImage1->show();
+    if (decodeHere)
+        FThumbs->showInPanel(item);
+    else
+        FThumbs->requestForPanel(item);
     emit thumbnailShown();
+}
+
+void FileListPage::ClearThumbnail() {
+    if (FThumbs) FThumbs->clearPanel();
+}
+
+void FileListPage::ForgetJobs(int row) {
+    if (!pictures()) return;
+    if (row < 0) {
+        FThumbs->forgetAll();
+        FFolders->forgetAll();
+    } else if (const QListWidgetItem* item = FList->item(row)) {
+        FThumbs->forget(item);
+        FFolders->forget(item);
+    }
 }
 
 // ---------------------------------------------------------------- dropping files
@@ -621,7 +412,7 @@ bool FileListPage::eventFilter(QObject* watched, QEvent* event) {
         const QList<QUrl> urls = e->mimeData()->urls();
         e->acceptProposedAction();
         guarded([&] {
-            if (!pictures()) return AddFiles(expandDropped(urls, kMusicSuffixes));
+            if (!pictures()) return AddFiles(expandDropped(urls, musicSuffixes()));
             // A dropped folder is one folder entry; dropped files are added as Add adds them.
             QList<QUrl> files;
             QStringList folders;
@@ -631,7 +422,7 @@ bool FileListPage::eventFilter(QObject* watched, QEvent* event) {
                 else
                     files << url;
             }
-            AddFiles(expandDropped(files, kPictureSuffixes));
+            AddFiles(expandDropped(files, pictureSuffixes()));
             for (const QString& folder : folders) AddFolder(folder);
         });
         return true;

@@ -9,26 +9,19 @@
 // Every edit of the list (add, remove, clear, move, tick) reports changed(). Files dropped from a file
 // manager are added as Add adds them. On the Music page a dropped folder gives its files, sorted.
 //
-// Picture folders: "Add Folder..." and a folder dropped on the picture list add the folder as one entry,
-// "<path> — N pictures", whose pictures join the show when it starts ([Folders]). Its pictures are
-// counted as a show lists them, on a worker thread (FolderCounter), so the entry reads "counting..." for
-// a moment on a big folder. Folder entries stay after the files: files are added before them, and the
-// arrows move an entry only among its own kind. The check box under the list says whether the selected
-// folder's sub-folders count too; the entry's tick says whether it is in the show at all.
+// Picture folders: "Add Folder..." and a folder dropped on the picture list add the folder as one entry
+// (PictureFolderEntries). Folder entries stay after the files: files are added before them, and the
+// arrows move an entry only among its own kind. The thumbnails are PictureThumbnails'.
 // Main thread only.
 
 #include "builder/builder_page.h"
 #include "builder/builder_shell.h"
-#include "builder/folder_counter.h"
-#include "builder/thumbnail_pool.h"
 #include "show/settings/show_settings.h"
 
 #include <QStringList>
 
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -40,20 +33,13 @@ class QListWidgetItem;
 
 namespace vorlin::builder {
 
+class PictureFolderEntries;
+class PictureThumbnails;
+
 class FileListPage : public BuilderPage {
     Q_OBJECT
 public:
     enum class Kind { Pictures, Music };
-
-    // The Add dialog's filter for pictures: "All Pictures" with every extension the loader knows, then one
-    // entry per kind of picture.
-    static QString pictureFilter();
-    static constexpr const char* kMusicFilter =
-        "All Support Types|*.mp3;*.wav;*.mid|Mp3 Files (*.mp3)|*.mp3|Wave Files (*.wav)|*.wav|MIDI Files "
-        "(*.mid)|*.mid";
-    // The thumbnail beside each path of the picture list.
-    static constexpr int kListThumbWidth = 21;
-    static constexpr int kListThumbHeight = 16;
 
     // `settings` and `shell` must outlive the page.
     FileListPage(Kind kind, show::ShowSettingsFile& settings, BuilderShell& shell, HandlerGuard guard,
@@ -80,6 +66,8 @@ public:
     void ClearClick();
     void UpClick() { Move(-1); }
     void DownClick() { Move(+1); }
+    // A row clicked or reached with the keys: the check box under the list follows it, and the panel shows
+    // its thumbnail when the workers have decoded it.
     void ListClick();
     void ClickCheck(QListWidgetItem* item);
     void PlayClick();
@@ -117,15 +105,10 @@ private:
     std::string& rememberedFolder();
     void Move(int delta);
     void SelectRow(int row);
-    QListWidgetItem* NewItem(const QString& path, bool ticked);
-    QListWidgetItem* NewFolderItem(const QString& folder, bool subfolders, bool ticked);
-    // The row of the first folder entry (the count when there is none).
-    int FolderRow() const;
-    void CountFolder(QListWidgetItem* item);
-    void CountArrived(std::uint64_t id, FolderCount count);
     void SyncSubfoldersCheck();
-    void RequestListThumbnail(QListWidgetItem* item);
-    void ThumbnailArrived(std::uint64_t id, gfx::Bitmap thumbnail);
+    // The selected picture's thumbnail into the panel (a folder entry empties it), decoded here or by the
+    // thumbnail workers.
+    void PanelThumbnail(bool decodeHere);
     // Forgets the thumbnail and count jobs of a row (-1: of every row).
     void ForgetJobs(int row);
 
@@ -136,16 +119,9 @@ private:
     QFrame* FPanel = nullptr;
     QLabel* FImage1 = nullptr;
     QCheckBox* FSubfolders = nullptr;
-    std::uint64_t FNextThumbId = 1;
-    std::unordered_map<std::uint64_t, QListWidgetItem*> FThumbItems;
-    // The panel's thumbnail on its way from the workers (id 0: none).
-    struct PanelThumb {
-        std::uint64_t id = 0;
-        QListWidgetItem* item = nullptr;
-    } FPanelThumb;
-    std::unique_ptr<ThumbnailPool> FThumbPool;
-    std::unordered_map<std::uint64_t, QListWidgetItem*> FCountItems;
-    std::unique_ptr<FolderCounter> FCounter;
+    // Pictures only.
+    std::unique_ptr<PictureThumbnails> FThumbs;
+    std::unique_ptr<PictureFolderEntries> FFolders;
 };
 
 } // namespace vorlin::builder

@@ -47,19 +47,25 @@ TEST(ThumbnailPool, DecodesOnWorkersAndHandsResultsToTheOwner) {
     }
 }
 
+// One worker with jobs 1 to 50 queued on it; the ids in the order their results reach the owner.
+struct FiftyQueued {
+    FiftyQueued() {
+        for (std::uint64_t id = 1; id <= 50; ++id) pool.add(id, jpeg, 21, 16, gfx::Color{});
+    }
+    std::shared_ptr<platform::CallQueue> queue = std::make_shared<platform::CallQueue>();
+    std::vector<std::uint64_t> arrived;
+    builder::ThumbnailPool pool{queue, [this](std::uint64_t id, gfx::Bitmap) { arrived.push_back(id); }, 1};
+    const std::string jpeg = std::string(VORLIN_TEST_DATA_DIR) + "/pictures/jpeg_orient1.jpg";
+};
+
 // The thumbnail a person looks at goes ahead of a long queue of list thumbnails.
 TEST(ThumbnailPool, AJobQueuedFirstOvertakesTheQueue) {
-    auto queue = std::make_shared<platform::CallQueue>();
-    std::vector<std::uint64_t> arrived;
-    builder::ThumbnailPool pool(
-        queue, [&](std::uint64_t id, gfx::Bitmap) { arrived.push_back(id); }, 1);
-    const std::string jpeg = std::string(VORLIN_TEST_DATA_DIR) + "/pictures/jpeg_orient1.jpg";
-    for (std::uint64_t id = 1; id <= 50; ++id) pool.add(id, jpeg, 21, 16, gfx::Color{});
-    pool.add(99, jpeg, 21, 16, gfx::Color{}, builder::ThumbnailPool::Place::First);
-    queue->waitServing([&] { return arrived.size() == 51; }, std::chrono::milliseconds(10));
-    const auto at = std::find(arrived.begin(), arrived.end(), 99u) - arrived.begin();
+    FiftyQueued jobs;
+    jobs.pool.add(99, jobs.jpeg, 21, 16, gfx::Color{}, builder::ThumbnailPool::Place::First);
+    jobs.queue->waitServing([&] { return jobs.arrived.size() == 51; }, std::chrono::milliseconds(10));
+    const auto at = std::find(jobs.arrived.begin(), jobs.arrived.end(), 99u) - jobs.arrived.begin();
     EXPECT_LT(at, 50) << "the first-placed job came last";
-    EXPECT_EQ(arrived.back(), 50u);
+    EXPECT_EQ(jobs.arrived.back(), 50u);
 }
 
 TEST(ThumbnailPool, CancelledJobsNeverReport) {
@@ -76,6 +82,18 @@ TEST(ThumbnailPool, CancelledJobsNeverReport) {
     queue->serve();
     // Only jobs that had started before the queue was emptied report.
     EXPECT_LT(reports, 500);
+}
+
+// The panel's thumbnail of a picture no longer selected is dropped from the queue.
+TEST(ThumbnailPool, OneCancelledJobNeverReports) {
+    FiftyQueued jobs;
+    EXPECT_TRUE(jobs.pool.cancel(50));
+    EXPECT_FALSE(jobs.pool.cancel(50));
+    jobs.queue->waitServing([&] { return jobs.arrived.size() >= 49 && jobs.pool.pending() == 0; },
+                            std::chrono::milliseconds(10));
+    jobs.queue->serve();
+    EXPECT_EQ(jobs.arrived.size(), 49u);
+    EXPECT_EQ(std::count(jobs.arrived.begin(), jobs.arrived.end(), 50u), 0);
 }
 
 // Counts arrive on the owner's thread, in the order asked, as a show would list each folder; a counter

@@ -393,6 +393,24 @@ TEST_F(BuilderForm, FolderEntriesStayAfterTheFilesAndAreStoredAsFolders) {
     EXPECT_EQ(settings->settings.Pictures, (std::vector<std::string>{pic("a.bmp"), pic("d.bmp")}));
 }
 
+// A click on a picture leaves its decoding to the thumbnail workers: the panel shows at once, empty, and
+// the thumbnail appears when it arrives, the same as one decoded at once.
+TEST_F(BuilderForm, AClickedPicturesThumbnailComesFromTheWorkers) {
+    openStandard();
+    builder::FileListPage& page = *form->Images();
+    page.List()->setCurrentRow(2);
+    EXPECT_TRUE(page.Image1()->isVisible());
+    EXPECT_TRUE(page.Image1()->pixmap().isNull()) << "decoded on the window's thread";
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 20000 && page.Image1()->pixmap().isNull())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_FALSE(page.Image1()->pixmap().isNull());
+    const QImage fromWorkers = page.Image1()->pixmap().toImage();
+    page.ShowThumbnail();
+    EXPECT_EQ(page.Image1()->pixmap().toImage(), fromWorkers);
+}
+
 TEST_F(BuilderForm, RemoveSelectsTheItemNowAtTheSamePlace) {
     openStandard();
     // Middle: the next item moves up into the place; last: the new last item.
