@@ -326,6 +326,16 @@ bool EmfPlayer::record(std::uint32_t type, const std::uint8_t* rec, std::uint32_
         }
         break;
     }
+    case U_EMR_EXCLUDECLIPRECT:
+    case U_EMR_INTERSECTCLIPRECT: {
+        const auto r = rectAt(8);
+        if (!r) break;
+        if (type == U_EMR_EXCLUDECLIPRECT)
+            p_.excludeClipRect((*r)[0], (*r)[1], (*r)[2], (*r)[3]);
+        else
+            p_.intersectClipRect((*r)[0], (*r)[1], (*r)[2], (*r)[3]);
+        break;
+    }
     case U_EMR_SETWORLDTRANSFORM:
     case U_EMR_MODIFYWORLDTRANSFORM: {
         U_XFORM x;
@@ -426,17 +436,13 @@ bool EmfPlayer::record(std::uint32_t type, const std::uint8_t* rec, std::uint32_
         break;
     }
     case U_EMR_ELLIPSE:
-    case U_EMR_RECTANGLE:
-    case U_EMR_EXCLUDECLIPRECT:
-    case U_EMR_INTERSECTCLIPRECT: {
-        // One rectangle: a shape, or a clip rectangle.
+    case U_EMR_RECTANGLE: {
         const auto r = rectAt(8);
         if (!r) break;
-        const auto apply = type == U_EMR_ELLIPSE           ? &Player::ellipse
-                           : type == U_EMR_RECTANGLE       ? &Player::rectangle
-                           : type == U_EMR_EXCLUDECLIPRECT ? &Player::excludeClipRect
-                                                           : &Player::intersectClipRect;
-        (p_.*apply)((*r)[0], (*r)[1], (*r)[2], (*r)[3]);
+        if (type == U_EMR_ELLIPSE)
+            p_.ellipse((*r)[0], (*r)[1], (*r)[2], (*r)[3]);
+        else
+            p_.rectangle((*r)[0], (*r)[1], (*r)[2], (*r)[3]);
         break;
     }
     case U_EMR_ROUNDRECT: {
