@@ -31,8 +31,7 @@ void TCustomVorlinscreen::StopDrift() {
     FDrift.Stop();
     // Frames painted straight from the drift's frame left the paint buffer behind: it takes the last one
     // from FScreen, so that it holds what the screen shows (a transition's old frame comes from it).
-    if (FPaintBufferBehind && !FDestroying && !shown.isEmpty())
-        PaintArea(Rect{shown.left(), shown.top(), shown.right() + 1, shown.bottom() + 1});
+    if (FPaintBufferBehind && !FDestroying && !shown.isEmpty()) PaintArea(toRect(shown));
     FPaintBufferBehind = false;
 }
 
